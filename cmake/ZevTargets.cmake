@@ -1,0 +1,50 @@
+# Helpers shared by the folders: naming of the distributable files and
+# registration of tests that run under Wine.
+
+# zev_dist(target NAME SUFFIX): the target's file goes to build/dist as NAME.SUFFIX.
+function(zev_dist target name suffix)
+  set_target_properties(${target} PROPERTIES
+    RUNTIME_OUTPUT_DIRECTORY ${ZEV_DIST_DIR}
+    LIBRARY_OUTPUT_DIRECTORY ${ZEV_DIST_DIR}
+    PREFIX "" OUTPUT_NAME ${name} SUFFIX ${suffix})
+endfunction()
+
+# Where test programs land; they find the distributable DLLs through WINEPATH.
+set(ZEV_TEST_BIN_DIR ${CMAKE_BINARY_DIR}/tests/bin)
+# The private Wine prefix of the tests (null graphics driver, COM ports on ptys).
+set(ZEV_TEST_PREFIX ${CMAKE_BINARY_DIR}/wine/test-prefix)
+# The tool-side ends of the pty pairs that the test prefix maps to COM ports.
+set(ZEV_TTY_DIR ${CMAKE_BINARY_DIR}/wine/tty)
+
+set(ZEV_WINE_ENV
+  "WINEPREFIX=${ZEV_TEST_PREFIX}"
+  "WINEDEBUG=-all"
+  "WINEDLLOVERRIDES=mscoree,mshtml="
+  "WINEPATH=Z:${ZEV_DIST_DIR}"
+  "ZEV_DIST=${ZEV_DIST_DIR}"
+  "ZEV_TTY=${ZEV_TTY_DIR}"
+  "ZEV_TEST_BIN=${ZEV_TEST_BIN_DIR}")
+
+# zev_test_program(target sources...): a doctest program built for the tests.
+function(zev_test_program target)
+  add_executable(${target} ${ARGN})
+  target_link_libraries(${target} PRIVATE doctest_main)
+  set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${ZEV_TEST_BIN_DIR})
+endfunction()
+
+# zev_add_test(NAME name COMMAND cmd... [SERIAL] [TIMEOUT s]): a test run under Wine
+# in the test prefix. SERIAL tests use the COM-port ptys and never run side by side.
+function(zev_add_test)
+  cmake_parse_arguments(T "SERIAL" "NAME;TIMEOUT" "COMMAND" ${ARGN})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 300)
+  endif()
+  add_test(NAME ${T_NAME} COMMAND ${T_COMMAND} WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+  set_tests_properties(${T_NAME} PROPERTIES
+    ENVIRONMENT "${ZEV_WINE_ENV}"
+    FIXTURES_REQUIRED wine_prefix
+    TIMEOUT ${T_TIMEOUT})
+  if(T_SERIAL)
+    set_tests_properties(${T_NAME} PROPERTIES RESOURCE_LOCK com_ports)
+  endif()
+endfunction()

@@ -1,0 +1,26 @@
+#!/bin/sh
+# Makes the private Wine prefix that the tests run in, once, and starts its wineserver.
+#   prefix.sh PREFIX TTYDIR
+# The prefix uses the null graphics driver (windows, dialogs, timers and message loops
+# work, nothing is shown) and maps COM1-COM4 and COM12 to TTYDIR/COMn, the tool-side
+# ends of the pty pairs that the serial tests make with socat.
+set -eu
+prefix=$1
+ttydir=$2
+export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+mkdir -p "$ttydir"
+if [ ! -f "$prefix/.zev-ready" ]; then
+  mkdir -p "$prefix"
+  wineboot -i >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /t REG_SZ /d null /f >/dev/null 2>&1
+  for n in 1 2 3 4 12; do
+    wine reg add 'HKLM\Software\Wine\Ports' /v "COM$n" /t REG_SZ /d "$ttydir/COM$n" /f >/dev/null 2>&1
+  done
+  # Driver and port mapping are read when Wine starts.
+  wineserver -k || true
+  wineserver -w || true
+  touch "$prefix/.zev-ready"
+fi
+# A persistent wineserver keeps every test's start quick. Its output (it may dump state
+# when a mapped pty goes away) goes to a log file, not into the test output.
+wineserver -p >>"$prefix/wineserver.log" 2>&1 </dev/null
