@@ -2,8 +2,10 @@
 # Makes the private Wine prefix that the tests run in, once, and starts its wineserver.
 #   prefix.sh PREFIX TTYDIR
 # The prefix uses the null graphics driver (windows, dialogs, timers and message loops
-# work, nothing is shown) and maps COM1-COM4 and COM12 to TTYDIR/COMn, the tool-side
-# ends of the pty pairs that the serial tests make with socat.
+# work, nothing is shown) and maps COM ports to the pty pairs that the serial tests make
+# with socat (tests/harness/ptys.py): COM1-COM4 and COM12 to TTYDIR/COMn, the tool's
+# ends, and COM21-COM24 and COM32 (n + 20) to TTYDIR/COMn.dev, the device's ends, so a
+# Windows program (the simulator, a test) can play the device.
 set -eu
 prefix=$1
 ttydir=$2
@@ -15,6 +17,7 @@ if [ ! -f "$prefix/.zev-ready" ]; then
   wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /t REG_SZ /d null /f >/dev/null 2>&1
   for n in 1 2 3 4 12; do
     wine reg add 'HKLM\Software\Wine\Ports' /v "COM$n" /t REG_SZ /d "$ttydir/COM$n" /f >/dev/null 2>&1
+    wine reg add 'HKLM\Software\Wine\Ports' /v "COM$((n + 20))" /t REG_SZ /d "$ttydir/COM$n.dev" /f >/dev/null 2>&1
   done
   # Driver and port mapping are read when Wine starts.
   wineserver -k || true

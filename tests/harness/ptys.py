@@ -1,0 +1,137 @@
+"""Pty pairs that stand in for a serial cable in the tests.
+
+The test Wine prefix maps COMn to ZEV_TTY/COMn (the tool's end) and COM(n+20) to
+ZEV_TTY/COMn.dev (the device's end). A PtyPair made with socat joins the two, so the
+tool's COM port talks either to a Windows program on the device's COM port (the
+simulator) or to Python code that opens the device end directly.
+"""
+import os
+import select
+import signal
+import subprocess
+import termios
+import time
+
+# termios speed constants back to baud rates
+_SPEEDS = {getattr(termios, "B%d" % b): b for b in
+           (50, 75, 110, 134, 150, 200, 300, 600, 1200, 1800, 2400, 4800, 9600,
+            19200, 38400, 57600, 115200, 230400)}
+
+
+def tty_dir():
+    return os.environ["ZEV_TTY"]
+
+
+class PtyPair:
+    """A socat pty pair for COM port `port` of the test prefix."""
+
+    def __init__(self, port=1, ttydir=None):
+        ttydir = ttydir or tty_dir()
+        self.port = port
+        self.tool_path = os.path.join(ttydir, "COM%d" % port)
+        self.device_path = self.tool_path + ".dev"
+        self._socat = None
+        self._device_fd = None
+
+    def start(self, timeout=5.0):
+        os.makedirs(os.path.dirname(self.tool_path), exist_ok=True)
+        for path in (self.tool_path, self.device_path):
+            if os.path.lexists(path):
+                os.unlink(path)
+        self._socat = subprocess.Popen(
+            ["socat", "pty,raw,echo=0,link=%s" % self.tool_path,
+             "pty,raw,echo=0,link=%s" % self.device_path],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+            start_new_session=True)
+        deadline = time.monotonic() + timeout
+        while not (os.path.exists(self.tool_path) and os.path.exists(self.device_path)):
+            if time.monotonic() > deadline or self._socat.poll() is not None:
+                raise RuntimeError("socat did not make the pty pair for COM%d" % self.port)
+            time.sleep(0.01)
+        return self
+
+    def stop(self):
+        """Tears the pair down, as a cable pulled out would."""
+        self.close_device()
+        if self._socat and self._socat.poll() is None:
+            os.killpg(self._socat.pid, signal.SIGTERM)
+            self._socat.wait(5)
+        self._socat = None
+        for path in (self.tool_path, self.device_path):
+            if os.path.lexists(path):
+                os.unlink(path)
+
+    def __enter__(self):
+        return self.start()
+
+    def __exit__(self, *exc):
+        self.stop()
+
+    # --- the device's end, driven from Python -------------------------------------
+    def open_device(self):
+        if self._device_fd is None:
+            self._device_fd = os.open(self.device_path, os.O_RDWR | os.O_NOCTTY | os.O_NONBLOCK)
+        return self._device_fd
+
+    def close_device(self):
+        if self._device_fd is not None:
+            os.close(self._device_fd)
+            self._device_fd = None
+
+    def write(self, data):
+        fd = self.open_device()
+        view = memoryview(bytes(data))
+        while view:
+            select.select([], [fd], [], 1.0)
+            view = view[os.write(fd, view):]
+
+    def read(self, count=None, timeout=1.0, until=None):
+        """Reads from the device end: `count` bytes, or up to the byte string `until`,
+        or whatever arrives within `timeout` seconds. Returns the bytes read."""
+        fd = self.open_device()
+        data = b""
+        deadline = time.monotonic() + timeout
+        while True:
+            if count is not None and len(data) >= count:
+                return data
+            if until is not None and until in data:
+                return data
+            left = deadline - time.monotonic()
+            if left <= 0:
+                return data
+            ready, _, _ = select.select([fd], [], [], left)
+            if ready:
+                try:
+                    chunk = os.read(fd, 4096)
+                except BlockingIOError:
+                    continue
+                data += chunk
+
+    def drain(self, quiet=0.05):
+        """Discards what has arrived until the line is quiet for `quiet` seconds."""
+        while self.read(timeout=quiet):
+            pass
+
+    # --- what the tool set on its end ----------------------------------------------
+    def tool_speed(self):
+        """The baud rate that the program set on its end of the pair."""
+        fd = os.open(self.tool_path, os.O_RDONLY | os.O_NOCTTY | os.O_NONBLOCK)
+        try:
+            return _SPEEDS.get(termios.tcgetattr(fd)[5], -1)
+        finally:
+            os.close(fd)
+
+    def watch_speeds(self, seconds, interval=0.001):
+        """Samples the tool end's baud rate for `seconds`; returns [(time, baud)] at
+        every change, the first sample included."""
+        changes = []
+        end = time.monotonic() + seconds
+        while time.monotonic() < end:
+            try:
+                speed = self.tool_speed()
+            except OSError:
+                speed = -1
+            if not changes or changes[-1][1] != speed:
+                changes.append((time.monotonic(), speed))
+            time.sleep(interval)
+        return changes
