@@ -1,0 +1,37 @@
+// INIFile: the program's settings file, next to the program, read and written one value
+// at a time through the private-profile functions. A value read as its default is
+// written back, so after the first run the file shows every setting.
+#pragma once
+
+#include <windows.h>
+
+class INIFile {
+public:
+    // Without a name the file is the program's own path with the extension INI.
+    explicit INIFile(const char* pszFileName = nullptr);
+    ~INIFile();
+    INIFile(const INIFile&) = delete;
+    INIFile& operator=(const INIFile&) = delete;
+
+    void SetFileName(const char* pszFileName);
+    const char* GetFileName() const { return m_pszPath; }
+
+    void ReadString(const char* pszSection, const char* pszKey, char* pszBuffer, DWORD nBufferSize,
+                    const char* pszDefault);
+    int ReadInt(const char* pszSection, const char* pszKey, int nDefault);
+    BOOL WriteString(const char* pszSection, const char* pszKey, const char* pszText);
+    void WriteInt(const char* pszSection, const char* pszKey, int nValue);
+
+private:
+    void SetPath(const char* pszPath, size_t nLength);
+    char* m_pszPath = nullptr; // owned; null when it could not be allocated
+};
+
+// The settings-file path for a program started with this command line, whose module file
+// is pszModulePath. The shell quotes the program path: "D:\Tools\ZEV.EXE" /x gives
+// D:\Tools\ZEV.INI. A command line that is not quoted, or a program path without a
+// folder or whose folder holds a '.', would make that rule name another file; the module
+// path is used then.
+// Empty when the command line is empty.
+void SettingsPathFromCommandLine(const char* pszCommandLine, const char* pszModulePath,
+                                 char* pszPath, size_t nPathSize);

@@ -1,0 +1,152 @@
+// The main window: construction, data exchange, initialisation, the radio groups, the
+// system menu, the minimised icon and the teardown.
+#include "ServiceDlg.h"
+#include "AboutDlg.h"
+#include "DeviceFont.h"
+
+BEGIN_MESSAGE_MAP(CServiceDlg, CDialog)
+    ON_WM_SYSCOMMAND()
+    ON_WM_DESTROY()
+    ON_WM_PAINT()
+    ON_WM_QUERYDRAGICON()
+    ON_MESSAGE(WM_INITMENUPOPUP, &CServiceDlg::OnInitMenuPopup)
+    ON_BN_CLICKED(IDC_COM1, &CServiceDlg::OnComRadio)
+    ON_BN_CLICKED(IDC_COM2, &CServiceDlg::OnComRadio)
+    ON_BN_CLICKED(IDC_COM3, &CServiceDlg::OnComRadio)
+    ON_BN_CLICKED(IDC_COM4, &CServiceDlg::OnComRadio)
+    ON_BN_CLICKED(IDC_DEVICE_VANTIK, &CServiceDlg::OnDeviceRadio)
+    ON_BN_CLICKED(IDC_DEVICE_CORLAXA, &CServiceDlg::OnDeviceRadio)
+    ON_BN_CLICKED(IDC_DEVICE_BRENNIX, &CServiceDlg::OnDeviceRadio)
+END_MESSAGE_MAP()
+
+CServiceDlg::CServiceDlg() : CDialog(IDD_SERVICE_DIALOG), m_nComIndex(0), m_nDeviceType(-1)
+{
+    LPCSTR pszIcon = MAKEINTRESOURCEA(IDR_MAINFRAME);
+    m_hIcon = ::LoadIconA(AfxFindResourceHandle(pszIcon, RT_GROUP_ICON), pszIcon);
+}
+
+CServiceDlg::~CServiceDlg() = default;
+
+INT_PTR CServiceDlg::DoModal(int nPort, int nType)
+{
+    m_nComIndex = nPort - 1;
+    m_nDeviceType = nType;
+    return CDialog::DoModal();
+}
+
+void CServiceDlg::DoDataExchange(CDataExchange* pDX)
+{
+    DDX_Control(pDX, IDC_PROGRESS, m_ProgressCtrl);
+    DDX_Control(pDX, IDC_LOG, m_LogEdit);
+    DDX_Radio(pDX, IDC_COM1, m_nComIndex);
+    DDX_Radio(pDX, IDC_DEVICE_VANTIK, m_nDeviceType);
+}
+
+BOOL CServiceDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    SetWindowText("Zevanto");
+
+    CString strAboutMenu;
+    strAboutMenu.LoadString(IDS_ABOUTBOX);
+    if (!strAboutMenu.IsEmpty()) {
+        HMENU hSysMenu = GetSystemMenu(FALSE);
+        ::AppendMenuA(hSysMenu, MF_SEPARATOR, 0, nullptr);
+        ::AppendMenuA(hSysMenu, MF_STRING, IDM_ABOUTBOX, strAboutMenu);
+    }
+
+    SetIcon(m_hIcon, TRUE);
+    SetIcon(m_hIcon, FALSE);
+
+    // The line limit is measured with the context's default font, before the log font.
+    m_pLogDC = m_LogEdit.GetDC();
+    TEXTMETRICA tm = {};
+    ::GetTextMetricsA(m_pLogDC, &tm);
+    RECT rect;
+    m_LogEdit.GetClientRect(&rect);
+    m_nMaxLogLines = tm.tmHeight > 0 ? (rect.bottom - rect.top) / tm.tmHeight : 0;
+    // A window lower than one line still keeps one, so the trimming of the log ends.
+    if (m_nMaxLogLines < 1)
+        m_nMaxLogLines = 1;
+
+    if (!OpenLogFile())
+        CDialog::OnDestroy(); // ends the modal run once initialisation is over
+
+    m_nOperation = 0;
+    m_bConnected = FALSE;
+    m_bBusy = FALSE;
+    m_bDlePending = FALSE;
+    m_bLinkOpen = FALSE;
+    UpdateData(FALSE);
+
+    m_pLogFont = std::make_unique<CDeviceFont>(m_pLogDC, "Courier New", 90, 0, 0, TRUE);
+    m_pLogFont->ApplyToWindow(m_LogEdit);
+
+    LogById(IDS_PROGRAM_START);
+
+    if (m_Menu.LoadMenu(IDR_MAIN_MENU))
+        SetMenu(&m_Menu);
+    return TRUE;
+}
+
+void CServiceDlg::OnDeviceRadio()
+{
+    UpdateData(TRUE);
+    m_bConnected = FALSE;
+    LogById(IDS_SELECTION_CHANGED);
+}
+
+void CServiceDlg::OnComRadio()
+{
+    OnDeviceRadio();
+    LogById(IDS_PORT_CHANGED);
+}
+
+void CServiceDlg::OnSysCommand(UINT nID, LPARAM lParam)
+{
+    if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
+        CAboutDlg dlgAbout;
+        dlgAbout.DoModal();
+    } else {
+        CDialog::OnSysCommand(nID, lParam);
+    }
+}
+
+void CServiceDlg::OnPaint()
+{
+    if (!IsIconic()) {
+        CDialog::OnPaint();
+        return;
+    }
+    PAINTSTRUCT ps;
+    HDC hDC = ::BeginPaint(m_hWnd, &ps);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(hDC), 0);
+    int cxIcon = ::GetSystemMetrics(SM_CXICON);
+    int cyIcon = ::GetSystemMetrics(SM_CYICON);
+    RECT rect;
+    GetClientRect(&rect);
+    ::DrawIcon(hDC, CenteredIconOffset(rect.right - rect.left, cxIcon),
+               CenteredIconOffset(rect.bottom - rect.top, cyIcon), m_hIcon);
+    ::EndPaint(m_hWnd, &ps);
+}
+
+HCURSOR CServiceDlg::OnQueryDragIcon()
+{
+    return static_cast<HCURSOR>(m_hIcon);
+}
+
+void CServiceDlg::OnDestroy()
+{
+    LogText("End");
+    LogById(IDS_PROGRAM_END);
+    CloseLogFile();
+    if (m_DownloadFile.IsOpen())
+        m_DownloadFile.Abort();
+    m_LogEdit.ReleaseDC(m_pLogDC);
+    m_pLogDC = nullptr;
+    // The menu is taken from the window before it is destroyed.
+    SetMenu(nullptr);
+    m_Menu.DestroyMenu();
+    ::WinHelpA(m_hWnd, nullptr, HELP_QUIT, 0);
+    CDialog::OnDestroy();
+}

@@ -1,0 +1,76 @@
+// CServiceDlg: the program's main window and the owner of the whole device connection.
+// Its member functions live in the folder of the subsystem that owns them:
+//   app/      the window: construction, data exchange, initialisation, menus, teardown
+//   link/     the event log
+#pragma once
+
+#include "afxwin.h"
+#include "resource.h"
+
+#include <memory>
+
+class CDeviceFont;
+
+class CServiceDlg : public CDialog {
+public:
+    CServiceDlg();
+    ~CServiceDlg() override;
+
+    // Runs the window modally on COM port nPort (1 to 4) with device type nType.
+    virtual INT_PTR DoModal(int nPort, int nType);
+    using CDialog::DoModal;
+
+    // Event log (link/EventLog.cpp): one time-stamped line in the window and the file.
+    void LogLine(const CString& strText);
+    void LogById(UINT nID);
+    void LogByIdNum(UINT nID, int nNumber);
+    void LogText(const char* pszText);
+
+    CProgressCtrl m_ProgressCtrl;
+    CEdit m_LogEdit;
+    int m_nComIndex;    // COM port number - 1; -1 when no COM radio is selected
+    int m_nDeviceType;  // 0, 1, 2; -1 when no device radio is selected
+    HICON m_hIcon;
+    CMenu m_Menu;
+    HDC m_pLogDC = nullptr;     // the log edit's context, held while the window lives
+    int m_nMaxLogLines = 0;     // lines the log window keeps
+    int m_nOperation = 0;       // operation in progress, 0 = idle
+    BOOL m_bConnected = FALSE;  // the device has answered the wake-up
+    BOOL m_bBusy = FALSE;
+    BOOL m_bDlePending = FALSE;
+    BOOL m_bLinkOpen = FALSE;
+    CString m_strRxLine;
+    BOOL m_bTxDone = FALSE;
+    CString m_strEnteredText;
+    CString m_strPendingWrite;
+    CString m_strFilePath;
+    CString m_strCapture;
+    CStdioFile m_DownloadFile;
+    CStdioFile m_LogFile;
+    std::unique_ptr<CDeviceFont> m_pLogFont; // the log edit's font, kept while the edit lives
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+
+    void OnSysCommand(UINT nID, LPARAM lParam);
+    void OnDestroy();
+    void OnPaint();
+    HCURSOR OnQueryDragIcon();
+    LRESULT OnInitMenuPopup(WPARAM wParam, LPARAM lParam);
+    void OnDeviceRadio();
+    void OnComRadio();
+
+    // Event log (link/EventLog.cpp)
+    BOOL OpenLogFile();
+    void CloseLogFile();
+
+    DECLARE_MESSAGE_MAP()
+};
+
+// Where a minimised window draws its icon of size nIcon in a client area of size nClient:
+// centred, one pixel nearer the right or bottom edge when the difference is odd.
+inline int CenteredIconOffset(int nClient, int nIcon)
+{
+    return (nClient - nIcon + 1) / 2;
+}

@@ -1,0 +1,79 @@
+// Identifiers of the resources that the program loads from the language library
+// (ZEV_DE.DLL, ZEV_EN.DLL) and of its own resources. The library scripts include this
+// file, so a template and the code that uses it name the same controls.
+#pragma once
+
+// Dialog templates
+#define IDD_ABOUTBOX           100
+#define IDD_SERVICE_DIALOG     102
+#define IDD_TEXT_ENTRY         130
+#define IDD_MONITOR            135
+#define IDD_PARAM_F            136
+#define IDD_CONFIG             137
+#define IDD_INTERFACE          139
+#define IDD_PARAM_C            152
+#define IDD_PARAM_WF           155
+#define IDD_PARAM_G            156
+#define IDD_PARAM_J            159
+#define IDD_STEP_CALCULATOR    1003
+
+// Icon and menu
+#define IDR_MAINFRAME          128
+#define IDR_MAIN_MENU          133
+
+// Controls of the main window
+#define IDC_DEVICE_VANTIK      1000  // device radio group: types 0, 1, 2
+#define IDC_DEVICE_CORLAXA     1001
+#define IDC_LOG                1002
+#define IDC_PROGRESS           1003
+#define IDC_DEVICE_BRENNIX     1004
+#define IDC_COM1               1010  // COM radio group: COM1 to COM4
+#define IDC_COM2               1011
+#define IDC_COM3               1012
+#define IDC_COM4               1013
+#define IDC_STATIC             -1
+
+// The about box's item of the system menu (a multiple of 16, below 0xF000)
+#define IDM_ABOUTBOX           0x0010
+
+// Menu commands
+#define ID_DEVICE_QUERY        40002  // 'L': one-line query
+#define ID_READOUT_CAPTURE     40003  // 'O': read-out into a file
+#define ID_DEVICE_CLOCK        40004  // 'T': set the device clock
+#define ID_DEVICE_TEXT         40005  // 'S': send a text
+#define ID_READOUT_VIEW        40006  // 'V': read-out into the log
+#define ID_DEVICE_COMMAND_Y    40007  // 'Y'
+#define ID_DEVICE_COMMAND_X    40008  // 'X'
+#define ID_DEVICE_COMMAND_XS   40009  // 'x'
+#define ID_DEVICE_TEXT_N       40010  // 'N' with a text
+#define ID_DEVICE_TEXT_H       40011  // 'H' with a text
+#define ID_LINK_CONNECT        40012
+#define ID_LINK_DISCONNECT     40013
+#define ID_MONITOR             40015  // 'M': live flow monitor
+#define ID_PARAM_F             40016  // 'F' alone
+#define ID_FIRMWARE_DOWNLOAD   40017  // 'D'
+#define ID_CONFIG_EDIT         40018  // 'r' 'h' '3' 'b', then the editor
+#define ID_PARAM_G             40019  // 'g' / 'G'
+#define ID_PARAM_INTERFACE     40020  // '4' / '2'
+#define ID_PARAM_C             40022  // 'c' / 'C'
+#define ID_PARAM_WF            40023  // 'w' 'f' / 'W' 'F'
+#define ID_PARAM_J             40024  // 'j' / 'J'
+
+// Strings
+#define IDS_ABOUTBOX           101   // the about item of the system menu
+#define IDS_TX_TIMEOUT         102   // transmission not complete in time
+#define IDS_RX_TIMEOUT         103   // no answer in time
+#define IDS_TX_REFUSED         104   // send refused: transmitter not free
+#define IDS_PORT_OPENED        105
+#define IDS_DISCONNECTED       111
+#define IDS_PORT_FAILED        112
+#define IDS_BUSY_QUESTION      123
+#define IDS_BUSY_CAPTION       124
+#define IDS_CONNECT_QUESTION   125
+#define IDS_CONNECT_CAPTION    126
+#define IDS_UNEXPECTED_ESC     149
+#define IDS_PROGRAM_START      142
+#define IDS_PROGRAM_END        143
+#define IDS_SELECTION_CHANGED  144
+#define IDS_PORT_CHANGED       145
+#define IDS_LOGFILE_FAILED     180   // the log file cannot be created: file name, reason

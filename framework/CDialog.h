@@ -1,0 +1,42 @@
+// CDialog: a window made from a dialog template of the resource module. DoModal runs it
+// with Windows' own modal loop (DialogBoxParam); Create makes it modeless.
+#pragma once
+
+#include "CWnd.h"
+
+class CDialog : public CWnd {
+public:
+    explicit CDialog(UINT nIDTemplate, CWnd* pParentWnd = nullptr)
+        : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd) {}
+    ~CDialog() override;
+
+    // Runs the dialog modally. Without a parent, the application's main window owns it.
+    // Returns the value given to EndDialog, or -1 when the template cannot be found.
+    virtual INT_PTR DoModal();
+    // Makes the dialog modeless; FALSE when the template cannot be found.
+    BOOL Create(UINT nIDTemplate, CWnd* pParentWnd = nullptr);
+    void EndDialog(int nResult) { ::EndDialog(m_hWnd, nResult); }
+
+    // Called when the controls exist: copies the members into them.
+    virtual BOOL OnInitDialog();
+
+    // Called when the user presses OK: reads the controls and ends the modal run.
+    virtual void OnOK();
+    // Called when the user cancels (Esc, the close box): ends the run without reading.
+    virtual void OnCancel();
+
+    BOOL OnCmdMsg(UINT nID, int nCode) override;
+
+protected:
+    // Called after the window is gone; a modeless dialog that owns itself deletes itself here.
+    virtual void PostNcDestroy() {}
+
+    UINT m_nIDTemplate;
+    CWnd* m_pParentWnd;
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    HWND OwnerForModal() const;
+    static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+};

@@ -1,0 +1,142 @@
+#include "CStdioFile.h"
+
+#include <fcntl.h>
+#include <io.h>
+
+CString CFileException::GetErrorMessage() const
+{
+    char szText[512] = {};
+    DWORD nLength = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                     m_lOsError, 0, szText, sizeof szText, nullptr);
+    while (nLength > 0 && (szText[nLength - 1] == '\n' || szText[nLength - 1] == '\r' || szText[nLength - 1] == ' '))
+        szText[--nLength] = '\0';
+    CString strMessage(szText);
+    if (strMessage.IsEmpty())
+        strMessage.Format("system error %lu", static_cast<unsigned long>(m_lOsError));
+    return strMessage;
+}
+
+CStdioFile::~CStdioFile()
+{
+    Abort();
+}
+
+BOOL CStdioFile::Open(const char* pszFileName, UINT nOpenFlags, CFileException* pError)
+{
+    Abort();
+    // The file is opened by CreateFile so that a failure carries the system's reason.
+    DWORD nAccess = GENERIC_READ;
+    int nFdFlags = _O_RDONLY;
+    const char* pszMode = "r";
+    if (nOpenFlags & modeWrite) {
+        nAccess = GENERIC_WRITE;
+        nFdFlags = _O_WRONLY;
+        pszMode = "w";
+    } else if (nOpenFlags & modeReadWrite) {
+        nAccess = GENERIC_READ | GENERIC_WRITE;
+        nFdFlags = _O_RDWR;
+        pszMode = "r+";
+    }
+    DWORD nShare = FILE_SHARE_READ | ((nOpenFlags & shareDenyWrite) ? 0 : FILE_SHARE_WRITE);
+    DWORD nDisposition = (nOpenFlags & modeCreate) ? CREATE_ALWAYS : OPEN_EXISTING;
+    HANDLE hFile = ::CreateFileA(pszFileName, nAccess, nShare, nullptr, nDisposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE) {
+        if (pError) {
+            pError->m_lOsError = ::GetLastError();
+            pError->m_strFileName = pszFileName;
+        }
+        return FALSE;
+    }
+    bool bBinary = (nOpenFlags & typeBinary) != 0;
+    int nFd = _open_osfhandle(reinterpret_cast<intptr_t>(hFile), nFdFlags | (bBinary ? _O_BINARY : _O_TEXT));
+    if (nFd == -1) {
+        ::CloseHandle(hFile);
+        if (pError) {
+            pError->m_lOsError = ERROR_TOO_MANY_OPEN_FILES;
+            pError->m_strFileName = pszFileName;
+        }
+        return FALSE;
+    }
+    char szMode[4] = {};
+    snprintf(szMode, sizeof szMode, "%s%c", pszMode, bBinary ? 'b' : 't');
+    m_pStream = _fdopen(nFd, szMode);
+    if (!m_pStream) {
+        _close(nFd);
+        if (pError) {
+            pError->m_lOsError = ERROR_TOO_MANY_OPEN_FILES;
+            pError->m_strFileName = pszFileName;
+        }
+        return FALSE;
+    }
+    m_strFileName = pszFileName;
+    return TRUE;
+}
+
+void CStdioFile::WriteString(const char* pszText)
+{
+    if (m_pStream)
+        std::fputs(pszText, m_pStream);
+}
+
+void CStdioFile::Write(const void* pData, UINT nCount)
+{
+    if (m_pStream && nCount)
+        std::fwrite(pData, 1, nCount, m_pStream);
+}
+
+BOOL CStdioFile::ReadString(CString& rString)
+{
+    rString.Empty();
+    if (!m_pStream)
+        return FALSE;
+    int ch;
+    bool bAny = false;
+    while ((ch = std::fgetc(m_pStream)) != EOF) {
+        bAny = true;
+        if (ch == '\n')
+            return TRUE;
+        rString += static_cast<char>(ch);
+    }
+    return bAny;
+}
+
+UINT CStdioFile::Read(void* pBuffer, UINT nCount)
+{
+    return m_pStream ? static_cast<UINT>(std::fread(pBuffer, 1, nCount, m_pStream)) : 0;
+}
+
+ULONGLONG CStdioFile::GetLength() const
+{
+    if (!m_pStream)
+        return 0;
+    LARGE_INTEGER size = {};
+    HANDLE hFile = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(m_pStream)));
+    return ::GetFileSizeEx(hFile, &size) ? static_cast<ULONGLONG>(size.QuadPart) : 0;
+}
+
+ULONGLONG CStdioFile::GetPosition() const
+{
+    if (!m_pStream)
+        return 0;
+    long long nPos = _ftelli64(m_pStream);
+    return nPos < 0 ? 0 : static_cast<ULONGLONG>(nPos);
+}
+
+void CStdioFile::Flush()
+{
+    if (m_pStream)
+        std::fflush(m_pStream);
+}
+
+void CStdioFile::Close()
+{
+    if (m_pStream) {
+        std::fclose(m_pStream);
+        m_pStream = nullptr;
+    }
+}
+
+void CStdioFile::Abort()
+{
+    Close();
+}

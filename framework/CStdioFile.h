@@ -1,0 +1,56 @@
+// CStdioFile: a file read and written through a C stream. In text mode every line feed
+// written becomes CR LF, and CR LF reads back as a line feed.
+#pragma once
+
+#include "CString.h"
+
+#include <cstdio>
+
+// Why an Open failed: the system's error code and the file's name.
+struct CFileException {
+    DWORD m_lOsError = 0;
+    CString m_strFileName;
+
+    // The system's description of the error, without a trailing line end.
+    CString GetErrorMessage() const;
+};
+
+class CStdioFile {
+public:
+    enum OpenFlags : UINT {
+        modeRead = 0x0000,
+        modeWrite = 0x0001,
+        modeReadWrite = 0x0002,
+        shareDenyWrite = 0x0020,
+        modeCreate = 0x1000,
+        typeText = 0x4000,
+        typeBinary = 0x8000,
+    };
+
+    CStdioFile() = default;
+    ~CStdioFile();
+    CStdioFile(const CStdioFile&) = delete;
+    CStdioFile& operator=(const CStdioFile&) = delete;
+
+    // modeCreate empties an existing file. FALSE on failure, with the reason in *pError.
+    BOOL Open(const char* pszFileName, UINT nOpenFlags, CFileException* pError = nullptr);
+    BOOL IsOpen() const { return m_pStream != nullptr; }
+    const CString& GetFilePath() const { return m_strFileName; }
+
+    void WriteString(const char* pszText);
+    void Write(const void* pData, UINT nCount);
+    // Reads one line without its line end; FALSE at the end of the file.
+    BOOL ReadString(CString& rString);
+    UINT Read(void* pBuffer, UINT nCount);
+    ULONGLONG GetLength() const;
+    ULONGLONG GetPosition() const;
+    void Flush();
+    void Close();
+    // Closes without reporting anything, whatever state the file is in.
+    void Abort();
+
+    FILE* m_pStream = nullptr;
+
+private:
+    CString m_strFileName;
+};

@@ -1,0 +1,10 @@
+#include "CTime.h"
+
+CString CTime::Format(const char* pszFormat) const
+{
+    std::tm local = {};
+    localtime_s(&local, &m_time);
+    char szText[256];
+    size_t nLength = std::strftime(szText, sizeof szText, pszFormat, &local);
+    return CString(szText, static_cast<int>(nLength));
+}

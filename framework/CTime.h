@@ -1,0 +1,21 @@
+// CTime: a point in time to the second, formatted in local time.
+#pragma once
+
+#include "CString.h"
+
+#include <ctime>
+
+class CTime {
+public:
+    explicit CTime(std::time_t time = 0) : m_time(time) {}
+
+    static CTime GetCurrentTime() { return CTime(std::time(nullptr)); }
+
+    // strftime formatting in local time ("%H:%M:%S ").
+    CString Format(const char* pszFormat) const;
+
+    std::time_t GetTime() const { return m_time; }
+
+private:
+    std::time_t m_time;
+};

@@ -1,0 +1,25 @@
+// Wrappers of the common controls the program uses; each call is one control message.
+#pragma once
+
+#include "CWnd.h"
+#include <commctrl.h>
+
+class CEdit : public CWnd {
+public:
+    int GetLineCount() const { return static_cast<int>(SendMessage(EM_GETLINECOUNT)); }
+    int LineIndex(int nLine = -1) const { return static_cast<int>(SendMessage(EM_LINEINDEX, nLine)); }
+    void SetSel(int nStartChar, int nEndChar) { SendMessage(EM_SETSEL, nStartChar, nEndChar); }
+    void ReplaceSel(const char* pszNewText, BOOL bCanUndo = FALSE)
+    {
+        SendMessage(EM_REPLACESEL, bCanUndo, reinterpret_cast<LPARAM>(pszNewText));
+    }
+    void ScrollCaret() { SendMessage(EM_SCROLLCARET); }
+    void Clear() { SendMessage(WM_CLEAR); }
+};
+
+class CProgressCtrl : public CWnd {
+public:
+    void SetRange32(int nLower, int nUpper) { SendMessage(PBM_SETRANGE32, nLower, nUpper); }
+    int SetPos(int nPos) { return static_cast<int>(SendMessage(PBM_SETPOS, nPos)); }
+    int GetPos() const { return static_cast<int>(SendMessage(PBM_GETPOS)); }
+};

@@ -1,0 +1,139 @@
+"""The UI robot (zevrobot.exe) driven from Python.
+
+One robot process runs under Wine for the whole test: it starts the program, finds
+its windows and posts clicks and commands, all through cross-process window messages.
+Texts come back in the program's code page (1252)."""
+import os
+import subprocess
+
+ENCODING = "cp1252"
+
+
+def test_bin():
+    return os.environ["ZEV_TEST_BIN"]
+
+
+def _unescape(text):
+    out, i = [], 0
+    while i < len(text):
+        ch = text[i]
+        if ch == "\\" and i + 1 < len(text):
+            nxt = text[i + 1]
+            out.append({"r": "\r", "n": "\n", "t": "\t", "\\": "\\"}.get(nxt, nxt))
+            i += 2
+        else:
+            out.append(ch)
+            i += 1
+    return "".join(out)
+
+
+def windows_path(path):
+    """A Linux path as Wine's Z: drive shows it."""
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+class RobotError(RuntimeError):
+    pass
+
+
+class Robot:
+    def __init__(self):
+        self._proc = subprocess.Popen(
+            ["wine", os.path.join(test_bin(), "zevrobot.exe"), "serve"],
+            stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+
+    def call(self, *args):
+        line = "\t".join(str(a) for a in args) + "\n"
+        self._proc.stdin.write(line.encode(ENCODING))
+        self._proc.stdin.flush()
+        answer = self._proc.stdout.readline().decode(ENCODING).rstrip("\r\n")
+        if not answer:
+            raise RobotError("the robot ended while answering %r" % (args,))
+        if answer.startswith("error"):
+            raise RobotError(answer)
+        return answer
+
+    def _value(self, *args):
+        answer = self.call(*args)
+        return _unescape(answer[3:]) if answer.startswith("ok ") else None
+
+    # --- the program ---------------------------------------------------------------
+    def start(self, program, folder, arguments="", command_line=None):
+        if command_line is None:
+            return int(self._value("start", windows_path(program), windows_path(folder), arguments))
+        return int(self._value("startline", windows_path(program), windows_path(folder), command_line))
+
+    def exit_code(self, timeout=10.0):
+        """The program's exit code, or None while it still runs after `timeout`."""
+        answer = self.call("exit", int(timeout * 1000))
+        return int(answer[3:]) if answer.startswith("ok ") else None
+
+    def kill(self):
+        self.call("kill")
+
+    # --- windows ---------------------------------------------------------------------
+    def window(self, title="", timeout=10.0):
+        value = self._value("window", title, int(timeout * 1000))
+        return int(value, 16) if value else None
+
+    def other_window(self, hwnd, timeout=3.0):
+        value = self._value("other", "%x" % hwnd, int(timeout * 1000))
+        return int(value, 16) if value else None
+
+    def gone(self, hwnd, timeout=5.0):
+        return self.call("gone", "%x" % hwnd, int(timeout * 1000)) == "ok"
+
+    def title(self, hwnd):
+        return self._value("title", "%x" % hwnd)
+
+    def class_name(self, hwnd):
+        return self._value("class", "%x" % hwnd)
+
+    def text(self, hwnd, control_id):
+        return self._value("text", "%x" % hwnd, control_id)
+
+    def checked(self, hwnd, control_id):
+        return self._value("checked", "%x" % hwnd, control_id) == "1"
+
+    def click(self, hwnd, control_id):
+        self.call("click", "%x" % hwnd, control_id)
+
+    def post_click(self, hwnd, control_id):
+        self.call("postclick", "%x" % hwnd, control_id)
+
+    def uncheck(self, hwnd, control_id):
+        self.call("uncheck", "%x" % hwnd, control_id)
+
+    def command(self, hwnd, command_id):
+        self.call("command", "%x" % hwnd, command_id)
+
+    def syscommand(self, hwnd, value):
+        self.call("syscommand", "%x" % hwnd, value)
+
+    def close(self, hwnd):
+        self.call("close", "%x" % hwnd)
+
+    def message_box(self, owner, timeout=3.0):
+        """The next message box (or dialog) besides `owner`: (hwnd, title, text)."""
+        hwnd = self.other_window(owner, timeout)
+        if hwnd is None:
+            return None
+        return hwnd, self.title(hwnd), self.text(hwnd, 0xFFFF)
+
+    def quit(self):
+        if self._proc.poll() is None:
+            try:
+                self._proc.stdin.write(b"quit\n")
+                self._proc.stdin.flush()
+            except BrokenPipeError:
+                pass
+            try:
+                self._proc.wait(10)
+            except subprocess.TimeoutExpired:
+                self._proc.kill()
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.quit()

@@ -1,0 +1,96 @@
+"""One run of the real ZEV.EXE in a folder of its own, as a technician would start it.
+
+ToolFolder copies the runnable set (build/dist) into a fresh temporary folder, writes a
+ZEV.INI if asked, and reads back what the program leaves there (ZEV.INI, ZevLog.TXT)."""
+import configparser
+import os
+import shutil
+import tempfile
+
+from robot import Robot
+
+# Identifiers of the main window (app/resource.h)
+IDC_DEVICE = (1000, 1001, 1004)
+IDC_LOG = 1002
+IDC_COM = (1010, 1011, 1012, 1013)
+TITLE = "Zevanto"
+
+
+def dist_dir():
+    return os.environ["ZEV_DIST"]
+
+
+class ToolFolder:
+    def __init__(self, settings=None, files=("ZEV.EXE", "ZEV_DE.DLL", "ZEV_EN.DLL", "KORA.DLL")):
+        self.path = tempfile.mkdtemp(prefix="zevtest-")
+        for name in files:
+            source = os.path.join(dist_dir(), name)
+            if os.path.exists(source):
+                shutil.copy(source, self.path)
+        if settings is not None:
+            self.write_settings(settings)
+
+    @property
+    def exe(self):
+        return os.path.join(self.path, "ZEV.EXE")
+
+    def file(self, name):
+        return os.path.join(self.path, name)
+
+    def write_settings(self, text):
+        with open(self.file("ZEV.INI"), "w", newline="\r\n") as f:
+            f.write(text)
+
+    def settings(self):
+        """ZEV.INI as {section: {key: value}} with the case of its keys kept."""
+        parser = configparser.RawConfigParser()
+        parser.optionxform = str
+        parser.read(self.file("ZEV.INI"), encoding="cp1252")
+        return {s: dict(parser.items(s)) for s in parser.sections()}
+
+    def log_lines(self):
+        with open(self.file("ZevLog.TXT"), "rb") as f:
+            return f.read().decode("cp1252").split("\r\n")
+
+    def remove(self):
+        shutil.rmtree(self.path, ignore_errors=True)
+
+
+class ToolRun:
+    """ZEV.EXE started by the robot in a ToolFolder; `main` is its main window."""
+
+    def __init__(self, folder, robot=None):
+        self.folder = folder
+        self.robot = robot or Robot()
+        self._own_robot = robot is None
+        self.main = None
+
+    def start(self, timeout=15.0, command_line=None):
+        self.robot.start(self.folder.exe, self.folder.path, command_line=command_line)
+        self.main = self.robot.window(TITLE, timeout)
+        return self.main
+
+    def radio_index(self, ids):
+        checked = [i for i, cid in enumerate(ids) if self.robot.checked(self.main, cid)]
+        return checked[0] if len(checked) == 1 else (-1 if not checked else checked)
+
+    def log_window(self):
+        return self.robot.text(self.main, IDC_LOG)
+
+    def close(self, timeout=10.0):
+        """Closes the main window as the close box does; returns the exit code."""
+        if self.main:
+            self.robot.close(self.main)
+        return self.robot.exit_code(timeout)
+
+    def stop(self):
+        if self.robot.exit_code(0) is None:
+            self.robot.kill()
+        if self._own_robot:
+            self.robot.quit()
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.stop()

@@ -1,0 +1,125 @@
+#include "UiRobot.h"
+
+namespace {
+struct EnumContext {
+    DWORD pid;
+    std::vector<HWND>* windows;
+};
+
+BOOL CALLBACK CollectWindow(HWND hWnd, LPARAM lParam)
+{
+    EnumContext* context = reinterpret_cast<EnumContext*>(lParam);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hWnd, &pid);
+    if (pid == context->pid && ::IsWindowVisible(hWnd))
+        context->windows->push_back(hWnd);
+    return TRUE;
+}
+}
+
+UiRobot::~UiRobot()
+{
+    if (m_pi.hProcess) {
+        if (WaitExit(0) == STILL_ACTIVE)
+            Kill();
+        ::CloseHandle(m_pi.hProcess);
+        ::CloseHandle(m_pi.hThread);
+    }
+}
+
+bool UiRobot::Start(const std::string& program, const std::string& folder, const std::string& arguments,
+                    const std::string* commandLine)
+{
+    std::string line = commandLine ? *commandLine : "\"" + program + "\"" + (arguments.empty() ? "" : " " + arguments);
+    STARTUPINFOA si = { sizeof si };
+    return ::CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                            folder.empty() ? nullptr : folder.c_str(), &si, &m_pi) != FALSE;
+}
+
+DWORD UiRobot::WaitExit(DWORD timeoutMs)
+{
+    if (!m_pi.hProcess)
+        return 0;
+    ::WaitForSingleObject(m_pi.hProcess, timeoutMs);
+    DWORD code = STILL_ACTIVE;
+    ::GetExitCodeProcess(m_pi.hProcess, &code);
+    return code;
+}
+
+void UiRobot::Kill()
+{
+    if (m_pi.hProcess) {
+        ::TerminateProcess(m_pi.hProcess, 99);
+        ::WaitForSingleObject(m_pi.hProcess, 5000);
+    }
+}
+
+std::vector<HWND> UiRobot::TopWindows() const
+{
+    std::vector<HWND> windows;
+    EnumContext context = { m_pi.dwProcessId, &windows };
+    ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&context));
+    return windows;
+}
+
+HWND UiRobot::WaitWindow(const std::string& title, DWORD timeoutMs, HWND except) const
+{
+    DWORD start = ::GetTickCount();
+    for (;;) {
+        for (HWND hWnd : TopWindows()) {
+            if (hWnd != except && (title.empty() || Text(hWnd) == title))
+                return hWnd;
+        }
+        if (::GetTickCount() - start >= timeoutMs)
+            return nullptr;
+        ::Sleep(20);
+    }
+}
+
+std::string UiRobot::Text(HWND hWnd)
+{
+    std::string text(65536, '\0');
+    DWORD_PTR copied = 0;
+    if (!::SendMessageTimeoutA(hWnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]),
+                               SMTO_ABORTIFHUNG, 5000, &copied))
+        return std::string();
+    text.resize(copied < text.size() ? copied : 0);
+    return text;
+}
+
+std::string UiRobot::ClassName(HWND hWnd)
+{
+    char name[256] = {};
+    ::GetClassNameA(hWnd, name, sizeof name);
+    return name;
+}
+
+bool UiRobot::IsChecked(HWND hDlg, int id)
+{
+    return ::SendMessageA(::GetDlgItem(hDlg, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void UiRobot::Click(HWND hDlg, int id)
+{
+    ::SendMessageTimeoutA(::GetDlgItem(hDlg, id), BM_CLICK, 0, 0, SMTO_NORMAL, 10000, nullptr);
+}
+
+void UiRobot::PostClick(HWND hDlg, int id)
+{
+    ::PostMessageA(::GetDlgItem(hDlg, id), BM_CLICK, 0, 0);
+}
+
+void UiRobot::Command(HWND hWnd, int id)
+{
+    ::PostMessageA(hWnd, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+}
+
+void UiRobot::SysCommand(HWND hWnd, WPARAM command)
+{
+    ::PostMessageA(hWnd, WM_SYSCOMMAND, command, 0);
+}
+
+void UiRobot::Close(HWND hWnd)
+{
+    ::PostMessageA(hWnd, WM_CLOSE, 0, 0);
+}

@@ -1,0 +1,48 @@
+// UiRobot: drives a running Windows program from another process the way a user
+// would: finds its windows, clicks buttons, picks menu commands, answers message
+// boxes and reads controls. Everything goes through cross-process window messages.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+class UiRobot {
+public:
+    ~UiRobot();
+
+    // Starts a program in a working folder. The command line is the quoted program path
+    // followed by arguments, as the shell makes it, unless commandLine is given.
+    bool Start(const std::string& program, const std::string& folder, const std::string& arguments = "",
+               const std::string* commandLine = nullptr);
+    DWORD ProcessId() const { return m_pi.dwProcessId; }
+
+    // Waits for the exit; the exit code, or STILL_ACTIVE after the time-out.
+    DWORD WaitExit(DWORD timeoutMs);
+    void Kill();
+
+    // The visible top-level windows of the program, newest first.
+    std::vector<HWND> TopWindows() const;
+    // Waits for a top-level window with this title (any title when empty), other than `except`.
+    HWND WaitWindow(const std::string& title, DWORD timeoutMs, HWND except = nullptr) const;
+
+    static std::string Text(HWND hWnd);
+    static std::string ItemText(HWND hDlg, int id) { return Text(::GetDlgItem(hDlg, id)); }
+    static std::string ClassName(HWND hWnd);
+    static bool IsChecked(HWND hDlg, int id);
+
+    // Clicks a button as the user would, and waits until the program has handled it.
+    static void Click(HWND hDlg, int id);
+    // Clicks without waiting: for a click whose handler opens a modal box.
+    static void PostClick(HWND hDlg, int id);
+    static void Command(HWND hWnd, int id);
+    static void SysCommand(HWND hWnd, WPARAM command);
+    static void Close(HWND hWnd);
+
+    // A message box: its text (control 0xFFFF) and the ids of its buttons.
+    static std::string MessageBoxText(HWND hBox) { return ItemText(hBox, 0xFFFF); }
+
+private:
+    PROCESS_INFORMATION m_pi = {};
+};
