@@ -131,6 +131,12 @@ class Robot:
                 self._proc.wait(10)
             except subprocess.TimeoutExpired:
                 self._proc.kill()
+                self._proc.wait()
+        for pipe in (self._proc.stdin, self._proc.stdout):
+            try:
+                pipe.close()
+            except OSError:
+                pass
 
     def __enter__(self):
         return self

@@ -1,0 +1,36 @@
+// The main window made modeless in a fresh working folder, with the German library.
+#pragma once
+
+#include "AppTestEnvironment.h"
+#include "ServiceDlg.h"
+
+#include <vector>
+
+struct MainWindowFixture {
+    TempFolder folder;
+    CServiceDlg dlg;
+
+    MainWindowFixture()
+    {
+        UseLanguageLibrary();
+        dlg.m_nComIndex = 0;
+        dlg.m_nDeviceType = 0;
+        dlg.Create(IDD_SERVICE_DIALOG);
+    }
+    ~MainWindowFixture() { dlg.DestroyWindow(); }
+
+    std::string LogWindowText() const { return std::string(dlg.m_LogEdit.GetWindowText()); }
+
+    // The lines of the log window without their time stamps (the last, empty line dropped).
+    std::vector<std::string> LogWindowLines() const
+    {
+        std::vector<std::string> lines;
+        std::string text = LogWindowText();
+        std::string::size_type start = 0, end;
+        while ((end = text.find("\r\n", start)) != std::string::npos) {
+            lines.push_back(text.substr(start + 9, end - start - 9));
+            start = end + 2;
+        }
+        return lines;
+    }
+};

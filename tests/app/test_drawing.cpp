@@ -1,0 +1,175 @@
+// The version text, the text grid and fonts sized in tenths of a point.
+#include "AppTestEnvironment.h"
+#include "DeviceFont.h"
+#include "TextGrid.h"
+#include "VersionString.h"
+
+#include <doctest.h>
+
+namespace {
+std::string VersionOf(const std::string& path)
+{
+    CString text;
+    GetVersionString(text, path.c_str());
+    return std::string(text);
+}
+
+LOGFONTA FontOf(const CDeviceFont& font)
+{
+    LOGFONTA logFont = {};
+    ::GetObjectA(font.m_hFont, sizeof logFont, &logFont);
+    return logFont;
+}
+
+// A memory context on a white 32-bit bitmap, for drawing that can be read back.
+struct Canvas {
+    HDC hDC = ::CreateCompatibleDC(nullptr);
+    HBITMAP hBitmap = nullptr;
+    HGDIOBJ hOld = nullptr;
+    DWORD* pBits = nullptr;
+    int cx, cy;
+
+    Canvas(int width, int height) : cx(width), cy(height)
+    {
+        BITMAPINFO bmi = {};
+        bmi.bmiHeader = { sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB };
+        hBitmap = ::CreateDIBSection(hDC, &bmi, DIB_RGB_COLORS, reinterpret_cast<void**>(&pBits), nullptr, 0);
+        hOld = ::SelectObject(hDC, hBitmap);
+        RECT all = { 0, 0, width, height };
+        ::FillRect(hDC, &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+        ::GdiFlush();
+    }
+    ~Canvas()
+    {
+        ::SelectObject(hDC, hOld);
+        ::DeleteObject(hBitmap);
+        ::DeleteDC(hDC);
+    }
+    // The box around every pixel that is no longer white.
+    RECT Inked() const
+    {
+        ::GdiFlush();
+        RECT box = { cx, cy, -1, -1 };
+        for (int y = 0; y < cy; ++y)
+            for (int x = 0; x < cx; ++x)
+                if ((pBits[y * cx + x] & 0xFFFFFF) != 0xFFFFFF) {
+                    box.left = std::min<LONG>(box.left, x);
+                    box.top = std::min<LONG>(box.top, y);
+                    box.right = std::max<LONG>(box.right, x);
+                    box.bottom = std::max<LONG>(box.bottom, y);
+                }
+        return box;
+    }
+};
+}
+
+TEST_CASE("the version text comes from the file version")
+{
+    CHECK(VersionOf(TestBinPath("version_1_2_3_45.dll")) == "Version 1.2.3.0045");
+    CHECK(VersionOf(TestBinPath("version_2_0_0_7.dll")) == "Version 2.0.0.0007");
+    CHECK(VersionOf(TestBinPath("version_3_4_5_12345.dll")) == "Version 3.4.5.12345");
+
+    std::string expected = std::string("Version ") + ZEV_PROJECT_VERSION;
+    std::string program = VersionOf(DistPath("ZEV.EXE"));
+    CHECK(program.substr(0, expected.rfind('.')) == expected.substr(0, expected.rfind('.')));
+    CHECK(program.size() >= expected.size());
+
+    SUBCASE("a file without version information still gives a text that says so")
+    {
+        std::string text = VersionOf(DistPath("ZEV_DE.DLL"));
+        CHECK(text.find("ZEV_DE.DLL") != std::string::npos);
+        CHECK(VersionOf("Z:\\no\\such\\ZEV.EXE").find("unknown") != std::string::npos);
+    }
+}
+
+TEST_CASE("the text grid is measured on the context's font")
+{
+    Canvas canvas(400, 120);
+    SUBCASE("a fixed-pitch font: one average width per column")
+    {
+        ::SelectObject(canvas.hDC, ::GetStockObject(SYSTEM_FIXED_FONT));
+        CTextGrid grid(canvas.hDC);
+        CHECK((grid.m_tm.tmPitchAndFamily & TMPF_FIXED_PITCH) == 0);
+        CHECK(grid.m_nColumnWidth == grid.m_tm.tmAveCharWidth);
+        CHECK(grid.m_nLineHeight == grid.m_tm.tmHeight + grid.m_tm.tmExternalLeading);
+        CHECK(::GetBkMode(canvas.hDC) == TRANSPARENT);
+
+        grid.PutText(6, 2, "X");
+        RECT inked = canvas.Inked();
+        CHECK(inked.left >= 6 * grid.m_nColumnWidth);
+        CHECK(inked.right < 7 * grid.m_nColumnWidth);
+        CHECK(inked.top >= 2 * grid.m_nLineHeight);
+        CHECK(inked.bottom < 3 * grid.m_nLineHeight);
+    }
+    SUBCASE("a variable-pitch font: one and a half average widths, truncated")
+    {
+        ::SelectObject(canvas.hDC, ::GetStockObject(ANSI_VAR_FONT));
+        CTextGrid grid(canvas.hDC);
+        CHECK((grid.m_tm.tmPitchAndFamily & TMPF_FIXED_PITCH) != 0);
+        CHECK(grid.m_nColumnWidth == grid.m_tm.tmAveCharWidth * 3 / 2);
+    }
+}
+
+TEST_CASE("fonts sized in tenths of a point")
+{
+    HDC hDC = ::CreateCompatibleDC(nullptr);
+    REQUIRE(::GetDeviceCaps(hDC, LOGPIXELSY) == 96);
+
+    SUBCASE("heights at 96 pixels per inch")
+    {
+        CDeviceFont log(hDC, "Courier New", 90, 0, 0, TRUE);
+        CHECK(FontOf(log).lfHeight == -12);
+        CHECK(FontOf(log).lfWidth == 0);
+        CHECK(std::string(FontOf(log).lfFaceName) == "Courier New");
+        CHECK(::GetCurrentObject(hDC, OBJ_FONT) == log.m_hFont);
+        CDeviceFont big(hDC, "Arial", 360, 0, CDeviceFont::styleBold, TRUE);
+        CHECK(FontOf(big).lfHeight == -48);
+    }
+    SUBCASE("the height is rounded half up from tenths")
+    {
+        CHECK(DeviceFontHeight(120) == -12);
+        CHECK(DeviceFontHeight(150) == -15); // 120 pixels per inch: 15.5 truncated
+        CHECK(DeviceFontHeight(480) == -48);
+        CHECK(DeviceFontHeight(-125) == -13);
+    }
+    SUBCASE("the size is converted to the context's logical units")
+    {
+        ::SetMapMode(hDC, MM_TWIPS); // 1440 units per inch, y upwards
+        CDeviceFont font(hDC, "Arial", 90, 0, 0, TRUE);
+        CHECK(FontOf(font).lfHeight == -180);
+        ::SetMapMode(hDC, MM_TEXT);
+    }
+    SUBCASE("style bits")
+    {
+        CDeviceFont bold(hDC, "Arial", 90, 0, 1, TRUE);
+        CHECK(FontOf(bold).lfWeight == 700);
+        CHECK(FontOf(bold).lfItalic == 0);
+        CDeviceFont rest(hDC, "Arial", 90, 0, 14, TRUE);
+        CHECK(FontOf(rest).lfWeight == 0);
+        CHECK(FontOf(rest).lfItalic == 1);
+        CHECK(FontOf(rest).lfUnderline == 1);
+        CHECK(FontOf(rest).lfStrikeOut == 1);
+        CDeviceFont high(hDC, "Arial", 90, 0, 16, TRUE);
+        CHECK(FontOf(high).lfWeight == 0);
+        CHECK(FontOf(high).lfItalic == 0);
+        CHECK(FontOf(high).lfUnderline == 0);
+    }
+    SUBCASE("a width scales the natural average width")
+    {
+        CDeviceFont natural(hDC, "Courier New", 90, 0, 0, TRUE);
+        TEXTMETRICA tm = {};
+        ::GetTextMetricsA(hDC, &tm);
+        CDeviceFont wide(hDC, "Courier New", 90, 180, 0, TRUE);
+        CHECK(FontOf(wide).lfWidth == 2 * tm.tmAveCharWidth);
+        CHECK(FontOf(wide).lfHeight == -12);
+    }
+    SUBCASE("the font is handed to a control")
+    {
+        HWND hEdit = ::CreateWindowA("EDIT", "", WS_POPUP, 0, 0, 100, 20, nullptr, nullptr, nullptr, nullptr);
+        CDeviceFont font(hDC, "Courier New", 90, 0, 0, TRUE);
+        font.ApplyToWindow(hEdit);
+        CHECK(reinterpret_cast<HFONT>(::SendMessageA(hEdit, WM_GETFONT, 0, 0)) == font.m_hFont);
+        ::DestroyWindow(hEdit);
+    }
+    ::DeleteDC(hDC);
+}
