@@ -32,7 +32,7 @@ BlockFrameReader::Event BlockFrameReader::feed(std::uint8_t byte) {
     discarding_ = true;
     return Event::BadHeader;
   }
-  if (size <= 4 && frame_[1] == 0) {
+  if (size > 2 && size <= 4 && frame_[1] == 0) {
     if (byte != 0) {
       frame_.clear();
       discarding_ = true;

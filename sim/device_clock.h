@@ -14,7 +14,9 @@ std::string advanceClock(const std::string& digits, std::int64_t seconds);
 
 class DeviceClock {
  public:
-  DeviceClock(const std::string& digits, std::int64_t nowMs) : digits_(digits), setAtMs_(nowMs) {}
+  // A start text that is no valid clock starts the clock at 000101000000.
+  DeviceClock(const std::string& digits, std::int64_t nowMs)
+      : digits_(clockTextProblem(digits).empty() ? digits : "000101000000"), setAtMs_(nowMs) {}
   void set(const std::string& digits, std::int64_t nowMs) { digits_ = digits; setAtMs_ = nowMs; }
   std::string read(std::int64_t nowMs) const { return advanceClock(digits_, (nowMs - setAtMs_) / 1000); }
 

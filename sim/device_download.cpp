@@ -4,11 +4,19 @@
 
 #include "control_bytes.h"
 #include "srecord.h"
+#include "value_writes.h"
 
 namespace zevsim {
 namespace {
 
 constexpr size_t kMaxRecordLine = 600;  // longer than any S-record
+
+// A byte the tool may send as a command (or the start of a wake-up).
+bool isCommandByte(std::uint8_t byte) {
+  const char letter = static_cast<char>(byte);
+  return readLetters().find(letter) != std::string::npos || isWriteLetter(letter) ||
+         std::string("TVOYXxDME*").find(letter) != std::string::npos;
+}
 
 }  // namespace
 
@@ -38,7 +46,7 @@ void Device::s19Byte(std::uint8_t byte, Millis now) {
     return;
   }
   if (byte == kLf) return;
-  if (text_.empty() && byte != 'S') {
+  if (text_.empty() && byte != 'S' && isCommandByte(byte)) {
     // The tool has gone on to the next command: the file had no end record.
     finishDownload("without an end record", now);
     commandByte(byte, now);
