@@ -38,6 +38,10 @@ void Device::monitorTick(Millis now) {
       flow_.advance(at - flowAt_);
       flowAt_ = at;
     }
+    if (silent_) {  // the stream goes on unheard: no frame, and no note for each one
+      nextFrameAt_ += config_.frameLength * 10 * 1000.0 / baud_;
+      continue;
+    }
     MonitorSample sample = flow_.sample();
     sample.sequence = framesSent_;
     std::string frame = escapeLine(buildMonitorFrame(sample, config_.frameLength, values_.ident),

@@ -3,6 +3,7 @@ pair (COM1) playing ZEV.EXE: wake-up and baud switch, reads and writes, a block
 download into the firmware file, the monitor stream, and the ways it ends."""
 import os
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -175,6 +176,12 @@ class SimulatorTest(unittest.TestCase):
         self.pair.stop()  # the cable is pulled: socat and its ptys go away
         self.assertEqual(sim.wait_exit(), 1)
         self.assertIn("the port has gone away", sim.log_text())
+
+    def test_ctrl_c_ends_the_simulator(self):
+        sim = self.start("--no-stdin")
+        sim.proc.send_signal(signal.SIGINT)
+        self.assertEqual(sim.wait_exit(), 0)
+        self.assertIn("ending: Ctrl+C", sim.log_text())
 
     def test_a_time_limit_ends_the_simulator(self):
         sim = self.start("--no-stdin", "--seconds", "1")

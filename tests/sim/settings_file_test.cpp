@@ -76,3 +76,23 @@ TEST_CASE("a settings file that is not there is an error") {
   CHECK_FALSE(load.ok);
   CHECK(load.error.find("not found") != std::string::npos);
 }
+
+TEST_CASE("the sample settings file states the values a type-1 device starts with") {
+  DeviceValues fromFile = defaultValues(0);  // another type, so that every value must come from the file
+  const SettingsLoad load = loadSettings(ZEVSIM_SAMPLE_INI, fromFile);
+  REQUIRE_MESSAGE(load.ok, load.error);
+  CHECK(load.notes.empty());
+  const DeviceValues defaults = defaultValues(1);
+  CHECK(fromFile.ident == defaults.ident);
+  CHECK(fromFile.replies == defaults.replies);
+  CHECK(fromFile.readoutV == defaults.readoutV);
+  CHECK(fromFile.readoutO == defaults.readoutO);
+  CHECK(fromFile.clock == defaults.clock);
+  CHECK(fromFile.flow.peakFlow == defaults.flow.peakFlow);
+  CHECK(fromFile.flow.rampMs == defaults.flow.rampMs);
+  CHECK(fromFile.flow.holdMs == defaults.flow.holdMs);
+  CHECK(fromFile.flow.pauseMs == defaults.flow.pauseMs);
+  CHECK(fromFile.flow.errorEveryMs == defaults.flow.errorEveryMs);
+  CHECK(fromFile.flow.pulsesPerLitre == defaults.flow.pulsesPerLitre);
+  CHECK(fromFile.flow.startReading == defaults.flow.startReading);
+}
