@@ -42,6 +42,7 @@ int runSimulator(const Options& options, const DeviceValues& values, HexLog& log
   const Millis start = nowMs();
   const Millis deadline = options.seconds > 0 ? start + options.seconds * 1000LL : -1;
   Device device(options.device, values, start);
+  bool stalled = false;
   report(log, "type " + std::to_string(options.device.type) + " (" + deviceTypeName(options.device.type) +
                   ") on " + options.port + " at 9600 baud, waiting for a wake-up");
 
@@ -79,7 +80,10 @@ int runSimulator(const Options& options, const DeviceValues& values, HexLog& log
             report(log, "the port has gone away (" + error + "): ending");
             return 1;
           }
-          if (result == SerialPort::Result::Stalled) report(log, error);
+          // A line nobody reads stalls every write: say so once, and again when it flows.
+          if (result == SerialPort::Result::Stalled && !stalled) report(log, error + " (nobody reading?)");
+          if (result == SerialPort::Result::Ok && stalled) report(log, "the port takes output again");
+          stalled = result == SerialPort::Result::Stalled;
           break;
         }
         case Action::Kind::SetBaud:

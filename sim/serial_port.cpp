@@ -36,17 +36,16 @@ bool SerialPort::open(const std::string& name, int baud, std::string& error) {
   }
   SetupComm(handle_, 4096, 4096);
   COMMTIMEOUTS timeouts{};  // all zero: a read waits until its buffer is full
-  if (!SetCommTimeouts(handle_, &timeouts) || !setBaud(baud, error)) {
-    if (error.empty()) error = lastError("SetCommTimeouts");
+  bool ready = SetCommTimeouts(handle_, &timeouts);
+  if (!ready) error = lastError("SetCommTimeouts");
+  ready = ready && setBaud(baud, error);
+  if (ready) PurgeComm(handle_, PURGE_RXCLEAR | PURGE_TXCLEAR);
+  ready = ready && armRead(error);
+  if (!ready) {
+    error = "cannot open " + name + ": " + error;
     close();
-    return false;
   }
-  PurgeComm(handle_, PURGE_RXCLEAR | PURGE_TXCLEAR);
-  if (!armRead(error)) {
-    close();
-    return false;
-  }
-  return true;
+  return ready;
 }
 
 bool SerialPort::setBaud(int baud, std::string& error) {

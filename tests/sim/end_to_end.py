@@ -188,6 +188,13 @@ class SimulatorTest(unittest.TestCase):
         self.assertEqual(sim.wait_exit(), 0)
         self.assertIn("1 seconds are over", sim.output())
 
+    def test_a_port_that_cannot_be_opened_is_named(self):
+        # COM22 stands for COM2's device end, which no pty pair serves in this test
+        result = subprocess.run(["wine", EXE, "--port", "COM22", "--no-stdin"], capture_output=True,
+                                stdin=subprocess.DEVNULL, timeout=30)
+        self.assertEqual(result.returncode, 2)
+        self.assertIn(b"cannot open COM22", result.stdout)
+
     def test_a_bad_command_line_is_named(self):
         result = subprocess.run(["wine", EXE, "--port", "COM21", "--type", "7"], capture_output=True,
                                 stdin=subprocess.DEVNULL, timeout=30)
