@@ -25,6 +25,10 @@ if [ ! -f "$prefix/.zev-ready" ]; then
   touch "$prefix/.zev-ready"
 fi
 # A persistent wineserver keeps every test's start quick. Its output (it may dump state
-# when a mapped pty goes away) goes to a log file, not into the test output. A server that
-# runs already (an earlier test run) is just as good.
+# when a mapped pty goes away) goes to a log file, not into the test output. A server
+# left running by an earlier test run makes this one exit with "already running": fine.
 wineserver -p >>"$prefix/wineserver.log" 2>&1 </dev/null || true
+# The first program on a fresh server starts Wine's own services, and they keep the
+# output they inherit open for as long as the server lives: started from here, they
+# hold the log file and not the output pipe of the first test (ctest would wait for it).
+wine cmd /c exit >>"$prefix/wineserver.log" 2>&1 </dev/null || true

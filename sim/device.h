@@ -1,0 +1,125 @@
+#pragma once
+// The simulated flow-metering register: everything it holds and its side of the
+// serial protocol, as pure code. Bytes from the tool go in through receive(); the
+// passing of time through tick(); what the device sends, and what it asks of its
+// port, comes out of takeDue() as actions with the time they are due.
+//
+// The member functions live in several files, one job each:
+//   device.cpp           state, wake-up, the command letters, value texts, clock
+//   device_output.cpp    scheduling of answers and the reply faults
+//   device_download.cpp  firmware download (S-records and block frames)
+//   device_monitor.cpp   the monitor frame stream
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "block_frame.h"
+#include "device_action.h"
+#include "device_clock.h"
+#include "device_config.h"
+#include "device_values.h"
+#include "flow_profile.h"
+#include "wake_up.h"
+
+namespace zevsim {
+
+class Device {
+ public:
+  Device(const DeviceConfig& config, const DeviceValues& values, Millis now);
+
+  void receive(std::uint8_t byte, Millis now);  // one byte from the tool
+  void tick(Millis now);                        // time passed: monitor frames, time-outs
+  std::vector<Action> takeDue(Millis now);      // the actions due by `now`, in order
+  Millis nextEvent() const;                     // when tick() has work next; -1 for never
+
+  bool awake() const { return mode_ != Mode::Asleep; }
+  bool monitorRunning() const { return mode_ == Mode::Monitor; }
+  int baud() const { return baud_; }
+  const DeviceValues& values() const { return values_; }
+  std::string clock(Millis now) const { return clock_.read(now); }
+
+ private:
+  enum class Mode { Asleep, Command, ValueText, ClockText, ClockEnd, S19Download, ImageDownload, Monitor };
+
+  // device.cpp
+  void asleepByte(std::uint8_t byte, Millis now);
+  void commandByte(std::uint8_t byte, Millis now);
+  bool wakeUpByte(std::uint8_t byte, Millis now);
+  void wakeUp(int typeNumber, Millis now);
+  void command(char letter, Millis now);
+  void readOut(const std::vector<std::string>& lines, Millis now);
+  std::string expand(const std::string& line, Millis now) const;
+  void valueTextByte(std::uint8_t byte, Millis now);
+  void clockTextByte(std::uint8_t byte, Millis now);
+  void clockEndByte(std::uint8_t byte, Millis now);
+  void checkTimeouts(Millis now);
+  bool waitingForInput() const;
+
+  // device_output.cpp
+  void schedule(Action action, Millis due);
+  void sendRaw(const std::string& bytes, Millis due);
+  void reply(const std::string& bytes, Millis now, int delayMs);
+  void replyByte(std::uint8_t byte, Millis now);  // ESC, ACK or NAK after the reply delay
+  void replyLine(const std::string& text, Millis now, int delayMs);
+  void note(const std::string& text, Millis now);
+  bool frameCountReached(Millis now);
+  std::uint32_t random();
+
+  // device_download.cpp
+  void startDownload(Millis now);
+  void s19Byte(std::uint8_t byte, Millis now);
+  void takeRecord(const std::string& line, Millis now);
+  void imageByte(std::uint8_t byte, Millis now);
+  void takeBlock(Millis now);
+  bool nakOnPurpose(Millis now);
+  void finishDownload(const std::string& how, Millis now);
+  void downloadTimeout(Millis now);
+
+  // device_monitor.cpp
+  void startMonitor(Millis now);
+  void stopMonitor(std::uint8_t byte, Millis now);
+  void monitorTick(Millis now);
+
+  struct Scheduled {
+    Millis due;
+    Action action;
+  };
+
+  DeviceConfig config_;
+  DeviceValues values_;
+  DeviceClock clock_;
+  FlowProfile flow_;
+  Mode mode_ = Mode::Asleep;
+  int baud_ = kWakeUpBaud;
+  WakeUpMatcher wakeUp_;
+  char lastCommand_ = 0;
+  bool silent_ = false;
+  Millis lastInputAt_ = 0;  // last byte received or last answer due, whichever is later
+
+  std::string text_;     // value text, clock text or S-record line being collected
+  char writeLetter_ = 0; // the letter whose value text is being collected
+
+  // download
+  std::string firmware_;
+  int framesTaken_ = 0;  // records or blocks stored
+  int framesSeen_ = 0;   // frames received, for the fault options
+  BlockFrameReader blocks_;
+
+  // monitor
+  double nextFrameAt_ = 0;
+  Millis flowAt_ = 0;
+  std::uint32_t framesSent_ = 0;   // since start: numbers the frames
+  std::uint32_t monitorFrames_ = 0; // since the last 'M'
+
+
+  // output
+  std::deque<Scheduled> queue_;
+  Millis lastDue_ = 0;
+  int replies_ = 0;
+  int lines_ = 0;
+  int framesForDrop_ = 0;
+  std::uint32_t random_;
+};
+
+}  // namespace zevsim

@@ -1,0 +1,27 @@
+#pragma once
+// How the simulated device behaves beyond the values it holds: its type, timing,
+// monitor frame length and the faults it is asked to show.
+#include <string>
+
+namespace zevsim {
+
+struct FaultOptions {
+  int nakEvery = 0;         // NAK every nth download frame, good or not (0: never)
+  char silentAfter = 0;     // after this command letter nothing more is sent until the next wake-up
+  int garbageEvery = 0;     // a few random bytes before every nth reply
+  int noCrEvery = 0;        // every nth reply line goes out without its CR
+  int dropAfterFrames = 0;  // drop the port after n frames (download frames taken, monitor frames sent)
+};
+
+struct DeviceConfig {
+  int type = 0;
+  int frameLength = 146;     // monitor frame: 140, 144 or 146 bytes
+  int replyDelayMs = 0;      // between a command and its answer
+  int wakeUpDelayMs = 80;    // between the switch to the working rate and the identification line
+  int inputTimeoutMs = 500;  // an unfinished value text or download frame is given up after this quiet time
+  bool escapeXonXoff = true; // send 0x11/0x13 inside lines DLE-escaped
+  unsigned seed = 1;         // for the garbage bytes
+  FaultOptions faults;
+};
+
+}  // namespace zevsim

@@ -1,0 +1,189 @@
+#include "options.h"
+
+#include <cctype>
+#include <cstdlib>
+
+#include "monitor_frame.h"
+
+namespace zevsim {
+namespace {
+
+bool parseNumber(const std::string& text, long min, long max, int& out) {
+  if (text.empty() || text.size() > 9) return false;
+  for (char c : text)
+    if (c < '0' || c > '9') return false;
+  const long value = std::strtol(text.c_str(), nullptr, 10);
+  if (value < min || value > max) return false;
+  out = static_cast<int>(value);
+  return true;
+}
+
+// "COM21", "com21" or "\\.\COM21" -> "COM21"; empty when it is no COM port name.
+std::string portName(std::string text) {
+  if (text.rfind("\\\\.\\", 0) == 0) text = text.substr(4);
+  if (text.size() < 4 || text.size() > 6) return "";
+  for (int i = 0; i < 3; ++i) text[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[i])));
+  int number = 0;
+  if (text.compare(0, 3, "COM") != 0 || !parseNumber(text.substr(3), 1, 255, number)) return "";
+  return "COM" + std::to_string(number);
+}
+
+struct NumberOption {
+  const char* name;
+  long min, max;
+  int Options::*field;
+  int DeviceConfig::*deviceField;
+  int FaultOptions::*faultField;
+};
+
+}  // namespace
+
+const char* usageText() {
+  return
+      "ZEVSIM.EXE - plays a Vantik, Corlaxa or Brennix flow register on a serial port\n"
+      "\n"
+      "usage: ZEVSIM.EXE --port COMn [options]\n"
+      "\n"
+      "  --port COMn            the serial port to answer on (required)\n"
+      "  --type 0|1|2           device type: 0 Vantik, 1 Corlaxa, 2 Brennix (default 0);\n"
+      "                         wakes up at 9600 baud, works at 38400 (0, 2) or 19200 (1)\n"
+      "  --settings FILE        INI file with the identification, reply texts, read-out\n"
+      "                         lines and flow profile (see below)\n"
+      "  --log FILE             log of every byte received and sent, in hex with time stamps\n"
+      "  --firmware-out FILE    a finished firmware download is written here: the\n"
+      "                         S-records as received (types 0, 2) or the block data (type 1)\n"
+      "  --seconds N            end after N seconds\n"
+      "  --no-stdin             do not end when standard input closes (needed when it\n"
+      "                         runs without one, e.g. with input from NUL)\n"
+      "  --frame-length N       monitor frame length: 140, 144 or 146 (default 146)\n"
+      "  --reply-delay MS       wait before each answer (default 0)\n"
+      "  --wakeup-delay MS      wait after switching to the working rate before the\n"
+      "                         identification line (default 80)\n"
+      "  --input-timeout MS     give up an unfinished value text or download frame after\n"
+      "                         this much quiet (default 500)\n"
+      "  --raw-xonxoff          send 0x11 and 0x13 in lines unescaped (default: DLE-escaped,\n"
+      "                         since the tool's port swallows them under XON/XOFF)\n"
+      "\n"
+      "faults on request:\n"
+      "  --nak-every N          NAK every Nth download frame, good or not\n"
+      "  --silent-after L       after command letter L answer nothing until the next wake-up\n"
+      "  --garbage-every N      put 1-8 random bytes (0x80-0xFF) before every Nth answer\n"
+      "  --no-cr-every N        send every Nth reply line without its CR\n"
+      "  --drop-after N         close the port and end after N frames (download frames\n"
+      "                         received, monitor frames sent)\n"
+      "  --seed N               seed of the random garbage bytes (default 1)\n"
+      "\n"
+      "It ends on Ctrl+C, when standard input closes, after --seconds, or when the port\n"
+      "goes away (exit code 1). Exit code 2: bad command line, settings file or port.\n"
+      "\n"
+      "settings file (all keys optional; shown with their defaults):\n"
+      "  [Device]   Ident=<Name> V2.14 SN 104711   Clock=yymmddhhmmss (default: PC clock)\n"
+      "  [Replies]  r=9,33,0  h=0  3=OTHER  b=0  g=1  j=0  w=1  f=2  4=RS232  c=0\n"
+      "             L=00012345.67 L        (a value in double quotes keeps its blanks)\n"
+      "  [Readout]  V1=..V99=  lines of the V read-out, O1=..O99= of the O read-out;\n"
+      "             {ident} {clock} {total} {S} {N} in a line are filled in\n"
+      "  [Monitor]  PeakFlow=450 RampMs=4000 HoldMs=6000 PauseMs=3000 ErrorEveryMs=5000\n"
+      "             PulsesPerLitre=100 StartReading=123456\n";
+}
+
+ParsedOptions parseOptions(const std::vector<std::string>& args) {
+  static const NumberOption kNumbers[] = {
+      {"--type", 0, 2, nullptr, &DeviceConfig::type, nullptr},
+      {"--seconds", 1, 864000, &Options::seconds, nullptr, nullptr},
+      {"--frame-length", 140, 146, nullptr, &DeviceConfig::frameLength, nullptr},
+      {"--reply-delay", 0, 10000, nullptr, &DeviceConfig::replyDelayMs, nullptr},
+      {"--wakeup-delay", 0, 10000, nullptr, &DeviceConfig::wakeUpDelayMs, nullptr},
+      {"--input-timeout", 10, 60000, nullptr, &DeviceConfig::inputTimeoutMs, nullptr},
+      {"--nak-every", 1, 1000000, nullptr, nullptr, &FaultOptions::nakEvery},
+      {"--garbage-every", 1, 1000000, nullptr, nullptr, &FaultOptions::garbageEvery},
+      {"--no-cr-every", 1, 1000000, nullptr, nullptr, &FaultOptions::noCrEvery},
+      {"--drop-after", 1, 1000000, nullptr, nullptr, &FaultOptions::dropAfterFrames},
+  };
+  ParsedOptions result;
+  Options& o = result.options;
+  auto fail = [&result](const std::string& error) {
+    result.ok = false;
+    result.error = error;
+    return result;
+  };
+
+  for (size_t i = 0; i < args.size(); ++i) {
+    std::string name = args[i], value;
+    bool inlineValue = false;
+    const size_t equals = name.find('=');
+    if (name.rfind("--", 0) == 0 && equals != std::string::npos) {
+      value = name.substr(equals + 1);
+      name = name.substr(0, equals);
+      inlineValue = true;
+    }
+    if (name == "--help" || name == "-h" || name == "/?") {
+      o.help = true;
+      continue;
+    }
+    if (name == "--no-stdin") {
+      o.watchStdin = false;
+      continue;
+    }
+    if (name == "--raw-xonxoff") {
+      o.device.escapeXonXoff = false;
+      continue;
+    }
+    auto takeValue = [&]() -> bool {
+      if (inlineValue) return true;
+      if (i + 1 >= args.size()) return false;
+      value = args[++i];
+      return true;
+    };
+
+    bool known = false;
+    for (const NumberOption& option : kNumbers) {
+      if (name != option.name) continue;
+      known = true;
+      int number = 0;
+      if (!takeValue()) return fail(name + " needs a value");
+      if (!parseNumber(value, option.min, option.max, number))
+        return fail(name + " " + value + ": expected a number from " + std::to_string(option.min) +
+                    " to " + std::to_string(option.max));
+      if (option.field) o.*option.field = number;
+      if (option.deviceField) o.device.*option.deviceField = number;
+      if (option.faultField) o.device.faults.*option.faultField = number;
+    }
+    if (known) continue;
+
+    if (name == "--port" || name == "--settings" || name == "--log" || name == "--firmware-out" ||
+        name == "--silent-after" || name == "--seed") {
+      if (!takeValue() || value.empty()) return fail(name + " needs a value");
+      if (name == "--port") {
+        o.port = portName(value);
+        if (o.port.empty()) return fail("--port " + value + ": expected a port name such as COM21");
+      } else if (name == "--settings") {
+        o.settingsPath = value;
+      } else if (name == "--log") {
+        o.logPath = value;
+      } else if (name == "--firmware-out") {
+        o.firmwarePath = value;
+      } else if (name == "--silent-after") {
+        if (value.size() != 1) return fail("--silent-after " + value + ": expected one command letter");
+        o.device.faults.silentAfter = value[0];
+      } else {
+        int seed = 0;
+        if (!parseNumber(value, 0, 999999999, seed)) return fail("--seed " + value + ": expected a number");
+        o.device.seed = static_cast<unsigned>(seed);
+      }
+      continue;
+    }
+    return fail("unknown option " + args[i]);
+  }
+
+  if (o.help) {
+    result.ok = true;
+    return result;
+  }
+  if (!validFrameLength(o.device.frameLength))
+    return fail("--frame-length " + std::to_string(o.device.frameLength) + ": expected 140, 144 or 146");
+  if (o.port.empty()) return fail("--port is required");
+  result.ok = true;
+  return result;
+}
+
+}  // namespace zevsim

@@ -1,0 +1,32 @@
+#pragma once
+// The command line of ZEVSIM.EXE.
+#include <string>
+#include <vector>
+
+#include "device_config.h"
+
+namespace zevsim {
+
+struct Options {
+  bool help = false;
+  std::string port;          // "COM21"
+  std::string settingsPath;  // INI file with reply texts and start values
+  std::string logPath;       // hex log of the line
+  std::string firmwarePath;  // where a finished download is written
+  int seconds = 0;           // end after this long; 0: no limit
+  bool watchStdin = true;    // end when standard input closes
+  DeviceConfig device;
+};
+
+struct ParsedOptions {
+  bool ok = false;
+  std::string error;  // what is wrong with the command line
+  Options options;
+};
+
+// `args` without the program name.
+ParsedOptions parseOptions(const std::vector<std::string>& args);
+
+const char* usageText();
+
+}  // namespace zevsim

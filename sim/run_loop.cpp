@@ -1,0 +1,111 @@
+#include "run_loop.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+#include "device.h"
+#include "serial_port.h"
+
+namespace zevsim {
+namespace {
+
+Millis nowMs() { return static_cast<Millis>(GetTickCount64()); }
+
+// Notes go to the log and, for whoever watches the console, to standard output.
+void report(HexLog& log, const std::string& text) {
+  log.note(text);
+  std::printf("ZEVSIM: %s\n", text.c_str());
+  std::fflush(stdout);
+}
+
+std::string saveFirmware(const std::string& path, const std::string& bytes) {
+  if (path.empty())
+    return "no --firmware-out given: the " + std::to_string(bytes.size()) + " bytes received are not kept";
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (!file) return "cannot create firmware file " + path;
+  const size_t written = std::fwrite(bytes.data(), 1, bytes.size(), file);
+  const bool ok = std::fclose(file) == 0 && written == bytes.size();
+  return ok ? "firmware written to " + path + " (" + std::to_string(bytes.size()) + " bytes)"
+            : "writing firmware file " + path + " failed";
+}
+
+}  // namespace
+
+int runSimulator(const Options& options, const DeviceValues& values, HexLog& log, const StopSignals& stop) {
+  SerialPort port;
+  std::string error;
+  if (!port.open(options.port, kWakeUpBaud, error)) {
+    report(log, error);
+    return 2;
+  }
+  const Millis start = nowMs();
+  const Millis deadline = options.seconds > 0 ? start + options.seconds * 1000LL : -1;
+  Device device(options.device, values, start);
+  bool stalled = false;
+  report(log, "type " + std::to_string(options.device.type) + " (" + deviceTypeName(options.device.type) +
+                  ") on " + options.port + " at 9600 baud, waiting for a wake-up");
+
+  for (;;) {
+    Millis now = nowMs();
+    Millis wait = 100;  // look around now and then even when nothing is planned
+    const Millis next = device.nextEvent();
+    if (next >= 0 && next - now < wait) wait = next > now ? next - now : 0;
+    if (deadline >= 0 && deadline - now < wait) wait = deadline > now ? deadline - now : 0;
+
+    const HANDLE handles[2] = {port.readEvent(), stop.event()};
+    const DWORD woke = WaitForMultipleObjects(2, handles, FALSE, static_cast<DWORD>(wait));
+    now = nowMs();
+    if (woke == WAIT_OBJECT_0 + 1) {
+      report(log, "ending: " + stop.reason());
+      return 0;
+    }
+    if (woke == WAIT_OBJECT_0) {
+      std::string bytes;
+      if (port.collect(bytes, error) == SerialPort::Result::Gone) {
+        report(log, "the port has gone away (" + error + "): ending");
+        return 1;
+      }
+      if (!bytes.empty()) log.received(bytes);
+      for (char byte : bytes) device.receive(static_cast<std::uint8_t>(byte), now);
+    }
+    device.tick(now);
+
+    for (const Action& action : device.takeDue(now)) {
+      switch (action.kind) {
+        case Action::Kind::Send: {
+          log.sent(action.bytes);
+          const SerialPort::Result result = port.write(action.bytes, error);
+          if (result == SerialPort::Result::Gone) {
+            report(log, "the port has gone away (" + error + "): ending");
+            return 1;
+          }
+          // A line nobody reads stalls every write: say so once, and again when it flows.
+          if (result == SerialPort::Result::Stalled && !stalled) report(log, error + " (nobody reading?)");
+          if (result == SerialPort::Result::Ok && stalled) report(log, "the port takes output again");
+          stalled = result == SerialPort::Result::Stalled;
+          break;
+        }
+        case Action::Kind::SetBaud:
+          if (!port.setBaud(action.baud, error)) report(log, "baud switch failed: " + error);
+          break;
+        case Action::Kind::SaveFirmware:
+          report(log, saveFirmware(options.firmwarePath, action.bytes));
+          break;
+        case Action::Kind::DropPort:
+          port.close();
+          report(log, "port closed on purpose: ending");
+          return 0;
+        case Action::Kind::Note:
+          report(log, action.bytes);
+          break;
+      }
+    }
+    if (deadline >= 0 && now >= deadline) {
+      report(log, "ending: " + std::to_string(options.seconds) + " seconds are over");
+      return 0;
+    }
+  }
+}
+
+}  // namespace zevsim

@@ -1,0 +1,14 @@
+#pragma once
+// Joins the device model to its port: bytes in, time passing, actions out.
+#include "device_values.h"
+#include "hex_log.h"
+#include "options.h"
+#include "stop_signals.h"
+
+namespace zevsim {
+
+// Runs until a stop signal, the time limit, the drop fault or a vanished port.
+// Returns the exit code: 0 ended as asked, 1 the port failed, 2 it could not be opened.
+int runSimulator(const Options& options, const DeviceValues& values, HexLog& log, const StopSignals& stop);
+
+}  // namespace zevsim

@@ -1,0 +1,227 @@
+// The command letters: read replies, writes read back, clock, texts, read-outs.
+#include <doctest.h>
+
+#include "bench.h"
+
+using namespace zevsim_test;
+
+namespace {
+
+Bench awakeDevice(int type = 1) {
+  Bench bench(configOfType(type));
+  bench.wake();
+  return bench;
+}
+
+// Writes `value` with `letter` as the tool does: letter, wait for ESC, value text and CR.
+void write(Bench& bench, char letter, const std::string& value) {
+  REQUIRE(bench.send(std::string(1, letter)) == esc());
+  CHECK(bench.send(value + "\r").empty());  // nothing is said to the value text
+}
+
+}  // namespace
+
+TEST_CASE("read letters answer one line each from the values the device starts with") {
+  Bench bench = awakeDevice();
+  CHECK(bench.send("r") == "9,33,0\r");
+  CHECK(bench.send("h") == "0\r");
+  CHECK(bench.send("3") == "OTHER\r");
+  CHECK(bench.send("b") == "0\r");
+  CHECK(bench.send("g") == "1\r");
+  CHECK(bench.send("j") == "0\r");
+  CHECK(bench.send("w") == "1\r");
+  CHECK(bench.send("f") == "2\r");
+  CHECK(bench.send("4") == "RS232\r");
+  CHECK(bench.send("c") == "0\r");
+}
+
+TEST_CASE("a written value is what the next read answers") {
+  const struct {
+    char write;
+    const char* value;
+    char read;
+    const char* answer;
+  } cases[] = {
+      {'R', "30,33,9", 'r', "30,33,9"},
+      {'H', "1", 'h', "1"},
+      {'1', "2", '3', "SCANIA"},
+      {'1', "0", '3', "OTHER"},
+      {'B', "1", 'b', "1"},
+      {'G', "0", 'g', "0"},
+      {'J', "1", 'j', "1"},
+      {'W', "0", 'w', "0"},
+      {'W', "12", 'w', "12"},
+      {'F', "3", 'f', "3"},
+      {'2', "1", '4', "RS232 MODIFIED"},
+      {'2', "2", '4', "RS485"},
+      {'C', "1", 'c', "1"},
+  };
+  for (const auto& c : cases) {
+    CAPTURE(c.write);
+    CAPTURE(c.value);
+    Bench bench = awakeDevice();
+    write(bench, c.write, c.value);
+    CHECK(bench.send(std::string(1, c.read)) == std::string(c.answer) + "\r");
+  }
+}
+
+TEST_CASE("the configuration write chain of the tool, one step after the other") {
+  Bench bench = awakeDevice();
+  write(bench, 'R', "30,33,9");
+  write(bench, 'H', "1");
+  write(bench, '1', "2");
+  write(bench, 'B', "0");
+  CHECK(bench.send("r") + bench.send("h") + bench.send("3") + bench.send("b") == "30,33,9\r1\rSCANIA\r0\r");
+}
+
+TEST_CASE("a value the device cannot take is logged and the old value stays") {
+  const struct {
+    char write;
+    const char* value;
+    char read;
+    const char* kept;
+  } cases[] = {
+      {'R', "9,33", 'r', "9,33,0"},
+      {'R', "9,x,0", 'r', "9,33,0"},
+      {'G', "4294967295", 'g', "1"},  // the tool's text for "nothing selected"
+      {'C', "2", 'c', "0"},
+      {'J', "", 'j', "0"},
+      {'1', "1", '3', "OTHER"},
+      {'2', "3", '4', "RS232"},
+      {'F', "4", 'f', "2"},
+      {'W', "-1", 'w', "1"},
+  };
+  for (const auto& c : cases) {
+    CAPTURE(c.write);
+    CAPTURE(c.value);
+    Bench bench = awakeDevice();
+    write(bench, c.write, c.value);
+    CHECK(bench.notes().find(std::string("write ") + c.write + " \"" + c.value + "\": value") !=
+          std::string::npos);
+    CHECK(bench.notes().find("refused") != std::string::npos);
+    CHECK(bench.send(std::string(1, c.read)) == std::string(c.kept) + "\r");
+  }
+}
+
+TEST_CASE("a value text without its CR is given up after the input time-out") {
+  Bench bench = awakeDevice();
+  REQUIRE(bench.send("G") == esc());
+  bench.send("0", 499);
+  CHECK(bench.notes().find("no CR") == std::string::npos);
+  bench.pass(10);
+  CHECK(bench.notes().find("no CR after the value text of G within 500 ms: \"0\" dropped") !=
+        std::string::npos);
+  CHECK(bench.send("g") == "1\r");  // unchanged, and the device listens to commands again
+}
+
+TEST_CASE("the single-line query L by device type") {
+  SUBCASE("type 1 announces the line with ESC") {
+    Bench bench = awakeDevice(1);
+    CHECK(bench.send("L") == esc() + "00012345.67 L\r");
+  }
+  SUBCASE("type 0 sends the line and takes the tool's CR after it") {
+    Bench bench = awakeDevice(0);
+    CHECK(bench.send("L") == "00012345.67 L\r");
+    CHECK(bench.send("\r").empty());
+    CHECK(bench.notes().find("CR after the L line taken") != std::string::npos);
+    CHECK(bench.send("r") == "9,33,0\r");
+  }
+  SUBCASE("type 2 sends the line alone") {
+    Bench bench = awakeDevice(2);
+    CHECK(bench.send("L") == "00012345.67 L\r");
+  }
+}
+
+TEST_CASE("T sets the device clock, which then runs on") {
+  Bench bench = awakeDevice();
+  REQUIRE(bench.send("T") == esc());
+  CHECK(bench.send("061206052050\r\r").empty());
+  CHECK(bench.device.clock(bench.now) == "061206052050");
+  bench.pass(70 * 1000);
+  CHECK(bench.device.clock(bench.now) == "061206052200");
+  CHECK(bench.send("r") == "9,33,0\r");  // the second CR was taken, not left as a command
+  CHECK(bench.notes().find("stray") == std::string::npos);
+}
+
+TEST_CASE("a clock text that is no date is refused and the clock keeps running") {
+  Bench bench = awakeDevice();
+  const std::string before = bench.device.clock(bench.now);
+  for (const char* text : {"061306052050", "0612060520", "06120605205x", "061231246000"}) {
+    CAPTURE(text);
+    REQUIRE(bench.send("T") == esc());
+    bench.send(std::string(text) + "\r\r");
+    CHECK(bench.notes().find(std::string("clock text \"") + text + "\" refused") != std::string::npos);
+  }
+  CHECK(bench.device.clock(bench.now).substr(0, 8) == before.substr(0, 8));
+}
+
+TEST_CASE("a clock text with only one CR: the next command is still answered") {
+  Bench bench = awakeDevice();
+  bench.send("T");
+  CHECK(bench.send("061206052050\rr") == "9,33,0\r");
+  CHECK(bench.device.clock(bench.now) == "061206052050");
+  CHECK(bench.notes().find("not followed by its second CR") != std::string::npos);
+}
+
+TEST_CASE("S, N and H take a text; V shows the clock and the texts") {
+  Bench bench = awakeDevice();
+  write(bench, 'S', "HELLO");
+  write(bench, 'N', "12345678");
+  write(bench, 'H', "");  // an empty text is allowed: only a CR follows the ESC
+  bench.send("T");
+  bench.send("061206052050\r\r");
+  const std::string readOut = bench.send("V");
+  CHECK(readOut == esc() +
+                       "Corlaxa V2.14 SN 104711\r"
+                       "CLOCK 061206052050\r"
+                       "TOTAL 123456.00 L\r"
+                       "TEXT S=HELLO N=12345678\r"
+                       "\r");
+  CHECK(bench.send("h") == "\r");  // 'h' answers with what 'H' was given
+}
+
+TEST_CASE("O sends its lines and ends with an empty line; Y, X and x answer ESC") {
+  Bench bench = awakeDevice();
+  CHECK(bench.send("O") == esc() + "001 0000125.50 L\r002 0000480.00 L\r003 0000037.25 L\r\r");
+  CHECK(bench.send("Y") == esc());
+  CHECK(bench.send("X") == esc());
+  CHECK(bench.send("x") == esc());
+}
+
+TEST_CASE("read-out lines come from the values, with their placeholders filled in") {
+  zevsim::DeviceValues values = zevsim::defaultValues(1);
+  values.readoutO = {"A {ident}", "", "B"};  // an empty line inside ends the read-out early
+  values.readoutV = {};
+  Bench bench(configOfType(1), &values);
+  bench.wake();
+  CHECK(bench.send("O") == esc() + "A Corlaxa V2.14 SN 104711\r\rB\r\r");
+  CHECK(bench.send("V") == esc() + "\r");
+}
+
+TEST_CASE("reply texts with control bytes go out DLE-escaped") {
+  zevsim::DeviceValues values = zevsim::defaultValues(1);
+  values.replies['r'] = std::string("9\r3\x1B\x10,\x06\x15", 8);
+  values.replies['g'] = "\x11\x13";
+  Bench bench(configOfType(1), &values);
+  bench.wake();
+  CHECK(bench.send("r") == "9\x10-3\x10;\x10\x30,\x10&\x10\x35\r");
+  CHECK(bench.send("g") == "\x10\x31\x10\x33\r");
+}
+
+TEST_CASE("unknown command bytes and stray line ends are logged and change nothing") {
+  Bench bench = awakeDevice();
+  CHECK(bench.send("Qz\x7F\r\n").empty());
+  CHECK(bench.notes().find("unknown command 0x51 'Q' ignored") != std::string::npos);
+  CHECK(bench.notes().find("unknown command 0x7F ignored") != std::string::npos);
+  CHECK(bench.notes().find("stray 0x0D ignored") != std::string::npos);
+  CHECK(bench.send("r") == "9,33,0\r");
+}
+
+TEST_CASE("the reply delay holds every answer back, in order") {
+  zevsim::DeviceConfig config = configOfType(1);
+  config.replyDelayMs = 100;
+  Bench bench(config);
+  bench.wake();
+  CHECK(bench.send("rg", 99).empty());
+  CHECK(bench.pass(10) == "9,33,0\r1\r");
+}

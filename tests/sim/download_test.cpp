@@ -1,0 +1,211 @@
+// Firmware download: S-record lines (types 0 and 2) and block frames (type 1).
+#include <doctest.h>
+
+#include <string>
+#include <vector>
+
+#include "bench.h"
+#include "block_frame.h"
+
+using namespace zevsim_test;
+
+namespace {
+
+const std::string kAck = "\x06";
+const std::string kNak = "\x15";
+
+// A small S-record file as an assembler writes it.
+const std::vector<std::string> kRecords = {
+    "S00F000068656C6C6F202020202000003C",
+    "S11F00007C0802A6900100049421FFF07C6C1B787C8C23783C6000003863000026",
+    "S11F001C4BFFFFE5398000007D83637880010014382100107C0803A64E800020E9",
+    "S111003848656C6C6F20776F726C642E0A0042",
+    "S5030003F9",
+    "S9030000FC",
+};
+
+std::string joined(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\n";
+  return text;
+}
+
+// A block frame as the tool builds it: number, 0x80, sum high and low, 128 data bytes.
+std::string blockFrame(int number, const std::string& data) {
+  std::string frame = data;
+  frame.resize(128, '\0');
+  unsigned sum = 0;
+  for (unsigned char byte : frame) sum += byte;
+  return std::string{static_cast<char>(number & 0xFF), static_cast<char>(0x80),
+                     static_cast<char>((sum >> 8) & 0xFF), static_cast<char>(sum & 0xFF)} + frame;
+}
+
+const std::string kEndFrame(4, '\0');
+
+// 128 bytes that hold every control byte, so nothing may be read as one
+std::string blockData(int seed) {
+  std::string data;
+  for (int i = 0; i < 128; ++i) data.push_back(static_cast<char>((i * 7 + seed) & 0xFF));
+  return data;
+}
+
+Bench awakeDevice(int type) {
+  Bench bench(configOfType(type));
+  bench.wake();
+  return bench;
+}
+
+}  // namespace
+
+TEST_CASE("S-record download: each good record ACK, the end record completes the file") {
+  for (int type : {0, 2}) {
+    CAPTURE(type);
+    Bench bench = awakeDevice(type);
+    CHECK(bench.send("D").empty());  // the first line follows the letter at once
+    for (const std::string& record : kRecords) CHECK(bench.send(record + "\r") == kAck);
+    REQUIRE(bench.firmware().size() == 1);
+    CHECK(bench.firmware()[0] == joined(kRecords));
+    CHECK(bench.send("r") == "9,33,0\r");  // back to commands
+  }
+}
+
+TEST_CASE("S-records that are damaged are refused with NAK, and the resend taken") {
+  const struct {
+    std::string line;
+    const char* reason;
+  } bad[] = {
+      {"S111003848656C6C6F20776F726C642E0A0043", "checksum 43, the record sums to 42"},
+      {"S111003848656C6C6F20776F726C642E0A42", "byte count 17 but 16 bytes follow"},
+      {"S111003848656C6C6F20776F726C642E0A00420", "odd number of hex digits"},
+      {"S111003848656C6C6F20776F726C642E0A0G42", "not a hex digit"},
+      {"s111003848656C6C6F20776F726C642E0A0042", "does not start with S"},
+      {"S4030003F8", "reserved"},
+      {"S1020000", "too short"},
+  };
+  for (const auto& b : bad) {
+    CAPTURE(b.line);
+    Bench bench = awakeDevice(0);
+    bench.send("D");
+    CHECK(bench.send(kRecords[0] + "\r") == kAck);
+    CHECK(bench.send(b.line + "\r") == kNak);
+    CHECK(bench.notes().find(b.reason) != std::string::npos);
+    CHECK(bench.send(kRecords[3] + "\r") == kAck);
+    CHECK(bench.send(kRecords[5] + "\r") == kAck);
+    REQUIRE(bench.firmware().size() == 1);
+    CHECK(bench.firmware()[0] == joined({kRecords[0], kRecords[3], kRecords[5]}));
+  }
+}
+
+TEST_CASE("S-record download details") {
+  SUBCASE("an empty line is acknowledged and kept out of the file") {
+    Bench bench = awakeDevice(0);
+    bench.send("D");
+    CHECK(bench.send(kRecords[1] + "\r") == kAck);
+    CHECK(bench.send("\r") == kAck);
+    CHECK(bench.send(kRecords[5] + "\r") == kAck);
+    CHECK(bench.firmware().at(0) == joined({kRecords[1], kRecords[5]}));
+  }
+  SUBCASE("lower-case hex and trailing blanks are accepted") {
+    Bench bench = awakeDevice(2);
+    bench.send("D");
+    CHECK(bench.send("s5030003F9\r") == kNak);  // the record letter itself is upper case
+    CHECK(bench.send("S111003848656c6c6f20776f726c642e0a0042  \r") == kAck);
+  }
+  SUBCASE("a file without an end record ends when the tool sends its next command") {
+    Bench bench = awakeDevice(0);
+    bench.send("D");
+    CHECK(bench.send(kRecords[1] + "\r") == kAck);
+    CHECK(bench.send("r") == "9,33,0\r");
+    CHECK(bench.firmware().at(0) == joined({kRecords[1]}));
+    CHECK(bench.notes().find("without an end record") != std::string::npos);
+  }
+  SUBCASE("a record whose CR does not come is refused after the input time-out") {
+    Bench bench = awakeDevice(0);
+    bench.send("D");
+    CHECK(bench.send(kRecords[1], 400).empty());
+    CHECK(bench.pass(200) == kNak);
+    CHECK(bench.send(kRecords[1] + "\r") == kAck);  // the tool sends it again, whole
+    CHECK(bench.send(kRecords[5] + "\r") == kAck);
+    CHECK(bench.firmware().at(0) == joined({kRecords[1], kRecords[5]}));
+  }
+}
+
+TEST_CASE("block download: ESC, blocks with ACK, the end frame, the data in the file") {
+  Bench bench = awakeDevice(1);
+  CHECK(bench.send("D") == esc());
+  std::string image;
+  for (int block = 0; block < 3; ++block) {
+    CHECK(bench.send(blockFrame(block, blockData(block))) == kAck);
+    image += blockData(block);
+  }
+  CHECK(bench.send(kEndFrame) == kAck);
+  REQUIRE(bench.firmware().size() == 1);
+  CHECK(bench.firmware()[0] == image);
+  CHECK(bench.send("r") == "9,33,0\r");
+}
+
+TEST_CASE("block numbers run modulo 256") {
+  Bench bench = awakeDevice(1);
+  bench.send("D");
+  std::string acks;
+  for (int block = 0; block < 300; ++block) acks += bench.send(blockFrame(block, blockData(block)), 1);
+  CHECK(acks == std::string(300, '\x06'));
+  bench.send(kEndFrame);
+  CHECK(bench.firmware().at(0).size() == 300u * 128u);
+}
+
+TEST_CASE("damaged block frames are refused with NAK and the resend is taken") {
+  SUBCASE("wrong sum") {
+    Bench bench = awakeDevice(1);
+    bench.send("D");
+    std::string frame = blockFrame(0, blockData(0));
+    frame[40] ^= 0x01;
+    CHECK(bench.send(frame) == kNak);
+    CHECK(bench.notes().find("block 0: sum") != std::string::npos);
+    CHECK(bench.send(blockFrame(0, blockData(0))) == kAck);
+    bench.send(kEndFrame);
+    CHECK(bench.firmware().at(0) == blockData(0));
+  }
+  SUBCASE("a block number out of turn") {
+    Bench bench = awakeDevice(1);
+    bench.send("D");
+    CHECK(bench.send(blockFrame(0, blockData(0))) == kAck);
+    CHECK(bench.send(blockFrame(2, blockData(2))) == kNak);
+    CHECK(bench.notes().find("block 2 where block 1 was due") != std::string::npos);
+  }
+  SUBCASE("the block just taken, once more, is acknowledged but kept once") {
+    Bench bench = awakeDevice(1);
+    bench.send("D");
+    CHECK(bench.send(blockFrame(0, blockData(0))) == kAck);
+    CHECK(bench.send(blockFrame(0, blockData(0))) == kAck);
+    CHECK(bench.send(blockFrame(1, blockData(1))) == kAck);
+    bench.send(kEndFrame);
+    CHECK(bench.firmware().at(0) == blockData(0) + blockData(1));
+  }
+  SUBCASE("a bad header: the rest of the frame is let go by, then NAK") {
+    Bench bench = awakeDevice(1);
+    bench.send("D");
+    std::string frame = blockFrame(0, blockData(0));
+    frame[1] = 0x7F;
+    CHECK(bench.send(frame, 100).empty());
+    CHECK(bench.pass(500) == kNak);
+    CHECK(bench.send(blockFrame(0, blockData(0))) == kAck);
+  }
+  SUBCASE("a frame that stops short is refused after the quiet time") {
+    Bench bench = awakeDevice(1);
+    bench.send("D");
+    CHECK(bench.send(blockFrame(0, blockData(0)).substr(0, 100), 400).empty());
+    CHECK(bench.pass(200) == kNak);
+    CHECK(bench.send(blockFrame(0, blockData(0))) == kAck);
+    CHECK(bench.send(kEndFrame) == kAck);
+    CHECK(bench.firmware().at(0) == blockData(0));
+  }
+}
+
+TEST_CASE("an empty image: ESC, then at once the end frame") {
+  Bench bench = awakeDevice(1);
+  CHECK(bench.send("D") == esc());
+  CHECK(bench.send(kEndFrame) == kAck);
+  REQUIRE(bench.firmware().size() == 1);
+  CHECK(bench.firmware()[0].empty());
+}
