@@ -61,9 +61,12 @@ static int check_port(io_state *io, DWORD *queued)
     }
     if (errors & LINE_ERRORS) {
         library_lock();
-        link->line_error = 1;
         link_error(link, "Line error on COM%u: %s.", link->port, line_error_name(errors));
-        link_post(link, KORA_EVENT_ERROR);
+        /* Raised for the first line error only: a noisy line would otherwise raise it
+         * every few milliseconds, and each one asks the user. */
+        if (!link->line_error)
+            link_post(link, KORA_EVENT_ERROR);
+        link->line_error = 1;
         library_state_changed();
         library_unlock();
     }

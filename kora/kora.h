@@ -30,7 +30,8 @@ extern "C" {
 #define KORA_EVENT_RECEIVED 2   /* received bytes are waiting for KoraRead */
 #define KORA_EVENT_SENT     4   /* the transmitter is empty: every byte written so far has gone out */
 #define KORA_EVENT_SLOT8    8   /* accepted for registration; raised by no event */
-#define KORA_EVENT_ERROR    16  /* a line error, or the link failed (port gone, transmitter stalled) */
+#define KORA_EVENT_ERROR    16  /* a line error, or the link failed (port gone, transmitter
+                                   stalled); raised once per link, for whichever comes first */
 #define KORA_EVENT_SLOT32   32  /* accepted for registration; raised by no event */
 #define KORA_EVENT_SLOT64   64  /* accepted for registration; raised by no event */
 

@@ -61,6 +61,22 @@ TEST_CASE("events come through the message loop of the thread that opened the li
     }
 }
 
+TEST_CASE("no callback of a link runs after its close, even for an event already posted")
+{
+    DevicePort device(1);
+    EventLog log;
+    LONG link = open_link(1, 9600, &log);
+    REQUIRE(link > 0);
+    REQUIRE(KoraWait(KORA_EVENT_READY, 2000) >= 0);
+    device.write("late");
+    CHECK(KoraWrite(link, "out", 3) == 3);
+    CHECK(KoraWait(KORA_EVENT_SENT, 2000) >= 0);
+    Sleep(300);  // the receive and sent events are posted, not yet delivered
+    CHECK(KoraClose(link) == 0);
+    pump_for(300);
+    CHECK(log.events.empty());
+}
+
 TEST_CASE("written bytes reach the device exactly, and each write is followed by bit 4")
 {
     DevicePort device(1);
