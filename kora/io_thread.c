@@ -4,7 +4,7 @@
 #include <stdlib.h>
 
 #define HEALTH_CHECK_MS 250        /* how often an idle port is asked whether it is there */
-#define CANCEL_WAIT_MS 2000        /* how long a cancelled read or write may take to end */
+#define CANCEL_WAIT_MS 1000        /* how long a cancelled read or write may take to end */
 #define READ_CHUNK 4096
 #define MAX_EMPTY_READS 50         /* reads in a row that end with nothing, before giving up */
 #define LINE_ERRORS (CE_FRAME | CE_OVERRUN | CE_RXPARITY | CE_BREAK | CE_RXOVER)
@@ -62,8 +62,6 @@ static int check_port(io_state *io, DWORD *queued)
     if (errors & LINE_ERRORS) {
         library_lock();
         link_error(link, "Line error on COM%u: %s.", link->port, line_error_name(errors));
-        /* Raised for the first line error only: a noisy line would otherwise raise it
-         * every few milliseconds, and each one asks the user. */
         if (!link->line_error)
             link_post(link, KORA_EVENT_ERROR);
         link->line_error = 1;
@@ -200,6 +198,7 @@ static void check_write_deadline(io_state *io)
         return;
     if (!cancel_request(link->com, &io->write_request)) {
         /* The request stays pending; the link cannot write again. */
+        io->write_deadline = 0;
         library_lock();
         link_fail(link, "COM%u took no data for %u ms: the transmitter is stalled.", link->port,
                   link->write_timeout_ms);
@@ -266,6 +265,10 @@ static void run(io_state *io)
             check_write_deadline(io);
             if (!link_failed(link))
                 check_port(io, NULL);
+        } else if (woke == WAIT_FAILED) {
+            fail_with_system_error(link, "The I/O of COM%u stopped: %s", GetLastError());
+            WaitForSingleObject(link->stop, INFINITE);
+            return;
         }
     }
 }

@@ -29,8 +29,10 @@
  * fails too. A read that ends as cancelled while ClearCommError still works is simply
  * issued again. While idle, the thread calls ClearCommError every 250 ms, so a port
  * that disappears under a pending read is noticed as well, and line errors (framing,
- * parity, overrun, break) are reported even when no data flows. A failed link keeps
- * its handle and its received bytes until KoraClose; it does no more I/O.
+ * parity, overrun, break) are reported even when no data flows. KORA_EVENT_ERROR is
+ * raised once per link, for the first line error or the failure, since the program
+ * answers it by asking the user and closing the link. A failed link keeps its handle
+ * and its received bytes until KoraClose; it does no more I/O.
  *
  * Events reach the program on the thread that opened the link. KoraOpen creates a
  * message-only window on that thread; the I/O thread posts one message per event bit
@@ -51,7 +53,7 @@
  * KoraClose takes the link out of the table first (from then on its queued messages
  * find nothing and are dropped), then sets the stop event; the I/O thread cancels its
  * pending requests and ends, and KoraClose closes the port, the thread and the
- * window. A request that does not end within two seconds after cancelling (a driver
+ * window. A request that does not end within a second after cancelling (a driver
  * that hangs) makes the thread leave its I/O block allocated instead of freeing
  * memory that the driver may still write to; a thread that does not end within three
  * seconds is left with its link, so that close never hangs.

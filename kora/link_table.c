@@ -106,7 +106,6 @@ void link_fail(kora_link *link, const char *format, ...)
     va_end(args);
     link->failed = 1;
     byte_queue_clear(&link->tx);
-    /* After a line error the event is out already; the text now tells the failure. */
     if (!link->line_error)
         link_post(link, KORA_EVENT_ERROR);
     library_state_changed();

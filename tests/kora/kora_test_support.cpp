@@ -171,7 +171,7 @@ std::string byte_pattern(size_t count, unsigned seed)
 unsigned count_open_handles()
 {
     unsigned n = 0;
-    for (UINT_PTR value = 4; value < 0x40000; value += 4) {
+    for (UINT_PTR value = 4; value < 0x10000; value += 4) {
         DWORD flags;
         if (GetHandleInformation((HANDLE)value, &flags))
             n++;
