@@ -28,3 +28,7 @@ fi
 # when a mapped pty goes away) goes to a log file, not into the test output. A server
 # left running by an earlier test run makes this one exit with "already running": fine.
 wineserver -p >>"$prefix/wineserver.log" 2>&1 </dev/null || true
+# The first program on a fresh server starts Wine's own services, and they keep the
+# output they inherit open for as long as the server lives: started from here, they
+# hold the log file and not the output pipe of the first test (ctest would wait for it).
+wine cmd /c exit >>"$prefix/wineserver.log" 2>&1 </dev/null || true
