@@ -1,0 +1,127 @@
+/* KORA.DLL: serial communications library of Zevanto.
+ *
+ * One link is one open COM port. Every function is exported by ordinal only
+ * (the number after @); the import library makes callers import by ordinal.
+ *
+ * Results: a negative result is a failure (KORA_E_...); the text of the failure is
+ * kept and KoraGetErrorText returns it. Failures of a call on an open link are kept
+ * with that link; failures that belong to no open link (a failed KoraOpen, a call
+ * with a handle that is not an open link, a wait with no link open) are kept as the
+ * library's last error, which KoraGetErrorText returns for any handle that is not
+ * an open link (for example -1 after a failed open). Once a link has failed (its port
+ * went away or its transmitter stalled) its text stays the cause of that failure.
+ *
+ * Events: the library calls the callbacks registered for a link on the thread that
+ * opened it, from that thread's message loop, one at a time; that thread must run a
+ * message loop. No callback of a link runs after KoraClose of it has returned.
+ */
+#ifndef KORA_H
+#define KORA_H
+
+#include <windows.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Event bits: each is one callback slot of KoraSetCallback and, for 1 and 4, an
+ * event class of KoraWait. */
+#define KORA_EVENT_READY    1   /* the link is up: port set up, reception running (once per link) */
+#define KORA_EVENT_RECEIVED 2   /* received bytes are waiting for KoraRead */
+#define KORA_EVENT_SENT     4   /* the transmitter is empty: every byte written so far has gone out */
+#define KORA_EVENT_SLOT8    8   /* accepted for registration; raised by no event */
+#define KORA_EVENT_ERROR    16  /* a line error, or the link failed (port gone, transmitter
+                                   stalled); raised once per link, for whichever comes first */
+#define KORA_EVENT_SLOT32   32  /* accepted for registration; raised by no event */
+#define KORA_EVENT_SLOT64   64  /* accepted for registration; raised by no event */
+
+/* Link parameters of KoraSetParam. */
+/* Size in bytes of the port's receive queue in the serial driver (16 to 65536,
+ * default 4096). The library asks the device to pause (XOFF) when a quarter of it is
+ * left free and to go on (XON) when it has drained to a quarter. */
+#define KORA_PARAM_RX_QUEUE      0x202011
+/* Size in bytes of the port's transmit queue, and the largest piece of written data
+ * that the library hands to the port at once (16 to 65536, default 1024). */
+#define KORA_PARAM_TX_QUEUE      0x202012
+/* Write time-out in milliseconds (1 to 600000, default 1000, 0 = none): a piece of
+ * written data that has not gone out within this time plus its own time on the line
+ * at the link's baud rate means the transmitter is stalled; the link then fails. */
+#define KORA_PARAM_WRITE_TIMEOUT 0x202013
+
+/* Status code of KoraTestStatus: "the link is good", i.e. the wait reached its
+ * condition on a link that is up and has seen no line error since it was opened. */
+#define KORA_STATUS_LINK_GOOD    0x202020
+
+/* Bits of a non-negative KoraWait result (the state of the link when the wait ended). */
+#define KORA_STATE_READY       KORA_EVENT_READY     /* the link is up */
+#define KORA_STATE_RX_WAITING  KORA_EVENT_RECEIVED  /* received bytes wait for KoraRead */
+#define KORA_STATE_TX_EMPTY    KORA_EVENT_SENT      /* nothing is left to send */
+#define KORA_STATE_LINE_ERROR  KORA_EVENT_ERROR     /* a line error has been seen since open */
+
+/* Failure results. */
+#define KORA_E_ARGUMENT  (-1)  /* malformed connection string, unknown code, bad value or pointer */
+#define KORA_E_NO_LINK   (-2)  /* the handle is not an open link; no link is open to wait on */
+#define KORA_E_PORT      (-3)  /* the system refused to open or set up the port */
+#define KORA_E_FAILED    (-4)  /* the link has failed: its port went away or its transmitter stalled */
+#define KORA_E_TIMEOUT   (-5)  /* the wait's time ran out */
+#define KORA_E_RESOURCES (-6)  /* out of memory, threads or queue space */
+
+/* A callback: nArg is the event bit, nContext the value registered with it. */
+typedef void (WINAPI *KoraEventProc)(LONG nArg, LONG_PTR nContext);
+
+/* @1 Opens a link. The connection string is exactly "ASYNC/COM:<n>,SPEED=<baud>,FLOW=XONXOFF"
+ * with n from 1 to 256 and a standard baud rate (110, 300, 600, 1200, 2400, 4800, 9600,
+ * 14400, 19200, 38400, 56000, 57600, 115200, 128000, 230400, 256000, 460800, 921600),
+ * numbers in plain decimal. The port is set to 8 data bits, no parity, 1 stop bit.
+ * FLOW=XONXOFF: the library sends XOFF/XON to pause the device when its receive queue
+ * fills up; XON and XOFF bytes from the device are ordinary data (the device's binary
+ * frames carry 0x11 and 0x13) and never stop the transmitter. Returns the link's
+ * handle (> 0, never used again for another link) or KORA_E_ARGUMENT / KORA_E_PORT /
+ * KORA_E_RESOURCES. A port that is open already (here or in another program) is refused. */
+LONG WINAPI KoraOpen(const char *pszConnection);
+
+/* @2 Closes a link: ends its I/O, closes the port and drops its undelivered events.
+ * Quick also when the port has gone away. Returns 0, or KORA_E_NO_LINK (and changes
+ * nothing) for a handle that is not an open link. */
+LONG WINAPI KoraClose(LONG hLink);
+
+/* @3 Moves up to nCapacity received bytes, oldest first, into pBuffer and returns how
+ * many (0 when none are waiting). If bytes are left waiting, another
+ * KORA_EVENT_RECEIVED follows. Bytes received before a failure can still be read. */
+LONG WINAPI KoraRead(LONG hLink, void *pBuffer, LONG nCapacity);
+
+/* @4 Queues nLength bytes for sending and returns nLength; the bytes go out in order
+ * behind those queued before. KORA_EVENT_SENT follows when the transmitter is empty
+ * again (once for writes queued back to back). Writing 0 bytes does nothing. */
+LONG WINAPI KoraWrite(LONG hLink, const void *pData, LONG nLength);
+
+/* @7 Sets a link parameter (KORA_PARAM_...). Returns 0 or a failure. */
+LONG WINAPI KoraSetParam(LONG hLink, LONG nCode, LONG nValue);
+
+/* @8 Tests a result of KoraWait against a status code. For KORA_STATUS_LINK_GOOD:
+ * non-zero when the result is not negative, has KORA_STATE_READY and has no
+ * KORA_STATE_LINE_ERROR. Any other status code, or a negative result, gives 0. */
+LONG WINAPI KoraTestStatus(LONG nWaitResult, LONG nStatusCode);
+
+/* @9 Registers (pfn non-null) or removes (pfn null) the callback of one event bit of a
+ * link. nEventBit is one of 1, 2, 4, 8, 16, 32, 64. Returns 0 or a failure. */
+LONG WINAPI KoraSetCallback(LONG hLink, LONG nEventBit, KoraEventProc pfn, LONG_PTR nContext);
+
+/* @10 Waits, without running the message loop, on the most recently opened link that
+ * is still open, for event class KORA_EVENT_READY (the link is up) or KORA_EVENT_SENT
+ * (the transmitter is empty), for at most nTimeoutMs (0 = test only). Returns the
+ * link's state (KORA_STATE_... bits, not negative) once the condition holds, or
+ * KORA_E_TIMEOUT, KORA_E_FAILED, KORA_E_NO_LINK, KORA_E_ARGUMENT. Events that come
+ * up meanwhile are delivered by the message loop afterwards. */
+LONG WINAPI KoraWait(LONG nEventClass, LONG nTimeoutMs);
+
+/* @11 Copies the last error text of the link (or the library's last error, for a handle
+ * that is not an open link) into pszText, at most 255 characters and a NUL, and returns
+ * its length; an empty text means no error. Returns KORA_E_ARGUMENT for a null buffer. */
+LONG WINAPI KoraGetErrorText(LONG hLink, char *pszText);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

@@ -1,0 +1,82 @@
+/* One open link, and the library-wide lock and table that hold the links. */
+#ifndef KORA_LINK_H
+#define KORA_LINK_H
+
+#include "byte_queue.h"
+#include "kora.h"
+
+#define KORA_EVENT_SLOTS 7
+#define KORA_TEXT_SIZE 256
+
+typedef struct event_slot {
+    KoraEventProc proc;
+    LONG_PTR context;
+} event_slot;
+
+typedef struct kora_link {
+    /* Fixed while the link is open. */
+    LONG handle;
+    unsigned port;             /* COM port number */
+    unsigned baud;
+    HANDLE com;                /* the port, opened for overlapped I/O */
+    HANDLE port_claim;         /* named object that marks the port as in use */
+    HANDLE thread;             /* the link's I/O thread */
+    HANDLE stop;               /* manual-reset event: the I/O thread is to end */
+    HANDLE work;               /* auto-reset event: bytes to send, or room to receive */
+    HWND window;               /* message-only window of the opening thread */
+
+    /* Guarded by the library lock. */
+    event_slot slots[KORA_EVENT_SLOTS];
+    unsigned posted;           /* event bits posted to the window, not yet delivered */
+    int ready;                 /* the I/O thread has reception running */
+    int failed;                /* the port went away or the transmitter stalled */
+    int line_error;            /* a line error has been seen since open */
+    int sending;               /* the I/O thread is writing a piece */
+    byte_queue rx;             /* received, waiting for KoraRead */
+    byte_queue tx;             /* written, waiting for the I/O thread */
+    unsigned rx_queue_size;    /* KORA_PARAM_RX_QUEUE */
+    unsigned tx_queue_size;    /* KORA_PARAM_TX_QUEUE */
+    unsigned write_timeout_ms; /* KORA_PARAM_WRITE_TIMEOUT */
+    char error[KORA_TEXT_SIZE];
+} kora_link;
+
+/* The library lock guards the table, the state of every link and the library's
+ * own error text. */
+void library_lock(void);
+void library_unlock(void);
+/* With the lock held: wakes every KoraWait to look at the links again. */
+void library_state_changed(void);
+/* With the lock held: sleeps until library_state_changed or ms have passed. */
+void library_wait_for_change(DWORD ms);
+
+/* With the lock held. */
+LONG link_table_add(kora_link *link);       /* the new handle, 0 when out of memory */
+kora_link *link_table_find(LONG handle);    /* NULL when the handle is not an open link */
+kora_link *link_table_newest(void);
+void link_table_remove(kora_link *link);
+
+/* With the lock held: the library's last error, of failures that belong to no open link. */
+void library_error(const char *format, ...) __attribute__((format(printf, 1, 2)));
+void library_error_text(char *out);          /* KORA_TEXT_SIZE bytes */
+
+/* With the lock held: the link's error text, unless the link has failed already
+ * (the cause of the failure stays its text). */
+void link_error(kora_link *link, const char *format, ...) __attribute__((format(printf, 2, 3)));
+/* With the lock held: marks the link failed with the text, raises KORA_EVENT_ERROR. */
+void link_fail(kora_link *link, const char *format, ...);
+
+/* The KORA_STATE_... bits of the link, with the lock held. */
+LONG link_state(const kora_link *link);
+
+/* With the lock held: posts the event bit to the link's window unless it is posted
+ * already; the opening thread's message loop delivers it. */
+void link_post(kora_link *link, unsigned bit);
+HWND event_window_create(void);
+void event_window_destroy(HWND window);
+
+/* The "<system message> (error n)" text of a Windows error code. */
+void system_message(DWORD code, char *out, size_t size);
+
+DWORD WINAPI link_io_thread(void *link);
+
+#endif

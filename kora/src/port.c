@@ -1,0 +1,101 @@
+#include "port.h"
+
+#include <stdio.h>
+
+#include "link.h"
+
+static void port_error(const char *action, unsigned port, char *error, size_t size)
+{
+    char message[200];
+    system_message(GetLastError(), message, sizeof message);
+    snprintf(error, size, "Cannot %s COM%u: %s", action, port, message);
+}
+
+HANDLE port_open(unsigned port, char *error, size_t size)
+{
+    char name[16];
+    /* The device namespace form: plain "COM10" and up are not found. */
+    snprintf(name, sizeof name, "\\\\.\\COM%u", port);
+    HANDLE com = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
+                             FILE_FLAG_OVERLAPPED, NULL);
+    if (com == INVALID_HANDLE_VALUE)
+        port_error("open", port, error, size);
+    return com;
+}
+
+/* XOFF when a quarter of the receive queue is left free, XON when it has drained to a
+ * quarter. */
+static void set_flow_limits(DCB *dcb, unsigned rx_queue)
+{
+    dcb->XonLim = (WORD)(rx_queue / 4);
+    dcb->XoffLim = (WORD)(rx_queue / 4);
+}
+
+int port_set_queues(HANDLE com, unsigned port, unsigned rx_queue, unsigned tx_queue,
+                    char *error, size_t size)
+{
+    DCB dcb = {0};
+    dcb.DCBlength = sizeof dcb;
+    if (!SetupComm(com, rx_queue, tx_queue) || !GetCommState(com, &dcb)) {
+        port_error("size the queues of", port, error, size);
+        return 0;
+    }
+    set_flow_limits(&dcb, rx_queue);
+    if (!SetCommState(com, &dcb)) {
+        port_error("size the queues of", port, error, size);
+        return 0;
+    }
+    return 1;
+}
+
+int port_set_up(HANDLE com, unsigned port, unsigned baud, unsigned rx_queue, unsigned tx_queue,
+                char *error, size_t size)
+{
+    DCB dcb = {0};
+    dcb.DCBlength = sizeof dcb;
+    if (!SetupComm(com, rx_queue, tx_queue) || !GetCommState(com, &dcb)) {
+        port_error("set up", port, error, size);
+        return 0;
+    }
+    dcb.BaudRate = baud;
+    dcb.ByteSize = 8;
+    dcb.Parity = NOPARITY;
+    dcb.StopBits = ONESTOPBIT;
+    dcb.fBinary = TRUE;
+    dcb.fParity = FALSE;
+    dcb.fOutxCtsFlow = FALSE;
+    dcb.fOutxDsrFlow = FALSE;
+    dcb.fDtrControl = DTR_CONTROL_ENABLE;
+    dcb.fRtsControl = RTS_CONTROL_ENABLE;
+    dcb.fDsrSensitivity = FALSE;
+    /* XON/XOFF towards the device only: it is asked to pause when the receive queue
+     * fills. Bytes 0x11 and 0x13 from the device are data (its binary frames carry
+     * them unescaped), so they must neither vanish nor stop the transmitter. */
+    dcb.fInX = TRUE;
+    dcb.fOutX = FALSE;
+    dcb.fTXContinueOnXoff = TRUE;
+    dcb.XonChar = 0x11;
+    dcb.XoffChar = 0x13;
+    set_flow_limits(&dcb, rx_queue);
+    dcb.fErrorChar = FALSE;
+    dcb.fNull = FALSE;
+    /* Errors are collected with ClearCommError; they must not stop the I/O. */
+    dcb.fAbortOnError = FALSE;
+    dcb.ErrorChar = 0;
+    dcb.EofChar = 0;
+    dcb.EvtChar = 0;
+    if (!SetCommState(com, &dcb)) {
+        char what[32];
+        snprintf(what, sizeof what, "set %u baud on", baud);
+        port_error(what, port, error, size);
+        return 0;
+    }
+    /* All zero: a read waits until its whole buffer is filled, and the reception reads
+     * exactly what is there; the write time-out is kept by the I/O thread itself. */
+    COMMTIMEOUTS timeouts = {0};
+    if (!SetCommTimeouts(com, &timeouts)) {
+        port_error("set up", port, error, size);
+        return 0;
+    }
+    return 1;
+}

@@ -1,0 +1,194 @@
+#include "kora_test_support.h"
+
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+std::string connection_string(unsigned port, unsigned baud)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "ASYNC/COM:%u,SPEED=%u,FLOW=XONXOFF", port, baud);
+    return text;
+}
+
+std::string error_text(LONG link)
+{
+    char text[256];
+    std::memset(text, 'x', sizeof text);
+    LONG length = KoraGetErrorText(link, text);
+    return length >= 0 ? std::string(text) : std::string("<KoraGetErrorText failed>");
+}
+
+std::string system_message(DWORD code)
+{
+    char text[256] = "";
+    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+                             text, sizeof text, nullptr);
+    while (n > 0 && (text[n - 1] == '\r' || text[n - 1] == '\n' || text[n - 1] == ' '))
+        text[--n] = 0;
+    return text;
+}
+
+bool pump_until(const std::function<bool()> &done, DWORD ms)
+{
+    ULONGLONG deadline = GetTickCount64() + ms;
+    for (;;) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+            if (done && done())
+                return true;
+        }
+        if (done && done())
+            return true;
+        ULONGLONG now = GetTickCount64();
+        if (now >= deadline)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, (DWORD)(deadline - now), QS_ALLINPUT);
+    }
+}
+
+void pump_for(DWORD ms)
+{
+    pump_until(nullptr, ms);
+}
+
+int EventLog::count(LONG bit) const
+{
+    int n = 0;
+    for (const Event &e : events)
+        n += e.bit == bit;
+    return n;
+}
+
+template <LONG Bit>
+static void WINAPI record_event(LONG arg, LONG_PTR context)
+{
+    auto *log = reinterpret_cast<EventLog *>(context);
+    if (!log)
+        return;
+    log->events.push_back({Bit, arg, GetCurrentThreadId()});
+    if (log->on_event)
+        log->on_event(Bit);
+}
+
+LONG open_link(unsigned port, unsigned baud, EventLog *log)
+{
+    LONG link = KoraOpen(connection_string(port, baud).c_str());
+    if (link <= 0)
+        return link;
+    KoraEventProc procs[] = {record_event<1>, record_event<2>, record_event<4>, record_event<8>,
+                             record_event<16>, record_event<32>, record_event<64>};
+    for (int slot = 0; slot < 7; slot++)
+        KoraSetCallback(link, 1L << slot, procs[slot], reinterpret_cast<LONG_PTR>(log));
+    KoraSetParam(link, KORA_PARAM_RX_QUEUE, 1000);
+    KoraSetParam(link, KORA_PARAM_TX_QUEUE, 1000);
+    KoraSetParam(link, KORA_PARAM_WRITE_TIMEOUT, 1000);
+    return link;
+}
+
+DevicePort::DevicePort(unsigned tool_port)
+{
+    char name[32];
+    std::snprintf(name, sizeof name, "\\\\.\\COM%u", tool_port + 20);
+    m_handle = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (m_handle == INVALID_HANDLE_VALUE)
+        return;
+    DCB dcb = {};
+    dcb.DCBlength = sizeof dcb;
+    GetCommState(m_handle, &dcb);
+    dcb.BaudRate = 9600;
+    dcb.ByteSize = 8;
+    dcb.Parity = NOPARITY;
+    dcb.StopBits = ONESTOPBIT;
+    dcb.fBinary = TRUE;
+    dcb.fOutX = FALSE;
+    dcb.fInX = FALSE;
+    dcb.fOutxCtsFlow = FALSE;
+    dcb.fOutxDsrFlow = FALSE;
+    SetCommState(m_handle, &dcb);
+    COMMTIMEOUTS timeouts = {};
+    SetCommTimeouts(m_handle, &timeouts);
+    drain();
+}
+
+DevicePort::~DevicePort()
+{
+    if (is_open())
+        CloseHandle(m_handle);
+}
+
+void DevicePort::write(const std::string &bytes)
+{
+    DWORD written = 0;
+    WriteFile(m_handle, bytes.data(), (DWORD)bytes.size(), &written, nullptr);
+}
+
+std::string DevicePort::read(size_t count, DWORD ms)
+{
+    // Reads only what is queued: a read that waits for more does not end under Wine.
+    std::string got;
+    ULONGLONG deadline = GetTickCount64() + ms;
+    while (got.size() < count && GetTickCount64() < deadline) {
+        DWORD errors;
+        COMSTAT status = {};
+        if (!ClearCommError(m_handle, &errors, &status))
+            break;
+        if (status.cbInQue == 0) {
+            Sleep(1);
+            continue;
+        }
+        std::string chunk(std::min<size_t>(status.cbInQue, count - got.size()), '\0');
+        DWORD n = 0;
+        ReadFile(m_handle, &chunk[0], (DWORD)chunk.size(), &n, nullptr);
+        got.append(chunk, 0, n);
+    }
+    return got;
+}
+
+void DevicePort::drain(DWORD ms)
+{
+    while (!read(65536, ms).empty()) {
+    }
+}
+
+std::string byte_pattern(size_t count, unsigned seed)
+{
+    std::string bytes(count, '\0');
+    unsigned x = 2463534242u + seed;
+    for (char &c : bytes) {
+        x ^= x << 13;
+        x ^= x >> 17;
+        x ^= x << 5;
+        c = (char)(x >> 24);
+    }
+    return bytes;
+}
+
+unsigned count_open_handles()
+{
+    unsigned n = 0;
+    for (UINT_PTR value = 4; value < 0x10000; value += 4) {
+        DWORD flags;
+        if (GetHandleInformation((HANDLE)value, &flags))
+            n++;
+    }
+    return n;
+}
+
+unsigned count_threads()
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return 0;
+    unsigned n = 0;
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+        n += entry.th32OwnerProcessID == GetCurrentProcessId();
+    CloseHandle(snapshot);
+    return n;
+}

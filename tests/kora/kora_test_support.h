@@ -1,0 +1,59 @@
+// Helpers of the KORA.DLL tests: a message loop, links opened the way the program
+// opens them, the device's end of a pty pair, and counts of handles and threads.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "kora.h"
+
+std::string connection_string(unsigned port, unsigned baud);
+std::string error_text(LONG link);
+std::string system_message(DWORD code);
+
+// Runs the calling thread's message loop for ms milliseconds, or until done() holds.
+bool pump_until(const std::function<bool()> &done, DWORD ms);
+void pump_for(DWORD ms);
+
+// What the callbacks of one link saw: the event bit of each call (from the slot it
+// came through) and the thread it ran on. on_event runs inside the callback.
+struct EventLog {
+    struct Event {
+        LONG bit;
+        LONG arg;
+        DWORD thread;
+    };
+    std::vector<Event> events;
+    std::function<void(LONG bit)> on_event;
+    int count(LONG bit) const;
+};
+
+// Opens a link as the program does: open, the seven callbacks (bits 1 to 64) with the
+// log as context, the three parameters at 1000. Returns the handle or the failure.
+LONG open_link(unsigned port, unsigned baud, EventLog *log);
+
+// The device's end of COM port n: COM(n + 20) of the test prefix, raw, no flow control.
+class DevicePort {
+public:
+    explicit DevicePort(unsigned tool_port);
+    ~DevicePort();
+    bool is_open() const { return m_handle != INVALID_HANDLE_VALUE; }
+    void write(const std::string &bytes);
+    // Reads until count bytes have come or ms have passed.
+    std::string read(size_t count, DWORD ms);
+    // Discards what has come until the line has been quiet for ms.
+    void drain(DWORD ms = 50);
+
+private:
+    HANDLE m_handle;
+};
+
+std::string byte_pattern(size_t count, unsigned seed = 0);
+
+// Open handles of this process (probed one by one, since Wine's GetProcessHandleCount
+// reports none) and its threads.
+unsigned count_open_handles();
+unsigned count_threads();
