@@ -9,7 +9,10 @@ BEGIN_MESSAGE_MAP(CServiceDlg, CDialog)
     ON_WM_DESTROY()
     ON_WM_PAINT()
     ON_WM_QUERYDRAGICON()
+    ON_WM_TIMER()
     ON_MESSAGE(WM_INITMENUPOPUP, &CServiceDlg::OnInitMenuPopup)
+    ON_COMMAND(ID_LINK_CONNECT, &CServiceDlg::OnConnect)
+    ON_COMMAND(ID_LINK_DISCONNECT, &CServiceDlg::OnDisconnect)
     ON_BN_CLICKED(IDC_COM1, &CServiceDlg::OnComRadio)
     ON_BN_CLICKED(IDC_COM2, &CServiceDlg::OnComRadio)
     ON_BN_CLICKED(IDC_COM3, &CServiceDlg::OnComRadio)
@@ -92,6 +95,8 @@ BOOL CServiceDlg::OnInitDialog()
 void CServiceDlg::OnDeviceRadio()
 {
     UpdateData(TRUE);
+    if (m_bConnected)
+        Disconnect();
     m_bConnected = FALSE;
     LogById(IDS_SELECTION_CHANGED);
 }
@@ -137,6 +142,9 @@ HCURSOR CServiceDlg::OnQueryDragIcon()
 
 void CServiceDlg::OnDestroy()
 {
+    ReturnToIdle();
+    Disconnect();
+    CloseLink();
     LogText("End");
     LogById(IDS_PROGRAM_END);
     CloseLogFile();

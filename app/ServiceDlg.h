@@ -1,9 +1,11 @@
 // CServiceDlg: the program's main window and the owner of the whole device connection.
 // Its member functions live in the folder of the subsystem that owns them:
 //   app/      the window: construction, data exchange, initialisation, menus, teardown
-//   link/     the event log
+//   link/     the serial link, connection control, the receive framer, the event log
 #pragma once
 
+#include "KoraLink.h"
+#include "Operation.h"
 #include "afxwin.h"
 #include "resource.h"
 
@@ -11,7 +13,7 @@
 
 class CDeviceFont;
 
-class CServiceDlg : public CDialog {
+class CServiceDlg : public CDialog, public KoraLink {
 public:
     CServiceDlg();
     ~CServiceDlg() override;
@@ -25,6 +27,26 @@ public:
     void LogById(UINT nID);
     void LogByIdNum(UINT nID, int nNumber);
     void LogText(const char* pszText);
+
+    // Serial link (link/SerialLink.cpp)
+    BOOL OpenLink(int nBaud);     // TRUE when the link is open and good
+    void OpenPort();              // the link at 9600 baud, logged
+    void CloseLink();
+    void OnReceive() override;
+    void OnTransmitDone() override;
+    void OnLinkError() override;
+
+    // Connection control (link/Connection.cpp)
+    BOOL SendCommand(const void* pData, int nLength); // FALSE when the send was refused
+    BOOL CheckBusy();             // TRUE when a new operation may start
+    void ReturnToIdle();
+    void SendPendingWrite();
+    void WakeUpDevice();
+    void OnInitReply();
+    void Disconnect();
+
+    // Receive framer and dispatcher (link/ReceiveFramer.cpp): one received byte.
+    void ReceiveByte(BYTE nByte);
 
     CProgressCtrl m_ProgressCtrl;
     CEdit m_LogEdit;
@@ -60,6 +82,19 @@ protected:
     LRESULT OnInitMenuPopup(WPARAM wParam, LPARAM lParam);
     void OnDeviceRadio();
     void OnComRadio();
+    void OnTimer(UINT_PTR nIDEvent);
+    void OnConnect();
+    void OnDisconnect();
+
+    // Link and connection helpers
+    BOOL WaitAndTest(LONG nEventClass, LONG nTimeoutMs);
+    void SwitchBaudRate();
+    void ShowMessage(UINT nID);   // the string in an OK box with the program's title
+    int AskYesNo(UINT nTextID, UINT nCaptionID);
+    void OnLineEnd();
+    void OnEscape();
+    void LogUnexpectedLine();
+    void OnReadoutLine();
 
     // Event log (link/EventLog.cpp)
     BOOL OpenLogFile();

@@ -80,8 +80,9 @@ typedef void (WINAPI *KoraEventProc)(LONG nArg, LONG_PTR nContext);
  * KORA_E_RESOURCES. A port that is open already (here or in another program) is refused. */
 LONG WINAPI KoraOpen(const char *pszConnection);
 
-/* @2 Closes a link: ends its I/O, closes the port and drops its undelivered events.
- * Quick also when the port has gone away. Returns 0, or KORA_E_NO_LINK (and changes
+/* @2 Closes a link: lets bytes written before it go out (within the write time-out),
+ * then ends its I/O, closes the port and drops its undelivered events. Quick also
+ * when the port has gone away. Returns 0, or KORA_E_NO_LINK (and changes
  * nothing) for a handle that is not an open link. */
 LONG WINAPI KoraClose(LONG hLink);
 

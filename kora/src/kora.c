@@ -182,10 +182,30 @@ LONG WINAPI KoraOpen(const char *pszConnection)
     return handle;
 }
 
+/* With the lock held: lets the bytes written before a close go out, as a serial driver
+ * drains its transmit queue on close (the last thing a program sends before it closes
+ * is often the one that matters, such as a good-bye to the device). Bounded by the
+ * write time-out plus the bytes' time on the line; a failed link sends nothing more. */
+static void drain_output(kora_link *link)
+{
+    ULONGLONG budget = (link->write_timeout_ms ? link->write_timeout_ms : DEFAULT_WRITE_TIMEOUT_MS)
+                     + (ULONGLONG)(link->tx.count + link->tx_queue_size) * 10000u / (link->baud ? link->baud : 1);
+    ULONGLONG deadline = GetTickCount64() + budget;
+    while (!link->failed && (link->tx.count || link->sending)) {
+        ULONGLONG now = GetTickCount64();
+        if (now >= deadline)
+            break;
+        library_wait_for_change((DWORD)(deadline - now));
+    }
+}
+
 LONG WINAPI KoraClose(LONG hLink)
 {
     library_lock();
     kora_link *link = link_table_find(hLink);
+    if (link)
+        drain_output(link);
+    link = link_table_find(hLink); /* the wait let go of the lock */
     if (link) {
         link_table_remove(link);
         library_state_changed();

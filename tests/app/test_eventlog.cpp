@@ -49,6 +49,7 @@ TEST_CASE("the log window keeps its line limit, the file keeps everything")
     std::vector<std::string> expected = { "Programm gestartet" };
     for (int i = 1; i <= 10; ++i)
         expected.push_back("call " + std::to_string(i));
+    expected.push_back("Verbindung getrennt"); // the teardown always says good-bye to the device
     expected.push_back("End");
     expected.push_back("Programm beendet");
     CHECK(entries == expected);

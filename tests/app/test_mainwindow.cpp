@@ -144,6 +144,7 @@ TEST_CASE("the radio groups read the selection and log the change")
 
     CHECK(fixture.LogWindowLines() == std::vector<std::string>{
         "Programm gestartet",
+        "Verbindung getrennt", // a device connected is disconnected first
         "Auswahl geändert: Gerät nicht verbunden",
         "Auswahl geändert: Gerät nicht verbunden",
         "Anschluss gewechselt" });

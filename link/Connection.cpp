@@ -1,0 +1,160 @@
+// Connection control: sending, the busy check, return to idle, the pending write, the
+// wake-up with its baud switch, disconnecting, and the three timers.
+#include "ServiceDlg.h"
+
+#include <cstdio>
+
+void CServiceDlg::ShowMessage(UINT nID)
+{
+    CString strText;
+    if (!strText.LoadString(nID))
+        strText = "IDS-Error";
+    MessageBox(strText, nullptr, MB_OK);
+}
+
+int CServiceDlg::AskYesNo(UINT nTextID, UINT nCaptionID)
+{
+    CString strText;
+    CString strCaption;
+    strText.LoadString(nTextID);
+    strCaption.LoadString(nCaptionID);
+    return MessageBox(strText, strCaption, MB_YESNO | MB_ICONEXCLAMATION);
+}
+
+BOOL CServiceDlg::SendCommand(const void* pData, int nLength)
+{
+    if (!m_bLinkOpen)
+        return TRUE; // nothing goes out; the response timer tells the user
+    if (!m_bTxDone && !WaitAndTest(KORA_EVENT_SENT, 5000)) {
+        LogById(IDS_TX_REFUSED);
+        ShowMessage(IDS_TX_REFUSED);
+        ReturnToIdle();
+        return FALSE;
+    }
+    SetTimer(TIMER_WATCHDOG, 1000);
+    m_bTxDone = FALSE;
+    KoraWrite(m_hLink, pData, nLength);
+    return TRUE;
+}
+
+BOOL CServiceDlg::CheckBusy()
+{
+    if (m_bBusy) {
+        if (AskYesNo(IDS_BUSY_QUESTION, IDS_BUSY_CAPTION) != IDYES)
+            return FALSE;
+        ReturnToIdle();
+        m_strRxLine.Empty();
+        return TRUE;
+    }
+    if (!m_bConnected) {
+        // The command itself is not carried out: the user gives it again once connected.
+        if (AskYesNo(IDS_CONNECT_QUESTION, IDS_CONNECT_CAPTION) == IDYES) {
+            OpenPort();
+            WakeUpDevice();
+        }
+        return FALSE;
+    }
+    m_bBusy = TRUE;
+    m_strRxLine.Empty();
+    return TRUE;
+}
+
+void CServiceDlg::ReturnToIdle()
+{
+    if (m_DownloadFile.IsOpen())
+        m_DownloadFile.Close();
+    m_ProgressCtrl.SendMessage(PBM_SETPOS, 0);
+    m_strRxLine.Empty();
+    m_strEnteredText.Empty();
+    m_nOperation = OP_IDLE;
+    m_bTxDone = TRUE;
+    m_bBusy = FALSE;
+    m_bDlePending = FALSE;
+}
+
+void CServiceDlg::SendPendingWrite()
+{
+    KillTimer(TIMER_RESPONSE);
+    SendCommand(m_strPendingWrite.GetString(), m_strPendingWrite.GetLength());
+    ReturnToIdle();
+}
+
+void CServiceDlg::WakeUpDevice()
+{
+    m_strRxLine.Empty();
+    char szWakeUp[16];
+    std::snprintf(szWakeUp, sizeof szWakeUp, "**\x18" "B%02u", static_cast<unsigned>(m_nDeviceType));
+    if (!SendCommand(szWakeUp, 6))
+        return;
+    if (WaitAndTest(KORA_EVENT_SENT, 2000))
+        KillTimer(TIMER_WATCHDOG);
+    SetTimer(TIMER_BAUD_SWITCH, 30);
+    SetTimer(TIMER_RESPONSE, 15000);
+    m_nOperation = OP_WAKEUP;
+}
+
+void CServiceDlg::OnInitReply()
+{
+    KillTimer(TIMER_RESPONSE);
+    m_nOperation = OP_IDLE;
+    m_bTxDone = TRUE;
+    m_bConnected = TRUE;
+    CString strLine;
+    strLine.Format(">> (Init.) %s", m_strRxLine.GetString());
+    LogLine(strLine);
+}
+
+void CServiceDlg::SwitchBaudRate()
+{
+    KillTimer(TIMER_BAUD_SWITCH);
+    if (m_nDeviceType == 0 || m_nDeviceType == 2)
+        OpenLink(38400);
+    else if (m_nDeviceType == 1)
+        OpenLink(19200);
+}
+
+void CServiceDlg::Disconnect()
+{
+    SendCommand("E", 1);
+    ReturnToIdle();
+    m_bConnected = FALSE;
+    m_bDlePending = FALSE;
+    LogById(IDS_DISCONNECTED);
+    OpenLink(9600); // the port stays open at 9600 for the next connect
+}
+
+void CServiceDlg::OnConnect()
+{
+    if (m_bConnected)
+        return;
+    OpenPort();
+    WakeUpDevice();
+}
+
+void CServiceDlg::OnDisconnect()
+{
+    if (m_bConnected)
+        Disconnect();
+}
+
+void CServiceDlg::OnTimer(UINT_PTR nIDEvent)
+{
+    switch (nIDEvent) {
+    case TIMER_WATCHDOG:
+        KillTimer(TIMER_WATCHDOG);
+        LogById(IDS_TX_TIMEOUT);
+        ShowMessage(IDS_TX_TIMEOUT);
+        ReturnToIdle();
+        break;
+    case TIMER_RESPONSE:
+        KillTimer(TIMER_RESPONSE);
+        LogById(IDS_RX_TIMEOUT);
+        ShowMessage(IDS_RX_TIMEOUT);
+        ReturnToIdle();
+        break;
+    case TIMER_BAUD_SWITCH:
+        SwitchBaudRate();
+        break;
+    }
+    CDialog::OnTimer(nIDEvent);
+}

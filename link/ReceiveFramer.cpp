@@ -1,0 +1,119 @@
+// The receive framer and dispatcher: every byte from the device arrives here. Lines end
+// at CR; ESC, ACK and NAK end transactions; a DLE says that the next ordinary byte was
+// sent 0x20 higher, so that replies and frames can carry the control values. What a CR
+// or an ESC completes depends on the operation in progress.
+#include "ServiceDlg.h"
+
+void CServiceDlg::ReceiveByte(BYTE nByte)
+{
+    switch (nByte) {
+    case ACK:
+        KillTimer(TIMER_RESPONSE);
+        m_bTxDone = TRUE;
+        break;
+    case NAK:
+        KillTimer(TIMER_RESPONSE);
+        m_bTxDone = TRUE;
+        if (m_nOperation != OP_DOWNLOAD)
+            LogText("[NAK]");
+        break;
+    case DLE:
+        // The shift applies to the next ordinary byte, even past control bytes.
+        m_bDlePending = TRUE;
+        break;
+    case CR:
+        OnLineEnd();
+        break;
+    case ESC:
+        OnEscape();
+        break;
+    default:
+        if (m_bDlePending) {
+            m_strRxLine += static_cast<char>(nByte - 0x20);
+            m_bDlePending = FALSE;
+        } else {
+            m_strRxLine += static_cast<char>(nByte);
+        }
+        break;
+    }
+}
+
+void CServiceDlg::OnLineEnd()
+{
+    switch (m_nOperation) {
+    case OP_WAKEUP:
+        OnInitReply();
+        break;
+    case OP_READOUT:
+    case OP_CAPTURE:
+        OnReadoutLine();
+        break;
+    default:
+        LogUnexpectedLine();
+        break;
+    }
+}
+
+void CServiceDlg::OnEscape()
+{
+    switch (m_nOperation) {
+    case OP_TEXT_S:
+    case OP_TEXT_N:
+    case OP_TEXT_H:
+    case OP_CFG_WRITE_B:
+    case OP_WRITE_G:
+    case OP_WRITE_J:
+    case OP_WRITE_C:
+    case OP_WRITE_F:
+    case OP_WRITE_2:
+    case OP_WRITE_F_ALONE:
+        SendPendingWrite();
+        break;
+    case OP_READOUT:
+    case OP_CAPTURE:
+        // The device has taken the command; its lines follow.
+        SetTimer(TIMER_RESPONSE, 2000);
+        m_bTxDone = TRUE;
+        break;
+    case OP_COMMAND_Y:
+    case OP_COMMAND_X:
+        KillTimer(TIMER_RESPONSE);
+        ReturnToIdle();
+        break;
+    default:
+        LogById(IDS_UNEXPECTED_ESC);
+        break;
+    }
+}
+
+void CServiceDlg::LogUnexpectedLine()
+{
+    CString strLine;
+    strLine.Format(">> (CR) %s", m_strRxLine.GetString());
+    LogLine(strLine);
+    m_strRxLine.Empty();
+}
+
+void CServiceDlg::OnReadoutLine()
+{
+    CString strLine;
+    strLine.Format(">> %s", m_strRxLine.GetString());
+    LogLine(strLine);
+    if (!m_strRxLine.IsEmpty()) {
+        if (m_nOperation == OP_CAPTURE) {
+            m_strCapture += m_strRxLine;
+            m_strCapture += '\n';
+        }
+        SetTimer(TIMER_RESPONSE, 1000);
+        m_strRxLine.Empty();
+        return;
+    }
+    // An empty line ends the read-out; a capture is written in one piece.
+    KillTimer(TIMER_RESPONSE);
+    if (m_nOperation == OP_CAPTURE) {
+        m_DownloadFile.Write(m_strCapture.GetString(), static_cast<UINT>(m_strCapture.GetLength()));
+        m_strCapture.Empty();
+    }
+    m_nOperation = OP_IDLE;
+    ReturnToIdle();
+}

@@ -1,0 +1,84 @@
+// The serial link: opening, re-opening and closing it through KORA.DLL, the one read per
+// receive event, and what a link error does.
+#include "ServiceDlg.h"
+
+#include <cstdio>
+
+namespace {
+// Every link gets a receive and a transmit queue of 1000 bytes and a write time-out of
+// 1000 ms (the parameters' meaning is in kora.h).
+const LONG kLinkParameterValue = 1000;
+}
+
+BOOL CServiceDlg::WaitAndTest(LONG nEventClass, LONG nTimeoutMs)
+{
+    LONG nResult = KoraWait(nEventClass, nTimeoutMs);
+    return nResult >= 0 && KoraTestStatus(nResult, KORA_STATUS_LINK_GOOD) != 0;
+}
+
+BOOL CServiceDlg::OpenLink(int nBaud)
+{
+    if (m_bLinkOpen)
+        CloseLink();
+    char szConnection[52];
+    std::snprintf(szConnection, sizeof szConnection, "ASYNC/COM:%u,SPEED=%u,FLOW=XONXOFF",
+                  static_cast<unsigned>(m_nComIndex + 1), static_cast<unsigned>(nBaud));
+    m_bTxDone = FALSE;
+    if (m_hLink < 0) {
+        m_hLink = KoraOpen(szConnection);
+        if (m_hLink >= 0) {
+            RegisterCallbacks();
+            KoraSetParam(m_hLink, KORA_PARAM_RX_QUEUE, kLinkParameterValue);
+            KoraSetParam(m_hLink, KORA_PARAM_TX_QUEUE, kLinkParameterValue);
+            KoraSetParam(m_hLink, KORA_PARAM_WRITE_TIMEOUT, kLinkParameterValue);
+        }
+    }
+    m_bLinkOpen = m_hLink;
+    if (m_bLinkOpen < 0) {
+        m_bLinkOpen = 0;
+        m_hLink = -1;
+        return FALSE;
+    }
+    return WaitAndTest(KORA_EVENT_READY, 2000);
+}
+
+void CServiceDlg::OpenPort()
+{
+    LogById(OpenLink(9600) ? IDS_PORT_OPENED : IDS_PORT_FAILED);
+}
+
+void CServiceDlg::CloseLink()
+{
+    if (!m_bLinkOpen)
+        return;
+    m_bTxDone = FALSE;
+    m_bLinkOpen = 0;
+    KoraClose(m_hLink);
+    m_hLink = -1;
+}
+
+void CServiceDlg::OnReceive()
+{
+    BYTE buffer[1024];
+    LONG nCount = KoraRead(m_hLink, buffer, sizeof buffer);
+    for (LONG i = 0; i < nCount; ++i)
+        ReceiveByte(buffer[i]);
+}
+
+void CServiceDlg::OnTransmitDone()
+{
+    if (!m_bTxDone)
+        m_bTxDone = TRUE;
+    KillTimer(TIMER_WATCHDOG);
+}
+
+void CServiceDlg::OnLinkError()
+{
+    char szText[260] = {};
+    KoraGetErrorText(m_hLink, szText);
+    CString strMessage = CString("KORA - Error\n\n") + szText;
+    LogLine(strMessage);
+    MessageBox(strMessage, nullptr, MB_OK);
+    CloseLink();
+    ReturnToIdle();
+}
