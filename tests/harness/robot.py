@@ -46,7 +46,7 @@ class Robot:
         line = "\t".join(str(a) for a in args) + "\n"
         self._proc.stdin.write(line.encode(ENCODING))
         self._proc.stdin.flush()
-        answer = self._proc.stdout.readline().decode(ENCODING).rstrip("\r\n")
+        answer = self._proc.stdout.readline().decode(ENCODING, "replace").rstrip("\r\n")
         if not answer:
             raise RobotError("the robot ended while answering %r" % (args,))
         if answer.startswith("error"):

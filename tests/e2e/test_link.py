@@ -1,0 +1,178 @@
+"""The serial link of the real ZEV.EXE through the real KORA.DLL, with Python playing the
+device on the other end of a pty pair: wake-up bytes and baud rates, the identification
+line, disconnect, framing, garbage, the response time-out and a cable pulled out."""
+import os
+import random
+import sys
+import threading
+import time
+import unittest
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
+from ptys import PtyPair  # noqa: E402
+from robot import Robot  # noqa: E402
+from tool import ToolFolder, ToolRun  # noqa: E402
+
+CONNECT, DISCONNECT = 40012, 40013
+WORKING_BAUD = {0: 38400, 1: 19200, 2: 38400}
+DEVICE_NAME = {0: "Vantik", 1: "Corlaxa", 2: "Brennix"}
+
+
+def wait_for(predicate, timeout=5.0, interval=0.05):
+    end = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value or time.monotonic() > end:
+            return value
+        time.sleep(interval)
+
+
+class LinkTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.robot = Robot()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.robot.quit()
+
+    def setUp(self):
+        self.pair = None
+        self.folder = None
+        self.run = None
+
+    def tearDown(self):
+        if self.run:
+            self.run.stop()
+        if self.pair:
+            self.pair.stop()
+        if self.folder:
+            self.folder.remove()
+
+    def start(self, port=1, device_type=0):
+        self.pair = PtyPair(port).start()
+        self.folder = ToolFolder("[ComPort]\nComPortNo=%d\n[Device]\nDevice=%s\n" % (port, DEVICE_NAME[device_type]))
+        self.run = ToolRun(self.folder, self.robot)
+        self.assertIsNotNone(self.run.start())
+        return self.run
+
+    def log_has(self, text, timeout=5.0):
+        return wait_for(lambda: text in self.run.log_window(), timeout)
+
+    def connect(self, device_type, answer=b"ZEV TEST DEVICE\r"):
+        self.robot.command(self.run.main, CONNECT)
+        wake_up = self.pair.read(count=6, timeout=5.0)
+        self.assertEqual(wake_up, b"**\x18B%02d" % device_type)
+        if answer is not None:
+            time.sleep(0.1)  # the tool switches to the working rate 30 ms after the wake-up
+            self.pair.write(answer)
+            self.assertTrue(self.log_has(">> (Init.) " + answer.decode().rstrip("\r")))
+        return wake_up
+
+    def test_wake_up_baud_switch_and_disconnect_for_each_device_type(self):
+        for port, device_type in ((1, 0), (3, 1), (1, 2)):
+            with self.subTest(port=port, device_type=device_type):
+                self.start(port, device_type)
+                speeds = []
+                watcher = threading.Thread(target=lambda: speeds.extend(self.pair.watch_speeds(1.5)))
+                watcher.start()
+                time.sleep(0.1)
+                self.robot.command(self.run.main, CONNECT)
+                wake_up = self.pair.read(count=6, timeout=5.0)
+                arrived = time.monotonic()
+                watcher.join()
+                self.assertEqual(wake_up, b"**\x18B%02d" % device_type)
+                rates = [baud for _, baud in speeds]
+                self.assertIn(9600, rates, "the wake-up goes out at 9600 baud")
+                self.assertEqual(rates[-1], WORKING_BAUD[device_type])
+                opened = next(t for t, baud in speeds if baud == 9600)
+                switched = next(t for t, baud in speeds if t > opened and baud == WORKING_BAUD[device_type])
+                self.assertLess(opened, arrived)
+                print("COM%d type %d: %d baud %.0f ms after the port opened at 9600"
+                      % (port, device_type, WORKING_BAUD[device_type], (switched - opened) * 1000))
+
+                time.sleep(0.1)
+                self.pair.write(b"DEVICE %d READY\r" % device_type)
+                self.assertTrue(self.log_has(">> (Init.) DEVICE %d READY" % device_type))
+
+                self.robot.command(self.run.main, CONNECT)  # connected: nothing happens
+                self.assertEqual(self.pair.read(timeout=0.5), b"")
+
+                self.robot.command(self.run.main, DISCONNECT)
+                self.assertEqual(self.pair.read(count=1, timeout=3.0), b"E")
+                self.assertTrue(self.log_has("Verbindung getrennt"))
+                self.assertTrue(wait_for(lambda: self.pair.tool_speed() == 9600, 3.0), "back at 9600 baud")
+
+                self.robot.command(self.run.main, DISCONNECT)  # not connected: nothing happens
+                self.assertEqual(self.pair.read(timeout=0.5), b"")
+                self.assertEqual(self.run.close(), 0)
+                self.run = None
+                self.pair.stop()
+                self.folder.remove()
+
+    def test_lines_are_framed_across_receive_events(self):
+        self.start(1, 0)
+        self.connect(0, answer=b"IDENT\r")
+        # the identification stays in the receive line until the next command empties it
+        self.pair.write(b"12\r")
+        self.assertTrue(self.log_has(">> (CR) IDENT12"))
+        self.pair.write(b"AB")
+        time.sleep(0.2)
+        self.pair.write(b"C\x10\x41\r")
+        self.assertTrue(self.log_has(">> (CR) ABC!"))
+        long_line = bytes(random.Random(1).choice(b"0123456789ABCDEF") for _ in range(1500))
+        self.pair.write(long_line + b"\r")
+        self.assertTrue(self.log_has(">> (CR) " + long_line.decode()))
+
+    def test_garbage_leaves_the_tool_responsive_and_idle(self):
+        self.start(1, 0)
+        self.connect(0)
+        rng = random.Random(7)
+        end = time.monotonic() + 3.0
+        while time.monotonic() < end:
+            self.pair.write(bytes(rng.randrange(256) for _ in range(64)))
+            time.sleep(0.01)
+        self.pair.write(b"\rAFTER\r")
+        self.assertTrue(self.log_has(">> (CR) AFTER", 10.0))
+        # still responsive: disconnect and connect again
+        self.pair.drain()
+        self.robot.command(self.run.main, DISCONNECT)
+        self.assertEqual(self.pair.read(count=1, timeout=3.0), b"E")
+        self.connect(0)
+
+    def test_no_answer_to_the_wake_up_ends_in_the_response_time_out(self):
+        self.start(1, 0)
+        started = time.monotonic()
+        self.connect(0, answer=None)
+        box = self.robot.window("Zevanto", 20.0)
+        while box == self.run.main:
+            box = self.robot.other_window(self.run.main, 20.0)
+        waited = time.monotonic() - started
+        self.assertIsNotNone(box)
+        self.assertEqual(self.robot.text(box, 0xFFFF), "Keine Antwort vom Gerät (Zeitüberschreitung)")
+        self.assertGreater(waited, 14.0)
+        self.robot.click(box, 1)
+        self.assertTrue(self.log_has("Keine Antwort vom Gerät"))
+        # idle and not connected: a late answer is an unexpected line
+        self.pair.write(b"LATE\r")
+        self.assertTrue(self.log_has(">> (CR) LATE"))
+
+    def test_a_cable_pulled_out_ends_in_the_link_error(self):
+        self.start(1, 0)
+        self.connect(0)
+        self.pair.stop()
+        self.pair = None
+        box = self.robot.other_window(self.run.main, 10.0)
+        self.assertIsNotNone(box, "no link error message")
+        text = self.robot.text(box, 0xFFFF)
+        self.assertTrue(text.startswith("KORA - Error\n\n"), text)
+        self.robot.click(box, 1)
+        self.assertTrue(self.log_has("KORA - Error"))
+        # the tool goes on: a command, then a normal end
+        self.robot.command(self.run.main, DISCONNECT)
+        self.assertEqual(self.run.close(), 0)
+        self.run = None
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
