@@ -2,6 +2,7 @@
 // Its member functions live in the folder of the subsystem that owns them:
 //   app/      the window: construction, data exchange, initialisation, menus, teardown
 //   link/     the serial link, connection control, the receive framer, the event log
+//   ops/      the starts of the device commands
 #pragma once
 
 #include "KoraLink.h"
@@ -48,6 +49,9 @@ public:
     // Receive framer and dispatcher (link/ReceiveFramer.cpp): one received byte.
     void ReceiveByte(BYTE nByte);
 
+    // Command starts (ops/CommandStarts.cpp)
+    void StartSimpleQuery(int nOperation, char chLetter);
+
     CProgressCtrl m_ProgressCtrl;
     CEdit m_LogEdit;
     int m_nComIndex;    // COM port number - 1; -1 when no COM radio is selected
@@ -85,6 +89,7 @@ protected:
     void OnTimer(UINT_PTR nIDEvent);
     void OnConnect();
     void OnDisconnect();
+    void OnReadout();
 
     // Link and connection helpers
     BOOL WaitAndTest(LONG nEventClass, LONG nTimeoutMs);

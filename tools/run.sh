@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # ./zev run [--port DEVICE]: starts ZEV.EXE under Wine in build/run, the technician's
-# folder (the program with its libraries, ZEV.INI and ZevLog.TXT, kept between runs).
-# With a display the tool opens there. Without one it runs on a virtual display, a short
-# session is driven by the UI robot, screenshots go to build/screenshots, and the tool
-# is closed again.
+# folder (the program with its libraries, ZEV.INI and ZevLog.TXT, kept between runs), on
+# COM1. On the other end of COM1 sits the device simulator ZEVSIM.EXE, or with --port a
+# real serial device. With a display the tool opens there; without one it runs on a
+# virtual display, the UI robot drives a short session and screenshots go to
+# build/screenshots.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=$top/build
 rundir=$build/run
+ttydir=$rundir/tty
 port=
 
 while [ $# -gt 0 ]; do
@@ -16,9 +18,15 @@ while [ $# -gt 0 ]; do
     *) echo "usage: ./zev run [--port DEVICE]" >&2; exit 2 ;;
   esac
 done
+if [ -n "$port" ] && [ ! -e "$port" ]; then
+  echo "zev: $port does not exist" >&2
+  exit 2
+fi
 
-mkdir -p "$rundir"
+mkdir -p "$rundir" "$ttydir"
 cp "$build"/dist/*.EXE "$build"/dist/*.DLL "$rundir"/
+
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
 # make_prefix PREFIX [unmanaged]: a Wine prefix of its own for running the tool.
 make_prefix() {
@@ -27,40 +35,46 @@ make_prefix() {
     echo "zev: preparing the Wine prefix $prefix (once)" >&2
     mkdir -p "$prefix"
     WINEPREFIX=$prefix wineboot -i >/dev/null 2>&1
+    # The faces the tool asks for, from the metric-compatible Liberation fonts.
+    WINEPREFIX=$prefix wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Courier New' /t REG_SZ /d 'Liberation Mono' /f >/dev/null 2>&1
+    WINEPREFIX=$prefix wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Arial' /t REG_SZ /d 'Liberation Sans' /f >/dev/null 2>&1
     if [ "${2:-}" = unmanaged ]; then
       # No window manager on a virtual display: Wine draws the captions itself.
       WINEPREFIX=$prefix wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
     fi
-    WINEPREFIX=$prefix wineserver -w
     touch "$prefix/.zev-ready"
   fi
 }
 
-# map_com1 PREFIX DEVICE: COM1 of the prefix is the serial device (read at Wine's start).
-map_com1() {
-  WINEPREFIX=$1 wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /t REG_SZ /d "$2" /f >/dev/null 2>&1
+# map_ports PREFIX: COM1 is the device (or the simulator's pty), COM21 the simulator's end.
+# Wine reads the mapping when it starts, so its server is restarted.
+map_ports() {
+  local com1=${port:-$ttydir/COM1}
+  WINEPREFIX=$1 wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /t REG_SZ /d "$com1" /f >/dev/null 2>&1
+  WINEPREFIX=$1 wine reg add 'HKLM\Software\Wine\Ports' /v COM21 /t REG_SZ /d "$ttydir/COM1.dev" /f >/dev/null 2>&1
   WINEPREFIX=$1 wineserver -k 2>/dev/null || true
   WINEPREFIX=$1 wineserver -w 2>/dev/null || true
 }
 
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+session=(python3 "$top/tools/bench_session.py" "$rundir" "$ttydir" "$build/screenshots")
+[ -z "$port" ] || session+=(--device "$port")
+export ZEV_DIST=$rundir ZEV_TEST_BIN=$build/tests/bin
 
 if [ -n "${DISPLAY:-}" ]; then
   export WINEPREFIX=$build/wine/run-prefix
   make_prefix "$WINEPREFIX"
-  [ -z "$port" ] || map_com1 "$WINEPREFIX" "$port"
-  cd "$rundir"
-  exec wine ZEV.EXE
+  map_ports "$WINEPREFIX"
+  exec "${session[@]}"
 fi
 
-# No display: a virtual one, and the robot drives a short session.
+# No display: a virtual one.
 export WINEPREFIX=$build/wine/xvfb-prefix
 make_prefix "$WINEPREFIX" unmanaged
-[ -z "$port" ] || map_com1 "$WINEPREFIX" "$port"
+map_ports "$WINEPREFIX"
 display=:$(( 90 + RANDOM % 100 ))
 Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill $xvfb 2>/dev/null || true' EXIT
 for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
 export DISPLAY=$display
-ZEV_TEST_BIN=$build/tests/bin python3 "$top/tools/headless_session.py" "$rundir" "$build/screenshots"
+"${session[@]}" --headless

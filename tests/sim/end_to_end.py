@@ -16,59 +16,9 @@ sys.path.insert(0, HERE)
 
 from ptys import PtyPair  # noqa: E402
 from tool_end import ToolEnd, speed_of  # noqa: E402
+from simulator import EXE, Simulator, windows_path  # noqa: E402
 
-EXE = os.path.join(os.environ.get("ZEV_DIST", ""), "ZEVSIM.EXE")
 ESC, ACK, NAK = b"\x1b", b"\x06", b"\x15"
-
-
-def windows_path(path):
-    return "Z:" + path.replace("/", "\\")
-
-
-class Simulator:
-    """ZEVSIM.EXE on COM21 with a log file in `folder`; its stdin stays open until stop()."""
-
-    def __init__(self, folder, *args):
-        self.log = os.path.join(folder, "sim.log")
-        self.out = os.path.join(folder, "sim.out")
-        command = ["wine", EXE, "--port", "COM21", "--log", windows_path(self.log)] + list(args)
-        with open(self.out, "wb") as out:
-            self.proc = subprocess.Popen(command, stdin=subprocess.PIPE, stdout=out, stderr=subprocess.STDOUT)
-
-    def output(self):
-        with open(self.out, "rb") as f:
-            return f.read().decode("latin-1")
-
-    def log_text(self):
-        with open(self.log, "rb") as f:
-            return f.read().decode("latin-1")
-
-    def wait_for_output(self, text, timeout=30.0):
-        deadline = time.monotonic() + timeout
-        while text not in self.output():
-            if self.proc.poll() is not None or time.monotonic() > deadline:
-                raise AssertionError("ZEVSIM.EXE did not say %r; it said:\n%s" % (text, self.output()))
-            time.sleep(0.05)
-
-    def wait_exit(self, timeout=15.0):
-        try:
-            return self.proc.wait(timeout)
-        except subprocess.TimeoutExpired:
-            self.proc.kill()
-            self.proc.wait()
-            raise AssertionError("ZEVSIM.EXE did not end; it said:\n%s" % self.output())
-
-    def stop(self):
-        """Closes its standard input, which ends it; returns the exit code."""
-        if self.proc.stdin and not self.proc.stdin.closed:
-            self.proc.stdin.close()
-        return self.wait_exit()
-
-    def kill(self):
-        if self.proc.poll() is None:
-            self.proc.kill()
-            self.proc.wait()
-
 
 class SimulatorTest(unittest.TestCase):
     def setUp(self):

@@ -1,0 +1,88 @@
+"""The real ZEV.EXE against the device simulator ZEVSIM.EXE over a pty pair: connect and
+disconnect for each device type with the baud switch, a read-out, a silent device and a
+port that goes away mid-session."""
+import os
+import sys
+import unittest
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
+from robot import Robot  # noqa: E402
+from session import DISCONNECT, READOUT, WORKING_BAUD, SimSession, wait_for  # noqa: E402
+
+
+class SimulatedDeviceTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.robot = Robot()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.robot.quit()
+
+    def session(self, device_type=0, *sim_args):
+        session = SimSession(self.robot, device_type, sim_args=sim_args)
+        self.addCleanup(session.stop)
+        return session.start()
+
+    def test_connect_and_disconnect_for_each_device_type(self):
+        for device_type, ident in enumerate(("Vantik", "Corlaxa", "Brennix")):
+            with self.subTest(device_type=device_type):
+                s = self.session(device_type)
+                s.connect()
+                self.assertTrue(s.log_has(">> (Init.) %s V2.14 SN 104711" % ident))
+                # the wake-up went out at 9600 baud; both ends now work at the type's rate
+                self.assertTrue(s.sim_log_has("RX 2A 2A 18 42 30 3%d" % device_type))
+                self.assertEqual(s.pair.tool_speed(), WORKING_BAUD[device_type])
+
+                s.command(DISCONNECT)
+                self.assertTrue(s.log_has("Verbindung getrennt"))
+                self.assertTrue(s.sim_log_has("RX 45 "), "the device got no E")
+                self.assertTrue(wait_for(lambda: s.pair.tool_speed() == 9600))
+                self.assertEqual(s.run.close(), 0)
+                s.run = None
+
+    def test_a_read_out_is_logged_line_by_line(self):
+        s = self.session(1)
+        s.connect()
+        s.command(READOUT)
+        self.assertTrue(s.log_has(">> TOTAL "))
+        self.assertTrue(s.log_has(">> \r\n"), "the read-out ends with its empty line")
+        lines = [line[9:] for line in s.run.log_window().split("\r\n") if line]
+        readout = lines[lines.index(">> Corlaxa V2.14 SN 104711"):]
+        self.assertRegex(readout[1], r"^>> CLOCK \d{12}$")
+        self.assertEqual(readout[-1], ">> ")
+        self.assertTrue(s.sim_log_has("RX 56 "))
+        # idle again: the next read-out starts without the busy question
+        s.command(READOUT)
+        self.assertTrue(wait_for(lambda: s.sim.log_text().count("RX 56 ") == 2))
+        self.assertIsNone(self.robot.other_window(s.main, 0.5))
+
+    def test_a_silent_device_ends_in_the_response_time_out(self):
+        s = self.session(1, "--silent-after", "V")
+        s.connect()
+        s.command(READOUT)
+        box = self.robot.other_window(s.main, 5.0)
+        self.assertIsNotNone(box, "no time-out message")
+        self.assertEqual(self.robot.text(box, 0xFFFF), "Keine Antwort vom Gerät (Zeitüberschreitung)")
+        self.robot.click(box, 1)
+        self.assertTrue(s.log_has("Keine Antwort vom Gerät"))
+        # idle, still connected: disconnect says good-bye
+        s.command(DISCONNECT)
+        self.assertTrue(s.sim_log_has("RX 45 "))
+
+    def test_the_port_going_away_ends_in_the_link_error(self):
+        s = self.session(0)
+        s.connect()
+        s.sim.kill()
+        s.pair.stop()
+        box = self.robot.other_window(s.main, 10.0)
+        self.assertIsNotNone(box, "no link error message")
+        self.assertTrue(self.robot.text(box, 0xFFFF).startswith("KORA - Error\n\n"))
+        self.robot.click(box, 1)
+        self.assertTrue(s.log_has("KORA - Error"))
+        self.assertEqual(s.run.close(), 0)
+        s.run = None
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)

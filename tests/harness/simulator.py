@@ -1,0 +1,57 @@
+"""ZEVSIM.EXE, the device simulator, run under Wine on the device's end of a pty pair.
+
+Its standard input stays open until stop(): closing it ends the simulator. What it says
+goes to a file in the given folder; its hex log of every byte to another."""
+import os
+import subprocess
+import time
+
+EXE = os.path.join(os.environ.get("ZEV_DIST", ""), "ZEVSIM.EXE")
+
+def windows_path(path):
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+class Simulator:
+    """ZEVSIM.EXE on COM `port` (the device's end of COM port - 20) with its files in `folder`."""
+
+    def __init__(self, folder, *args, port=21):
+        self.log = os.path.join(folder, "sim.log")
+        self.out = os.path.join(folder, "sim.out")
+        command = ["wine", EXE, "--port", "COM%d" % port, "--log", windows_path(self.log)] + list(args)
+        with open(self.out, "wb") as out:
+            self.proc = subprocess.Popen(command, stdin=subprocess.PIPE, stdout=out, stderr=subprocess.STDOUT)
+
+    def output(self):
+        with open(self.out, "rb") as f:
+            return f.read().decode("latin-1")
+
+    def log_text(self):
+        with open(self.log, "rb") as f:
+            return f.read().decode("latin-1")
+
+    def wait_for_output(self, text, timeout=30.0):
+        deadline = time.monotonic() + timeout
+        while text not in self.output():
+            if self.proc.poll() is not None or time.monotonic() > deadline:
+                raise AssertionError("ZEVSIM.EXE did not say %r; it said:\n%s" % (text, self.output()))
+            time.sleep(0.05)
+
+    def wait_exit(self, timeout=15.0):
+        try:
+            return self.proc.wait(timeout)
+        except subprocess.TimeoutExpired:
+            self.proc.kill()
+            self.proc.wait()
+            raise AssertionError("ZEVSIM.EXE did not end; it said:\n%s" % self.output())
+
+    def stop(self):
+        """Closes its standard input, which ends it; returns the exit code."""
+        if self.proc.stdin and not self.proc.stdin.closed:
+            self.proc.stdin.close()
+        return self.wait_exit()
+
+    def kill(self):
+        if self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait()
