@@ -10,32 +10,12 @@ import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
 from ptys import PtyPair  # noqa: E402
-from robot import Robot  # noqa: E402
+from robot import RobotTestCase  # noqa: E402
+from session import CONNECT, DEVICE_NAMES, DISCONNECT, WORKING_BAUD, wait_for  # noqa: E402
 from tool import ToolFolder, ToolRun  # noqa: E402
 
-CONNECT, DISCONNECT = 40012, 40013
-WORKING_BAUD = {0: 38400, 1: 19200, 2: 38400}
-DEVICE_NAME = {0: "Vantik", 1: "Corlaxa", 2: "Brennix"}
 
-
-def wait_for(predicate, timeout=5.0, interval=0.05):
-    end = time.monotonic() + timeout
-    while True:
-        value = predicate()
-        if value or time.monotonic() > end:
-            return value
-        time.sleep(interval)
-
-
-class LinkTest(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.robot = Robot()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.robot.quit()
-
+class LinkTest(RobotTestCase):
     def setUp(self):
         self.pair = None
         self.folder = None
@@ -51,7 +31,7 @@ class LinkTest(unittest.TestCase):
 
     def start(self, port=1, device_type=0):
         self.pair = PtyPair(port).start()
-        self.folder = ToolFolder("[ComPort]\nComPortNo=%d\n[Device]\nDevice=%s\n" % (port, DEVICE_NAME[device_type]))
+        self.folder = ToolFolder("[ComPort]\nComPortNo=%d\n[Device]\nDevice=%s\n" % (port, DEVICE_NAMES[device_type]))
         self.run = ToolRun(self.folder, self.robot)
         self.assertIsNotNone(self.run.start())
         return self.run

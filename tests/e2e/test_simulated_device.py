@@ -6,19 +6,11 @@ import sys
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
-from robot import Robot  # noqa: E402
+from robot import RobotTestCase  # noqa: E402
 from session import DISCONNECT, READOUT, WORKING_BAUD, SimSession, wait_for  # noqa: E402
 
 
-class SimulatedDeviceTest(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.robot = Robot()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.robot.quit()
-
+class SimulatedDeviceTest(RobotTestCase):
     def session(self, device_type=0, *sim_args):
         session = SimSession(self.robot, device_type, sim_args=sim_args)
         self.addCleanup(session.stop)

@@ -1,13 +1,12 @@
 """Start-up and shutdown of the real ZEV.EXE: the settings file it reads and writes
 back, the language library, the radio groups and the system menu's about box."""
 import os
-import re
 import sys
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
-from tool import IDC_COM, IDC_DEVICE, IDC_LOG, ToolFolder, ToolRun  # noqa: E402
-from robot import Robot, windows_path  # noqa: E402
+from tool import IDC_COM, IDC_DEVICE, ToolFolder, ToolRun  # noqa: E402
+from robot import RobotTestCase, windows_path  # noqa: E402
 
 SETTINGS = "[Setup]\nLanguageLibrary={lib}\n[ComPort]\nComPortNo={port}\n[Device]\nDevice={device}\n"
 
@@ -16,15 +15,7 @@ def settings(lib="ZEV_DE.DLL", port=1, device="Vantik"):
     return SETTINGS.format(lib=lib, port=port, device=device)
 
 
-class StartupTest(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.robot = Robot()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.robot.quit()
-
+class StartupTest(RobotTestCase):
     def setUp(self):
         self.folder = None
         self.run = None

@@ -22,6 +22,59 @@ def tty_dir():
     return os.environ["ZEV_TTY"]
 
 
+def tty_speed(path):
+    """The baud rate last set on a tty, by whichever side set it."""
+    fd = os.open(path, os.O_RDONLY | os.O_NOCTTY | os.O_NONBLOCK)
+    try:
+        return _SPEEDS.get(termios.tcgetattr(fd)[5], -1)
+    finally:
+        os.close(fd)
+
+
+class TtyEnd:
+    """One end of a pty pair opened from Python: raw bytes in and out."""
+
+    def __init__(self, path):
+        self.path = path
+        self.fd = os.open(path, os.O_RDWR | os.O_NOCTTY | os.O_NONBLOCK)
+
+    def close(self):
+        if self.fd is not None:
+            os.close(self.fd)
+            self.fd = None
+
+    def write(self, data):
+        view = memoryview(bytes(data))
+        while view:
+            select.select([], [self.fd], [], 1.0)
+            view = view[os.write(self.fd, view):]
+
+    def read(self, count=None, timeout=1.0, until=None):
+        """Reads `count` bytes, or up to and including the byte string `until`, or
+        whatever arrives within `timeout` seconds. Returns the bytes read."""
+        data = b""
+        deadline = time.monotonic() + timeout
+        while True:
+            if count is not None and len(data) >= count:
+                return data
+            if until is not None and until in data:
+                return data
+            left = deadline - time.monotonic()
+            if left <= 0:
+                return data
+            ready, _, _ = select.select([self.fd], [], [], left)
+            if ready:
+                try:
+                    data += os.read(self.fd, 4096)
+                except BlockingIOError:
+                    continue
+
+    def drain(self, quiet=0.05):
+        """Discards what has arrived until the line is quiet for `quiet` seconds."""
+        while self.read(timeout=quiet):
+            pass
+
+
 class PtyPair:
     """A socat pty pair for COM port `port` of the test prefix."""
 
@@ -31,7 +84,7 @@ class PtyPair:
         self.tool_path = os.path.join(ttydir, "COM%d" % port)
         self.device_path = self.tool_path + ".dev"
         self._socat = None
-        self._device_fd = None
+        self._device = None
 
     def start(self, timeout=5.0):
         os.makedirs(os.path.dirname(self.tool_path), exist_ok=True)
@@ -68,58 +121,30 @@ class PtyPair:
         self.stop()
 
     # --- the device's end, driven from Python -------------------------------------
-    def open_device(self):
-        if self._device_fd is None:
-            self._device_fd = os.open(self.device_path, os.O_RDWR | os.O_NOCTTY | os.O_NONBLOCK)
-        return self._device_fd
+    def device(self):
+        """The device's end, opened on first use."""
+        if self._device is None:
+            self._device = TtyEnd(self.device_path)
+        return self._device
 
     def close_device(self):
-        if self._device_fd is not None:
-            os.close(self._device_fd)
-            self._device_fd = None
+        if self._device is not None:
+            self._device.close()
+            self._device = None
 
     def write(self, data):
-        fd = self.open_device()
-        view = memoryview(bytes(data))
-        while view:
-            select.select([], [fd], [], 1.0)
-            view = view[os.write(fd, view):]
+        self.device().write(data)
 
     def read(self, count=None, timeout=1.0, until=None):
-        """Reads from the device end: `count` bytes, or up to the byte string `until`,
-        or whatever arrives within `timeout` seconds. Returns the bytes read."""
-        fd = self.open_device()
-        data = b""
-        deadline = time.monotonic() + timeout
-        while True:
-            if count is not None and len(data) >= count:
-                return data
-            if until is not None and until in data:
-                return data
-            left = deadline - time.monotonic()
-            if left <= 0:
-                return data
-            ready, _, _ = select.select([fd], [], [], left)
-            if ready:
-                try:
-                    chunk = os.read(fd, 4096)
-                except BlockingIOError:
-                    continue
-                data += chunk
+        return self.device().read(count, timeout, until)
 
     def drain(self, quiet=0.05):
-        """Discards what has arrived until the line is quiet for `quiet` seconds."""
-        while self.read(timeout=quiet):
-            pass
+        self.device().drain(quiet)
 
     # --- what the tool set on its end ----------------------------------------------
     def tool_speed(self):
         """The baud rate that the program set on its end of the pair."""
-        fd = os.open(self.tool_path, os.O_RDONLY | os.O_NOCTTY | os.O_NONBLOCK)
-        try:
-            return _SPEEDS.get(termios.tcgetattr(fd)[5], -1)
-        finally:
-            os.close(fd)
+        return tty_speed(self.tool_path)
 
     def watch_speeds(self, seconds, interval=0.001):
         """Samples the tool end's baud rate for `seconds`; returns [(time, baud)] at

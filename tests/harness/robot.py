@@ -5,6 +5,7 @@ its windows and posts clicks and commands, all through cross-process window mess
 Texts come back in the program's code page (1252)."""
 import os
 import subprocess
+import unittest
 
 ENCODING = "cp1252"
 
@@ -143,3 +144,15 @@ class Robot:
 
     def __exit__(self, *exc):
         self.quit()
+
+
+class RobotTestCase(unittest.TestCase):
+    """Tests that drive the program: one robot for the whole class."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.robot = Robot()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.robot.quit()

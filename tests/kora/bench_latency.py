@@ -38,7 +38,7 @@ def measure(mode):
         bench = subprocess.Popen(["wine", BENCH, mode, "1", str(PINGS)], stdout=subprocess.PIPE, text=True)
         if bench.stdout.readline().strip() != "READY":
             raise RuntimeError("kora_bench %s did not start" % mode)
-        pair.open_device()
+        pair.device()
         sent, round_trips = [], []
         for i in range(PINGS):
             time.sleep(random.uniform(0.001, 0.003))
@@ -60,7 +60,7 @@ def measure_pty_pair():
     with PtyPair(1) as pair:
         tool = os.open(pair.tool_path, os.O_RDWR | os.O_NOCTTY)
         tty.setraw(tool)
-        pair.open_device()
+        pair.device()
         times = []
         try:
             for i in range(PINGS):
