@@ -5,12 +5,13 @@
 
 namespace {
 const float kPointsPerInch = 0.013888889f; // 1/72
-}
 
-LONG DeviceFontHeight(LONG nLogicalY)
+// The size is in tenths of a point, so |y| is ten times the height wanted: rounded half
+// up, and negative so that the font mapper matches the character height, not the cell.
+LONG FontHeight(LONG nLogicalY)
 {
-    // The size is in tenths of a point, so |y| is ten times the height wanted.
     return -static_cast<LONG>(std::labs(nLogicalY) * 0.1 + 0.5);
+}
 }
 
 CDeviceFont::CDeviceFont(HDC hDC, const char* pszFaceName, int nSize, int nWidth, int nStyle, BOOL bLogicalPixels)
@@ -35,7 +36,7 @@ CDeviceFont::CDeviceFont(HDC hDC, const char* pszFaceName, int nSize, int nWidth
     pt.y = static_cast<LONG>(nSize * dPixelsY * kPointsPerInch);
     ::DPtoLP(hDC, &pt, 1);
 
-    m_logFont.lfHeight = DeviceFontHeight(pt.y);
+    m_logFont.lfHeight = FontHeight(pt.y);
     m_logFont.lfWeight = (nStyle & styleBold) ? FW_BOLD : FW_DONTCARE;
     m_logFont.lfItalic = (nStyle & styleItalic) ? 1 : 0;
     m_logFont.lfUnderline = (nStyle & styleUnderline) ? 1 : 0;

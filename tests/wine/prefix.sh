@@ -1,6 +1,6 @@
 #!/bin/sh
 # Makes the private Wine prefix that the tests run in, once, and starts its wineserver.
-#   prefix.sh PREFIX TTYDIR
+#   prefix.sh PREFIX TTYDIR [DPI]
 # The prefix uses the null graphics driver (windows, dialogs, timers and message loops
 # work, nothing is shown) and maps COM ports to the pty pairs that the serial tests make
 # with socat (tests/harness/ptys.py): COM1-COM4 and COM12 to TTYDIR/COMn, the tool's
@@ -9,12 +9,15 @@
 set -eu
 prefix=$1
 ttydir=$2
+dpi=${3:-96}
 export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 mkdir -p "$ttydir"
 if [ ! -f "$prefix/.zev-ready" ]; then
   mkdir -p "$prefix"
   wineboot -i >/dev/null 2>&1
   wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /t REG_SZ /d null /f >/dev/null 2>&1
+  # The resolution that GDI reports (LOGPIXELSX/Y), for the tests of font sizes.
+  wine reg add 'HKEY_CURRENT_CONFIG\Software\Fonts' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
   for n in 1 2 3 4 12; do
     wine reg add 'HKLM\Software\Wine\Ports' /v "COM$n" /t REG_SZ /d "$ttydir/COM$n" /f >/dev/null 2>&1
     wine reg add 'HKLM\Software\Wine\Ports' /v "COM$((n + 20))" /t REG_SZ /d "$ttydir/COM$n.dev" /f >/dev/null 2>&1
