@@ -71,19 +71,9 @@ static int raw_port(unsigned port, size_t count)
 {
     char name[16];
     std::snprintf(name, sizeof name, "\\\\.\\COM%u", port);
-    HANDLE com = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+    HANDLE com = open_plain_port(name, 38400, false, FILE_FLAG_OVERLAPPED, COMMTIMEOUTS{});
     if (com == INVALID_HANDLE_VALUE)
         return 1;
-    DCB dcb = {};
-    dcb.DCBlength = sizeof dcb;
-    GetCommState(com, &dcb);
-    dcb.BaudRate = 38400;
-    dcb.ByteSize = 8;
-    dcb.fBinary = TRUE;
-    dcb.fOutX = dcb.fInX = FALSE;
-    SetCommState(com, &dcb);
-    COMMTIMEOUTS timeouts = {};
-    SetCommTimeouts(com, &timeouts);
     OVERLAPPED read_request = {}, write_request = {};
     read_request.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     write_request.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);

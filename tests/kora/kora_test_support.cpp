@@ -90,29 +90,40 @@ LONG open_link(unsigned port, unsigned baud, EventLog *log)
     return link;
 }
 
-DevicePort::DevicePort(unsigned tool_port)
+HANDLE open_plain_port(const char *name, DWORD baud, bool xonxoff, DWORD flags,
+                       const COMMTIMEOUTS &timeouts)
 {
-    char name[32];
-    std::snprintf(name, sizeof name, "\\\\.\\COM%u", tool_port + 20);
-    m_handle = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (m_handle == INVALID_HANDLE_VALUE)
-        return;
+    HANDLE com = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, flags, nullptr);
+    if (com == INVALID_HANDLE_VALUE)
+        return com;
     DCB dcb = {};
     dcb.DCBlength = sizeof dcb;
-    GetCommState(m_handle, &dcb);
-    dcb.BaudRate = 9600;
+    GetCommState(com, &dcb);
+    dcb.BaudRate = baud;
     dcb.ByteSize = 8;
     dcb.Parity = NOPARITY;
     dcb.StopBits = ONESTOPBIT;
     dcb.fBinary = TRUE;
-    dcb.fOutX = FALSE;
-    dcb.fInX = FALSE;
+    dcb.fOutX = dcb.fInX = xonxoff ? TRUE : FALSE;
+    dcb.XonChar = 0x11;
+    dcb.XoffChar = 0x13;
     dcb.fOutxCtsFlow = FALSE;
     dcb.fOutxDsrFlow = FALSE;
-    SetCommState(m_handle, &dcb);
-    COMMTIMEOUTS timeouts = {};
-    SetCommTimeouts(m_handle, &timeouts);
-    drain();
+    COMMTIMEOUTS copy = timeouts;
+    if (!SetCommState(com, &dcb) || !SetCommTimeouts(com, &copy)) {
+        CloseHandle(com);
+        return INVALID_HANDLE_VALUE;
+    }
+    return com;
+}
+
+DevicePort::DevicePort(unsigned tool_port)
+{
+    char name[32];
+    std::snprintf(name, sizeof name, "\\\\.\\COM%u", tool_port + 20);
+    m_handle = open_plain_port(name, 9600, false, 0, COMMTIMEOUTS{});
+    if (is_open())
+        drain();
 }
 
 DevicePort::~DevicePort()

@@ -35,6 +35,11 @@ struct EventLog {
 // log as context, the three parameters at 1000. Returns the handle or the failure.
 LONG open_link(unsigned port, unsigned baud, EventLog *log);
 
+// Opens a COM port without the library: 8N1 at the baud rate, XON/XOFF in both
+// directions or none, the given COMMTIMEOUTS. INVALID_HANDLE_VALUE when it fails.
+HANDLE open_plain_port(const char *name, DWORD baud, bool xonxoff, DWORD flags,
+                       const COMMTIMEOUTS &timeouts);
+
 // The device's end of COM port n: COM(n + 20) of the test prefix, raw, no flow control.
 class DevicePort {
 public:

@@ -17,23 +17,9 @@ static std::string every_byte_value()
 TEST_CASE("a port that obeys XON/XOFF from the device loses 0x11 and 0x13 and stalls")
 {
     DevicePort device(1);
-    HANDLE com = CreateFileA("\\\\.\\COM1", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    // reads return what is there
+    HANDLE com = open_plain_port("\\\\.\\COM1", 9600, true, 0, COMMTIMEOUTS{MAXDWORD, 0, 0, 0, 0});
     REQUIRE(com != INVALID_HANDLE_VALUE);
-    DCB dcb = {};
-    dcb.DCBlength = sizeof dcb;
-    GetCommState(com, &dcb);
-    dcb.BaudRate = 9600;
-    dcb.ByteSize = 8;
-    dcb.Parity = NOPARITY;
-    dcb.StopBits = ONESTOPBIT;
-    dcb.fBinary = TRUE;
-    dcb.fOutX = TRUE;
-    dcb.fInX = TRUE;
-    dcb.XonChar = 0x11;
-    dcb.XoffChar = 0x13;
-    REQUIRE(SetCommState(com, &dcb));
-    COMMTIMEOUTS timeouts = {MAXDWORD, 0, 0, 0, 0};  // reads return what is there
-    SetCommTimeouts(com, &timeouts);
 
     device.write(every_byte_value());
     Sleep(300);
