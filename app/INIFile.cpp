@@ -129,3 +129,25 @@ void INIFile::WriteInt(const char* pszSection, const char* pszKey, int nValue)
     std::snprintf(szText, sizeof szText, "%d", nValue);
     WriteString(pszSection, pszKey, szText);
 }
+
+DWORD INIFile::WriteAccessError() const
+{
+    if (!m_pszPath)
+        return ERROR_NOT_ENOUGH_MEMORY;
+    // A name without a folder is where the profile functions put it: the Windows folder.
+    std::string strPath = m_pszPath;
+    if (strPath.find_first_of("\\/:") == std::string::npos) {
+        char szWindows[MAX_PATH] = {};
+        ::GetWindowsDirectoryA(szWindows, MAX_PATH);
+        strPath = std::string(szWindows) + "\\" + strPath;
+    }
+    HANDLE hFile = ::CreateFileA(strPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return ::GetLastError();
+    bool bCreated = ::GetLastError() != ERROR_ALREADY_EXISTS;
+    ::CloseHandle(hFile);
+    if (bCreated)
+        ::DeleteFileA(strPath.c_str()); // the probe leaves nothing behind
+    return 0;
+}

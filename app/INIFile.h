@@ -22,6 +22,10 @@ public:
     BOOL WriteString(const char* pszSection, const char* pszKey, const char* pszText);
     void WriteInt(const char* pszSection, const char* pszKey, int nValue);
 
+    // Why the file could not be written now (a system error code), or 0 when it can.
+    // The profile functions report nothing, so this asks the file system.
+    DWORD WriteAccessError() const;
+
 private:
     void SetPath(const char* pszPath, size_t nLength);
     char* m_pszPath = nullptr; // owned; null when it could not be allocated

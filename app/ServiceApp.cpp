@@ -52,8 +52,16 @@ BOOL CServiceApp::InitInstance()
     Enable3dControls();
 
     CServiceDlg dlg;
+    dlg.m_pSettings = &settings;
     m_pMainWnd = &dlg;
-    dlg.DoModal(nPort, nType);
+    if (dlg.DoModal(nPort, nType) == -1) {
+        // A library without the main window's template (or any other DLL named by
+        // mistake): without a word, the program would just vanish.
+        char szMessage[96];
+        std::snprintf(szMessage, sizeof szMessage, "The main window cannot be created from library %s !", szLibrary);
+        ::MessageBoxA(nullptr, szMessage, "Error", MB_ICONHAND);
+        return FALSE;
+    }
 
     // -1 (no radio selected) and anything else outside the table count as type 0.
     std::snprintf(szDevice, sizeof szDevice, "%s", DeviceNameOfType(dlg.m_nDeviceType));

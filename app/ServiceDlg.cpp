@@ -3,6 +3,8 @@
 #include "ServiceDlg.h"
 #include "AboutDlg.h"
 #include "DeviceFont.h"
+#include "FormatCheck.h"
+#include "INIFile.h"
 
 BEGIN_MESSAGE_MAP(CServiceDlg, CDialog)
     ON_WM_SYSCOMMAND()
@@ -85,6 +87,9 @@ BOOL CServiceDlg::OnInitDialog()
 
     m_pLogFont = std::make_unique<CDeviceFont>(m_pLogDC, "Courier New", 90, 0, 0, TRUE);
     m_pLogFont->ApplyToWindow(m_LogEdit);
+    // The window keeps a few lines, each cut short if it is very long: the edit's own
+    // limit (about 32 K characters) must not drop a line that the file has.
+    m_LogEdit.SetLimitText(0);
 
     LogById(IDS_PROGRAM_START);
 
@@ -146,6 +151,7 @@ void CServiceDlg::OnDestroy()
     ReturnToIdle();
     Disconnect();
     CloseLink();
+    LogUnsavedSettings();
     LogText("End");
     LogById(IDS_PROGRAM_END);
     CloseLogFile();
@@ -158,4 +164,24 @@ void CServiceDlg::OnDestroy()
     m_Menu.DestroyMenu();
     ::WinHelpA(m_hWnd, nullptr, HELP_QUIT, 0);
     CDialog::OnDestroy();
+}
+
+void CServiceDlg::LogUnsavedSettings()
+{
+    // Start-up writes the port and the device back after this window, and the log, are
+    // gone; whether it can is known now, and said while the log is still open.
+    if (!m_pSettings)
+        return;
+    CFileException error;
+    error.m_lOsError = m_pSettings->WriteAccessError();
+    if (error.m_lOsError == 0)
+        return;
+    const char* pszPath = m_pSettings->GetFileName() ? m_pSettings->GetFileName() : "";
+    CString strFormat;
+    CString strLine;
+    if (strFormat.LoadString(IDS_SETTINGS_UNSAVED) && IsFormatFor(strFormat, "ss"))
+        strLine.Format(strFormat, pszPath, error.GetErrorMessage().GetString());
+    else
+        strLine.Format("The settings file %s cannot be written (%s)", pszPath, error.GetErrorMessage().GetString());
+    LogLine(strLine);
 }

@@ -13,6 +13,7 @@
 #include <memory>
 
 class CDeviceFont;
+class INIFile;
 
 class CServiceDlg : public CDialog, public KoraLink {
 public:
@@ -28,6 +29,10 @@ public:
     void LogById(UINT nID);
     void LogByIdNum(UINT nID, int nNumber);
     void LogText(const char* pszText);
+    // Shows the lines that wait for the end of a log burst (link/LogBurst.h).
+    void FlushLogWindow();
+    // A message box owned by this window; it first shows the log up to date.
+    int MessageBox(const char* pszText, const char* pszCaption = nullptr, UINT nType = MB_OK);
 
     // Serial link (link/SerialLink.cpp)
     BOOL OpenLink(int nBaud);     // TRUE when the link is open and good
@@ -42,11 +47,15 @@ public:
     BOOL CheckBusy();             // TRUE when a new operation may start
     void ReturnToIdle();
     void SendPendingWrite();
+    void ConnectDevice();         // the port at 9600 and the wake-up, or why the port failed
     void WakeUpDevice();
     void OnInitReply();
     void Disconnect();
+    void EmptyReceiveLine();      // the line and a pending DLE: a new transaction begins
 
-    // Receive framer and dispatcher (link/ReceiveFramer.cpp): one received byte.
+    // Receive framer and dispatcher (link/ReceiveFramer.cpp): the bytes of one receive
+    // event, and one received byte.
+    void ReceiveBytes(const BYTE* pBytes, int nCount);
     void ReceiveByte(BYTE nByte);
 
     // Command starts (ops/CommandStarts.cpp)
@@ -73,7 +82,11 @@ public:
     CString m_strCapture;
     CStdioFile m_DownloadFile;
     CStdioFile m_LogFile;
+    INIFile* m_pSettings = nullptr; // start-up's settings file, written back after the window
     std::unique_ptr<CDeviceFont> m_pLogFont; // the log edit's font, kept while the edit lives
+    BOOL m_bLogBurst = FALSE;   // log lines wait in m_strLogPending for the burst's end
+    CString m_strLogPending;    // stamped lines, each ending in CR LF, not yet in the window
+    int m_nLogPending = 0;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -81,6 +94,7 @@ protected:
 
     void OnSysCommand(UINT nID, LPARAM lParam);
     void OnDestroy();
+    void LogUnsavedSettings();
     void OnPaint();
     HCURSOR OnQueryDragIcon();
     LRESULT OnInitMenuPopup(WPARAM wParam, LPARAM lParam);
@@ -96,6 +110,7 @@ protected:
     void SwitchBaudRate();
     void ShowMessage(UINT nID);   // the string in an OK box with the program's title
     int AskYesNo(UINT nTextID, UINT nCaptionID);
+    void ShowPortFailure();
     void OnLineEnd();
     void OnEscape();
     void LogUnexpectedLine();
@@ -104,6 +119,7 @@ protected:
     // Event log (link/EventLog.cpp)
     BOOL OpenLogFile();
     void CloseLogFile();
+    void AppendLogLineByLine(const CString& strShown);
 
     DECLARE_MESSAGE_MAP()
 };

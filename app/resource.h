@@ -77,3 +77,5 @@
 #define IDS_SELECTION_CHANGED  144
 #define IDS_PORT_CHANGED       145
 #define IDS_LOGFILE_FAILED     180   // the log file cannot be created: file name, reason
+#define IDS_PORT_FAILED_BOX    181   // the port cannot be opened: port number, the library's reason
+#define IDS_SETTINGS_UNSAVED   182   // the settings file cannot be written: file name, reason

@@ -15,6 +15,8 @@ public:
     }
     void ScrollCaret() { SendMessage(EM_SCROLLCARET); }
     void Clear() { SendMessage(WM_CLEAR); }
+    // 0 lifts the limit as far as the control allows.
+    void SetLimitText(UINT nMax) { SendMessage(EM_SETLIMITTEXT, nMax); }
 };
 
 class CProgressCtrl : public CWnd {

@@ -1,6 +1,7 @@
 // Connection control: sending, the busy check, return to idle, the pending write, the
 // wake-up with its baud switch, disconnecting, and the three timers.
 #include "ServiceDlg.h"
+#include "FormatCheck.h"
 
 #include <cstdio>
 
@@ -43,19 +44,17 @@ BOOL CServiceDlg::CheckBusy()
         if (AskYesNo(IDS_BUSY_QUESTION, IDS_BUSY_CAPTION) != IDYES)
             return FALSE;
         ReturnToIdle();
-        m_strRxLine.Empty();
+        EmptyReceiveLine();
         return TRUE;
     }
     if (!m_bConnected) {
         // The command itself is not carried out: the user gives it again once connected.
-        if (AskYesNo(IDS_CONNECT_QUESTION, IDS_CONNECT_CAPTION) == IDYES) {
-            OpenPort();
-            WakeUpDevice();
-        }
+        if (AskYesNo(IDS_CONNECT_QUESTION, IDS_CONNECT_CAPTION) == IDYES)
+            ConnectDevice();
         return FALSE;
     }
     m_bBusy = TRUE;
-    m_strRxLine.Empty();
+    EmptyReceiveLine();
     return TRUE;
 }
 
@@ -79,9 +78,17 @@ void CServiceDlg::SendPendingWrite()
     ReturnToIdle();
 }
 
+void CServiceDlg::EmptyReceiveLine()
+{
+    // A DLE that noise left at the end of an idle line belongs to that line: kept, it
+    // would shift the first character of the next reply.
+    m_strRxLine.Empty();
+    m_bDlePending = FALSE;
+}
+
 void CServiceDlg::WakeUpDevice()
 {
-    m_strRxLine.Empty();
+    EmptyReceiveLine();
     char szWakeUp[16];
     std::snprintf(szWakeUp, sizeof szWakeUp, "**\x18" "B%02u", static_cast<unsigned>(m_nDeviceType));
     if (!SendCommand(szWakeUp, 6))
@@ -123,12 +130,35 @@ void CServiceDlg::Disconnect()
     OpenLink(9600); // the port stays open at 9600 for the next connect
 }
 
+void CServiceDlg::ConnectDevice()
+{
+    OpenPort();
+    // A port that did not open is no silent device: the user learns why at once.
+    if (!m_bLinkOpen) {
+        ShowPortFailure();
+        return;
+    }
+    WakeUpDevice();
+}
+
+void CServiceDlg::ShowPortFailure()
+{
+    char szReason[260] = {};
+    KoraGetErrorText(m_hLink, szReason);
+    int nPort = m_nComIndex + 1;
+    CString strFormat;
+    CString strMessage;
+    if (strFormat.LoadString(IDS_PORT_FAILED_BOX) && IsFormatFor(strFormat, "ds"))
+        strMessage.Format(strFormat, nPort, szReason);
+    else
+        strMessage.Format("COM%d cannot be opened:\n%s", nPort, szReason);
+    MessageBox(strMessage, nullptr, MB_OK | MB_ICONEXCLAMATION);
+}
+
 void CServiceDlg::OnConnect()
 {
-    if (m_bConnected)
-        return;
-    OpenPort();
-    WakeUpDevice();
+    if (!m_bConnected)
+        ConnectDevice();
 }
 
 void CServiceDlg::OnDisconnect()

@@ -1,12 +1,28 @@
 // The event log: every event leaves one time-stamped line in the log window, which keeps
 // as many lines as it shows, and in the log file ZevLog.TXT, which keeps them all.
+//
+// The window is the slow part: under Wine each change of the edit's text costs a few
+// milliseconds once the window is full, so a device that sends hundreds of short lines a
+// second would freeze the tool. Lines logged during one receive event (a log burst)
+// therefore reach the window together, in one trim, one append and one repaint, placed
+// so that the window ends exactly as the line-by-line rule leaves it. The file gets each
+// line at once. A line logged outside a burst shows at once.
 #include "ServiceDlg.h"
 #include "FormatCheck.h"
+#include "LogWindowPlan.h"
 #include "VersionString.h"
 
 namespace {
 const char kLogFileName[] = "ZevLog.TXT";
 const char kMissingString[] = "IDS-Error";
+// Longer lines are cut in the window (the file keeps them whole): a line of a megabyte
+// of noise would make every later change of the edit's text crawl.
+const int kMaxShownLogLine = 4096;
+
+bool HasLineBreak(const CString& str)
+{
+    return str.Find('\r') >= 0 || str.Find('\n') >= 0;
+}
 }
 
 BOOL CServiceDlg::OpenLogFile()
@@ -39,8 +55,55 @@ void CServiceDlg::CloseLogFile()
 
 void CServiceDlg::LogLine(const CString& strText)
 {
-    CString strLine(strText);
+    CString strLine = CTime::GetCurrentTime().Format("%H:%M:%S ") + strText;
+    if (m_LogFile.IsOpen()) {
+        m_LogFile.WriteString(strLine);
+        m_LogFile.WriteString("\n");
+    }
 
+    // The window shows the text up to a NUL, as every Win32 text does.
+    CString strShown(strLine.GetString());
+    if (strShown.GetLength() > kMaxShownLogLine) {
+        CString strMark;
+        strMark.Format(" [... cut: %d characters, the log file holds them all]", strShown.GetLength());
+        strShown = strShown.Left(kMaxShownLogLine) + strMark;
+    }
+    if (HasLineBreak(strShown)) {
+        // Lines of its own inside the text: the edit decides where they break, so this
+        // one goes in by the line-by-line rule, after the lines before it.
+        FlushLogWindow();
+        AppendLogLineByLine(strShown);
+        return;
+    }
+    m_strLogPending += strShown;
+    m_strLogPending += "\r\n";
+    ++m_nLogPending;
+    if (!m_bLogBurst)
+        FlushLogWindow();
+}
+
+void CServiceDlg::FlushLogWindow()
+{
+    if (m_nLogPending == 0)
+        return;
+    LogAppendPlan plan = PlanLogAppend(m_LogEdit.GetLineCount(), m_nMaxLogLines, m_nLogPending);
+    int nStart = 0;
+    for (int i = 0; i < plan.nSkipNew; ++i)
+        nStart = m_strLogPending.Find("\r\n", nStart) + 2;
+    // The lines kept and the new ones in one replacement: every change of the edit's text
+    // costs about as much as all the lines it holds.
+    CString strText = m_LogEdit.GetWindowText().Mid(m_LogEdit.LineIndex(plan.nDropOld));
+    strText += m_strLogPending.GetString() + nStart;
+    m_LogEdit.SetSel(0, -1);
+    m_LogEdit.ReplaceSel(strText, FALSE);
+    m_LogEdit.ScrollCaret();
+    m_LogEdit.UpdateWindow();
+    m_strLogPending.Empty();
+    m_nLogPending = 0;
+}
+
+void CServiceDlg::AppendLogLineByLine(const CString& strShown)
+{
     // Trim the window to its line limit; the count includes the empty line after the last
     // line end. The log edit is read-only, so the first line is replaced by nothing.
     int nLines = m_LogEdit.GetLineCount();
@@ -53,18 +116,22 @@ void CServiceDlg::LogLine(const CString& strText)
             break;
         nLines = nLeft;
     }
-
-    strLine.Insert(0, CTime::GetCurrentTime().Format("%H:%M:%S "));
-    if (m_LogFile.IsOpen()) {
-        m_LogFile.WriteString(strLine);
-        m_LogFile.WriteString("\n");
-    }
-
-    strLine += "\r\n";
     m_LogEdit.SetSel(m_LogEdit.LineIndex(nLines - 1), -1);
     m_LogEdit.ScrollCaret();
-    m_LogEdit.ReplaceSel(strLine, FALSE);
+    m_LogEdit.ReplaceSel(strShown + "\r\n", FALSE);
     m_LogEdit.UpdateWindow();
+}
+
+int CServiceDlg::MessageBox(const char* pszText, const char* pszCaption, UINT nType)
+{
+    // The user reads the log while a box waits: it shows every line so far, and lines
+    // logged while the box is up (by timers, by receive events) show at once.
+    FlushLogWindow();
+    BOOL bBurst = m_bLogBurst;
+    m_bLogBurst = FALSE;
+    int nResult = CDialog::MessageBox(pszText, pszCaption, nType);
+    m_bLogBurst = bBurst;
+    return nResult;
 }
 
 void CServiceDlg::LogById(UINT nID)

@@ -3,6 +3,15 @@
 // sent 0x20 higher, so that replies and frames can carry the control values. What a CR
 // or an ESC completes depends on the operation in progress.
 #include "ServiceDlg.h"
+#include "LogBurst.h"
+
+void CServiceDlg::ReceiveBytes(const BYTE* pBytes, int nCount)
+{
+    // One receive event may end hundreds of lines: the log window shows them together.
+    CLogBurst burst(*this);
+    for (int i = 0; i < nCount; ++i)
+        ReceiveByte(pBytes[i]);
+}
 
 void CServiceDlg::ReceiveByte(BYTE nByte)
 {

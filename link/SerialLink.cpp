@@ -51,6 +51,9 @@ void CServiceDlg::CloseLink()
 {
     if (!m_bLinkOpen)
         return;
+    // The library lets what was written go out before it closes, and drops the event
+    // that would report it: a closed link has nothing in flight for the watchdog.
+    KillTimer(TIMER_WATCHDOG);
     m_bTxDone = FALSE;
     m_bLinkOpen = 0;
     KoraClose(m_hLink);
@@ -61,8 +64,8 @@ void CServiceDlg::OnReceive()
 {
     BYTE buffer[1024];
     LONG nCount = KoraRead(m_hLink, buffer, sizeof buffer);
-    for (LONG i = 0; i < nCount; ++i)
-        ReceiveByte(buffer[i]);
+    if (nCount > 0)
+        ReceiveBytes(buffer, nCount);
 }
 
 void CServiceDlg::OnTransmitDone()

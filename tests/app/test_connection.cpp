@@ -63,13 +63,18 @@ TEST_CASE("a command while not connected offers to connect and is not carried ou
         REQUIRE(answerer.Boxes().size() == 1);
         CHECK(answerer.Boxes()[0].caption == "Nicht verbunden");
     }
-    SUBCASE("Yes: the port is opened and the device woken up")
+    SUBCASE("Yes: a port that does not open is reported at once and nothing is sent")
     {
         BoxAnswerer answerer(IDYES);
         CHECK(dlg.CheckBusy() == FALSE);
         CHECK(dlg.m_bBusy == FALSE);
-        CHECK(dlg.m_nOperation == OP_WAKEUP);
+        CHECK(dlg.m_nOperation == OP_IDLE); // no wake-up, so no time-out 15 s later
+        CHECK(dlg.m_bConnected == FALSE);
         CHECK(fixture.NewLogLines() == std::vector<std::string>{ "Schnittstelle konnte nicht geöffnet werden" });
+        REQUIRE(answerer.Boxes().size() == 2);
+        std::string text = answerer.Boxes()[1].text;
+        CHECK(text.rfind("Die Schnittstelle COM8 kann nicht geöffnet werden:\n", 0) == 0);
+        CHECK(text.size() > 52); // the library's reason follows
     }
 }
 

@@ -1,0 +1,21 @@
+// CLogBurst: while it lives, the lines logged reach the log window together, when it
+// ends (the log file gets each at once). A burst inside a burst changes nothing.
+#pragma once
+
+#include "ServiceDlg.h"
+
+class CLogBurst {
+public:
+    explicit CLogBurst(CServiceDlg& dlg) : m_dlg(dlg), m_bOuter(dlg.m_bLogBurst) { dlg.m_bLogBurst = TRUE; }
+    ~CLogBurst()
+    {
+        m_dlg.FlushLogWindow();
+        m_dlg.m_bLogBurst = m_bOuter;
+    }
+    CLogBurst(const CLogBurst&) = delete;
+    CLogBurst& operator=(const CLogBurst&) = delete;
+
+private:
+    CServiceDlg& m_dlg;
+    BOOL m_bOuter;
+};

@@ -1,0 +1,22 @@
+#include "LogWindowPlan.h"
+
+LogAppendPlan PlanLogAppend(int nLineCount, int nMaxLines, int nNew)
+{
+    // The count never drops below 1, the empty line after the last line end.
+    if (nMaxLines < 1)
+        nMaxLines = 1;
+    int nCount = nLineCount;
+    int nDropped = 0;
+    for (int i = 0; i < nNew; ++i) {
+        if (nCount > nMaxLines) {
+            nDropped += nCount - nMaxLines;
+            nCount = nMaxLines;
+        }
+        ++nCount;
+    }
+    // The old text has nLineCount - 1 whole lines; what is dropped beyond them are new ones.
+    int nOldLines = nLineCount > 0 ? nLineCount - 1 : 0;
+    if (nDropped <= nOldLines)
+        return { nDropped, 0 };
+    return { nOldLines, nDropped - nOldLines };
+}

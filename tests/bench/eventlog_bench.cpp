@@ -1,0 +1,170 @@
+// The event log under a burst of lines from the device, with the log window already full:
+// where one line's time goes (each message of the line-by-line rules), how many lines a
+// second reach the window and the file through the receive path, and how long the window
+// keeps a message sent to it waiting meanwhile. Prints figures; asserts nothing about them.
+#include "AppTestEnvironment.h"
+#include "ServiceDlg.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+using Clock = std::chrono::steady_clock;
+
+double Millis(Clock::duration d)
+{
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+// Runs the window's messages that are waiting, as the message loop does between two
+// receive events.
+void PumpWaiting()
+{
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+}
+
+// Sends WM_NULL to the window from another thread, again and again, and keeps the
+// longest time the window took to answer.
+class Pinger {
+public:
+    explicit Pinger(HWND hWnd) : m_hWnd(hWnd), m_thread([this] { Run(); }) {}
+    ~Pinger() { Stop(); }
+    double Stop()
+    {
+        m_bStop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+        return m_dWorstMs;
+    }
+
+private:
+    void Run()
+    {
+        while (!m_bStop) {
+            auto start = Clock::now();
+            DWORD_PTR result;
+            ::SendMessageTimeoutA(m_hWnd, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &result);
+            m_dWorstMs = std::max(m_dWorstMs, Millis(Clock::now() - start));
+            ::Sleep(2);
+        }
+    }
+    HWND m_hWnd;
+    std::atomic<bool> m_bStop{ false };
+    double m_dWorstMs = 0;
+    std::thread m_thread;
+};
+
+void FillLogWindow(CServiceDlg& dlg)
+{
+    for (int i = 0; i <= dlg.m_nMaxLogLines; ++i)
+        dlg.LogLine("filling the window");
+}
+
+// One line of the line-by-line rules, message by message, with the window full.
+void StepCosts(CServiceDlg& dlg, int nLines)
+{
+    CEdit& edit = dlg.m_LogEdit;
+    const char* names[] = { "count lines", "index of line 1", "select the first line", "scroll caret (top)",
+                            "delete the first line", "count again", "time stamp", "file",
+                            "index of the last line", "select to the end", "scroll caret (end)",
+                            "replace with the line", "repaint" };
+    const int nSteps = sizeof names / sizeof names[0];
+    std::vector<double> total(nSteps, 0.0);
+    for (int n = 0; n < nLines; ++n) {
+        auto t = Clock::now();
+        int s = 0;
+        auto lap = [&] {
+            auto now = Clock::now();
+            total[s++] += Millis(now - t);
+            t = now;
+        };
+        int nCount = edit.GetLineCount(); lap();
+        int nIndex = edit.LineIndex(1); lap();
+        edit.SetSel(0, nIndex); lap();
+        edit.ScrollCaret(); lap();
+        edit.ReplaceSel("", FALSE); lap();
+        nCount = edit.GetLineCount(); lap();
+        CString strLine = CTime::GetCurrentTime().Format("%H:%M:%S ") + ">> (CR) 123"; lap();
+        dlg.m_LogFile.WriteString(strLine); dlg.m_LogFile.WriteString("\n"); lap();
+        strLine += "\r\n";
+        nIndex = edit.LineIndex(nCount - 1); lap();
+        edit.SetSel(nIndex, -1); lap();
+        edit.ScrollCaret(); lap();
+        edit.ReplaceSel(strLine, FALSE); lap();
+        edit.UpdateWindow(); lap();
+    }
+    std::printf("One log line with the window full (%d lines kept), mean of %d:\n", dlg.m_nMaxLogLines, nLines);
+    double sum = 0;
+    for (int s = 0; s < nSteps; ++s) {
+        std::printf("  %-24s %8.3f ms\n", names[s], total[s] / nLines);
+        sum += total[s];
+    }
+    std::printf("  %-24s %8.3f ms\n", "whole line", sum / nLines);
+}
+
+// The device's bytes handed over as the receive event does, at most 1024 at a time, with
+// the message loop running in between; another thread pings the window throughout.
+void Burst(CServiceDlg& dlg, const char* pszWhat, const std::string& strStream, int nLines)
+{
+    FillLogWindow(dlg);
+    PumpWaiting();
+    Pinger pinger(dlg.m_hWnd);
+    auto start = Clock::now();
+    for (size_t offset = 0; offset < strStream.size(); offset += 1024) {
+        size_t nCount = std::min<size_t>(1024, strStream.size() - offset);
+        dlg.ReceiveBytes(reinterpret_cast<const BYTE*>(strStream.data()) + offset, static_cast<int>(nCount));
+        PumpWaiting();
+    }
+    double dSeconds = Millis(Clock::now() - start) / 1000.0;
+    double dWorst = pinger.Stop();
+    std::printf("%-44s %8.0f lines/s (%.2f s), slowest answer of the window %6.1f ms\n", pszWhat,
+                nLines / dSeconds, dSeconds, dWorst);
+}
+
+std::string ShortLines(int nLines)
+{
+    std::string stream;
+    for (int i = 0; i < nLines; ++i)
+        stream += std::to_string(100 + i % 900) + "\r";
+    return stream;
+}
+
+std::string LongLines(int nLines)
+{
+    std::string stream;
+    for (int i = 0; i < nLines; ++i) {
+        for (int b = 0; b < 146; ++b)
+            stream += static_cast<char>(0x20 + (i * 7 + b * 13) % 0x5F);
+        stream += "\r";
+    }
+    return stream;
+}
+}
+
+int main()
+{
+    TempFolder folder;
+    UseLanguageLibrary();
+    CServiceDlg dlg;
+    dlg.m_nComIndex = 7; // an unmapped port: the teardown's good-bye goes nowhere
+    dlg.Create(IDD_SERVICE_DIALOG);
+    dlg.m_nComIndex = 7;
+    dlg.ShowWindow(SW_SHOW);
+
+    FillLogWindow(dlg);
+    StepCosts(dlg, 200);
+    Burst(dlg, "10,000 short lines (\">> (CR) 123\")", ShortLines(10000), 10000);
+    Burst(dlg, "2,000 lines of 146 bytes", LongLines(2000), 2000);
+
+    dlg.DestroyWindow();
+    return 0;
+}
