@@ -9,30 +9,22 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
-from ptys import PtyPair  # noqa: E402
+from processes import sub_test  # noqa: E402
+from ptys import pty_pair  # noqa: E402
 from robot import RobotTestCase  # noqa: E402
 from session import CONNECT, DEVICE_NAMES, DISCONNECT, WORKING_BAUD, wait_for  # noqa: E402
-from tool import ToolFolder, ToolRun  # noqa: E402
+from tool import tool_folder, tool_run  # noqa: E402
 
 
 class LinkTest(RobotTestCase):
-    def setUp(self):
-        self.pair = None
-        self.folder = None
-        self.run = None
-
-    def tearDown(self):
-        if self.run:
-            self.run.stop()
-        if self.pair:
-            self.pair.stop()
-        if self.folder:
-            self.folder.remove()
-
-    def start(self, port=1, device_type=0):
-        self.pair = PtyPair(port).start()
-        self.folder = ToolFolder("[ComPort]\nComPortNo=%d\n[Device]\nDevice=%s\n" % (port, DEVICE_NAMES[device_type]))
-        self.run = ToolRun(self.folder, self.robot)
+    def start(self, port=1, device_type=0, owner=None):
+        """The pty pair and ZEV.EXE on COM `port`, ended with `owner` (the test, or a
+        sub-test's stack)."""
+        owner = self if owner is None else owner
+        self.pair = pty_pair(owner, port)
+        self.folder = tool_folder(owner, "[ComPort]\nComPortNo=%d\n[Device]\nDevice=%s\n"
+                                  % (port, DEVICE_NAMES[device_type]))
+        self.run = tool_run(owner, self.folder, self.robot)
         self.assertIsNotNone(self.run.start())
         return self.run
 
@@ -51,8 +43,8 @@ class LinkTest(RobotTestCase):
 
     def test_wake_up_baud_switch_and_disconnect_for_each_device_type(self):
         for port, device_type in ((1, 0), (3, 1), (1, 2)):
-            with self.subTest(port=port, device_type=device_type):
-                self.start(port, device_type)
+            with sub_test(self, port=port, device_type=device_type) as owner:
+                self.start(port, device_type, owner)
                 speeds = []
                 watcher = threading.Thread(target=lambda: speeds.extend(self.pair.watch_speeds(1.5)))
                 watcher.start()
@@ -86,9 +78,6 @@ class LinkTest(RobotTestCase):
                 self.robot.command(self.run.main, DISCONNECT)  # not connected: nothing happens
                 self.assertEqual(self.pair.read(timeout=0.5), b"")
                 self.assertEqual(self.run.close(), 0)
-                self.run = None
-                self.pair.stop()
-                self.folder.remove()
 
     def test_lines_are_framed_across_receive_events(self):
         self.start(1, 0)
@@ -141,7 +130,6 @@ class LinkTest(RobotTestCase):
         self.start(1, 0)
         self.connect(0)
         self.pair.stop()
-        self.pair = None
         box = self.robot.other_window(self.run.main, 10.0)
         self.assertIsNotNone(box, "no link error message")
         text = self.robot.text(box, 0xFFFF)
@@ -151,7 +139,6 @@ class LinkTest(RobotTestCase):
         # the tool goes on: a command, then a normal end
         self.robot.command(self.run.main, DISCONNECT)
         self.assertEqual(self.run.close(), 0)
-        self.run = None
 
 
 if __name__ == "__main__":
