@@ -1,6 +1,6 @@
 """The serial link of the real ZEV.EXE through the real KORA.DLL, with Python playing the
 device on the other end of a pty pair: wake-up bytes and baud rates, the identification
-line, disconnect, framing, garbage, the response time-out and a cable pulled out."""
+line, disconnect, framing, garbage, the response time-outs and a cable pulled out."""
 import os
 import random
 import sys
@@ -12,7 +12,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 from processes import sub_test  # noqa: E402
 from ptys import pty_pair  # noqa: E402
 from robot import RobotTestCase  # noqa: E402
-from session import CONNECT, DEVICE_NAMES, DISCONNECT, WORKING_BAUD, wait_for  # noqa: E402
+from session import CONNECT, DEVICE_NAMES, DISCONNECT, READOUT, WORKING_BAUD, wait_for  # noqa: E402
 from tool import tool_folder, tool_run  # noqa: E402
 
 
@@ -125,6 +125,38 @@ class LinkTest(RobotTestCase):
         # idle and not connected: a late answer is an unexpected line
         self.pair.write(b"LATE\r")
         self.assertTrue(self.log_has(">> (CR) LATE"))
+
+    def start_read_out(self):
+        """Connected, the read-out command given and taken with ESC; the time of the ESC."""
+        self.start(1, 0)
+        self.connect(0)
+        self.pair.drain()
+        self.robot.command(self.run.main, READOUT)
+        self.assertEqual(self.pair.read(count=1, timeout=3.0), b"V")
+        self.pair.write(b"\x1b")
+        return time.monotonic()
+
+    def test_a_read_out_waits_two_seconds_for_its_first_line(self):
+        # Just under the 2000 ms after the ESC, and well over the 1000 ms between lines.
+        escape = self.start_read_out()
+        time.sleep(max(0.0, escape + 1.75 - time.monotonic()))
+        self.pair.write(b"A\r")
+        self.assertTrue(self.log_has(" >> A\r\n"), self.run.log_window())
+        self.pair.write(b"\r")
+        self.assertTrue(self.log_has(" >> \r\n"), "the empty line ends the read-out")
+        self.assertIsNone(self.robot.other_window(self.run.main, 0.3), "a message box is open")
+        self.assertNotIn("Keine Antwort vom Gerät", self.run.log_window())
+
+    def test_a_read_out_without_lines_ends_in_the_response_time_out(self):
+        escape = self.start_read_out()
+        box = self.robot.other_window(self.run.main, 10.0)
+        waited = time.monotonic() - escape
+        self.assertIsNotNone(box, "no time-out message")
+        self.assertEqual(self.robot.text(box, 0xFFFF), "Keine Antwort vom Gerät (Zeitüberschreitung)")
+        self.assertGreater(waited, 1.5, "the 1000 ms between lines, not the 2000 ms after the ESC")
+        print("time-out %.0f ms after the ESC" % (waited * 1000))
+        self.robot.click(box, 1)
+        self.assertTrue(self.log_has("Keine Antwort vom Gerät"))
 
     def test_a_cable_pulled_out_ends_in_the_link_error(self):
         self.start(1, 0)
