@@ -44,6 +44,12 @@ class TtyEnd:
             os.close(self.fd)
             self.fd = None
 
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+
     def write(self, data):
         view = memoryview(bytes(data))
         while view:
