@@ -9,7 +9,8 @@
 # fails.
 set -u
 prefix=$1
-unset WINEPREFIX  # so that nothing started from here counts as the prefix's
+# Run without the variable, so that this script and its subshells are not the prefix's.
+[ -z "${WINEPREFIX+set}" ] || exec env -u WINEPREFIX sh "$0" "$@"
 
 # The processes with WINEPREFIX=$prefix in their environment, this script's own callers
 # excepted (./zev run has the variable too).
