@@ -6,9 +6,14 @@ starts: a TestCase (its clean-ups run after the test, passed or failed), a test 
 failure: nothing it started keeps holding a COM port for the tests after it.
 """
 import contextlib
+import ctypes
+import os
 import signal
 import subprocess
 import unittest
+
+_PR_SET_PDEATHSIG = 1
+_libc = ctypes.CDLL(None, use_errno=True)
 
 
 def on_end(owner, function, *args):
@@ -48,9 +53,26 @@ def end_process(proc, grace=2.0):
                 pass
 
 
-def start_process(owner, args, **popen_args):
-    """subprocess.Popen, with the process ended when `owner` ends."""
-    proc = subprocess.Popen(args, **popen_args)
+def ends_with_parent(then=None):
+    """A preexec_fn for Popen: the child gets SIGTERM when the process that starts it ends,
+    however it ends (killed by a time-out, Ctrl+C past the clean-ups). `then`, if given,
+    runs after it in the child. Start the child from the main thread: the parent that
+    counts is the thread that starts it."""
+    parent = os.getpid()
+
+    def preexec():
+        _libc.prctl(_PR_SET_PDEATHSIG, signal.SIGTERM)
+        if os.getppid() != parent:  # the parent ended before the line above
+            os.kill(os.getpid(), signal.SIGTERM)
+        if then:
+            then()
+    return preexec
+
+
+def start_process(owner, args, preexec_fn=None, **popen_args):
+    """subprocess.Popen, with the process ended when `owner` ends, and at the latest with
+    the process that starts it."""
+    proc = subprocess.Popen(args, preexec_fn=ends_with_parent(preexec_fn), **popen_args)
     on_end(owner, end_process, proc)
     return proc
 

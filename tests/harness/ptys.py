@@ -11,7 +11,7 @@ import subprocess
 import termios
 import time
 
-from processes import end_process, enter
+from processes import end_process, ends_with_parent, enter
 
 # termios speed constants back to baud rates
 _SPEEDS = {getattr(termios, "B%d" % b): b for b in
@@ -119,7 +119,7 @@ class PtyPair:
             ["socat", "pty,raw,echo=0,link=%s" % self.tool_path,
              "pty,raw,echo=0,link=%s" % self.device_path],
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-            start_new_session=True)
+            start_new_session=True, preexec_fn=ends_with_parent())
         deadline = time.monotonic() + timeout
         while not (os.path.exists(self.tool_path) and os.path.exists(self.device_path)):
             if time.monotonic() > deadline or self._socat.poll() is not None:
