@@ -1,20 +1,38 @@
 """A test that fails ends what it started: tests that fail on purpose, in a sub-test and in
 a whole test, after starting a pty pair and ZEV.EXE on COM1. Afterwards their socat and
-their ZEV.EXE are gone, and COM1 opens again, in the next sub-test and after the run."""
+their ZEV.EXE are gone, and COM1 opens again, in the next sub-test and after the run.
+The same holds for a test process that is killed, as a ctest time-out does."""
 import os
+import shutil
+import signal
 import subprocess
 import sys
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
-from processes import sub_test  # noqa: E402
+from processes import start_process, sub_test  # noqa: E402
 from ptys import pty_pair  # noqa: E402
 from robot import RobotTestCase, windows_path  # noqa: E402
-from session import CONNECT  # noqa: E402
+from session import CONNECT, wait_for  # noqa: E402
 from tool import tool_folder, tool_run  # noqa: E402
 
+HARNESS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness")
 SETTINGS = "[ComPort]\nComPortNo=1\n[Device]\nDevice=Vantik\n"
 WAKE_UP = b"**\x18B00"
+
+# A test process that starts a pair and ZEV.EXE on COM1 and is then killed.
+KILLED = """
+import sys, time
+sys.path.insert(0, sys.argv[1])
+from ptys import PtyPair
+from tool import ToolFolder, ToolRun
+pair = PtyPair(1).start()
+folder = ToolFolder(sys.argv[2])
+run = ToolRun(folder)
+run.start()
+print(pair.socat_pid, folder.path, run.main is not None, flush=True)
+time.sleep(60)
+"""
 
 
 def running(pid):
@@ -32,7 +50,7 @@ def programs_in(folder):
     return [line for line in ps.splitlines() if windows_path(folder) in line]
 
 
-class FailingTestsEndWhatTheyStarted(RobotTestCase):
+class CleanUpTest(RobotTestCase):
     def connect_on_com1(self, owner):
         """A pair and ZEV.EXE on COM1, owned by `owner`; the bytes the device end got
         after the connect: the wake-up when the program could open COM1."""
@@ -78,6 +96,20 @@ class FailingTestsEndWhatTheyStarted(RobotTestCase):
             self.assertEqual(programs_in(folder), [])
             self.assertFalse(os.path.exists(folder))
         # and after the run (the robot, which would end its programs, still runs)
+        self.assertEqual(self.connect_on_com1(self)[2], WAKE_UP)
+
+    def test_a_killed_test_process_leaves_nothing_running(self):
+        child = start_process(self, [sys.executable, "-c", KILLED, HARNESS, SETTINGS],
+                              stdout=subprocess.PIPE, text=True)
+        socat, folder, window = child.stdout.readline().split()
+        self.addCleanup(shutil.rmtree, folder, ignore_errors=True)
+        self.assertEqual(window, "True", "ZEV.EXE did not open its window")
+        self.assertEqual(len(programs_in(folder)), 1)
+        child.send_signal(signal.SIGKILL)
+        child.wait()
+        # socat ends with the process that started it, ZEV.EXE with the robot's job
+        self.assertTrue(wait_for(lambda: not running(int(socat)), 5.0), "socat %s still runs" % socat)
+        self.assertTrue(wait_for(lambda: not programs_in(folder), 5.0), programs_in(folder))
         self.assertEqual(self.connect_on_com1(self)[2], WAKE_UP)
 
 
