@@ -7,7 +7,7 @@ import os
 import subprocess
 import time
 
-from processes import end_process, enter
+from processes import end_process, ends_with_parent, enter
 
 EXE = os.path.join(os.environ.get("ZEV_DIST", ""), "ZEVSIM.EXE")
 
@@ -28,7 +28,8 @@ class Simulator:
         self.out = os.path.join(folder, "sim.out")
         command = ["wine", EXE, "--port", "COM%d" % port, "--log", windows_path(self.log)] + list(args)
         with open(self.out, "wb") as out:
-            self.proc = subprocess.Popen(command, stdin=subprocess.PIPE, stdout=out, stderr=subprocess.STDOUT)
+            self.proc = subprocess.Popen(command, stdin=subprocess.PIPE, stdout=out, stderr=subprocess.STDOUT,
+                                         preexec_fn=ends_with_parent())  # also with --no-stdin
 
     def output(self):
         with open(self.out, "rb") as f:
