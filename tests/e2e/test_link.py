@@ -136,14 +136,23 @@ class LinkTest(RobotTestCase):
         self.pair.write(b"\x1b")
         return time.monotonic()
 
-    def test_a_read_out_waits_two_seconds_for_its_first_line(self):
-        # Just under the 2000 ms after the ESC, and well over the 1000 ms between lines.
+    def send_at(self, moment, data):
+        """Writes `data` to the device end at time.monotonic() `moment`; the time it did."""
+        time.sleep(max(0.0, moment - time.monotonic()))
+        sent = time.monotonic()
+        self.pair.write(data)
+        return sent
+
+    def test_a_read_out_waits_2000_ms_for_its_first_line_and_1000_ms_for_each_next(self):
+        # Each line just under its time-out: 2000 ms after the ESC (well over the 1000 ms
+        # between lines), then 1000 ms after the line before.
         escape = self.start_read_out()
-        time.sleep(max(0.0, escape + 1.75 - time.monotonic()))
-        self.pair.write(b"A\r")
-        self.assertTrue(self.log_has(" >> A\r\n"), self.run.log_window())
+        first = self.send_at(escape + 1.75, b"A\r")
+        self.send_at(first + 0.8, b"B\r")
+        self.assertTrue(self.log_has(" >> B\r\n"), self.run.log_window())
         self.pair.write(b"\r")
         self.assertTrue(self.log_has(" >> \r\n"), "the empty line ends the read-out")
+        self.assertIn(" >> A\r\n", self.run.log_window())
         self.assertIsNone(self.robot.other_window(self.run.main, 0.3), "a message box is open")
         self.assertNotIn("Keine Antwort vom Gerät", self.run.log_window())
 
