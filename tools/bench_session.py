@@ -8,15 +8,17 @@ With --headless (no display of the user's) the UI robot drives a short session, 
 one read-out, disconnect, and photographs the windows; otherwise the technician works."""
 import argparse
 import configparser
+import contextlib
 import os
 import subprocess
 import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "harness"))
-from ptys import PtyPair  # noqa: E402
+from processes import end_on_signals  # noqa: E402
+from ptys import pty_pair  # noqa: E402
 from robot import Robot  # noqa: E402
-from simulator import Simulator  # noqa: E402
+from simulator import simulator  # noqa: E402
 
 TITLE = "Zevanto"
 CONNECT, DISCONNECT, READOUT = 40012, 40013, 40006
@@ -97,6 +99,7 @@ def headless(rundir, shotdir):
 
 
 def main():
+    end_on_signals()  # ./zev run ends the session with SIGTERM on Ctrl+C
     parser = argparse.ArgumentParser()
     parser.add_argument("rundir")
     parser.add_argument("ttydir")
@@ -106,22 +109,18 @@ def main():
     args = parser.parse_args()
 
     device_type = settings_for_com1(args.rundir)
-    pair = sim = None
-    if not args.device:
-        pair = PtyPair(1, args.ttydir).start()
-        sim = Simulator(args.rundir, "--type", str(device_type), port=21)
-        sim.wait_for_output("waiting for a wake-up")
-        print("Simulated %s on COM1 (ZEVSIM.EXE, type %d)" % (DEVICE_NAMES[device_type], device_type))
-    try:
+    sim = None
+    with contextlib.ExitStack() as owner:  # ends the simulator and the pair, whatever happens
+        if not args.device:
+            pty_pair(owner, 1, args.ttydir)
+            sim = simulator(owner, args.rundir, "--type", str(device_type), port=21)
+            owner.callback(sim.stop)  # first the polite end, which completes its log
+            sim.wait_for_output("waiting for a wake-up")
+            print("Simulated %s on COM1 (ZEVSIM.EXE, type %d)" % (DEVICE_NAMES[device_type], device_type))
         if args.headless:
             code = headless(args.rundir, args.shotdir)
         else:
             code = subprocess.run(["wine", "ZEV.EXE"], cwd=args.rundir).returncode
-    finally:
-        if sim:
-            sim.stop()
-        if pair:
-            pair.stop()
     print("Settings:    %s" % os.path.join(args.rundir, "ZEV.INI"))
     print("Log:         %s" % os.path.join(args.rundir, "ZevLog.TXT"))
     if sim:
@@ -130,4 +129,7 @@ def main():
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    try:
+        sys.exit(main())
+    except KeyboardInterrupt:  # Ctrl+C or SIGTERM, after everything started has ended
+        sys.exit(130)

@@ -5,10 +5,13 @@
 # real serial device. With a display the tool opens there; without one it runs on a
 # virtual display, the UI robot drives a short session and screenshots go to
 # build/screenshots.
+# ZEV_RUN_DIR=DIR puts the run's folder, Wine prefix and screenshots under DIR instead of
+# build (the test of this script runs there, apart from the technician's folder).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=$top/build
-rundir=$build/run
+base=${ZEV_RUN_DIR:-$build}
+rundir=$base/run
 ttydir=$rundir/tty
 port=
 
@@ -56,25 +59,58 @@ map_ports() {
   WINEPREFIX=$1 wineserver -w 2>/dev/null || true
 }
 
-session=(python3 "$top/tools/bench_session.py" "$rundir" "$ttydir" "$build/screenshots")
+session=(python3 "$top/tools/bench_session.py" "$rundir" "$ttydir" "$base/screenshots")
 [ -z "$port" ] || session+=(--device "$port")
 export ZEV_DIST=$rundir ZEV_TEST_BIN=$build/tests/bin
 
+# Everything the run starts ends with it, on Ctrl+C too: the session (it ends the tool,
+# the simulator and the pty pair), the virtual display, and the prefix's wineserver with
+# Wine's services. The session runs in the background so that a signal reaches this
+# script at once, and is passed on to it as SIGTERM (a background job ignores SIGINT).
+session_pid=
+xvfb=
+finish() {
+  trap - INT TERM HUP
+  if [ -n "$session_pid" ]; then
+    kill -TERM "$session_pid" 2>/dev/null || true
+    wait "$session_pid" 2>/dev/null || true
+  fi
+  if [ -n "$xvfb" ]; then
+    kill "$xvfb" 2>/dev/null || true
+    wait "$xvfb" 2>/dev/null || true
+  fi
+  if [ -n "${WINEPREFIX:-}" ]; then
+    sh "$top/tests/wine/stop_prefix.sh" "$WINEPREFIX" || true
+  fi
+}
+trap finish EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM HUP
+
+run_session() {
+  "${session[@]}" "$@" &
+  session_pid=$!
+  local code=0
+  wait "$session_pid" || code=$?
+  session_pid=
+  return "$code"
+}
+
 if [ -n "${DISPLAY:-}" ]; then
-  export WINEPREFIX=$build/wine/run-prefix
+  export WINEPREFIX=$base/wine/run-prefix
   make_prefix "$WINEPREFIX"
   map_ports "$WINEPREFIX"
-  exec "${session[@]}"
+  run_session
+  exit
 fi
 
 # No display: a virtual one.
-export WINEPREFIX=$build/wine/xvfb-prefix
+export WINEPREFIX=$base/wine/xvfb-prefix
 make_prefix "$WINEPREFIX" unmanaged
 map_ports "$WINEPREFIX"
 display=:$(( 90 + RANDOM % 100 ))
 Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true' EXIT
 for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
 export DISPLAY=$display
-"${session[@]}" --headless
+run_session --headless

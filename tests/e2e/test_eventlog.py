@@ -5,24 +5,21 @@ import sys
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
-from tool import ToolFolder, ToolRun  # noqa: E402
+from tool import tool_folder, tool_run  # noqa: E402
 
 STAMP = re.compile(r"^([01][0-9]|2[0-3]):[0-5][0-9]:[0-5][0-9] ")
 
 
 class EventLogRunTest(unittest.TestCase):
     def setUp(self):
-        self.folder = ToolFolder()
-
-    def tearDown(self):
-        self.folder.remove()
+        self.folder = tool_folder(self)
 
     def test_a_run_leaves_banner_start_and_end(self):
         with open(self.folder.file("ZevLog.TXT"), "wb") as f:
             f.write(b"left from an earlier run\r\n")
-        with ToolRun(self.folder) as run:
-            self.assertIsNotNone(run.start())
-            self.assertEqual(run.close(), 0)
+        run = tool_run(self, self.folder)
+        self.assertIsNotNone(run.start())
+        self.assertEqual(run.close(), 0)
         lines = self.folder.log_lines()
         self.assertRegex(lines[0], r"^Zevanto Version \d+\.\d+\.\d+\.\d{4,}$")
         self.assertEqual(lines[1], "=" * 69)
@@ -37,15 +34,15 @@ class EventLogRunTest(unittest.TestCase):
 
     def test_a_log_file_that_cannot_be_made_is_reported_and_the_program_ends(self):
         os.mkdir(self.folder.file("ZevLog.TXT"))  # a folder where the file should go
-        with ToolRun(self.folder) as run:
-            run.robot.start(self.folder.exe, self.folder.path)
-            box = run.robot.window("Zevanto", 10.0)
-            self.assertIsNotNone(box)
-            text = run.robot.text(box, 0xFFFF)
-            self.assertIn("ZevLog.TXT", text)
-            self.assertIn("kann nicht angelegt werden", text)
-            run.robot.click(box, 1)
-            self.assertEqual(run.robot.exit_code(10.0), 0)
+        run = tool_run(self, self.folder)
+        run.launch()
+        box = run.robot.window("Zevanto", 10.0)
+        self.assertIsNotNone(box)
+        text = run.robot.text(box, 0xFFFF)
+        self.assertIn("ZevLog.TXT", text)
+        self.assertIn("kann nicht angelegt werden", text)
+        run.robot.click(box, 1)
+        self.assertEqual(run.robot.exit_code(10.0), 0)
         self.assertEqual(self.folder.settings()["ComPort"]["ComPortNo"], "1")
 
 

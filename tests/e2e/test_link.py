@@ -1,6 +1,6 @@
 """The serial link of the real ZEV.EXE through the real KORA.DLL, with Python playing the
 device on the other end of a pty pair: wake-up bytes and baud rates, the identification
-line, disconnect, framing, garbage, the response time-out and a cable pulled out."""
+line, disconnect, framing, garbage, the response time-outs and a cable pulled out."""
 import os
 import random
 import sys
@@ -9,30 +9,22 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
-from ptys import PtyPair  # noqa: E402
+from processes import sub_test  # noqa: E402
+from ptys import pty_pair  # noqa: E402
 from robot import RobotTestCase  # noqa: E402
-from session import CONNECT, DEVICE_NAMES, DISCONNECT, WORKING_BAUD, wait_for  # noqa: E402
-from tool import ToolFolder, ToolRun  # noqa: E402
+from session import CONNECT, DEVICE_NAMES, DISCONNECT, READOUT, WORKING_BAUD, wait_for  # noqa: E402
+from tool import tool_folder, tool_run  # noqa: E402
 
 
 class LinkTest(RobotTestCase):
-    def setUp(self):
-        self.pair = None
-        self.folder = None
-        self.run = None
-
-    def tearDown(self):
-        if self.run:
-            self.run.stop()
-        if self.pair:
-            self.pair.stop()
-        if self.folder:
-            self.folder.remove()
-
-    def start(self, port=1, device_type=0):
-        self.pair = PtyPair(port).start()
-        self.folder = ToolFolder("[ComPort]\nComPortNo=%d\n[Device]\nDevice=%s\n" % (port, DEVICE_NAMES[device_type]))
-        self.run = ToolRun(self.folder, self.robot)
+    def start(self, port=1, device_type=0, owner=None):
+        """The pty pair and ZEV.EXE on COM `port`, ended with `owner` (the test, or a
+        sub-test's stack)."""
+        owner = self if owner is None else owner
+        self.pair = pty_pair(owner, port)
+        self.folder = tool_folder(owner, "[ComPort]\nComPortNo=%d\n[Device]\nDevice=%s\n"
+                                  % (port, DEVICE_NAMES[device_type]))
+        self.run = tool_run(owner, self.folder, self.robot)
         self.assertIsNotNone(self.run.start())
         return self.run
 
@@ -51,8 +43,8 @@ class LinkTest(RobotTestCase):
 
     def test_wake_up_baud_switch_and_disconnect_for_each_device_type(self):
         for port, device_type in ((1, 0), (3, 1), (1, 2)):
-            with self.subTest(port=port, device_type=device_type):
-                self.start(port, device_type)
+            with sub_test(self, port=port, device_type=device_type) as owner:
+                self.start(port, device_type, owner)
                 speeds = []
                 watcher = threading.Thread(target=lambda: speeds.extend(self.pair.watch_speeds(1.5)))
                 watcher.start()
@@ -86,9 +78,6 @@ class LinkTest(RobotTestCase):
                 self.robot.command(self.run.main, DISCONNECT)  # not connected: nothing happens
                 self.assertEqual(self.pair.read(timeout=0.5), b"")
                 self.assertEqual(self.run.close(), 0)
-                self.run = None
-                self.pair.stop()
-                self.folder.remove()
 
     def test_lines_are_framed_across_receive_events(self):
         self.start(1, 0)
@@ -137,11 +126,51 @@ class LinkTest(RobotTestCase):
         self.pair.write(b"LATE\r")
         self.assertTrue(self.log_has(">> (CR) LATE"))
 
+    def start_read_out(self):
+        """Connected, the read-out command given and taken with ESC; the time of the ESC."""
+        self.start(1, 0)
+        self.connect(0)
+        self.pair.drain()
+        self.robot.command(self.run.main, READOUT)
+        self.assertEqual(self.pair.read(count=1, timeout=3.0), b"V")
+        self.pair.write(b"\x1b")
+        return time.monotonic()
+
+    def send_at(self, moment, data):
+        """Writes `data` to the device end at time.monotonic() `moment`; the time it did."""
+        time.sleep(max(0.0, moment - time.monotonic()))
+        sent = time.monotonic()
+        self.pair.write(data)
+        return sent
+
+    def test_a_read_out_waits_2000_ms_for_its_first_line_and_1000_ms_for_each_next(self):
+        # Each line just under its time-out: 2000 ms after the ESC (well over the 1000 ms
+        # between lines), then 1000 ms after the line before.
+        escape = self.start_read_out()
+        first = self.send_at(escape + 1.75, b"A\r")
+        self.send_at(first + 0.8, b"B\r")
+        self.assertTrue(self.log_has(" >> B\r\n"), self.run.log_window())
+        self.pair.write(b"\r")
+        self.assertTrue(self.log_has(" >> \r\n"), "the empty line ends the read-out")
+        self.assertIn(" >> A\r\n", self.run.log_window())
+        self.assertIsNone(self.robot.other_window(self.run.main, 0.3), "a message box is open")
+        self.assertNotIn("Keine Antwort vom Gerät", self.run.log_window())
+
+    def test_a_read_out_without_lines_ends_in_the_response_time_out(self):
+        escape = self.start_read_out()
+        box = self.robot.other_window(self.run.main, 10.0)
+        waited = time.monotonic() - escape
+        self.assertIsNotNone(box, "no time-out message")
+        self.assertEqual(self.robot.text(box, 0xFFFF), "Keine Antwort vom Gerät (Zeitüberschreitung)")
+        self.assertGreater(waited, 1.5, "the 1000 ms between lines, not the 2000 ms after the ESC")
+        print("time-out %.0f ms after the ESC" % (waited * 1000))
+        self.robot.click(box, 1)
+        self.assertTrue(self.log_has("Keine Antwort vom Gerät"))
+
     def test_a_cable_pulled_out_ends_in_the_link_error(self):
         self.start(1, 0)
         self.connect(0)
         self.pair.stop()
-        self.pair = None
         box = self.robot.other_window(self.run.main, 10.0)
         self.assertIsNotNone(box, "no link error message")
         text = self.robot.text(box, 0xFFFF)
@@ -151,7 +180,6 @@ class LinkTest(RobotTestCase):
         # the tool goes on: a command, then a normal end
         self.robot.command(self.run.main, DISCONNECT)
         self.assertEqual(self.run.close(), 0)
-        self.run = None
 
 
 if __name__ == "__main__":

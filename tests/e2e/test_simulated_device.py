@@ -6,20 +6,20 @@ import sys
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
+from processes import sub_test  # noqa: E402
 from robot import RobotTestCase  # noqa: E402
-from session import DISCONNECT, READOUT, WORKING_BAUD, SimSession, wait_for  # noqa: E402
+from session import DISCONNECT, READOUT, WORKING_BAUD, sim_session, wait_for  # noqa: E402
 
 
 class SimulatedDeviceTest(RobotTestCase):
-    def session(self, device_type=0, *sim_args):
-        session = SimSession(self.robot, device_type, sim_args=sim_args)
-        self.addCleanup(session.stop)
-        return session.start()
+    def session(self, device_type=0, *sim_args, owner=None):
+        """A session stopped with `owner`: the test, or a sub-test's stack."""
+        return sim_session(self if owner is None else owner, self.robot, device_type, sim_args=sim_args)
 
     def test_connect_and_disconnect_for_each_device_type(self):
         for device_type, ident in enumerate(("Vantik", "Corlaxa", "Brennix")):
-            with self.subTest(device_type=device_type):
-                s = self.session(device_type)
+            with sub_test(self, device_type=device_type) as owner:
+                s = self.session(device_type, owner=owner)
                 s.connect()
                 self.assertTrue(s.log_has(">> (Init.) %s V2.14 SN 104711" % ident))
                 # the wake-up went out at 9600 baud; both ends now work at the type's rate
@@ -31,7 +31,6 @@ class SimulatedDeviceTest(RobotTestCase):
                 self.assertTrue(s.sim_log_has("RX 45 "), "the device got no E")
                 self.assertTrue(wait_for(lambda: s.pair.tool_speed() == 9600))
                 self.assertEqual(s.run.close(), 0)
-                s.run = None
 
     def test_a_read_out_is_logged_line_by_line(self):
         s = self.session(1)
@@ -73,7 +72,6 @@ class SimulatedDeviceTest(RobotTestCase):
         self.robot.click(box, 1)
         self.assertTrue(s.log_has("KORA - Error"))
         self.assertEqual(s.run.close(), 0)
-        s.run = None
 
 
 if __name__ == "__main__":

@@ -5,7 +5,8 @@ import sys
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
-from tool import IDC_COM, IDC_DEVICE, ToolFolder, ToolRun  # noqa: E402
+from processes import sub_test  # noqa: E402
+from tool import IDC_COM, IDC_DEVICE, tool_folder, tool_run  # noqa: E402
 from robot import RobotTestCase, windows_path  # noqa: E402
 
 SETTINGS = "[Setup]\nLanguageLibrary={lib}\n[ComPort]\nComPortNo={port}\n[Device]\nDevice={device}\n"
@@ -18,18 +19,13 @@ def settings(lib="ZEV_DE.DLL", port=1, device="Vantik"):
 class StartupTest(RobotTestCase):
     def setUp(self):
         self.folder = None
-        self.run = None
 
-    def tearDown(self):
-        if self.run:
-            if self.robot.exit_code(0) is None:
-                self.robot.kill()
-        if self.folder:
-            self.folder.remove()
-
-    def start(self, text=None, command_line=None, folder=None):
-        self.folder = folder or ToolFolder(text)
-        self.run = ToolRun(self.folder, self.robot)
+    def start(self, text=None, command_line=None, folder=None, owner=None):
+        """ZEV.EXE in a new folder with ZEV.INI `text` (or in `folder`), ended and removed
+        with `owner`: the test, or a sub-test's stack."""
+        owner = self if owner is None else owner
+        self.folder = folder or tool_folder(owner, text)
+        self.run = tool_run(owner, self.folder, self.robot)
         self.assertIsNotNone(self.run.start(command_line=command_line), "no main window")
         return self.run
 
@@ -46,22 +42,20 @@ class StartupTest(RobotTestCase):
 
     def test_com_port_number_outside_one_to_four_starts_on_com1(self):
         for stored, index in (("0", 0), ("5", 0), ("4", 3), ("-3", 0), ("2", 1)):
-            with self.subTest(ComPortNo=stored):
-                run = self.start(settings(port=stored))
+            with sub_test(self, ComPortNo=stored) as owner:
+                run = self.start(settings(port=stored), owner=owner)
                 self.assertEqual(run.radio_index(IDC_COM), index)
                 self.assertEqual(run.close(), 0)
                 self.assertEqual(self.folder.settings()["ComPort"]["ComPortNo"], str(index + 1))
-                self.folder.remove()
 
     def test_device_name_is_matched_exactly(self):
         for stored, index, written in (("Corlaxa", 1, "Corlaxa"), ("Brennix", 2, "Brennix"),
                                        ("corlaxa", 0, "Vantik"), ("", 0, "Vantik"), ("Vantik2", 0, "Vantik")):
-            with self.subTest(Device=stored):
-                run = self.start(settings(device=stored))
+            with sub_test(self, Device=stored) as owner:
+                run = self.start(settings(device=stored), owner=owner)
                 self.assertEqual(run.radio_index(IDC_DEVICE), index)
                 self.assertEqual(run.close(), 0)
                 self.assertEqual(self.folder.settings()["Device"]["Device"], written)
-                self.folder.remove()
 
     def test_port_and_device_chosen_in_the_window_are_written_back(self):
         run = self.start(settings(port=1, device="Vantik"))
@@ -88,7 +82,6 @@ class StartupTest(RobotTestCase):
         self.assertEqual(run.close(), 0)
         self.assertEqual(self.folder.settings()["ComPort"]["ComPortNo"], "0")
         self.assertEqual(self.folder.settings()["Device"]["Device"], "Corlaxa")
-        self.folder.remove()
 
         run = self.start(settings(port=2, device="Brennix"))
         for cid in IDC_DEVICE:
@@ -97,16 +90,14 @@ class StartupTest(RobotTestCase):
         self.assertEqual(run.close(), 0)
         self.assertEqual(self.folder.settings()["ComPort"]["ComPortNo"], "4")
         self.assertEqual(self.folder.settings()["Device"]["Device"], "Vantik")
-        self.folder.remove()
 
         # and the next start reads port 0 as COM1
         run = self.start(settings(port=0, device="Vantik"))
         self.assertEqual(run.radio_index(IDC_COM), 0)
 
     def expect_library_message(self, library_setting, shown_name):
-        self.folder = self.folder or ToolFolder("[Setup]\nLanguageLibrary=%s\n" % library_setting)
-        self.run = ToolRun(self.folder, self.robot)
-        self.robot.start(self.folder.exe, self.folder.path)
+        self.folder = self.folder or tool_folder(self, "[Setup]\nLanguageLibrary=%s\n" % library_setting)
+        tool_run(self, self.folder, self.robot).launch()
         box = self.robot.window("Error", 10.0)
         self.assertIsNotNone(box, "no message box")
         self.assertEqual(self.robot.text(box, 0xFFFF), "Library %s not found !" % shown_name)
@@ -122,7 +113,7 @@ class StartupTest(RobotTestCase):
         self.expect_library_message("ZEV_XX.DLL", "ZEV_XX.DLL")
 
     def test_language_library_that_is_no_dll_fails_like_a_missing_one(self):
-        self.folder = ToolFolder("[Setup]\nLanguageLibrary=ZEV_DE.DLL\n")
+        self.folder = tool_folder(self, "[Setup]\nLanguageLibrary=ZEV_DE.DLL\n")
         with open(self.folder.file("ZEV_DE.DLL"), "wb") as f:
             f.write(b"this is not a library\r\n" * 40)
         self.expect_library_message("ZEV_DE.DLL", "ZEV_DE.DLL")
@@ -138,17 +129,16 @@ class StartupTest(RobotTestCase):
 
     def test_settings_file_found_however_the_program_is_started(self):
         for name, line in (("quoted path with an argument", '"{exe}" /x'), ("unquoted path", "{exe}")):
-            with self.subTest(name):
-                folder = ToolFolder(settings(port=3))
-                run = self.start(folder=folder, command_line=line.format(exe=windows_path(folder.exe)))
+            with sub_test(self, start=name) as owner:
+                folder = tool_folder(owner, settings(port=3))
+                run = self.start(folder=folder, command_line=line.format(exe=windows_path(folder.exe)), owner=owner)
                 self.assertEqual(run.radio_index(IDC_COM), 2)
                 self.assertEqual(run.close(), 0)
                 self.assertEqual(folder.settings()["Device"]["Device"], "Vantik")
-                folder.remove()
 
         # A folder whose name holds a dot: the settings stay next to the program, and no
         # file is made where the first dot of the path would point.
-        dotted = ToolFolder()
+        dotted = tool_folder(self)
         os.rename(dotted.path, dotted.path + ".v2")
         wrong_place = dotted.path + ".INI"
         dotted.path += ".v2"

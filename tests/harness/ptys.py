@@ -7,10 +7,11 @@ simulator) or to Python code that opens the device end directly.
 """
 import os
 import select
-import signal
 import subprocess
 import termios
 import time
+
+from processes import end_process, ends_with_parent, enter
 
 # termios speed constants back to baud rates
 _SPEEDS = {getattr(termios, "B%d" % b): b for b in
@@ -42,6 +43,12 @@ class TtyEnd:
         if self.fd is not None:
             os.close(self.fd)
             self.fd = None
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
 
     def write(self, data):
         view = memoryview(bytes(data))
@@ -75,8 +82,15 @@ class TtyEnd:
             pass
 
 
+def pty_pair(owner, port=1, ttydir=None):
+    """A started PtyPair for COM `port`, torn down when `owner` (a TestCase, a test class or
+    an ExitStack) ends."""
+    return enter(owner, PtyPair(port, ttydir))
+
+
 class PtyPair:
-    """A socat pty pair for COM port `port` of the test prefix."""
+    """A socat pty pair for COM port `port` of the test prefix. Start it as a context
+    manager, or with pty_pair(), so that it is torn down whatever happens."""
 
     def __init__(self, port=1, ttydir=None):
         ttydir = ttydir or tty_dir()
@@ -84,9 +98,19 @@ class PtyPair:
         self.tool_path = os.path.join(ttydir, "COM%d" % port)
         self.device_path = self.tool_path + ".dev"
         self._socat = None
+        self._links = {}
         self._device = None
 
     def start(self, timeout=5.0):
+        """Starts socat; on a failure, what was started is ended before the error."""
+        try:
+            self._start(timeout)
+        except BaseException:
+            self.stop()
+            raise
+        return self
+
+    def _start(self, timeout):
         os.makedirs(os.path.dirname(self.tool_path), exist_ok=True)
         for path in (self.tool_path, self.device_path):
             if os.path.lexists(path):
@@ -95,24 +119,32 @@ class PtyPair:
             ["socat", "pty,raw,echo=0,link=%s" % self.tool_path,
              "pty,raw,echo=0,link=%s" % self.device_path],
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-            start_new_session=True)
+            start_new_session=True, preexec_fn=ends_with_parent())
         deadline = time.monotonic() + timeout
         while not (os.path.exists(self.tool_path) and os.path.exists(self.device_path)):
             if time.monotonic() > deadline or self._socat.poll() is not None:
                 raise RuntimeError("socat did not make the pty pair for COM%d" % self.port)
             time.sleep(0.01)
-        return self
+        self._links = {path: os.readlink(path) for path in (self.tool_path, self.device_path)}
+
+    @property
+    def socat_pid(self):
+        return self._socat.pid if self._socat else None
 
     def stop(self):
-        """Tears the pair down, as a cable pulled out would."""
+        """Tears the pair down, as a cable pulled out would. Fine when it is down already."""
         self.close_device()
-        if self._socat and self._socat.poll() is None:
-            os.killpg(self._socat.pid, signal.SIGTERM)
-            self._socat.wait(5)
+        if self._socat:
+            end_process(self._socat)
         self._socat = None
-        for path in (self.tool_path, self.device_path):
-            if os.path.lexists(path):
-                os.unlink(path)
+        # The links go unless a newer pair for the same port has made them its own.
+        for path, target in self._links.items():
+            try:
+                if os.readlink(path) == target:
+                    os.unlink(path)
+            except OSError:
+                pass
+        self._links = {}
 
     def __enter__(self):
         return self.start()

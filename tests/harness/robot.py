@@ -2,10 +2,13 @@
 
 One robot process runs under Wine for the whole test: it starts the program, finds
 its windows and posts clicks and commands, all through cross-process window messages.
-Texts come back in the program's code page (1252)."""
+Texts come back in the program's code page (1252). A program the robot started ends at
+the latest with the robot, even when the robot is killed."""
 import os
 import subprocess
 import unittest
+
+from processes import end_process
 
 ENCODING = "cp1252"
 
@@ -69,8 +72,12 @@ class Robot:
         answer = self.call("exit", int(timeout * 1000))
         return int(answer[3:]) if answer.startswith("ok ") else None
 
-    def kill(self):
-        self.call("kill")
+    def kill(self, pid=None):
+        """Ends the newest program started, or the one with Windows process id `pid`."""
+        if pid is None:
+            self.call("kill")
+        else:
+            self.call("kill", pid)
 
     # --- windows ---------------------------------------------------------------------
     def window(self, title="", timeout=10.0):
@@ -122,22 +129,18 @@ class Robot:
         return hwnd, self.title(hwnd), self.text(hwnd, 0xFFFF)
 
     def quit(self):
+        """Ends the robot and with it every program it started. Fine when it has ended."""
         if self._proc.poll() is None:
             try:
                 self._proc.stdin.write(b"quit\n")
                 self._proc.stdin.flush()
-            except BrokenPipeError:
+            except OSError:
                 pass
             try:
                 self._proc.wait(10)
             except subprocess.TimeoutExpired:
-                self._proc.kill()
-                self._proc.wait()
-        for pipe in (self._proc.stdin, self._proc.stdout):
-            try:
-                pipe.close()
-            except OSError:
                 pass
+        end_process(self._proc)
 
     def __enter__(self):
         return self
@@ -152,7 +155,4 @@ class RobotTestCase(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.robot = Robot()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.robot.quit()
+        cls.addClassCleanup(cls.robot.quit)

@@ -1,11 +1,13 @@
 """A session on the bench: the real ZEV.EXE and the device simulator ZEVSIM.EXE on the two
 ends of a pty pair, the tool driven by the UI robot. Tests check what the simulator
 received (its hex log), what the tool logged and the files it wrote."""
+import contextlib
 import time
 
-from ptys import PtyPair
-from simulator import Simulator
-from tool import ToolFolder, ToolRun
+from processes import enter
+from ptys import pty_pair
+from simulator import simulator
+from tool import tool_folder, tool_run
 
 CONNECT, DISCONNECT, READOUT = 40012, 40013, 40006
 DEVICE_NAMES = ("Vantik", "Corlaxa", "Brennix")
@@ -21,29 +23,43 @@ def wait_for(predicate, timeout=5.0, interval=0.05):
         time.sleep(interval)
 
 
+def sim_session(owner, robot, device_type=0, port=1, sim_args=()):
+    """A started SimSession, stopped when `owner` (a TestCase or an ExitStack) ends."""
+    return enter(owner, SimSession(robot, device_type, port, sim_args))
+
+
 class SimSession:
-    """ZEV.EXE on COM `port`, ZEVSIM.EXE as a device of `device_type` on COM port + 20."""
+    """ZEV.EXE on COM `port`, ZEVSIM.EXE as a device of `device_type` on COM port + 20.
+    Each part goes on the session's own ExitStack as it starts, so stop() (and a failed
+    start) ends exactly what has started, newest first."""
 
     def __init__(self, robot, device_type=0, port=1, sim_args=()):
         self.robot = robot
         self.device_type = device_type
         self.port = port
         self.sim_args = list(sim_args)
-        self.pair = PtyPair(port)
-        self.folder = ToolFolder("[ComPort]\nComPortNo=%d\n[Device]\nDevice=%s\n"
-                                 % (port, DEVICE_NAMES[device_type]))
-        self.sim = None
-        self.run = None
+        self._parts = contextlib.ExitStack()
+        self.pair = self.folder = self.sim = self.run = None
 
     def start(self):
-        self.pair.start()
-        self.sim = Simulator(self.folder.path, "--type", str(self.device_type), *self.sim_args,
+        try:
+            self._start()
+        except BaseException:
+            self.stop()
+            raise
+        return self
+
+    def _start(self):
+        parts = self._parts
+        self.folder = tool_folder(parts, "[ComPort]\nComPortNo=%d\n[Device]\nDevice=%s\n"
+                                  % (self.port, DEVICE_NAMES[self.device_type]))
+        self.pair = pty_pair(parts, self.port)
+        self.sim = simulator(parts, self.folder.path, "--type", str(self.device_type), *self.sim_args,
                              port=self.port + 20)
         self.sim.wait_for_output("waiting for a wake-up")
-        self.run = ToolRun(self.folder, self.robot)
+        self.run = tool_run(parts, self.folder, self.robot)
         if self.run.start() is None:
             raise AssertionError("ZEV.EXE did not open its window")
-        return self
 
     @property
     def main(self):
@@ -64,14 +80,9 @@ class SimSession:
             raise AssertionError("no identification line; the log shows:\n" + self.run.log_window())
 
     def stop(self):
-        if self.run:
-            self.run.stop()
-        if self.sim:
-            if self.sim.proc.stdin and not self.sim.proc.stdin.closed:
-                self.sim.proc.stdin.close()
-            self.sim.kill()
-        self.pair.stop()
-        self.folder.remove()
+        """Ends the program and the simulator, tears the pair down and removes the
+        folder; fine when some of it has ended already, and when called twice."""
+        self._parts.close()
 
     def __enter__(self):
         return self.start()

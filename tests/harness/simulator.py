@@ -1,15 +1,23 @@
 """ZEVSIM.EXE, the device simulator, run under Wine on the device's end of a pty pair.
 
 Its standard input stays open until stop(): closing it ends the simulator. What it says
-goes to a file in the given folder; its hex log of every byte to another."""
+goes to a file in the given folder; its hex log of every byte to another. A Simulator is
+a context manager that kills it on the way out; simulator() hands it to an owner."""
 import os
 import subprocess
 import time
+
+from processes import end_process, ends_with_parent, enter
 
 EXE = os.path.join(os.environ.get("ZEV_DIST", ""), "ZEVSIM.EXE")
 
 def windows_path(path):
     return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def simulator(owner, folder, *args, port=21):
+    """A started Simulator, killed when `owner` (a TestCase or an ExitStack) ends."""
+    return enter(owner, Simulator(folder, *args, port=port))
 
 
 class Simulator:
@@ -20,7 +28,8 @@ class Simulator:
         self.out = os.path.join(folder, "sim.out")
         command = ["wine", EXE, "--port", "COM%d" % port, "--log", windows_path(self.log)] + list(args)
         with open(self.out, "wb") as out:
-            self.proc = subprocess.Popen(command, stdin=subprocess.PIPE, stdout=out, stderr=subprocess.STDOUT)
+            self.proc = subprocess.Popen(command, stdin=subprocess.PIPE, stdout=out, stderr=subprocess.STDOUT,
+                                         preexec_fn=ends_with_parent())  # also with --no-stdin
 
     def output(self):
         with open(self.out, "rb") as f:
@@ -52,6 +61,11 @@ class Simulator:
         return self.wait_exit()
 
     def kill(self):
-        if self.proc.poll() is None:
-            self.proc.kill()
-            self.proc.wait()
+        """Ends it at once if it still runs; fine when it has ended."""
+        end_process(self.proc, grace=0)
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.kill()

@@ -1,13 +1,16 @@
 """One run of the real ZEV.EXE in a folder of its own, as a technician would start it.
 
 ToolFolder copies the runnable set (build/dist) into a fresh temporary folder, writes a
-ZEV.INI if asked, and reads back what the program leaves there (ZEV.INI, ZevLog.TXT)."""
+ZEV.INI if asked, and reads back what the program leaves there (ZEV.INI, ZevLog.TXT).
+Both are context managers; tool_folder() and tool_run() hand them to an owner (a TestCase
+or an ExitStack) that removes the folder and ends the program whatever happens."""
 import configparser
 import os
 import shutil
 import tempfile
 
-from robot import Robot
+from processes import enter
+from robot import Robot, RobotError
 
 # Identifiers of the main window (app/resource.h)
 IDC_DEVICE = (1000, 1001, 1004)
@@ -55,6 +58,22 @@ class ToolFolder:
     def remove(self):
         shutil.rmtree(self.path, ignore_errors=True)
 
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.remove()
+
+
+def tool_folder(owner, settings=None):
+    """A ToolFolder removed when `owner` ends."""
+    return enter(owner, ToolFolder(settings))
+
+
+def tool_run(owner, folder, robot=None):
+    """A ToolRun, not started yet, whose program is ended when `owner` ends."""
+    return enter(owner, ToolRun(folder, robot))
+
 
 class ToolRun:
     """ZEV.EXE started by the robot in a ToolFolder; `main` is its main window."""
@@ -64,11 +83,18 @@ class ToolRun:
         self.robot = robot or Robot()
         self._own_robot = robot is None
         self.main = None
+        self.pid = None
 
     def start(self, timeout=15.0, command_line=None):
-        self.robot.start(self.folder.exe, self.folder.path, command_line=command_line)
+        """Starts the program; its main window, or None when none opens in time."""
+        self.launch(command_line)
         self.main = self.robot.window(TITLE, timeout)
         return self.main
+
+    def launch(self, command_line=None):
+        """Starts the program without waiting for a window (for a start that shows a box)."""
+        self.pid = self.robot.start(self.folder.exe, self.folder.path, command_line=command_line)
+        return self.pid
 
     def radio_index(self, ids):
         checked = [i for i, cid in enumerate(ids) if self.robot.checked(self.main, cid)]
@@ -84,8 +110,15 @@ class ToolRun:
         return self.robot.exit_code(timeout)
 
     def stop(self):
-        if self.robot.exit_code(0) is None:
-            self.robot.kill()
+        """Ends this run's program if it still runs, even after the robot has started
+        another one; fine when it has ended, and when the robot has gone (its programs
+        went with it)."""
+        if self.pid is not None:
+            try:
+                self.robot.kill(self.pid)
+            except (RobotError, OSError):
+                pass
+            self.pid = None
         if self._own_robot:
             self.robot.quit()
 

@@ -13,6 +13,7 @@ serial layer adds), and through KORA.DLL up to the receive callback on the UI th
 plus the cost of one posted message between two threads under Wine, the hop that
 takes an event from the library's I/O thread to the UI thread.
 """
+import contextlib
 import os
 import random
 import select
@@ -23,7 +24,8 @@ import time
 import tty
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
-from ptys import PtyPair  # noqa: E402
+from processes import end_on_signals, start_process  # noqa: E402
+from ptys import pty_pair  # noqa: E402
 
 BENCH = os.path.join(os.environ.get("ZEV_TEST_BIN", "."), "kora_bench.exe")
 PINGS = 300
@@ -34,8 +36,9 @@ def now_ticks():
 
 
 def measure(mode):
-    with PtyPair(1) as pair:
-        bench = subprocess.Popen(["wine", BENCH, mode, "1", str(PINGS)], stdout=subprocess.PIPE, text=True)
+    with contextlib.ExitStack() as owner:
+        pair = pty_pair(owner, 1)
+        bench = start_process(owner, ["wine", BENCH, mode, "1", str(PINGS)], stdout=subprocess.PIPE, text=True)
         if bench.stdout.readline().strip() != "READY":
             raise RuntimeError("kora_bench %s did not start" % mode)
         pair.device()
@@ -57,21 +60,20 @@ def measure(mode):
 
 def measure_pty_pair():
     """The pty pair alone (socat between two ptys), both ends read and written here."""
-    with PtyPair(1) as pair:
+    with contextlib.ExitStack() as owner:
+        pair = pty_pair(owner, 1)
         tool = os.open(pair.tool_path, os.O_RDWR | os.O_NOCTTY)
+        owner.callback(os.close, tool)
         tty.setraw(tool)
         pair.device()
         times = []
-        try:
-            for i in range(PINGS):
-                time.sleep(random.uniform(0.001, 0.003))
-                t0 = now_ticks()
-                pair.write(b"p")
-                select.select([tool], [], [], 2.0)
-                os.read(tool, 16)
-                times.append((now_ticks() - t0) / 1e4)
-        finally:
-            os.close(tool)
+        for i in range(PINGS):
+            time.sleep(random.uniform(0.001, 0.003))
+            t0 = now_ticks()
+            pair.write(b"p")
+            select.select([tool], [], [], 2.0)
+            os.read(tool, 16)
+            times.append((now_ticks() - t0) / 1e4)
     return times
 
 
@@ -89,13 +91,14 @@ def figures(name, values):
 
 
 def main():
-    pty_pair = measure_pty_pair()
+    end_on_signals()
+    pair_times = measure_pty_pair()
     results = {mode: measure(mode) for mode in ("raw", "kora")}
     print("Receive latency, byte written on the device's pty end -> seen by the program:")
     figures("bare overlapped 1-byte ReadFile (Wine's floor)", results["raw"][0])
     figures("KORA.DLL receive callback on the UI thread", results["kora"][0])
     print("Where the time goes:")
-    figures("socat's hop between the ptys (in the above)", pty_pair)
+    figures("socat's hop between the ptys (in the above)", pair_times)
     figures("a posted message from another thread to GetMessage", measure_thread_hop())
     print("Round trip (device end -> program -> device end), for reference:")
     figures("bare ReadFile + WriteFile", results["raw"][1])

@@ -5,24 +5,23 @@
 
 Exits with the command's exit code.
 """
+import contextlib
 import os
 import subprocess
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
-from ptys import PtyPair  # noqa: E402
+from processes import end_on_signals  # noqa: E402
+from ptys import pty_pair  # noqa: E402
 
 
 def main(argv):
+    end_on_signals()
     split = argv.index("--")
-    pairs = [PtyPair(int(port)) for port in argv[:split]]
-    try:
-        for pair in pairs:
-            pair.start()
-        return subprocess.call(argv[split + 1:])
-    finally:
-        for pair in pairs:
-            pair.stop()
+    with contextlib.ExitStack() as owner:
+        for port in argv[:split]:
+            pty_pair(owner, int(port))
+        return subprocess.call(argv[split + 1:])  # which ends the command on an interrupt
 
 
 if __name__ == "__main__":

@@ -11,14 +11,16 @@ import termios
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
-from ptys import PtyPair, _SPEEDS  # noqa: E402
+from processes import start_process  # noqa: E402
+from ptys import _SPEEDS, pty_pair  # noqa: E402
 
 PROBE = os.path.join(os.environ.get("ZEV_TEST_BIN", "."), "kora_probe.exe")
 
 
-def start_probe(*args):
-    return subprocess.Popen(["wine", PROBE] + [str(a) for a in args], stdin=subprocess.PIPE,
-                            stdout=subprocess.PIPE, text=True, bufsize=1)
+def start_probe(owner, *args):
+    """kora_probe.exe, ended when `owner` ends."""
+    return start_process(owner, ["wine", PROBE] + [str(a) for a in args], stdin=subprocess.PIPE,
+                         stdout=subprocess.PIPE, text=True, bufsize=1)
 
 
 def tool_attributes(pair):
@@ -32,46 +34,37 @@ def tool_attributes(pair):
 class LineSettings(unittest.TestCase):
     def test_baud_rate_8n1_and_xoff_towards_the_device(self):
         bauds = [9600, 19200, 38400, 115200]
-        with PtyPair(1) as pair:
-            probe = start_probe("settings", 1, *bauds)
-            try:
-                for baud in bauds:
-                    line = probe.stdout.readline().split()
-                    self.assertEqual(line[:2], ["OPEN", str(baud)], line)
-                    self.assertGreater(int(line[2]), 0)
-                    self.assertNotEqual(line[3], "0", "the wait-and-test after the open failed")
-                    iflag, _, cflag, _, ispeed, ospeed, cc = tool_attributes(pair)
-                    with self.subTest(baud=baud):
-                        self.assertEqual(_SPEEDS.get(ospeed), baud)
-                        self.assertEqual(_SPEEDS.get(ispeed), baud)
-                        self.assertEqual(cflag & termios.CSIZE, termios.CS8)
-                        self.assertFalse(cflag & termios.PARENB, "parity is on")
-                        self.assertFalse(cflag & termios.CSTOPB, "two stop bits")
-                        self.assertFalse(cflag & termios.CRTSCTS, "hardware flow control is on")
-                        self.assertTrue(iflag & termios.IXOFF, "no XOFF towards the device")
-                        self.assertFalse(iflag & termios.IXON, "XON/XOFF from the device is obeyed")
-                        self.assertEqual(cc[termios.VSTART], b"\x11")
-                        self.assertEqual(cc[termios.VSTOP], b"\x13")
-                    probe.stdin.write("\n")
-                    probe.stdin.flush()
-                self.assertEqual(probe.wait(20), 0)
-            finally:
-                if probe.poll() is None:
-                    probe.kill()
+        pair = pty_pair(self, 1)
+        probe = start_probe(self, "settings", 1, *bauds)
+        for baud in bauds:
+            line = probe.stdout.readline().split()
+            self.assertEqual(line[:2], ["OPEN", str(baud)], line)
+            self.assertGreater(int(line[2]), 0)
+            self.assertNotEqual(line[3], "0", "the wait-and-test after the open failed")
+            iflag, _, cflag, _, ispeed, ospeed, cc = tool_attributes(pair)
+            with self.subTest(baud=baud):
+                self.assertEqual(_SPEEDS.get(ospeed), baud)
+                self.assertEqual(_SPEEDS.get(ispeed), baud)
+                self.assertEqual(cflag & termios.CSIZE, termios.CS8)
+                self.assertFalse(cflag & termios.PARENB, "parity is on")
+                self.assertFalse(cflag & termios.CSTOPB, "two stop bits")
+                self.assertFalse(cflag & termios.CRTSCTS, "hardware flow control is on")
+                self.assertTrue(iflag & termios.IXOFF, "no XOFF towards the device")
+                self.assertFalse(iflag & termios.IXON, "XON/XOFF from the device is obeyed")
+                self.assertEqual(cc[termios.VSTART], b"\x11")
+                self.assertEqual(cc[termios.VSTOP], b"\x13")
+            probe.stdin.write("\n")
+            probe.stdin.flush()
+        self.assertEqual(probe.wait(20), 0)
 
 
 class CablePulled(unittest.TestCase):
     def test_link_error_then_a_clean_close(self):
-        pair = PtyPair(1).start()
-        probe = start_probe("vanish", 1)
-        try:
-            self.assertEqual(probe.stdout.readline().strip(), "READY")
-            pair.stop()
-            out, _ = probe.communicate(timeout=30)
-        finally:
-            pair.stop()
-            if probe.poll() is None:
-                probe.kill()
+        pair = pty_pair(self, 1)
+        probe = start_probe(self, "vanish", 1)
+        self.assertEqual(probe.stdout.readline().strip(), "READY")
+        pair.stop()
+        out, _ = probe.communicate(timeout=30)
         print(out)
         lines = dict(line.split(" ", 1) if " " in line else (line, "")
                      for line in out.splitlines() if line and not line.startswith("CLOSE TOOK"))

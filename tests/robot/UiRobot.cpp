@@ -17,14 +17,24 @@ BOOL CALLBACK CollectWindow(HWND hWnd, LPARAM lParam)
 }
 }
 
+UiRobot::UiRobot()
+{
+    m_hJob = ::CreateJobObjectA(nullptr, nullptr);
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (m_hJob)
+        ::SetInformationJobObject(m_hJob, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+}
+
 UiRobot::~UiRobot()
 {
-    if (m_pi.hProcess) {
-        if (WaitExit(0) == STILL_ACTIVE)
-            Kill();
-        ::CloseHandle(m_pi.hProcess);
-        ::CloseHandle(m_pi.hThread);
+    for (const PROCESS_INFORMATION& pi : m_started) {
+        Kill(pi.dwProcessId);
+        ::CloseHandle(pi.hProcess);
+        ::CloseHandle(pi.hThread);
     }
+    if (m_hJob)
+        ::CloseHandle(m_hJob);
 }
 
 bool UiRobot::Start(const std::string& program, const std::string& folder, const std::string& arguments,
@@ -32,8 +42,17 @@ bool UiRobot::Start(const std::string& program, const std::string& folder, const
 {
     std::string line = commandLine ? *commandLine : "\"" + program + "\"" + (arguments.empty() ? "" : " " + arguments);
     STARTUPINFOA si = { sizeof si };
-    return ::CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr,
-                            folder.empty() ? nullptr : folder.c_str(), &si, &m_pi) != FALSE;
+    PROCESS_INFORMATION pi = {};
+    // Suspended until it is in the job, so that nothing it starts escapes the job.
+    if (!::CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                          folder.empty() ? nullptr : folder.c_str(), &si, &pi))
+        return false;
+    if (m_hJob)
+        ::AssignProcessToJobObject(m_hJob, pi.hProcess);
+    ::ResumeThread(pi.hThread);
+    m_started.push_back(pi);
+    m_pi = pi;
+    return true;
 }
 
 DWORD UiRobot::WaitExit(DWORD timeoutMs)
@@ -46,11 +65,15 @@ DWORD UiRobot::WaitExit(DWORD timeoutMs)
     return code;
 }
 
-void UiRobot::Kill()
+void UiRobot::Kill(DWORD processId)
 {
-    if (m_pi.hProcess) {
-        ::TerminateProcess(m_pi.hProcess, 99);
-        ::WaitForSingleObject(m_pi.hProcess, 5000);
+    if (!processId)
+        processId = m_pi.dwProcessId;
+    for (const PROCESS_INFORMATION& pi : m_started) {
+        if (pi.dwProcessId == processId && ::WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT) {
+            ::TerminateProcess(pi.hProcess, 99);
+            ::WaitForSingleObject(pi.hProcess, 5000);
+        }
     }
 }
 

@@ -10,17 +10,23 @@
 
 class UiRobot {
 public:
+    UiRobot();
     ~UiRobot();
+    UiRobot(const UiRobot&) = delete;
+    UiRobot& operator=(const UiRobot&) = delete;
 
     // Starts a program in a working folder. The command line is the quoted program path
-    // followed by arguments, as the shell makes it, unless commandLine is given.
+    // followed by arguments, as the shell makes it, unless commandLine is given. The
+    // newest program is the one the other functions work on; the earlier ones stay
+    // known, so that each can still be ended.
     bool Start(const std::string& program, const std::string& folder, const std::string& arguments = "",
                const std::string* commandLine = nullptr);
     DWORD ProcessId() const { return m_pi.dwProcessId; }
 
     // Waits for the exit; the exit code, or STILL_ACTIVE after the time-out.
     DWORD WaitExit(DWORD timeoutMs);
-    void Kill();
+    // Ends the newest program, or the one with this process id; fine when it has ended.
+    void Kill(DWORD processId = 0);
 
     // The visible top-level windows of the program, newest first.
     std::vector<HWND> TopWindows() const;
@@ -45,4 +51,8 @@ public:
 
 private:
     PROCESS_INFORMATION m_pi = {};
+    std::vector<PROCESS_INFORMATION> m_started;
+    // Every program started goes into this job, which ends them all when its last handle
+    // closes: when the robot ends, even when it is killed.
+    HANDLE m_hJob = nullptr;
 };

@@ -17,7 +17,7 @@
 //   syscommand HWND VALUE            WM_SYSCOMMAND value (posted)
 //   close HWND                       WM_CLOSE (posted)
 //   exit TIMEOUT_MS                  wait for the program's end: "ok CODE" or "running"
-//   kill                             end the program at once
+//   kill [PID]                       end the program (the one with this process id) at once
 // Window handles are written and read in hexadecimal. Errors answer "error TEXT".
 #include "UiRobot.h"
 
@@ -133,7 +133,7 @@ std::string Run(UiRobot& robot, const std::vector<std::string>& args)
         return code == STILL_ACTIVE ? "running" : "ok " + std::to_string(code);
     }
     if (cmd == "kill") {
-        robot.Kill();
+        robot.Kill(need(1) ? ParseNumber(args[1]) : 0);
         return "ok";
     }
     return "error unknown command or missing arguments: " + cmd;
@@ -171,6 +171,6 @@ int main(int argc, char** argv)
         std::printf("%s\n", Run(robot, SplitTabs(line)).c_str());
         std::fflush(stdout);
     }
-    // A program the robot started does not outlive it.
+    // A program the robot started does not outlive it (see UiRobot's job).
     return 0;
 }

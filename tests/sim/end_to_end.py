@@ -14,34 +14,23 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "harness"))
 sys.path.insert(0, HERE)
 
-from ptys import PtyPair  # noqa: E402
-from tool_end import ToolEnd, speed_of  # noqa: E402
-from simulator import EXE, Simulator, windows_path  # noqa: E402
+from ptys import pty_pair  # noqa: E402
+from tool_end import speed_of, tool_end  # noqa: E402
+from simulator import EXE, simulator, windows_path  # noqa: E402
 
 ESC, ACK, NAK = b"\x1b", b"\x06", b"\x15"
 
 class SimulatorTest(unittest.TestCase):
     def setUp(self):
         self.folder = tempfile.mkdtemp(prefix="zevsim-")
-        self.pair = PtyPair(1).start()
-        self.sims = []
+        self.addCleanup(shutil.rmtree, self.folder, ignore_errors=True)
+        self.pair = pty_pair(self, 1)
         self.tool = None
 
-    def tearDown(self):
-        if self.tool:
-            self.tool.close()
-        for sim in self.sims:
-            if sim.proc.stdin and not sim.proc.stdin.closed:
-                sim.proc.stdin.close()
-            sim.kill()
-        self.pair.stop()
-        shutil.rmtree(self.folder, ignore_errors=True)
-
     def start(self, *args):
-        sim = Simulator(self.folder, *args)
-        self.sims.append(sim)
+        sim = simulator(self, self.folder, *args)
         sim.wait_for_output("waiting for a wake-up")
-        self.tool = ToolEnd(self.pair)
+        self.tool = tool_end(self, self.pair)
         return sim
 
     def file(self, name):
@@ -122,7 +111,6 @@ class SimulatorTest(unittest.TestCase):
         sim = self.start("--type", "2")
         self.assertEqual(self.tool.wake_up(2, 38400), b"Brennix V2.14 SN 104711\r")
         self.tool.close()
-        self.tool = None
         self.pair.stop()  # the cable is pulled: socat and its ptys go away
         self.assertEqual(sim.wait_exit(), 1)
         self.assertIn("the port has gone away", sim.log_text())

@@ -3,9 +3,15 @@ simulator on the device's end (COM n+20) and play the tool themselves."""
 import termios
 import time
 
+from processes import enter
 from ptys import TtyEnd, tty_speed as speed_of  # noqa: F401  (speed_of for the tests)
 
 _BAUDS = {9600: termios.B9600, 19200: termios.B19200, 38400: termios.B38400}
+
+
+def tool_end(owner, pair):
+    """The tool's end of `pair`, closed when `owner` (a TestCase or an ExitStack) ends."""
+    return enter(owner, ToolEnd(pair))
 
 
 class ToolEnd(TtyEnd):
