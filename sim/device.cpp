@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "control_bytes.h"
+#include "line_escape.h"
 #include "value_writes.h"
 
 namespace zevsim {
@@ -119,11 +120,13 @@ void Device::command(char letter, Millis now) {
     note(std::string("command ") + letter + ": silent from here on until the next wake-up (fault option)", now);
     silent_ = true;
   }
+  if (letter == 'L') {
+    answerL(now);
+    return;
+  }
   if (readLetters().find(letter) != std::string::npos) {
     const std::string& text = values_.replies[letter];
     note(std::string("command ") + letter + ": answering \"" + text + "\"", now);
-    // A type-1 device announces the 'L' line with ESC first.
-    if (letter == 'L' && config_.type == 1) replyByte(kEsc, now);
     replyLine(text, now, config_.replyDelayMs);
     return;
   }
@@ -170,10 +173,40 @@ void Device::command(char letter, Millis now) {
   }
 }
 
+// A type-1 device announces the 'L' line with ESC; types 0 and 2 send the line alone
+// (a type-0 device then takes the tool's lone CR). --l-answer picks another form.
+void Device::answerL(Millis now) {
+  LAnswer form = config_.lAnswer;
+  if (form == LAnswer::ByType) form = config_.type == 1 ? LAnswer::EscLine : LAnswer::Line;
+  const std::string& text = values_.replies['L'];
+  switch (form) {
+    case LAnswer::Esc:
+      note("command L: ESC alone", now);
+      replyByte(kEsc, now);
+      return;
+    case LAnswer::EscLine:
+      note("command L: ESC, then \"" + text + "\"", now);
+      replyByte(kEsc, now);
+      replyLine(text, now, config_.replyDelayMs + config_.lineGapMs);
+      return;
+    case LAnswer::TextEsc:
+      note("command L: \"" + text + "\" ended by ESC", now);
+      reply(escapeLine(text, config_.escapeXonXoff) + static_cast<char>(kEsc), now, config_.replyDelayMs);
+      return;
+    default:
+      note("command L: answering \"" + text + "\"", now);
+      replyLine(text, now, config_.replyDelayMs);
+  }
+}
+
 void Device::readOut(const std::vector<std::string>& lines, Millis now) {
   replyByte(kEsc, now);
-  for (const std::string& line : lines) replyLine(expand(line, now), now, config_.replyDelayMs);
-  replyLine("", now, config_.replyDelayMs);  // the empty line ends the read-out
+  int delay = config_.replyDelayMs;
+  for (const std::string& line : lines) {
+    delay += config_.lineGapMs;
+    replyLine(expand(line, now), now, delay);
+  }
+  replyLine("", now, delay + config_.lineGapMs);  // the empty line ends the read-out
 }
 
 std::string Device::expand(const std::string& line, Millis now) const {

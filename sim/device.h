@@ -48,6 +48,7 @@ class Device {
   bool wakeUpByte(std::uint8_t byte, Millis now);
   void wakeUp(int typeNumber, Millis now);
   void command(char letter, Millis now);
+  void answerL(Millis now);
   void readOut(const std::vector<std::string>& lines, Millis now);
   std::string expand(const std::string& line, Millis now) const;
   void valueTextByte(std::uint8_t byte, Millis now);

@@ -28,6 +28,20 @@ std::string portName(std::string text) {
   return "COM" + std::to_string(number);
 }
 
+bool parseLAnswer(const std::string& text, LAnswer& out) {
+  static const struct {
+    const char* name;
+    LAnswer form;
+  } kForms[] = {{"line", LAnswer::Line}, {"esc", LAnswer::Esc}, {"esc-line", LAnswer::EscLine},
+                {"text-esc", LAnswer::TextEsc}};
+  for (const auto& form : kForms)
+    if (text == form.name) {
+      out = form.form;
+      return true;
+    }
+  return false;
+}
+
 struct NumberOption {
   const char* name;
   long min, max;
@@ -57,6 +71,12 @@ const char* usageText() {
       "                         runs without one, e.g. with input from NUL)\n"
       "  --frame-length N       monitor frame length: 140, 144 or 146 (default 146)\n"
       "  --reply-delay MS       wait before each answer (default 0)\n"
+      "  --line-gap MS          wait before each line that follows an ESC: the 'L' line of\n"
+      "                         type 1 and every line of a read-out (default 0)\n"
+      "  --l-answer FORM        how 'L' is answered: line (the line and CR; a type-0 device\n"
+      "                         then takes the tool's lone CR), esc (ESC alone), esc-line\n"
+      "                         (ESC, then the line), text-esc (the text ended by ESC);\n"
+      "                         default: esc-line on type 1, line on types 0 and 2"
       "  --wakeup-delay MS      wait after switching to the working rate before the\n"
       "                         identification line (default 80)\n"
       "  --input-timeout MS     give up an unfinished value text or download frame after\n"
@@ -92,6 +112,7 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
       {"--seconds", 1, 864000, &Options::seconds, nullptr, nullptr},
       {"--frame-length", 140, 146, nullptr, &DeviceConfig::frameLength, nullptr},
       {"--reply-delay", 0, 10000, nullptr, &DeviceConfig::replyDelayMs, nullptr},
+      {"--line-gap", 0, 60000, nullptr, &DeviceConfig::lineGapMs, nullptr},
       {"--wakeup-delay", 0, 10000, nullptr, &DeviceConfig::wakeUpDelayMs, nullptr},
       {"--input-timeout", 10, 60000, nullptr, &DeviceConfig::inputTimeoutMs, nullptr},
       {"--nak-every", 1, 1000000, nullptr, nullptr, &FaultOptions::nakEvery},
@@ -151,7 +172,7 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
     if (known) continue;
 
     if (name == "--port" || name == "--settings" || name == "--log" || name == "--firmware-out" ||
-        name == "--silent-after" || name == "--seed") {
+        name == "--silent-after" || name == "--seed" || name == "--l-answer") {
       if (!takeValue() || value.empty()) return fail(name + " needs a value");
       if (name == "--port") {
         o.port = portName(value);
@@ -162,6 +183,9 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
         o.logPath = value;
       } else if (name == "--firmware-out") {
         o.firmwarePath = value;
+      } else if (name == "--l-answer") {
+        if (!parseLAnswer(value, o.device.lAnswer))
+          return fail("--l-answer " + value + ": expected line, esc, esc-line or text-esc");
       } else if (name == "--silent-after") {
         if (value.size() != 1) return fail("--silent-after " + value + ": expected one command letter");
         o.device.faults.silentAfter = value[0];

@@ -49,7 +49,8 @@ TEST_CASE("command line: a full set of options") {
       {"--port", "com21", "--type", "1", "--settings", "sim.ini", "--log=sim.log", "--firmware-out", "fw.bin",
        "--seconds", "30", "--frame-length", "140", "--reply-delay", "5", "--wakeup-delay", "60",
        "--input-timeout", "250", "--raw-xonxoff", "--nak-every", "3", "--silent-after", "g",
-       "--garbage-every", "4", "--no-cr-every", "5", "--drop-after", "6", "--seed", "7", "--no-stdin"});
+       "--garbage-every", "4", "--no-cr-every", "5", "--drop-after", "6", "--seed", "7", "--no-stdin",
+       "--l-answer", "esc", "--line-gap", "1500"});
   REQUIRE_MESSAGE(parsed.ok, parsed.error);
   const Options& o = parsed.options;
   CHECK(o.port == "COM21");
@@ -70,6 +71,8 @@ TEST_CASE("command line: a full set of options") {
   CHECK(o.device.faults.dropAfterFrames == 6);
   CHECK(o.device.seed == 7u);
   CHECK_FALSE(o.watchStdin);
+  CHECK(o.device.lAnswer == LAnswer::Esc);
+  CHECK(o.device.lineGapMs == 1500);
 }
 
 TEST_CASE("command line: what a device starts with when only the port is given") {
@@ -81,6 +84,8 @@ TEST_CASE("command line: what a device starts with when only the port is given")
   CHECK(parsed.options.device.escapeXonXoff);
   CHECK(parsed.options.watchStdin);
   CHECK(parsed.options.seconds == 0);
+  CHECK(parsed.options.device.lAnswer == LAnswer::ByType);
+  CHECK(parsed.options.device.lineGapMs == 0);
 }
 
 TEST_CASE("command line: mistakes are named") {
@@ -97,6 +102,8 @@ TEST_CASE("command line: mistakes are named") {
       {{"--port", "COM1", "--seconds", "ten"}, "--seconds ten"},
       {{"--port", "COM1", "--silent-after", "gj"}, "expected one command letter"},
       {{"--port", "COM1", "--baud", "9600"}, "unknown option --baud"},
+      {{"--port", "COM1", "--l-answer", "cr"}, "--l-answer cr: expected line, esc, esc-line or text-esc"},
+      {{"--port", "COM1", "--line-gap", "-1"}, "--line-gap -1"},
   };
   for (const auto& c : cases) {
     const ParsedOptions parsed = parseOptions(c.args);
