@@ -39,6 +39,10 @@ Device::Device(const DeviceConfig& config, const DeviceValues& values, Millis no
 
 void Device::receive(std::uint8_t byte, Millis now) {
   lastInputAt_ = now > lastInputAt_ ? now : lastInputAt_;
+  take(byte, now);
+}
+
+void Device::take(std::uint8_t byte, Millis now) {
   switch (mode_) {
     case Mode::Asleep: asleepByte(byte, now); break;
     case Mode::Command: commandByte(byte, now); break;
@@ -86,6 +90,7 @@ void Device::wakeUp(int typeNumber, Millis now) {
   }
   mode_ = Mode::Command;
   silent_ = false;
+  endRecordTaken_ = false;
   text_.clear();
   blocks_.reset();
   baud_ = workingBaud(config_.type);
@@ -102,6 +107,15 @@ void Device::wakeUp(int typeNumber, Millis now) {
 
 void Device::commandByte(std::uint8_t byte, Millis now) {
   if (wakeUpByte(byte, now)) return;
+  const bool afterEndRecord = endRecordTaken_;
+  endRecordTaken_ = false;
+  if (byte == kCr && afterEndRecord) {
+    // empty lines at the end of an S-record file still come as lines of the download
+    note("empty line after the end record: ACK", now);
+    endRecordTaken_ = true;
+    replyByte(kAck, now);
+    return;
+  }
   if (byte == kCr || byte == kLf) {
     if (byte == kCr && lastCommand_ == 'L' && config_.type == 0) {
       note("CR after the L line taken", now);

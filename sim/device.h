@@ -43,6 +43,7 @@ class Device {
   enum class Mode { Asleep, Command, ValueText, ClockText, ClockEnd, S19Download, ImageDownload, Monitor };
 
   // device.cpp
+  void take(std::uint8_t byte, Millis now);  // one byte, by the mode the device is in
   void asleepByte(std::uint8_t byte, Millis now);
   void commandByte(std::uint8_t byte, Millis now);
   bool wakeUpByte(std::uint8_t byte, Millis now);
@@ -73,8 +74,10 @@ class Device {
   void takeRecord(const std::string& line, Millis now);
   void imageByte(std::uint8_t byte, Millis now);
   void takeBlock(Millis now);
-  bool nakOnPurpose(Millis now);
+  bool frameFaults(Millis now);
+  void ackFrame(Millis now);
   void finishDownload(const std::string& how, Millis now);
+  void abandonDownload(const std::string& why, std::string bytes, Millis now);  // a copy: the reader is reset
   void downloadTimeout(Millis now);
 
   // device_monitor.cpp
@@ -104,7 +107,10 @@ class Device {
   // download
   std::string firmware_;
   int framesTaken_ = 0;  // records or blocks stored
-  int framesSeen_ = 0;   // frames received, for the fault options
+  int framesAcked_ = 0;  // frames acknowledged as new, empty lines included: the tool's frame count
+  int framesSeen_ = 0;   // frames received, resends included, for the fault options
+  int nakFrameNaks_ = 0; // NAKs given so far to the frame that --nak-frame names
+  bool endRecordTaken_ = false;  // an S-record download has just ended with its end record
   BlockFrameReader blocks_;
 
   // monitor

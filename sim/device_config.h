@@ -16,6 +16,9 @@ enum class LAnswer {
 
 struct FaultOptions {
   int nakEvery = 0;         // NAK every nth download frame, good or not (0: never)
+  int nakFrame = 0;         // NAK the nth frame of a download (the tool's count, from 1) ...
+  int nakRepeat = 1;        // ... on its first this many arrivals, then take it
+  int silentAfterFrame = 0; // from the nth frame of a download on, nothing is sent until the next wake-up
   char silentAfter = 0;     // after this command letter nothing more is sent until the next wake-up
   int garbageEvery = 0;     // a few random bytes before every nth reply
   int noCrEvery = 0;        // every nth reply line goes out without its CR

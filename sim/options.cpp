@@ -65,7 +65,9 @@ const char* usageText() {
       "                         lines and flow profile (see below)\n"
       "  --log FILE             log of every byte received and sent, in hex with time stamps\n"
       "  --firmware-out FILE    a finished firmware download is written here: the\n"
-      "                         S-records as received (types 0, 2) or the block data (type 1)\n"
+      "                         S-records as received, one a line (types 0, 2), or the data\n"
+      "                         of every block, the filler of a short last one included\n"
+      "                         (type 1)\n"
       "  --seconds N            end after N seconds\n"
       "  --no-stdin             do not end when standard input closes (needed when it\n"
       "                         runs without one, e.g. with input from NUL)\n"
@@ -76,7 +78,7 @@ const char* usageText() {
       "  --l-answer FORM        how 'L' is answered: line (the line and CR; a type-0 device\n"
       "                         then takes the tool's lone CR), esc (ESC alone), esc-line\n"
       "                         (ESC, then the line), text-esc (the text ended by ESC);\n"
-      "                         default: esc-line on type 1, line on types 0 and 2"
+      "                         default: esc-line on type 1, line on types 0 and 2\n"
       "  --wakeup-delay MS      wait after switching to the working rate before the\n"
       "                         identification line (default 80)\n"
       "  --input-timeout MS     give up an unfinished value text or download frame after\n"
@@ -86,7 +88,13 @@ const char* usageText() {
       "\n"
       "faults on request:\n"
       "  --nak-every N          NAK every Nth download frame, good or not\n"
+      "  --nak-frame N          NAK the Nth frame of each download (counted as the tool\n"
+      "                         counts them, from 1, empty lines included) once, then take\n"
+      "                         its resend\n"
+      "  --nak-repeat K         with --nak-frame: NAK that frame K times before taking it\n"
       "  --silent-after L       after command letter L answer nothing until the next wake-up\n"
+      "  --silent-after-frame N the Nth frame of a download gets no answer, nor does\n"
+      "                         anything after it, until the next wake-up\n"
       "  --garbage-every N      put 1-8 random bytes (0x80-0xFF) before every Nth answer\n"
       "  --no-cr-every N        send every Nth reply line without its CR\n"
       "  --drop-after N         close the port and end after N frames (download frames\n"
@@ -116,6 +124,9 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
       {"--wakeup-delay", 0, 10000, nullptr, &DeviceConfig::wakeUpDelayMs, nullptr},
       {"--input-timeout", 10, 60000, nullptr, &DeviceConfig::inputTimeoutMs, nullptr},
       {"--nak-every", 1, 1000000, nullptr, nullptr, &FaultOptions::nakEvery},
+      {"--nak-frame", 1, 1000000, nullptr, nullptr, &FaultOptions::nakFrame},
+      {"--nak-repeat", 1, 1000000, nullptr, nullptr, &FaultOptions::nakRepeat},
+      {"--silent-after-frame", 1, 1000000, nullptr, nullptr, &FaultOptions::silentAfterFrame},
       {"--garbage-every", 1, 1000000, nullptr, nullptr, &FaultOptions::garbageEvery},
       {"--no-cr-every", 1, 1000000, nullptr, nullptr, &FaultOptions::noCrEvery},
       {"--drop-after", 1, 1000000, nullptr, nullptr, &FaultOptions::dropAfterFrames},
@@ -205,6 +216,8 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
   }
   if (!validFrameLength(o.device.frameLength))
     return fail("--frame-length " + std::to_string(o.device.frameLength) + ": expected 140, 144 or 146");
+  if (o.device.faults.nakRepeat != 1 && o.device.faults.nakFrame == 0)
+    return fail("--nak-repeat needs --nak-frame: it says how often that frame is refused");
   if (o.port.empty()) return fail("--port is required");
   result.ok = true;
   return result;
