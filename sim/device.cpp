@@ -38,6 +38,15 @@ Device::Device(const DeviceConfig& config, const DeviceValues& values, Millis no
       random_(config.seed ? config.seed : 1) {}
 
 void Device::receive(std::uint8_t byte, Millis now) {
+  if (config_.lineRate) {
+    inbox_.push_back({byte, now});
+    takeArrived(now);
+    return;
+  }
+  takeAt(byte, now);
+}
+
+void Device::takeAt(std::uint8_t byte, Millis now) {
   lastInputAt_ = now > lastInputAt_ ? now : lastInputAt_;
   take(byte, now);
 }
@@ -56,6 +65,7 @@ void Device::take(std::uint8_t byte, Millis now) {
 }
 
 void Device::tick(Millis now) {
+  takeArrived(now);
   monitorTick(now);
   checkTimeouts(now);
 }
@@ -314,6 +324,7 @@ Millis Device::nextEvent() const {
     if (next < 0 || at < next) next = at;
   };
   if (!queue_.empty()) earliest(queue_.front().due);
+  if (!inbox_.empty()) earliest(nextArrival());
   if (mode_ == Mode::Monitor) earliest(static_cast<Millis>(std::ceil(nextFrameAt_)));
   if (waitingForInput()) earliest(lastInputAt_ + config_.inputTimeoutMs);
   return next;

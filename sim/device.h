@@ -9,6 +9,7 @@
 //   device_output.cpp    scheduling of answers and the reply faults
 //   device_download.cpp  firmware download (S-records and block frames)
 //   device_monitor.cpp   the monitor frame stream
+//   device_line_rate.cpp bytes paced at the wire time of a real cable (--line-rate)
 #include <cstdint>
 #include <deque>
 #include <string>
@@ -43,7 +44,8 @@ class Device {
   enum class Mode { Asleep, Command, ValueText, ClockText, ClockEnd, S19Download, ImageDownload, Monitor };
 
   // device.cpp
-  void take(std::uint8_t byte, Millis now);  // one byte, by the mode the device is in
+  void takeAt(std::uint8_t byte, Millis now);  // one byte, by the mode the device is in
+  void take(std::uint8_t byte, Millis now);    // the same, as part of another byte's handling
   void asleepByte(std::uint8_t byte, Millis now);
   void commandByte(std::uint8_t byte, Millis now);
   bool wakeUpByte(std::uint8_t byte, Millis now);
@@ -60,6 +62,7 @@ class Device {
 
   // device_output.cpp
   void schedule(Action action, Millis due);
+  void enqueue(Action action, Millis due);
   void sendRaw(const std::string& bytes, Millis due);
   void reply(const std::string& bytes, Millis now, int delayMs);
   void replyByte(std::uint8_t byte, Millis now);  // ESC, ACK or NAK after the reply delay
@@ -80,10 +83,20 @@ class Device {
   void abandonDownload(const std::string& why, std::string bytes, Millis now);  // a copy: the reader is reset
   void downloadTimeout(Millis now);
 
+  // device_line_rate.cpp
+  void takeArrived(Millis now);
+  Millis nextArrival() const;
+  void paceOut(const std::string& bytes, Millis due);
+
   // device_monitor.cpp
   void startMonitor(Millis now);
   void stopMonitor(std::uint8_t byte, Millis now);
   void monitorTick(Millis now);
+
+  struct Incoming {
+    std::uint8_t byte;
+    Millis arrived;
+  };
 
   struct Scheduled {
     Millis due;
@@ -119,6 +132,12 @@ class Device {
   std::uint32_t framesSent_ = 0;   // since start: numbers the frames
   std::uint32_t monitorFrames_ = 0; // since the last 'M'
 
+
+  // line rate
+  std::deque<Incoming> inbox_;  // bytes from the tool still crossing the line
+  double rxFreeAt_ = 0;         // when the byte last taken had fully arrived
+  double txFreeAt_ = 0;         // when the last byte sent will have reached the tool
+  int txBaud_ = kWakeUpBaud;    // the port's rate after the actions scheduled so far
 
   // output
   std::deque<Scheduled> queue_;

@@ -85,6 +85,12 @@ const char* usageText() {
       "                         this much quiet (default 500)\n"
       "  --raw-xonxoff          send 0x11 and 0x13 in lines unescaped (default: DLE-escaped,\n"
       "                         since the tool's port swallows them under XON/XOFF)\n"
+      "  --line-rate            every byte takes its wire time, 10 bits at the current baud\n"
+      "                         rate, as on a real cable (a pty delivers at once): bytes\n"
+      "                         sent reach the port one wire time after another, and a\n"
+      "                         byte received is taken only one wire time after it was\n"
+      "                         written or after the byte before it, so no answer to a\n"
+      "                         frame comes before the frame could have arrived\n"
       "\n"
       "faults on request:\n"
       "  --nak-every N          NAK every Nth download frame, good or not\n"
@@ -158,6 +164,10 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
     }
     if (name == "--raw-xonxoff") {
       o.device.escapeXonXoff = false;
+      continue;
+    }
+    if (name == "--line-rate") {
+      o.device.lineRate = true;
       continue;
     }
     auto takeValue = [&]() -> bool {

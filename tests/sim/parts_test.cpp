@@ -51,7 +51,7 @@ TEST_CASE("command line: a full set of options") {
        "--input-timeout", "250", "--raw-xonxoff", "--nak-every", "3", "--silent-after", "g",
        "--garbage-every", "4", "--no-cr-every", "5", "--drop-after", "6", "--seed", "7", "--no-stdin",
        "--l-answer", "esc", "--line-gap", "1500", "--nak-frame", "8", "--nak-repeat", "1000",
-       "--silent-after-frame", "9"});
+       "--silent-after-frame", "9", "--line-rate"});
   REQUIRE_MESSAGE(parsed.ok, parsed.error);
   const Options& o = parsed.options;
   CHECK(o.port == "COM21");
@@ -77,6 +77,7 @@ TEST_CASE("command line: a full set of options") {
   CHECK(o.device.faults.nakFrame == 8);
   CHECK(o.device.faults.nakRepeat == 1000);
   CHECK(o.device.faults.silentAfterFrame == 9);
+  CHECK(o.device.lineRate);
 }
 
 TEST_CASE("command line: what a device starts with when only the port is given") {
@@ -93,6 +94,7 @@ TEST_CASE("command line: what a device starts with when only the port is given")
   CHECK(parsed.options.device.faults.nakFrame == 0);
   CHECK(parsed.options.device.faults.nakRepeat == 1);
   CHECK(parsed.options.device.faults.silentAfterFrame == 0);
+  CHECK_FALSE(parsed.options.device.lineRate);
 }
 
 TEST_CASE("command line: mistakes are named") {
