@@ -223,14 +223,18 @@ void Device::answerL(Millis now) {
   }
 }
 
+// ESC, the lines, and the empty line that ends the read-out; nothing follows an empty
+// line, so a list that starts with one gives an empty read-out.
 void Device::readOut(const std::vector<std::string>& lines, Millis now) {
   replyByte(kEsc, now);
   int delay = config_.replyDelayMs;
   for (const std::string& line : lines) {
+    const std::string text = expand(line, now);
+    if (text.empty()) break;
     delay += config_.lineGapMs;
-    replyLine(expand(line, now), now, delay);
+    replyLine(text, now, delay);
   }
-  replyLine("", now, delay + config_.lineGapMs);  // the empty line ends the read-out
+  replyLine("", now, delay + config_.lineGapMs);
 }
 
 std::string Device::expand(const std::string& line, Millis now) const {

@@ -115,7 +115,8 @@ const char* usageText() {
       "  [Replies]  r=9,33,0  h=0  3=OTHER  b=0  g=1  j=0  w=1  f=2  4=RS232  c=0\n"
       "             L=00012345.67 L        (a value in double quotes keeps its blanks)\n"
       "  [Readout]  V1=..V99=  lines of the V read-out, O1=..O99= of the O read-out;\n"
-      "             {ident} {clock} {total} {S} {N} in a line are filled in\n"
+      "             {ident} {clock} {total} {S} {N} in a line are filled in; a read-out\n"
+      "             ends at its first empty line (V1= alone: an empty read-out)\n"
       "  [Monitor]  PeakFlow=450 RampMs=4000 HoldMs=6000 PauseMs=3000 ErrorEveryMs=5000\n"
       "             PulsesPerLitre=100 StartReading=123456\n";
 }

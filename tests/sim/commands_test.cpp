@@ -257,12 +257,23 @@ TEST_CASE("O sends its lines and ends with an empty line; Y, X and x answer ESC"
 
 TEST_CASE("read-out lines come from the values, with their placeholders filled in") {
   zevsim::DeviceValues values = zevsim::defaultValues(1);
-  values.readoutO = {"A {ident}", "", "B"};  // an empty line inside ends the read-out early
+  values.readoutO = {"A {ident}", "", "B"};  // the empty line ends the read-out: B never goes out
   values.readoutV = {};
   Bench bench(configOfType(1), &values);
   bench.wake();
-  CHECK(bench.send("O") == esc() + "A Corlaxa V2.14 SN 104711\r\rB\r\r");
+  CHECK(bench.send("O") == esc() + "A Corlaxa V2.14 SN 104711\r\r");
   CHECK(bench.send("V") == esc() + "\r");
+}
+
+TEST_CASE("a read-out line that is empty once filled in ends the read-out there") {
+  zevsim::DeviceValues values = zevsim::defaultValues(1);
+  values.readoutV = {"first", "{S}", "third"};
+  Bench bench(configOfType(1), &values);
+  bench.wake();
+  CHECK(bench.send("V") == esc() + "first\r\r");
+  REQUIRE(bench.send("S") == esc());
+  bench.send("X\r");
+  CHECK(bench.send("V") == esc() + "first\rX\rthird\r\r");
 }
 
 TEST_CASE("reply texts with control bytes go out DLE-escaped") {

@@ -132,3 +132,13 @@ TEST_CASE("configuration replies from the settings file go out byte for byte, od
     CHECK(bench.send(std::string(1, c.letter)) == c.line);
   }
 }
+
+TEST_CASE("V1= alone in the settings file: an empty read-out, ESC and the closing empty line") {
+  TempIni ini("[Readout]\nV1=\nO1=only\nO2=\nO3=never\n");
+  DeviceValues values = defaultValues(1);
+  REQUIRE(loadSettings(ini.path, values).ok);
+  zevsim_test::Bench bench(zevsim_test::configOfType(1), &values);
+  bench.wake();
+  CHECK(bench.send("V") == "\x1B\r");
+  CHECK(bench.send("O") == "\x1B" "only\r\r");
+}
