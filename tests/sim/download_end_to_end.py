@@ -3,47 +3,18 @@ the S-record files made by the build and image files of given sizes, with NAKs o
 request, a thousand NAKs on one frame, a device that goes silent mid-download, and
 the firmware file it writes."""
 import os
-import shutil
-import sys
-import tempfile
 import unittest
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "harness"))
-sys.path.insert(0, HERE)
+from sim_test_case import ACK, ESC, NAK, SimTestCase, windows_path  # first: it finds the harness
+from firmware_files import LARGE_S19, SMALL_S19, block_frames, s19_lines, s19_path, write_image
 
-from firmware_files import LARGE_S19, SMALL_S19, block_frames, s19_lines, s19_path, write_image  # noqa: E402
-from ptys import PtyPair  # noqa: E402
-from tool_end import ToolEnd  # noqa: E402
-from simulator import Simulator, windows_path  # noqa: E402
-
-ESC, ACK, NAK = b"\x1b", b"\x06", b"\x15"
 END_FRAME = b"\0\0\0\0"
-WORKING_BAUD = (38400, 19200, 38400)
 
 
-class DownloadTest(unittest.TestCase):
-    def setUp(self):
-        self.folder = tempfile.mkdtemp(prefix="zevsim-")
-        self.pair = PtyPair(1).start()
-        self.sim = None
-        self.tool = None
-        self.firmware_out = os.path.join(self.folder, "fw.out")
-
-    def tearDown(self):
-        if self.tool:
-            self.tool.close()
-        if self.sim:
-            self.sim.kill()
-        self.pair.stop()
-        shutil.rmtree(self.folder, ignore_errors=True)
-
+class DownloadTest(SimTestCase):
     def start(self, device_type, *args):
-        self.sim = Simulator(self.folder, "--type", str(device_type),
-                             "--firmware-out", windows_path(self.firmware_out), *args)
-        self.sim.wait_for_output("waiting for a wake-up")
-        self.tool = ToolEnd(self.pair)
-        self.assertTrue(self.tool.wake_up(device_type, WORKING_BAUD[device_type]).endswith(b"\r"))
+        self.firmware_out = self.file("fw.out")
+        super().start(device_type, "--firmware-out", windows_path(self.firmware_out), *args)
 
     def send_frame(self, frame):
         """Sends a frame and returns the device's answer to it, ACK or NAK."""
@@ -79,7 +50,7 @@ class DownloadTest(unittest.TestCase):
 
     def test_an_image_with_a_short_last_block_keeps_its_filler(self):
         self.start(1)
-        image = write_image(os.path.join(self.folder, "fw.img"), 129)
+        image = write_image(self.file("fw.img"), 129)
         frames = block_frames(image, filler=0xEE)
         self.assertEqual(len(frames), 2)
         self.assertEqual(self.tool.ask(b"D", until=ESC), ESC)
@@ -90,7 +61,7 @@ class DownloadTest(unittest.TestCase):
 
     def test_a_thousand_naks_on_one_block_then_ack(self):
         self.start(1, "--nak-frame", "257", "--nak-repeat", "1000")
-        image = write_image(os.path.join(self.folder, "fw.img"), 300 * 128)
+        image = write_image(self.file("fw.img"), 300 * 128)
         frames = block_frames(image)
         self.assertEqual([frame[0] for frame in frames[254:258]], [254, 255, 0, 1])
         self.assertEqual(self.tool.ask(b"D", until=ESC), ESC)
@@ -109,7 +80,7 @@ class DownloadTest(unittest.TestCase):
 
     def test_a_device_that_goes_silent_mid_download_answers_the_next_wake_up(self):
         self.start(1, "--silent-after-frame", "3")
-        frames = block_frames(write_image(os.path.join(self.folder, "fw.img"), 5 * 128))
+        frames = block_frames(write_image(self.file("fw.img"), 5 * 128))
         self.assertEqual(self.tool.ask(b"D", until=ESC), ESC)
         self.assertEqual(self.send_frame(frames[0]), ACK)
         self.assertEqual(self.send_frame(frames[1]), ACK)

@@ -87,19 +87,6 @@ TEST_CASE("--nak-repeat: a thousand NAKs on one block, then ACK, and the next bl
   CHECK(notes.find("NAK 2 of 1000") == std::string::npos);  // not a line per NAK
 }
 
-TEST_CASE("--nak-frame acts in every download anew") {
-  zevsim::FaultOptions faults;
-  faults.nakFrame = 1;
-  Bench bench = awakeDevice(2, faults);
-  for (int download = 0; download < 2; ++download) {
-    bench.send("D");
-    CHECK(bench.send(kRecord + "\r") == kNak);
-    CHECK(bench.send(kRecord + "\r") == kAck);
-    CHECK(bench.send(kEndRecord + "\r") == kAck);
-  }
-  CHECK(bench.firmware().size() == 2u);
-}
-
 TEST_CASE("--silent-after-frame: the nth frame and all after it go unanswered until the next wake-up") {
   SUBCASE("S-records") {
     zevsim::FaultOptions faults;

@@ -2,21 +2,11 @@
 cable, and it answers a frame no sooner than the frame could have crossed one."""
 import os
 import select
-import shutil
-import sys
-import tempfile
 import time
 import unittest
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "harness"))
-sys.path.insert(0, HERE)
-
-from ptys import PtyPair  # noqa: E402
-from tool_end import ToolEnd  # noqa: E402
-from simulator import Simulator  # noqa: E402
-
-ESC, ACK = b"\x1b", b"\x06"
+from sim_test_case import ACK, ESC, SimTestCase, windows_path  # first: it finds the harness
+from firmware_files import block_frames, image_bytes
 
 
 def wire_seconds(count, baud):
@@ -38,34 +28,13 @@ def timed_read(tool, until, timeout=5.0):
     return pieces
 
 
-def block_frame(number):
-    data = bytes((i * 5 + number) & 0xFF for i in range(128))
-    total = sum(data)
-    return bytes([number & 0xFF, 0x80, total >> 8 & 0xFF, total & 0xFF]) + data
-
-
-class LineRateTest(unittest.TestCase):
-    def setUp(self):
-        self.folder = tempfile.mkdtemp(prefix="zevsim-")
-        self.pair = PtyPair(1).start()
-        self.sim = None
-        self.tool = None
-
-    def tearDown(self):
-        if self.tool:
-            self.tool.close()
-        if self.sim:
-            self.sim.kill()
-        self.pair.stop()
-        shutil.rmtree(self.folder, ignore_errors=True)
-
-    def start(self, *args):
-        self.sim = Simulator(self.folder, "--line-rate", *args)
-        self.sim.wait_for_output("bytes paced at the line rate, waiting for a wake-up")
-        self.tool = ToolEnd(self.pair)
+class LineRateTest(SimTestCase):
+    def start(self, device_type, *args, wake=True):
+        super().start(device_type, "--line-rate", *args, wake=wake,
+                      ready="bytes paced at the line rate, waiting for a wake-up")
 
     def test_a_line_arrives_spread_over_its_wire_time(self):
-        self.start("--type", "1")
+        self.start(1, wake=False)
         self.tool.set_baud(9600)
         self.tool.write(b"**\x18B01")
         time.sleep(0.03)
@@ -91,11 +60,10 @@ class LineRateTest(unittest.TestCase):
         self.assertEqual(self.sim.stop(), 0)
 
     def test_no_ack_before_the_frame_could_have_arrived(self):
-        self.start("--type", "1", "--firmware-out", os.path.join(self.folder, "fw.bin"))
-        self.assertEqual(self.tool.wake_up(1, 19200), b"Corlaxa V2.14 SN 104711\r")
+        self.start(1, "--firmware-out", windows_path(self.file("fw.bin")))
+        image = image_bytes(3 * 128)
         self.assertEqual(self.tool.ask(b"D", until=ESC), ESC)
-        for number in range(3):
-            frame = block_frame(number)
+        for number, frame in enumerate(block_frames(image)):
             written = time.monotonic()
             self.tool.write(frame)
             self.assertEqual(self.tool.read(until=ACK), ACK)
@@ -106,8 +74,8 @@ class LineRateTest(unittest.TestCase):
                   % (number, took * 1000, wire_seconds(len(frame) + 1, 19200) * 1000))
         self.assertEqual(self.tool.ask(b"\0\0\0\0", until=ACK), ACK)
         self.sim.wait_for_output("firmware written")
-        with open(os.path.join(self.folder, "fw.bin"), "rb") as f:
-            self.assertEqual(f.read(), b"".join(block_frame(n)[4:] for n in range(3)))
+        with open(self.file("fw.bin"), "rb") as f:
+            self.assertEqual(f.read(), image)
         self.assertEqual(self.sim.stop(), 0)
 
 

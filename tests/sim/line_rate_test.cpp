@@ -50,13 +50,6 @@ TEST_CASE("the ACK to a block frame comes only after the frame's wire time") {
   CHECK(bench.now - written == 70);
 }
 
-TEST_CASE("without --line-rate the same frame is answered at once") {
-  Bench bench(configOfType(1));
-  bench.wake();
-  bench.send("D", 5);
-  CHECK(bench.send(blockFrame(0), 0) == "\x06");
-}
-
 TEST_CASE("bytes written with pauses are each taken one wire time after they were written") {
   Bench bench = lineRateDevice(0);  // 38400 baud: 0.26 ms a byte
   REQUIRE(bench.send("G", 2) == esc());
