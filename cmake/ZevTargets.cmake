@@ -15,6 +15,8 @@ set(ZEV_TEST_BIN_DIR ${CMAKE_BINARY_DIR}/tests/bin)
 set(ZEV_TEST_PREFIX ${CMAKE_BINARY_DIR}/wine/test-prefix)
 # The tool-side ends of the pty pairs that the test prefix maps to COM ports.
 set(ZEV_TTY_DIR ${CMAKE_BINARY_DIR}/wine/tty)
+# Firmware files for the download tests, made at build time (tests/firmware).
+set(ZEV_FIRMWARE_DIR ${CMAKE_BINARY_DIR}/tests/firmware)
 
 set(ZEV_WINE_ENV
   "WINEPREFIX=${ZEV_TEST_PREFIX}"
@@ -23,7 +25,8 @@ set(ZEV_WINE_ENV
   "WINEPATH=Z:${ZEV_DIST_DIR}"
   "ZEV_DIST=${ZEV_DIST_DIR}"
   "ZEV_TTY=${ZEV_TTY_DIR}"
-  "ZEV_TEST_BIN=${ZEV_TEST_BIN_DIR}")
+  "ZEV_TEST_BIN=${ZEV_TEST_BIN_DIR}"
+  "ZEV_FIRMWARE=${ZEV_FIRMWARE_DIR}")
 
 # zev_test_program(target sources...): a doctest program built for the tests.
 function(zev_test_program target)

@@ -10,6 +10,7 @@ std::uint16_t blockSum(const std::string& data) {
 
 void BlockFrameReader::reset() {
   frame_.clear();
+  refused_.clear();
   complete_ = false;
   discarding_ = false;
 }
@@ -28,12 +29,14 @@ BlockFrameReader::Event BlockFrameReader::feed(std::uint8_t byte) {
     const auto count = static_cast<std::uint8_t>(frame_[1]);
     if (count == 0x80) return Event::None;
     if (count == 0x00 && frame_[0] == 0) return Event::None;  // may be the end frame
+    refused_ = frame_;
     frame_.clear();
     discarding_ = true;
     return Event::BadHeader;
   }
   if (size > 2 && size <= 4 && frame_[1] == 0) {
     if (byte != 0) {
+      refused_ = frame_;
       frame_.clear();
       discarding_ = true;
       return Event::BadHeader;

@@ -30,14 +30,19 @@ class BlockFrameReader {
   // Bytes of an unfinished frame have arrived, or a bad frame is being discarded.
   bool midFrame() const { return discarding_ || (!frame_.empty() && !complete_); }
   bool discarding() const { return discarding_; }
+  // The bytes of an unfinished frame.
+  std::string partial() const { return complete_ ? std::string() : frame_; }
 
   std::uint8_t number() const { return static_cast<std::uint8_t>(frame_[0]); }
   std::string data() const { return frame_.substr(4); }
   std::uint16_t sentSum() const;
   std::uint16_t dataSum() const { return blockSum(data()); }
+  // The bytes of the last frame start refused as BadHeader.
+  const std::string& refusedStart() const { return refused_; }
 
  private:
   std::string frame_;  // the complete frame stays here until the next byte arrives
+  std::string refused_;
   bool complete_ = false;
   bool discarding_ = false;
 };

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "control_bytes.h"
+#include "line_escape.h"
 #include "value_writes.h"
 
 namespace zevsim {
@@ -37,7 +38,20 @@ Device::Device(const DeviceConfig& config, const DeviceValues& values, Millis no
       random_(config.seed ? config.seed : 1) {}
 
 void Device::receive(std::uint8_t byte, Millis now) {
+  if (config_.lineRate) {
+    inbox_.push_back({byte, now});
+    takeArrived(now);
+    return;
+  }
+  takeAt(byte, now);
+}
+
+void Device::takeAt(std::uint8_t byte, Millis now) {
   lastInputAt_ = now > lastInputAt_ ? now : lastInputAt_;
+  take(byte, now);
+}
+
+void Device::take(std::uint8_t byte, Millis now) {
   switch (mode_) {
     case Mode::Asleep: asleepByte(byte, now); break;
     case Mode::Command: commandByte(byte, now); break;
@@ -51,6 +65,7 @@ void Device::receive(std::uint8_t byte, Millis now) {
 }
 
 void Device::tick(Millis now) {
+  takeArrived(now);
   monitorTick(now);
   checkTimeouts(now);
 }
@@ -85,6 +100,7 @@ void Device::wakeUp(int typeNumber, Millis now) {
   }
   mode_ = Mode::Command;
   silent_ = false;
+  endRecordTaken_ = false;
   text_.clear();
   blocks_.reset();
   baud_ = workingBaud(config_.type);
@@ -101,6 +117,15 @@ void Device::wakeUp(int typeNumber, Millis now) {
 
 void Device::commandByte(std::uint8_t byte, Millis now) {
   if (wakeUpByte(byte, now)) return;
+  const bool afterEndRecord = endRecordTaken_;
+  endRecordTaken_ = false;
+  if (byte == kCr && afterEndRecord) {
+    // empty lines at the end of an S-record file still come as lines of the download
+    note("empty line after the end record: ACK", now);
+    endRecordTaken_ = true;
+    replyByte(kAck, now);
+    return;
+  }
   if (byte == kCr || byte == kLf) {
     if (byte == kCr && lastCommand_ == 'L' && config_.type == 0) {
       note("CR after the L line taken", now);
@@ -119,11 +144,13 @@ void Device::command(char letter, Millis now) {
     note(std::string("command ") + letter + ": silent from here on until the next wake-up (fault option)", now);
     silent_ = true;
   }
+  if (letter == 'L') {
+    answerL(now);
+    return;
+  }
   if (readLetters().find(letter) != std::string::npos) {
     const std::string& text = values_.replies[letter];
     note(std::string("command ") + letter + ": answering \"" + text + "\"", now);
-    // A type-1 device announces the 'L' line with ESC first.
-    if (letter == 'L' && config_.type == 1) replyByte(kEsc, now);
     replyLine(text, now, config_.replyDelayMs);
     return;
   }
@@ -170,10 +197,44 @@ void Device::command(char letter, Millis now) {
   }
 }
 
+// A type-1 device announces the 'L' line with ESC; types 0 and 2 send the line alone
+// (a type-0 device then takes the tool's lone CR). --l-answer picks another form.
+void Device::answerL(Millis now) {
+  LAnswer form = config_.lAnswer;
+  if (form == LAnswer::ByType) form = config_.type == 1 ? LAnswer::EscLine : LAnswer::Line;
+  const std::string& text = values_.replies['L'];
+  switch (form) {
+    case LAnswer::Esc:
+      note("command L: ESC alone", now);
+      replyByte(kEsc, now);
+      return;
+    case LAnswer::EscLine:
+      note("command L: ESC, then \"" + text + "\"", now);
+      replyByte(kEsc, now);
+      replyLine(text, now, config_.replyDelayMs + config_.lineGapMs);
+      return;
+    case LAnswer::TextEsc:
+      note("command L: \"" + text + "\" ended by ESC", now);
+      reply(escapeLine(text, config_.escapeXonXoff) + static_cast<char>(kEsc), now, config_.replyDelayMs);
+      return;
+    default:
+      note("command L: answering \"" + text + "\"", now);
+      replyLine(text, now, config_.replyDelayMs);
+  }
+}
+
+// ESC, the lines, and the empty line that ends the read-out; nothing follows an empty
+// line, so a list that starts with one gives an empty read-out.
 void Device::readOut(const std::vector<std::string>& lines, Millis now) {
   replyByte(kEsc, now);
-  for (const std::string& line : lines) replyLine(expand(line, now), now, config_.replyDelayMs);
-  replyLine("", now, config_.replyDelayMs);  // the empty line ends the read-out
+  int delay = config_.replyDelayMs;
+  for (const std::string& line : lines) {
+    const std::string text = expand(line, now);
+    if (text.empty()) break;
+    delay += config_.lineGapMs;
+    replyLine(text, now, delay);
+  }
+  replyLine("", now, delay + config_.lineGapMs);
 }
 
 std::string Device::expand(const std::string& line, Millis now) const {
@@ -267,6 +328,7 @@ Millis Device::nextEvent() const {
     if (next < 0 || at < next) next = at;
   };
   if (!queue_.empty()) earliest(queue_.front().due);
+  if (!inbox_.empty()) earliest(nextArrival());
   if (mode_ == Mode::Monitor) earliest(static_cast<Millis>(std::ceil(nextFrameAt_)));
   if (waitingForInput()) earliest(lastInputAt_ + config_.inputTimeoutMs);
   return next;

@@ -9,6 +9,7 @@
 //   device_output.cpp    scheduling of answers and the reply faults
 //   device_download.cpp  firmware download (S-records and block frames)
 //   device_monitor.cpp   the monitor frame stream
+//   device_line_rate.cpp bytes paced at the wire time of a real cable (--line-rate)
 #include <cstdint>
 #include <deque>
 #include <string>
@@ -43,11 +44,14 @@ class Device {
   enum class Mode { Asleep, Command, ValueText, ClockText, ClockEnd, S19Download, ImageDownload, Monitor };
 
   // device.cpp
+  void takeAt(std::uint8_t byte, Millis now);  // one byte, by the mode the device is in
+  void take(std::uint8_t byte, Millis now);    // the same, as part of another byte's handling
   void asleepByte(std::uint8_t byte, Millis now);
   void commandByte(std::uint8_t byte, Millis now);
   bool wakeUpByte(std::uint8_t byte, Millis now);
   void wakeUp(int typeNumber, Millis now);
   void command(char letter, Millis now);
+  void answerL(Millis now);
   void readOut(const std::vector<std::string>& lines, Millis now);
   std::string expand(const std::string& line, Millis now) const;
   void valueTextByte(std::uint8_t byte, Millis now);
@@ -58,6 +62,7 @@ class Device {
 
   // device_output.cpp
   void schedule(Action action, Millis due);
+  void enqueue(Action action, Millis due);
   void sendRaw(const std::string& bytes, Millis due);
   void reply(const std::string& bytes, Millis now, int delayMs);
   void replyByte(std::uint8_t byte, Millis now);  // ESC, ACK or NAK after the reply delay
@@ -72,14 +77,26 @@ class Device {
   void takeRecord(const std::string& line, Millis now);
   void imageByte(std::uint8_t byte, Millis now);
   void takeBlock(Millis now);
-  bool nakOnPurpose(Millis now);
+  bool frameFaults(Millis now);
+  void ackFrame(Millis now);
   void finishDownload(const std::string& how, Millis now);
+  void abandonDownload(const std::string& why, std::string bytes, Millis now);  // a copy: the reader is reset
   void downloadTimeout(Millis now);
+
+  // device_line_rate.cpp
+  void takeArrived(Millis now);
+  Millis nextArrival() const;
+  void paceOut(const std::string& bytes, Millis due);
 
   // device_monitor.cpp
   void startMonitor(Millis now);
   void stopMonitor(std::uint8_t byte, Millis now);
   void monitorTick(Millis now);
+
+  struct Incoming {
+    std::uint8_t byte;
+    Millis arrived;
+  };
 
   struct Scheduled {
     Millis due;
@@ -103,7 +120,10 @@ class Device {
   // download
   std::string firmware_;
   int framesTaken_ = 0;  // records or blocks stored
-  int framesSeen_ = 0;   // frames received, for the fault options
+  int framesAcked_ = 0;  // frames acknowledged as new, empty lines included: the tool's frame count
+  int framesSeen_ = 0;   // frames received, resends included, for the fault options
+  int nakFrameNaks_ = 0; // NAKs given so far to the frame that --nak-frame names
+  bool endRecordTaken_ = false;  // an S-record download has just ended with its end record
   BlockFrameReader blocks_;
 
   // monitor
@@ -112,6 +132,12 @@ class Device {
   std::uint32_t framesSent_ = 0;   // since start: numbers the frames
   std::uint32_t monitorFrames_ = 0; // since the last 'M'
 
+
+  // line rate
+  std::deque<Incoming> inbox_;  // bytes from the tool still crossing the line
+  double rxFreeAt_ = 0;         // when the byte last taken had fully arrived
+  double txFreeAt_ = 0;         // when the last byte sent will have reached the tool
+  int txBaud_ = kWakeUpBaud;    // the port's rate after the actions scheduled so far
 
   // output
   std::deque<Scheduled> queue_;

@@ -5,8 +5,20 @@
 
 namespace zevsim {
 
+// How the device answers the one-line query 'L'.
+enum class LAnswer {
+  ByType,   // the type's own rule: ESC and then the line on type 1, the line alone on 0 and 2
+  Line,     // the line and CR (a type-0 device then takes the tool's lone CR)
+  Esc,      // ESC alone, no line
+  EscLine,  // ESC, then the line and CR
+  TextEsc,  // the line's text ended by ESC instead of CR
+};
+
 struct FaultOptions {
   int nakEvery = 0;         // NAK every nth download frame, good or not (0: never)
+  int nakFrame = 0;         // NAK the nth frame of a download (the tool's count, from 1) ...
+  int nakRepeat = 1;        // ... on its first this many arrivals, then take it
+  int silentAfterFrame = 0; // from the nth frame of a download on, nothing is sent until the next wake-up
   char silentAfter = 0;     // after this command letter nothing more is sent until the next wake-up
   int garbageEvery = 0;     // a few random bytes before every nth reply
   int noCrEvery = 0;        // every nth reply line goes out without its CR
@@ -17,10 +29,13 @@ struct DeviceConfig {
   int type = 0;
   int frameLength = 146;     // monitor frame: 140, 144 or 146 bytes
   int replyDelayMs = 0;      // between a command and its answer
+  int lineGapMs = 0;         // before each line that follows an ESC ('L' on type 1, read-outs)
   int wakeUpDelayMs = 80;    // between the switch to the working rate and the identification line
   int inputTimeoutMs = 500;  // an unfinished value text or download frame is given up after this quiet time
   bool escapeXonXoff = true; // send 0x11/0x13 inside lines DLE-escaped
+  bool lineRate = false;     // every byte sent or received takes its wire time, as on a cable
   unsigned seed = 1;         // for the garbage bytes
+  LAnswer lAnswer = LAnswer::ByType;
   FaultOptions faults;
 };
 

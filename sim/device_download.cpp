@@ -25,7 +25,9 @@ bool isCommandByte(std::uint8_t byte) {
 void Device::startDownload(Millis now) {
   firmware_.clear();
   framesTaken_ = 0;
+  framesAcked_ = 0;
   framesSeen_ = 0;
+  nakFrameNaks_ = 0;
   text_.clear();
   blocks_.reset();
   if (config_.type == 1) {
@@ -56,13 +58,12 @@ void Device::s19Byte(std::uint8_t byte, Millis now) {
 }
 
 void Device::takeRecord(const std::string& line, Millis now) {
+  if (frameFaults(now)) return;
   if (line.empty()) {
     note("empty line in the download: ACK", now);
-    replyByte(kAck, now);
+    ackFrame(now);
     return;
   }
-  ++framesSeen_;
-  if (frameCountReached(now) || nakOnPurpose(now)) return;
   const SRecordCheck check = checkSRecord(line.size() > kMaxRecordLine ? std::string("overlong") : line);
   if (check.status != SRecordStatus::Good) {
     note("record " + std::to_string(framesSeen_) + " refused (" + check.reason + "): NAK", now);
@@ -71,8 +72,11 @@ void Device::takeRecord(const std::string& line, Millis now) {
   }
   firmware_ += line + "\n";
   ++framesTaken_;
-  replyByte(kAck, now);
-  if (check.isEnd()) finishDownload("with its end record S" + std::to_string(check.type), now);
+  ackFrame(now);
+  if (check.isEnd()) {
+    finishDownload("with its end record S" + std::to_string(check.type), now);
+    endRecordTaken_ = true;
+  }
 }
 
 void Device::imageByte(std::uint8_t byte, Millis now) {
@@ -81,22 +85,26 @@ void Device::imageByte(std::uint8_t byte, Millis now) {
     case BlockFrameReader::Event::None:
       return;
     case BlockFrameReader::Event::BadHeader:
+      // No frame starts with "**" (a wake-up) or with 'E' and then anything but 0x80
+      // (the session's end): the tool has left the download.
+      if (blocks_.refusedStart() == "**" || blocks_.refusedStart()[0] == 'E') {
+        abandonDownload("the tool sent commands", blocks_.refusedStart(), now);
+        return;
+      }
       std::snprintf(text, sizeof text,
                     "frame with second byte 0x%02X, neither a block nor the end frame: "
                     "discarding until the line is quiet", byte);
       note(text, now);
       return;
     case BlockFrameReader::Event::BadSum:
-      ++framesSeen_;
-      if (frameCountReached(now) || nakOnPurpose(now)) return;
+      if (frameFaults(now)) return;
       std::snprintf(text, sizeof text, "block %u: sum %04X sent, data sums to %04X: NAK",
                     blocks_.number(), blocks_.sentSum(), blocks_.dataSum());
       note(text, now);
       replyByte(kNak, now);
       return;
     case BlockFrameReader::Event::Block:
-      ++framesSeen_;
-      if (frameCountReached(now) || nakOnPurpose(now)) return;
+      if (frameFaults(now)) return;
       takeBlock(now);
       return;
     case BlockFrameReader::Event::End:
@@ -111,9 +119,9 @@ void Device::takeBlock(Millis now) {
   const unsigned number = blocks_.number();
   char text[100];
   if (number == expected) {
-    firmware_ += blocks_.data();
+    firmware_ += blocks_.data();  // all 128 bytes: the device cannot tell filler from code
     ++framesTaken_;
-    replyByte(kAck, now);
+    ackFrame(now);
   } else if (framesTaken_ > 0 && number == ((expected + 255) & 0xFF)) {
     // the block just taken once more: its ACK was lost on the way
     std::snprintf(text, sizeof text, "block %u repeated: ACK, kept once", number);
@@ -126,13 +134,38 @@ void Device::takeBlock(Millis now) {
   }
 }
 
-// The NAK fault: every nth frame is refused whatever it holds.
-bool Device::nakOnPurpose(Millis now) {
-  const int every = config_.faults.nakEvery;
-  if (every <= 0 || framesSeen_ % every != 0) return false;
-  note("frame " + std::to_string(framesSeen_) + ": NAK (fault option)", now);
-  replyByte(kNak, now);
-  return true;
+// The fault options that act on a download frame, in this order: drop the port, go
+// silent, NAK. True when the frame has been answered (NAK) or the port dropped.
+bool Device::frameFaults(Millis now) {
+  ++framesSeen_;
+  if (frameCountReached(now)) return true;
+  const FaultOptions& faults = config_.faults;
+  const int position = framesAcked_ + 1;
+  const std::string frame = "frame " + std::to_string(position);
+  if (position == faults.silentAfterFrame && !silent_) {
+    note(frame + ": silent from here on until the next wake-up (fault option)", now);
+    silent_ = true;
+  }
+  if (faults.nakEvery > 0 && framesSeen_ % faults.nakEvery == 0) {
+    note(frame + ": NAK (fault option)", now);
+    replyByte(kNak, now);
+    return true;
+  }
+  if (position == faults.nakFrame && nakFrameNaks_ < faults.nakRepeat) {
+    ++nakFrameNaks_;
+    // the first and the last of a long run are enough for the log
+    if (nakFrameNaks_ == 1 || nakFrameNaks_ == faults.nakRepeat)
+      note(frame + ": NAK " + std::to_string(nakFrameNaks_) + " of " + std::to_string(faults.nakRepeat) +
+               " (fault option)", now);
+    replyByte(kNak, now);
+    return true;
+  }
+  return false;
+}
+
+void Device::ackFrame(Millis now) {
+  ++framesAcked_;
+  replyByte(kAck, now);
 }
 
 void Device::finishDownload(const std::string& how, Millis now) {
@@ -144,12 +177,25 @@ void Device::finishDownload(const std::string& how, Millis now) {
   mode_ = Mode::Command;
 }
 
+// The tool has left the download half-way; what came so far is no firmware. `bytes`
+// were commands, not a frame: they are taken as such.
+void Device::abandonDownload(const std::string& why, std::string bytes, Millis now) {
+  note("download abandoned after " + std::to_string(framesTaken_) + " blocks, " + why + ": nothing saved", now);
+  firmware_.clear();
+  blocks_.reset();
+  mode_ = Mode::Command;
+  for (unsigned char byte : bytes) take(byte, now);
+}
+
 // Bytes stopped coming in the middle of a line or frame.
 void Device::downloadTimeout(Millis now) {
   const std::string quiet = std::to_string(config_.inputTimeoutMs) + " ms";
   if (mode_ == Mode::S19Download) {
     note("record without its CR after " + quiet + ": NAK", now);
     text_.clear();
+  } else if (blocks_.partial() == "E") {
+    abandonDownload("a lone E ended the session", "E", now);
+    return;
   } else {
     note(blocks_.discarding() ? "line quiet after a bad frame: NAK"
                               : "frame incomplete after " + quiet + " of quiet: NAK", now);

@@ -5,6 +5,7 @@
 #include "control_bytes.h"
 #include "line_escape.h"
 #include "monitor_frame.h"
+#include "wire_time.h"
 
 namespace zevsim {
 
@@ -39,7 +40,7 @@ void Device::monitorTick(Millis now) {
       flowAt_ = at;
     }
     if (silent_) {  // the stream goes on unheard: no frame, and no note for each one
-      nextFrameAt_ += config_.frameLength * 10 * 1000.0 / baud_;
+      nextFrameAt_ += wireMs(config_.frameLength, baud_);
       continue;
     }
     MonitorSample sample = flow_.sample();
@@ -50,8 +51,7 @@ void Device::monitorTick(Millis now) {
     sendRaw(frame, at);
     ++framesSent_;
     ++monitorFrames_;
-    // ten bits per byte on the line: start, eight data bits, stop
-    nextFrameAt_ += frame.size() * 10 * 1000.0 / baud_;
+    nextFrameAt_ += wireMs(static_cast<double>(frame.size()), baud_);
     if (frameCountReached(now)) return;
   }
 }

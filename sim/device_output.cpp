@@ -8,6 +8,19 @@ namespace zevsim {
 // Everything the device does outward goes through this queue, so that answers keep
 // their order even when some of them wait (reply delay, the wake-up answer).
 void Device::schedule(Action action, Millis due) {
+  if (config_.lineRate && action.kind == Action::Kind::Send) {
+    paceOut(action.bytes, due);  // starts when the bytes before it have crossed
+    return;
+  }
+  if (due < lastDue_) due = lastDue_;
+  if (action.kind == Action::Kind::SetBaud) {
+    txBaud_ = action.baud;
+    if (due > txFreeAt_) txFreeAt_ = static_cast<double>(due);  // later bytes go at the new rate
+  }
+  enqueue(std::move(action), due);
+}
+
+void Device::enqueue(Action action, Millis due) {
   if (due < lastDue_) due = lastDue_;
   lastDue_ = due;
   if (due > lastInputAt_) lastInputAt_ = due;  // waiting for the tool starts once the answer is out

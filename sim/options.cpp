@@ -28,6 +28,20 @@ std::string portName(std::string text) {
   return "COM" + std::to_string(number);
 }
 
+bool parseLAnswer(const std::string& text, LAnswer& out) {
+  static const struct {
+    const char* name;
+    LAnswer form;
+  } kForms[] = {{"line", LAnswer::Line}, {"esc", LAnswer::Esc}, {"esc-line", LAnswer::EscLine},
+                {"text-esc", LAnswer::TextEsc}};
+  for (const auto& form : kForms)
+    if (text == form.name) {
+      out = form.form;
+      return true;
+    }
+  return false;
+}
+
 struct NumberOption {
   const char* name;
   long min, max;
@@ -51,22 +65,42 @@ const char* usageText() {
       "                         lines and flow profile (see below)\n"
       "  --log FILE             log of every byte received and sent, in hex with time stamps\n"
       "  --firmware-out FILE    a finished firmware download is written here: the\n"
-      "                         S-records as received (types 0, 2) or the block data (type 1)\n"
+      "                         S-records as received, one a line (types 0, 2), or the data\n"
+      "                         of every block, the filler of a short last one included\n"
+      "                         (type 1)\n"
       "  --seconds N            end after N seconds\n"
       "  --no-stdin             do not end when standard input closes (needed when it\n"
       "                         runs without one, e.g. with input from NUL)\n"
       "  --frame-length N       monitor frame length: 140, 144 or 146 (default 146)\n"
       "  --reply-delay MS       wait before each answer (default 0)\n"
+      "  --line-gap MS          wait before each line that follows an ESC: the 'L' line of\n"
+      "                         type 1 and every line of a read-out (default 0)\n"
+      "  --l-answer FORM        how 'L' is answered: line (the line and CR; a type-0 device\n"
+      "                         then takes the tool's lone CR), esc (ESC alone), esc-line\n"
+      "                         (ESC, then the line), text-esc (the text ended by ESC);\n"
+      "                         default: esc-line on type 1, line on types 0 and 2\n"
       "  --wakeup-delay MS      wait after switching to the working rate before the\n"
       "                         identification line (default 80)\n"
       "  --input-timeout MS     give up an unfinished value text or download frame after\n"
       "                         this much quiet (default 500)\n"
       "  --raw-xonxoff          send 0x11 and 0x13 in lines unescaped (default: DLE-escaped,\n"
       "                         since the tool's port swallows them under XON/XOFF)\n"
+      "  --line-rate            every byte takes its wire time, 10 bits at the current baud\n"
+      "                         rate, as on a real cable (a pty delivers at once): bytes\n"
+      "                         sent reach the port one wire time after another, and a\n"
+      "                         byte received is taken only one wire time after it was\n"
+      "                         written or after the byte before it, so no answer to a\n"
+      "                         frame comes before the frame could have arrived\n"
       "\n"
       "faults on request:\n"
       "  --nak-every N          NAK every Nth download frame, good or not\n"
+      "  --nak-frame N          NAK the Nth frame of each download (counted as the tool\n"
+      "                         counts them, from 1, empty lines included) once, then take\n"
+      "                         its resend\n"
+      "  --nak-repeat K         with --nak-frame: NAK that frame K times before taking it\n"
       "  --silent-after L       after command letter L answer nothing until the next wake-up\n"
+      "  --silent-after-frame N the Nth frame of a download gets no answer, nor does\n"
+      "                         anything after it, until the next wake-up\n"
       "  --garbage-every N      put 1-8 random bytes (0x80-0xFF) before every Nth answer\n"
       "  --no-cr-every N        send every Nth reply line without its CR\n"
       "  --drop-after N         close the port and end after N frames (download frames\n"
@@ -81,7 +115,8 @@ const char* usageText() {
       "  [Replies]  r=9,33,0  h=0  3=OTHER  b=0  g=1  j=0  w=1  f=2  4=RS232  c=0\n"
       "             L=00012345.67 L        (a value in double quotes keeps its blanks)\n"
       "  [Readout]  V1=..V99=  lines of the V read-out, O1=..O99= of the O read-out;\n"
-      "             {ident} {clock} {total} {S} {N} in a line are filled in\n"
+      "             {ident} {clock} {total} {S} {N} in a line are filled in; a read-out\n"
+      "             ends at its first empty line (V1= alone: an empty read-out)\n"
       "  [Monitor]  PeakFlow=450 RampMs=4000 HoldMs=6000 PauseMs=3000 ErrorEveryMs=5000\n"
       "             PulsesPerLitre=100 StartReading=123456\n";
 }
@@ -92,9 +127,13 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
       {"--seconds", 1, 864000, &Options::seconds, nullptr, nullptr},
       {"--frame-length", 140, 146, nullptr, &DeviceConfig::frameLength, nullptr},
       {"--reply-delay", 0, 10000, nullptr, &DeviceConfig::replyDelayMs, nullptr},
+      {"--line-gap", 0, 60000, nullptr, &DeviceConfig::lineGapMs, nullptr},
       {"--wakeup-delay", 0, 10000, nullptr, &DeviceConfig::wakeUpDelayMs, nullptr},
       {"--input-timeout", 10, 60000, nullptr, &DeviceConfig::inputTimeoutMs, nullptr},
       {"--nak-every", 1, 1000000, nullptr, nullptr, &FaultOptions::nakEvery},
+      {"--nak-frame", 1, 1000000, nullptr, nullptr, &FaultOptions::nakFrame},
+      {"--nak-repeat", 1, 1000000, nullptr, nullptr, &FaultOptions::nakRepeat},
+      {"--silent-after-frame", 1, 1000000, nullptr, nullptr, &FaultOptions::silentAfterFrame},
       {"--garbage-every", 1, 1000000, nullptr, nullptr, &FaultOptions::garbageEvery},
       {"--no-cr-every", 1, 1000000, nullptr, nullptr, &FaultOptions::noCrEvery},
       {"--drop-after", 1, 1000000, nullptr, nullptr, &FaultOptions::dropAfterFrames},
@@ -128,6 +167,10 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
       o.device.escapeXonXoff = false;
       continue;
     }
+    if (name == "--line-rate") {
+      o.device.lineRate = true;
+      continue;
+    }
     auto takeValue = [&]() -> bool {
       if (inlineValue) return true;
       if (i + 1 >= args.size()) return false;
@@ -151,7 +194,7 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
     if (known) continue;
 
     if (name == "--port" || name == "--settings" || name == "--log" || name == "--firmware-out" ||
-        name == "--silent-after" || name == "--seed") {
+        name == "--silent-after" || name == "--seed" || name == "--l-answer") {
       if (!takeValue() || value.empty()) return fail(name + " needs a value");
       if (name == "--port") {
         o.port = portName(value);
@@ -162,6 +205,9 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
         o.logPath = value;
       } else if (name == "--firmware-out") {
         o.firmwarePath = value;
+      } else if (name == "--l-answer") {
+        if (!parseLAnswer(value, o.device.lAnswer))
+          return fail("--l-answer " + value + ": expected line, esc, esc-line or text-esc");
       } else if (name == "--silent-after") {
         if (value.size() != 1) return fail("--silent-after " + value + ": expected one command letter");
         o.device.faults.silentAfter = value[0];
@@ -181,6 +227,8 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
   }
   if (!validFrameLength(o.device.frameLength))
     return fail("--frame-length " + std::to_string(o.device.frameLength) + ": expected 140, 144 or 146");
+  if (o.device.faults.nakRepeat != 1 && o.device.faults.nakFrame == 0)
+    return fail("--nak-repeat needs --nak-frame: it says how often that frame is refused");
   if (o.port.empty()) return fail("--port is required");
   result.ok = true;
   return result;

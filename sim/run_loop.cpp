@@ -1,6 +1,7 @@
 #include "run_loop.h"
 
 #include <windows.h>
+#include <mmsystem.h>
 
 #include <cstdio>
 
@@ -10,7 +11,18 @@
 namespace zevsim {
 namespace {
 
-Millis nowMs() { return static_cast<Millis>(GetTickCount64()); }
+// Milliseconds from the performance counter: the tick count moves in steps of up to
+// 16 ms on Windows, too coarse for pacing bytes at the line rate.
+Millis nowMs() {
+  static const LONGLONG perSecond = [] {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return frequency.QuadPart;
+  }();
+  LARGE_INTEGER count;
+  QueryPerformanceCounter(&count);
+  return static_cast<Millis>(count.QuadPart / perSecond * 1000 + count.QuadPart % perSecond * 1000 / perSecond);
+}
 
 // Notes go to the log and, for whoever watches the console, to standard output.
 void report(HexLog& log, const std::string& text) {
@@ -39,12 +51,15 @@ int runSimulator(const Options& options, const DeviceValues& values, HexLog& log
     report(log, error);
     return 2;
   }
+  // Waits of a millisecond or two must last that long, not a scheduler tick.
+  if (options.device.lineRate) timeBeginPeriod(1);
   const Millis start = nowMs();
   const Millis deadline = options.seconds > 0 ? start + options.seconds * 1000LL : -1;
   Device device(options.device, values, start);
   bool stalled = false;
   report(log, "type " + std::to_string(options.device.type) + " (" + deviceTypeName(options.device.type) +
-                  ") on " + options.port + " at 9600 baud, waiting for a wake-up");
+                  ") on " + options.port + " at 9600 baud" +
+                  (options.device.lineRate ? ", bytes paced at the line rate" : "") + ", waiting for a wake-up");
 
   for (;;) {
     Millis now = nowMs();
@@ -71,11 +86,16 @@ int runSimulator(const Options& options, const DeviceValues& values, HexLog& log
     }
     device.tick(now);
 
-    for (const Action& action : device.takeDue(now)) {
+    const std::vector<Action> due = device.takeDue(now);
+    for (size_t i = 0; i < due.size(); ++i) {
+      const Action& action = due[i];
       switch (action.kind) {
         case Action::Kind::Send: {
-          log.sent(action.bytes);
-          const SerialPort::Result result = port.write(action.bytes, error);
+          // Sends due together go out in one write (the line rate hands them over in pieces).
+          std::string bytes = action.bytes;
+          while (i + 1 < due.size() && due[i + 1].kind == Action::Kind::Send) bytes += due[++i].bytes;
+          log.sent(bytes);
+          const SerialPort::Result result = port.write(bytes, error);
           if (result == SerialPort::Result::Gone) {
             report(log, "the port has gone away (" + error + "): ending");
             return 1;

@@ -118,6 +118,7 @@ TEST_CASE("the single-line query L by device type") {
   SUBCASE("type 1 announces the line with ESC") {
     Bench bench = awakeDevice(1);
     CHECK(bench.send("L") == esc() + "00012345.67 L\r");
+    CHECK(bench.send("r") == "9,33,0\r");  // the tool sends no CR back on type 1
   }
   SUBCASE("type 0 sends the line and takes the tool's CR after it") {
     Bench bench = awakeDevice(0);
@@ -130,6 +131,72 @@ TEST_CASE("the single-line query L by device type") {
     Bench bench = awakeDevice(2);
     CHECK(bench.send("L") == "00012345.67 L\r");
   }
+}
+
+TEST_CASE("--l-answer picks the form of the L answer on any type") {
+  const struct {
+    int type;
+    zevsim::LAnswer form;
+    const char* answer;
+  } cases[] = {
+      {0, zevsim::LAnswer::Esc, "\x1B"},
+      {0, zevsim::LAnswer::EscLine, "\x1B" "00012345.67 L\r"},
+      {0, zevsim::LAnswer::TextEsc, "00012345.67 L\x1B"},
+      {1, zevsim::LAnswer::Line, "00012345.67 L\r"},
+      {1, zevsim::LAnswer::Esc, "\x1B"},
+      {2, zevsim::LAnswer::EscLine, "\x1B" "00012345.67 L\r"},
+  };
+  for (const auto& c : cases) {
+    CAPTURE(c.type);
+    CAPTURE(static_cast<int>(c.form));
+    zevsim::DeviceConfig config = configOfType(c.type);
+    config.lAnswer = c.form;
+    Bench bench(config);
+    bench.wake();
+    CHECK(bench.send("L") == c.answer);
+    if (c.type == 0) {
+      // the tool answers every form with a lone CR on type 0: taken, not a stray byte
+      CHECK(bench.send("\r").empty());
+      CHECK(bench.notes().find("CR after the L line taken") != std::string::npos);
+    }
+    CHECK(bench.send("r") == "9,33,0\r");
+  }
+}
+
+TEST_CASE("the L text ended by ESC is escaped like a line") {
+  zevsim::DeviceValues values = zevsim::defaultValues(0);
+  values.replies['L'] = "A\x1B" "B";
+  zevsim::DeviceConfig config = configOfType(0);
+  config.lAnswer = zevsim::LAnswer::TextEsc;
+  Bench bench(config, &values);
+  bench.wake();
+  CHECK(bench.send("L") == "A\x10;B\x1B");
+}
+
+TEST_CASE("--line-gap: the L line of type 1 comes that long after its ESC") {
+  zevsim::DeviceConfig config = configOfType(1);
+  config.replyDelayMs = 600;
+  config.lineGapMs = 700;
+  Bench bench(config);
+  bench.wake();
+  CHECK(bench.send("L", 599).empty());
+  CHECK(bench.pass(1) == esc());
+  CHECK(bench.pass(699).empty());
+  CHECK(bench.pass(1) == "00012345.67 L\r");
+}
+
+TEST_CASE("--line-gap: every read-out line waits that long after the one before") {
+  zevsim::DeviceValues values = zevsim::defaultValues(1);
+  values.readoutO = {"one", "two"};
+  zevsim::DeviceConfig config = configOfType(1);
+  config.lineGapMs = 1500;
+  Bench bench(config, &values);
+  bench.wake();
+  CHECK(bench.send("O", 1499) == esc());
+  CHECK(bench.pass(1) == "one\r");
+  CHECK(bench.pass(1499).empty());
+  CHECK(bench.pass(1) == "two\r");
+  CHECK(bench.pass(1500) == "\r");
 }
 
 TEST_CASE("T sets the device clock, which then runs on") {
@@ -190,12 +257,23 @@ TEST_CASE("O sends its lines and ends with an empty line; Y, X and x answer ESC"
 
 TEST_CASE("read-out lines come from the values, with their placeholders filled in") {
   zevsim::DeviceValues values = zevsim::defaultValues(1);
-  values.readoutO = {"A {ident}", "", "B"};  // an empty line inside ends the read-out early
+  values.readoutO = {"A {ident}", "", "B"};  // the empty line ends the read-out: B never goes out
   values.readoutV = {};
   Bench bench(configOfType(1), &values);
   bench.wake();
-  CHECK(bench.send("O") == esc() + "A Corlaxa V2.14 SN 104711\r\rB\r\r");
+  CHECK(bench.send("O") == esc() + "A Corlaxa V2.14 SN 104711\r\r");
   CHECK(bench.send("V") == esc() + "\r");
+}
+
+TEST_CASE("a read-out line that is empty once filled in ends the read-out there") {
+  zevsim::DeviceValues values = zevsim::defaultValues(1);
+  values.readoutV = {"first", "{S}", "third"};
+  Bench bench(configOfType(1), &values);
+  bench.wake();
+  CHECK(bench.send("V") == esc() + "first\r\r");
+  REQUIRE(bench.send("S") == esc());
+  bench.send("X\r");
+  CHECK(bench.send("V") == esc() + "first\rX\rthird\r\r");
 }
 
 TEST_CASE("reply texts with control bytes go out DLE-escaped") {

@@ -209,3 +209,62 @@ TEST_CASE("an empty image: ESC, then at once the end frame") {
   REQUIRE(bench.firmware().size() == 1);
   CHECK(bench.firmware()[0].empty());
 }
+
+TEST_CASE("a short last block: the filler bytes are stored with it, the sum covers them") {
+  Bench bench = awakeDevice(1);
+  bench.send("D");
+  const std::string image = blockData(3) + "\x5A";  // 129 bytes
+  std::string last = std::string("\x5A") + std::string(127, '\xEE');  // filler as the tool's buffer held it
+  CHECK(bench.send(blockFrame(0, image.substr(0, 128))) == kAck);
+  CHECK(bench.send(blockFrame(1, last)) == kAck);
+  CHECK(bench.send(kEndFrame) == kAck);
+  REQUIRE(bench.firmware().size() == 1);
+  CHECK(bench.firmware()[0].size() == 256u);
+  CHECK(bench.firmware()[0].substr(0, 129) == image);
+  CHECK(bench.firmware()[0].substr(129) == std::string(127, '\xEE'));
+}
+
+TEST_CASE("empty lines after the end record are still acknowledged as lines of the download") {
+  Bench bench = awakeDevice(0);
+  bench.send("D");
+  CHECK(bench.send(kRecords[1] + "\r") == kAck);
+  CHECK(bench.send(kRecords[5] + "\r") == kAck);
+  CHECK(bench.send("\r") == kAck);
+  CHECK(bench.send("\r") == kAck);
+  CHECK(bench.send("r") == "9,33,0\r");
+  CHECK(bench.send("\r").empty());  // after a command a CR is stray again
+  CHECK(bench.firmware().at(0) == joined({kRecords[1], kRecords[5]}));
+}
+
+TEST_CASE("the tool leaving a block download: a wake-up or E is taken as such") {
+  SUBCASE("a wake-up string where a frame was due") {
+    Bench bench = awakeDevice(1);
+    bench.send("D");
+    CHECK(bench.send(blockFrame(0, blockData(0))) == kAck);
+    bench.wake();
+    CHECK(bench.send("r") == "9,33,0\r");
+    CHECK(bench.firmware().empty());
+  }
+  SUBCASE("E and at once a wake-up string") {
+    Bench bench = awakeDevice(1);
+    bench.send("D");
+    CHECK(bench.send("E", 5).empty());  // block 69 might start so: nothing is known yet
+    bench.wake();
+    CHECK(bench.notes().find("download abandoned") != std::string::npos);
+    CHECK(bench.send("r") == "9,33,0\r");
+  }
+  SUBCASE("a lone E: the session ends after the quiet time") {
+    Bench bench = awakeDevice(1);
+    bench.send("D");
+    CHECK(bench.send("E", 1000).empty());  // no NAK for it
+    CHECK_FALSE(bench.device.awake());
+    CHECK(bench.device.baud() == 9600);
+  }
+  SUBCASE("a block numbered 69 still starts with E") {
+    Bench bench = awakeDevice(1);
+    bench.send("D");
+    for (int block = 0; block < 70; ++block) CHECK(bench.send(blockFrame(block, blockData(block)), 1) == kAck);
+    CHECK(bench.send(kEndFrame) == kAck);
+    CHECK(bench.firmware().at(0).size() == 70u * 128u);
+  }
+}

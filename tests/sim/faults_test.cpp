@@ -17,6 +17,24 @@ Bench awakeDevice(int type, const zevsim::FaultOptions& faults) {
 }
 
 const std::string kRecord = "S111003848656C6C6F20776F726C642E0A0042";
+const std::string kEndRecord = "S9030000FC";
+
+// A block frame as the tool builds it, with data bytes that depend on the number.
+std::string block(int number) {
+  std::string frame{static_cast<char>(number & 0xFF), static_cast<char>(0x80), 0, 0};
+  unsigned sum = 0;
+  for (int i = 0; i < 128; ++i) {
+    const auto byte = static_cast<unsigned char>(i * 3 + number);
+    frame.push_back(static_cast<char>(byte));
+    sum += byte;
+  }
+  frame[2] = static_cast<char>(sum >> 8 & 0xFF);
+  frame[3] = static_cast<char>(sum & 0xFF);
+  return frame;
+}
+
+const std::string kAck = "\x06";
+const std::string kNak = "\x15";
 
 }  // namespace
 
@@ -32,6 +50,71 @@ TEST_CASE("--nak-every refuses every nth download frame, and the resend goes thr
   // every record went in once for each ACK
   CHECK(bench.firmware().at(0) == kRecord + "\n" + kRecord + "\n" + kRecord + "\nS9030000FC\n");
   CHECK(bench.notes().find("NAK (fault option)") != std::string::npos);
+}
+
+TEST_CASE("--nak-frame refuses the nth frame once; the resend is taken and the download goes on") {
+  zevsim::FaultOptions faults;
+  faults.nakFrame = 3;
+  Bench bench = awakeDevice(0, faults);
+  bench.send("D");
+  CHECK(bench.send(kRecord + "\r") == kAck);
+  CHECK(bench.send("\r") == kAck);  // an empty line is a frame as the tool counts them
+  CHECK(bench.send(kRecord + "\r") == kNak);
+  CHECK(bench.send(kRecord + "\r") == kAck);
+  CHECK(bench.send(kRecord + "\r") == kAck);
+  CHECK(bench.send(kEndRecord + "\r") == kAck);
+  CHECK(bench.firmware().at(0) == kRecord + "\n" + kRecord + "\n" + kRecord + "\n" + kEndRecord + "\n");
+  CHECK(bench.notes().find("frame 3: NAK 1 of 1 (fault option)") != std::string::npos);
+}
+
+TEST_CASE("--nak-repeat: a thousand NAKs on one block, then ACK, and the next block follows") {
+  zevsim::FaultOptions faults;
+  faults.nakFrame = 2;
+  faults.nakRepeat = 1000;
+  Bench bench = awakeDevice(1, faults);
+  REQUIRE(bench.send("D") == "\x1B");
+  CHECK(bench.send(block(0)) == kAck);
+  std::string answers;
+  for (int i = 0; i < 1000; ++i) answers += bench.send(block(1), 1);
+  CHECK(answers == std::string(1000, '\x15'));
+  CHECK(bench.send(block(1)) == kAck);
+  CHECK(bench.send(block(2)) == kAck);
+  CHECK(bench.send(std::string(4, '\0')) == kAck);
+  CHECK(bench.firmware().at(0) == block(0).substr(4) + block(1).substr(4) + block(2).substr(4));
+  const std::string notes = bench.notes();
+  CHECK(notes.find("frame 2: NAK 1 of 1000") != std::string::npos);
+  CHECK(notes.find("frame 2: NAK 1000 of 1000") != std::string::npos);
+  CHECK(notes.find("NAK 2 of 1000") == std::string::npos);  // not a line per NAK
+}
+
+TEST_CASE("--silent-after-frame: the nth frame and all after it go unanswered until the next wake-up") {
+  SUBCASE("S-records") {
+    zevsim::FaultOptions faults;
+    faults.silentAfterFrame = 3;
+    Bench bench = awakeDevice(0, faults);
+    bench.send("D");
+    CHECK(bench.send(kRecord + "\r") == kAck);
+    CHECK(bench.send(kRecord + "\r") == kAck);
+    CHECK(bench.send(kRecord + "\r", 11000).empty());
+    CHECK(bench.send(kRecord + "\r", 1000).empty());
+    CHECK(bench.notes().find("frame 3: silent from here on until the next wake-up") != std::string::npos);
+    bench.wake();  // ends the download as a command would: the records taken are kept
+    CHECK(bench.firmware().at(0) == kRecord + "\n" + kRecord + "\n" + kRecord + "\n" + kRecord + "\n");
+    CHECK(bench.send("r") == "9,33,0\r");
+  }
+  SUBCASE("blocks: the wake-up string after the silence ends the download") {
+    zevsim::FaultOptions faults;
+    faults.silentAfterFrame = 2;
+    Bench bench = awakeDevice(1, faults);
+    bench.send("D");
+    CHECK(bench.send(block(0)) == kAck);
+    CHECK(bench.send(block(1), 11000).empty());
+    bench.wake();
+    CHECK(bench.notes().find("download abandoned after 2 blocks, the tool sent commands: nothing saved") !=
+          std::string::npos);
+    CHECK(bench.firmware().empty());
+    CHECK(bench.send("r") == "9,33,0\r");
+  }
 }
 
 TEST_CASE("--silent-after stops every answer from that letter until the next wake-up") {

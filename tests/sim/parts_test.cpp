@@ -49,7 +49,9 @@ TEST_CASE("command line: a full set of options") {
       {"--port", "com21", "--type", "1", "--settings", "sim.ini", "--log=sim.log", "--firmware-out", "fw.bin",
        "--seconds", "30", "--frame-length", "140", "--reply-delay", "5", "--wakeup-delay", "60",
        "--input-timeout", "250", "--raw-xonxoff", "--nak-every", "3", "--silent-after", "g",
-       "--garbage-every", "4", "--no-cr-every", "5", "--drop-after", "6", "--seed", "7", "--no-stdin"});
+       "--garbage-every", "4", "--no-cr-every", "5", "--drop-after", "6", "--seed", "7", "--no-stdin",
+       "--l-answer", "esc", "--line-gap", "1500", "--nak-frame", "8", "--nak-repeat", "1000",
+       "--silent-after-frame", "9", "--line-rate"});
   REQUIRE_MESSAGE(parsed.ok, parsed.error);
   const Options& o = parsed.options;
   CHECK(o.port == "COM21");
@@ -70,6 +72,12 @@ TEST_CASE("command line: a full set of options") {
   CHECK(o.device.faults.dropAfterFrames == 6);
   CHECK(o.device.seed == 7u);
   CHECK_FALSE(o.watchStdin);
+  CHECK(o.device.lAnswer == LAnswer::Esc);
+  CHECK(o.device.lineGapMs == 1500);
+  CHECK(o.device.faults.nakFrame == 8);
+  CHECK(o.device.faults.nakRepeat == 1000);
+  CHECK(o.device.faults.silentAfterFrame == 9);
+  CHECK(o.device.lineRate);
 }
 
 TEST_CASE("command line: what a device starts with when only the port is given") {
@@ -81,6 +89,12 @@ TEST_CASE("command line: what a device starts with when only the port is given")
   CHECK(parsed.options.device.escapeXonXoff);
   CHECK(parsed.options.watchStdin);
   CHECK(parsed.options.seconds == 0);
+  CHECK(parsed.options.device.lAnswer == LAnswer::ByType);
+  CHECK(parsed.options.device.lineGapMs == 0);
+  CHECK(parsed.options.device.faults.nakFrame == 0);
+  CHECK(parsed.options.device.faults.nakRepeat == 1);
+  CHECK(parsed.options.device.faults.silentAfterFrame == 0);
+  CHECK_FALSE(parsed.options.device.lineRate);
 }
 
 TEST_CASE("command line: mistakes are named") {
@@ -97,12 +111,17 @@ TEST_CASE("command line: mistakes are named") {
       {{"--port", "COM1", "--seconds", "ten"}, "--seconds ten"},
       {{"--port", "COM1", "--silent-after", "gj"}, "expected one command letter"},
       {{"--port", "COM1", "--baud", "9600"}, "unknown option --baud"},
+      {{"--port", "COM1", "--l-answer", "cr"}, "--l-answer cr: expected line, esc, esc-line or text-esc"},
+      {{"--port", "COM1", "--line-gap", "-1"}, "--line-gap -1"},
+      {{"--port", "COM1", "--nak-repeat", "0"}, "--nak-repeat 0: expected a number from 1"},
+      {{"--port", "COM1", "--nak-repeat", "5"}, "--nak-repeat needs --nak-frame"},
   };
   for (const auto& c : cases) {
     const ParsedOptions parsed = parseOptions(c.args);
     CHECK_FALSE(parsed.ok);
     CHECK_MESSAGE(parsed.error.find(c.error) != std::string::npos, parsed.error);
   }
+  CHECK(parseOptions({"--port", "COM1", "--nak-repeat", "5", "--nak-frame", "2"}).ok);
   CHECK(parseOptions({"--help"}).options.help);
   CHECK(parseOptions({"/?"}).ok);
 }

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "bench.h"
 #include "settings_file.h"
 
 using namespace zevsim;
@@ -95,4 +96,49 @@ TEST_CASE("the sample settings file states the values a type-1 device starts wit
   CHECK(fromFile.flow.errorEveryMs == defaults.flow.errorEveryMs);
   CHECK(fromFile.flow.pulsesPerLitre == defaults.flow.pulsesPerLitre);
   CHECK(fromFile.flow.startReading == defaults.flow.startReading);
+}
+
+TEST_CASE("configuration replies from the settings file go out byte for byte, odd ones too") {
+  const struct {
+    const char* entry;  // as written in [Replies]
+    char letter;
+    const char* line;   // what the device sends, CR included
+  } cases[] = {
+      {"r=9,33,0", 'r', "9,33,0\r"},
+      {"r=9,33", 'r', "9,33\r"},
+      {"r=9", 'r', "9\r"},
+      {"r=x,y,z", 'r', "x,y,z\r"},
+      {"r=\" 12,40,7\"", 'r', " 12,40,7\r"},
+      {"r= 12,40,7", 'r', "12,40,7\r"},  // without quotes the profile functions drop the blank
+      {"h=01", 'h', "01\r"},
+      {"h=\"1 \"", 'h', "1 \r"},
+      {"h=", 'h', "\r"},
+      {"h=\"\"", 'h', "\r"},
+      {"3=scania", '3', "scania\r"},
+      {"3=SCANIA", '3', "SCANIA\r"},
+      {"3=OTHER", '3', "OTHER\r"},
+      {"b=0", 'b', "0\r"},
+      {"b=1", 'b', "1\r"},
+      {"b=2", 'b', "2\r"},
+      {"b=on", 'b', "on\r"},
+  };
+  for (const auto& c : cases) {
+    CAPTURE(c.entry);
+    TempIni ini(std::string("[Replies]\n") + c.entry + "\n");
+    DeviceValues values = defaultValues(1);
+    REQUIRE(loadSettings(ini.path, values).ok);
+    zevsim_test::Bench bench(zevsim_test::configOfType(1), &values);
+    bench.wake();
+    CHECK(bench.send(std::string(1, c.letter)) == c.line);
+  }
+}
+
+TEST_CASE("V1= alone in the settings file: an empty read-out, ESC and the closing empty line") {
+  TempIni ini("[Readout]\nV1=\nO1=only\nO2=\nO3=never\n");
+  DeviceValues values = defaultValues(1);
+  REQUIRE(loadSettings(ini.path, values).ok);
+  zevsim_test::Bench bench(zevsim_test::configOfType(1), &values);
+  bench.wake();
+  CHECK(bench.send("V") == "\x1B\r");
+  CHECK(bench.send("O") == "\x1B" "only\r\r");
 }
