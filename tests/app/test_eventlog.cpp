@@ -1,4 +1,7 @@
 // The event log: stamped lines in the window, trimmed to its height, and in ZevLog.TXT.
+#include "BoxAnswerer.h"
+#include "LogBurst.h"
+#include "LogWindowPlan.h"
 #include "MainWindowFixture.h"
 
 #include <doctest.h>
@@ -89,4 +92,93 @@ TEST_CASE("a log window lower than one line still shows the last line")
     dlg.LogLine("second");
     dlg.LogLine("third");
     CHECK(fixture.LogWindowLines() == std::vector<std::string>{ "third" });
+}
+
+TEST_CASE("a burst of lines is placed as the line-by-line rule places it")
+{
+    struct Case { int nLineCount, nMaxLines, nNew, nDropOld, nSkipNew; } cases[] = {
+        { 1, 5, 3, 0, 0 },   // room for all
+        { 6, 5, 1, 1, 0 },   // full: one old line goes
+        { 6, 5, 10, 5, 5 },  // more than the window holds: all old lines and five new ones
+        { 1, 1, 3, 0, 2 },   // a one-line window shows the last line only
+        { 3, 0, 2, 2, 1 },   // a limit below one counts as one
+        { 4, 5, 0, 0, 0 },
+    };
+    for (const Case& c : cases) {
+        CAPTURE(c.nLineCount);
+        CAPTURE(c.nMaxLines);
+        CAPTURE(c.nNew);
+        LogAppendPlan plan = PlanLogAppend(c.nLineCount, c.nMaxLines, c.nNew);
+        CHECK(plan.nDropOld == c.nDropOld);
+        CHECK(plan.nSkipNew == c.nSkipNew);
+    }
+}
+
+namespace {
+// The window's text without the time stamps that begin its lines.
+std::string Unstamped(const std::string& text)
+{
+    return std::regex_replace(text, std::regex("(^|\r\n)[0-2][0-9]:[0-5][0-9]:[0-5][0-9] "), "$1");
+}
+}
+
+TEST_CASE("lines logged in a burst leave the window as lines logged one by one")
+{
+    std::vector<CString> entries;
+    for (int i = 0; i < 12; ++i) {
+        CString strEntry;
+        strEntry.Format("line %d", i);
+        entries.push_back(strEntry);
+        if (i == 4)
+            entries.push_back("KORA - Error\r\n\r\nport gone"); // lines of its own inside
+        if (i == 6)
+            entries.push_back("a lone line feed\ninside, and a lone CR\rtoo");
+        if (i == 8)
+            entries.push_back(CString('L', 6000)); // cut in the window
+    }
+    std::string oneByOne;
+    std::string inBursts;
+    std::string file;
+    {
+        MainWindowFixture reference;
+        reference.dlg.m_nMaxLogLines = 5;
+        for (const CString& strEntry : entries)
+            reference.dlg.LogLine(strEntry);
+        oneByOne = Unstamped(reference.LogWindowText());
+
+        MainWindowFixture fixture;
+        CServiceDlg& dlg = fixture.dlg;
+        dlg.m_nMaxLogLines = 5;
+        for (size_t first = 0; first < entries.size(); first += 5) {
+            CLogBurst burst(dlg);
+            for (size_t i = first; i < entries.size() && i < first + 5; ++i)
+                dlg.LogLine(entries[i]);
+        }
+        inBursts = Unstamped(fixture.LogWindowText());
+        dlg.DestroyWindow();
+        file = ReadFileBytes(fixture.folder.Path("ZevLog.TXT"));
+    }
+    CHECK(inBursts == oneByOne);
+    CHECK(inBursts.find("line 11\r\n") != std::string::npos);
+    CHECK(inBursts.find("line 6\r\n") == std::string::npos);
+    CHECK(file.find(" " + std::string(6000, 'L') + "\r\n") != std::string::npos); // whole in the file
+}
+
+TEST_CASE("a burst shows its lines at its end, or when a message box comes up")
+{
+    MainWindowFixture fixture;
+    CServiceDlg& dlg = fixture.dlg;
+    BoxAnswerer answerer(IDOK);
+    {
+        CLogBurst burst(dlg);
+        dlg.LogLine("first of the burst");
+        CHECK(fixture.LogWindowText().find("first of the burst") == std::string::npos);
+        dlg.MessageBox("a question", nullptr, MB_OK);
+        CHECK(fixture.LogWindowText().find("first of the burst") != std::string::npos);
+        dlg.LogLine("second of the burst");
+        CHECK(fixture.LogWindowText().find("second of the burst") == std::string::npos);
+    }
+    CHECK(fixture.LogWindowLines().back() == "second of the burst");
+    dlg.LogLine("outside a burst");
+    CHECK(fixture.LogWindowLines().back() == "outside a burst"); // at once
 }

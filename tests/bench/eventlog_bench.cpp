@@ -1,5 +1,6 @@
 // The event log under a burst of lines from the device, with the log window already full:
-// where one line's time goes (each message of the line-by-line rules), how many lines a
+// where one line's time goes when each line is placed on its own (each message of the
+// line-by-line rules), what one log call costs now, how many lines a
 // second reach the window and the file through the receive path, and how long the window
 // keeps a message sent to it waiting meanwhile. Prints figures; asserts nothing about them.
 #include "AppTestEnvironment.h"
@@ -111,6 +112,17 @@ void StepCosts(CServiceDlg& dlg, int nLines)
     std::printf("  %-24s %8.3f ms\n", "whole line", sum / nLines);
 }
 
+// Single log calls outside a burst, each shown at once, with the window full.
+void SingleCalls(CServiceDlg& dlg, int nLines)
+{
+    FillLogWindow(dlg);
+    auto start = Clock::now();
+    for (int n = 0; n < nLines; ++n)
+        dlg.LogLine(">> (CR) 123");
+    std::printf("One log call outside a burst, window full: %.3f ms (mean of %d)\n",
+                Millis(Clock::now() - start) / nLines, nLines);
+}
+
 // The device's bytes handed over as the receive event does, at most 1024 at a time, with
 // the message loop running in between; another thread pings the window throughout.
 void Burst(CServiceDlg& dlg, const char* pszWhat, const std::string& strStream, int nLines)
@@ -162,6 +174,7 @@ int main()
 
     FillLogWindow(dlg);
     StepCosts(dlg, 200);
+    SingleCalls(dlg, 200);
     Burst(dlg, "10,000 short lines (\">> (CR) 123\")", ShortLines(10000), 10000);
     Burst(dlg, "2,000 lines of 146 bytes", LongLines(2000), 2000);
 

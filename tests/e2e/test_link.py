@@ -9,38 +9,12 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
+from device_end import DeviceEndTestCase  # noqa: E402
 from processes import sub_test  # noqa: E402
-from ptys import pty_pair  # noqa: E402
-from robot import RobotTestCase  # noqa: E402
-from session import CONNECT, DEVICE_NAMES, DISCONNECT, READOUT, WORKING_BAUD, wait_for  # noqa: E402
-from tool import tool_folder, tool_run  # noqa: E402
+from session import CONNECT, DISCONNECT, READOUT, WORKING_BAUD, wait_for  # noqa: E402
 
 
-class LinkTest(RobotTestCase):
-    def start(self, port=1, device_type=0, owner=None):
-        """The pty pair and ZEV.EXE on COM `port`, ended with `owner` (the test, or a
-        sub-test's stack)."""
-        owner = self if owner is None else owner
-        self.pair = pty_pair(owner, port)
-        self.folder = tool_folder(owner, "[ComPort]\nComPortNo=%d\n[Device]\nDevice=%s\n"
-                                  % (port, DEVICE_NAMES[device_type]))
-        self.run = tool_run(owner, self.folder, self.robot)
-        self.assertIsNotNone(self.run.start())
-        return self.run
-
-    def log_has(self, text, timeout=5.0):
-        return wait_for(lambda: text in self.run.log_window(), timeout)
-
-    def connect(self, device_type, answer=b"ZEV TEST DEVICE\r"):
-        self.robot.command(self.run.main, CONNECT)
-        wake_up = self.pair.read(count=6, timeout=5.0)
-        self.assertEqual(wake_up, b"**\x18B%02d" % device_type)
-        if answer is not None:
-            time.sleep(0.1)  # the tool switches to the working rate 30 ms after the wake-up
-            self.pair.write(answer)
-            self.assertTrue(self.log_has(">> (Init.) " + answer.decode().rstrip("\r")))
-        return wake_up
-
+class LinkTest(DeviceEndTestCase):
     def test_wake_up_baud_switch_and_disconnect_for_each_device_type(self):
         for port, device_type in ((1, 0), (3, 1), (1, 2)):
             with sub_test(self, port=port, device_type=device_type) as owner:

@@ -121,6 +121,17 @@ class StartupTest(RobotTestCase):
     def test_library_name_is_cut_to_nineteen_characters(self):
         self.expect_library_message("ABCDEFGHIJKLMNOPQRSTUVWXYZ.DLL", "ABCDEFGHIJKLMNOPQRS")
 
+    def test_a_library_without_the_main_window_stops_with_a_message(self):
+        self.folder = tool_folder(self, "[Setup]\nLanguageLibrary=KORA.DLL\n")
+        tool_run(self, self.folder, self.robot).launch()
+        box = self.robot.window("Error", 10.0)
+        self.assertIsNotNone(box, "no message box: the program vanished")
+        self.assertEqual(self.robot.text(box, 0xFFFF),
+                         "The main window cannot be created from library KORA.DLL !")
+        self.robot.click(box, 1)
+        self.assertEqual(self.robot.exit_code(), 0)
+        self.assertEqual(self.folder.settings()["Setup"]["LanguageLibrary"], "KORA.DLL")
+
     def test_english_library(self):
         run = self.start(settings(lib="ZEV_EN.DLL"))
         self.assertIn("Program started", run.log_window())

@@ -50,11 +50,19 @@ class TtyEnd:
     def __exit__(self, *exc):
         self.close()
 
-    def write(self, data):
+    def write(self, data, timeout=30.0):
+        """Writes all of `data`, waiting while the other side does not take it (a pty
+        holds a few kilobytes); TimeoutError when it takes nothing for `timeout` seconds."""
         view = memoryview(bytes(data))
+        deadline = time.monotonic() + timeout
         while view:
             select.select([], [self.fd], [], 1.0)
-            view = view[os.write(self.fd, view):]
+            try:
+                view = view[os.write(self.fd, view):]
+                deadline = time.monotonic() + timeout
+            except BlockingIOError:
+                if time.monotonic() > deadline:
+                    raise TimeoutError("%s took nothing for %.0f s" % (self.path, timeout))
 
     def read(self, count=None, timeout=1.0, until=None):
         """Reads `count` bytes, or up to and including the byte string `until`, or
