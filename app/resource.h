@@ -33,6 +33,9 @@
 #define IDC_COM4               1013
 #define IDC_STATIC             -1
 
+// Controls of the text entry
+#define IDC_TEXT_ENTRY         1006
+
 // The about box's item of the system menu (a multiple of 16, below 0xF000)
 #define IDM_ABOUTBOX           0x0010
 
@@ -67,6 +70,28 @@
 #define IDS_PORT_OPENED        105
 #define IDS_DISCONNECTED       111
 #define IDS_PORT_FAILED        112
+#define IDS_FIRMWARE_FILES     106   // the firmware files' kind, in the file dialog's filter
+#define IDS_ALL_FILES          107   // all files, in the file dialogs' filters
+#define IDS_DOWNLOAD_START     108   // one text: the firmware file's path
+#define IDS_DOWNLOAD_DONE      109
+#define IDS_DOWNLOAD_RESEND    110   // two unsigned numbers: frames so far, file position
+#define IDS_CLOCK_SENT         113   // one text: the clock text
+#define IDS_QUERY_REPLY        114   // one text: the 'L' reply
+#define IDS_TEXT_S_TITLE       115   // title of the text entry for 'S'
+#define IDS_CAPTURE_FILES      116   // the capture files' kind, in the file dialog's filter
+#define IDS_CAPTURE_START      117   // one text: the capture file's path
+#define IDS_COMMAND_Y          118
+#define IDS_COMMAND_X          119
+#define IDS_COMMAND_XS         120
+#define IDS_TEXT_N_SENT        121   // one text: the entered text
+#define IDS_TEXT_H_SENT        122   // one text: the entered text
+#define IDS_TEXT_N_TITLE       127   // title of the text entry for 'N'
+#define IDS_TEXT_H_TITLE       128   // title of the text entry for 'H'
+#define IDS_TEXT_S_SENT        131   // one text: the entered text
+#define IDS_CFG_VALUES         134   // one text: the 'r' reply
+#define IDS_CFG_KIND           137   // one text: the '3' reply
+#define IDS_CFG_OPTION         141   // one text: the 'b' reply
+#define IDS_CFG_MODE           159   // one text: the 'h' reply
 #define IDS_BUSY_QUESTION      123
 #define IDS_BUSY_CAPTION       124
 #define IDS_CONNECT_QUESTION   125
@@ -79,3 +104,5 @@
 #define IDS_LOGFILE_FAILED     180   // the log file cannot be created: file name, reason
 #define IDS_PORT_FAILED_BOX    181   // the port cannot be opened: port number, the library's reason
 #define IDS_SETTINGS_UNSAVED   182   // the settings file cannot be written: file name, reason
+#define IDS_FIRMWARE_UNREADABLE 184  // the firmware file cannot be opened: file name, reason
+#define IDS_CAPTURE_UNWRITABLE 185   // the capture file cannot be created: file name, reason

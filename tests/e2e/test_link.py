@@ -50,7 +50,10 @@ class LinkTest(DeviceEndTestCase):
                 self.assertTrue(wait_for(lambda: self.pair.tool_speed() == 9600, 3.0), "back at 9600 baud")
 
                 self.robot.command(self.run.main, DISCONNECT)  # not connected: nothing happens
-                self.assertEqual(self.pair.read(timeout=0.5), b"")
+                self.assertEqual(self.pair.read(timeout=1.2), b"")
+                # past the link watchdog's 1000 ms after the "E": no box, no line
+                self.assert_no_box()
+                self.assertTrue(self.run.log_window().endswith("Verbindung getrennt\r\n"))
                 self.assertEqual(self.run.close(), 0)
 
     def test_lines_are_framed_across_receive_events(self):
