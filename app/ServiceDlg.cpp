@@ -1,21 +1,18 @@
-// The main window: construction, data exchange, initialisation, the radio groups, the
-// system menu, the minimised icon and the teardown.
+// The main window: construction, its message map, data exchange, initialisation, the
+// radio groups, the system menu, the minimised icon and the teardown.
 #include "ServiceDlg.h"
 #include "AboutDlg.h"
 #include "DeviceFont.h"
-#include "FormatCheck.h"
 #include "INIFile.h"
+#include "StringFormats.h"
 
 BEGIN_MESSAGE_MAP(CServiceDlg, CDialog)
+    // app/
     ON_WM_SYSCOMMAND()
     ON_WM_DESTROY()
     ON_WM_PAINT()
     ON_WM_QUERYDRAGICON()
-    ON_WM_TIMER()
     ON_MESSAGE(WM_INITMENUPOPUP, &CServiceDlg::OnInitMenuPopup)
-    ON_COMMAND(ID_LINK_CONNECT, &CServiceDlg::OnConnect)
-    ON_COMMAND(ID_LINK_DISCONNECT, &CServiceDlg::OnDisconnect)
-    ON_COMMAND(ID_READOUT_VIEW, &CServiceDlg::OnReadout)
     ON_BN_CLICKED(IDC_COM1, &CServiceDlg::OnComRadio)
     ON_BN_CLICKED(IDC_COM2, &CServiceDlg::OnComRadio)
     ON_BN_CLICKED(IDC_COM3, &CServiceDlg::OnComRadio)
@@ -23,6 +20,28 @@ BEGIN_MESSAGE_MAP(CServiceDlg, CDialog)
     ON_BN_CLICKED(IDC_DEVICE_VANTIK, &CServiceDlg::OnDeviceRadio)
     ON_BN_CLICKED(IDC_DEVICE_CORLAXA, &CServiceDlg::OnDeviceRadio)
     ON_BN_CLICKED(IDC_DEVICE_BRENNIX, &CServiceDlg::OnDeviceRadio)
+    // link/Connection.cpp
+    ON_WM_TIMER()
+    ON_COMMAND(ID_LINK_CONNECT, &CServiceDlg::OnConnect)
+    ON_COMMAND(ID_LINK_DISCONNECT, &CServiceDlg::OnDisconnect)
+    // ops/CommandStarts.cpp
+    ON_COMMAND(ID_DEVICE_QUERY, &CServiceDlg::OnQuery)
+    ON_COMMAND(ID_READOUT_CAPTURE, &CServiceDlg::OnCapture)
+    ON_COMMAND(ID_DEVICE_CLOCK, &CServiceDlg::OnClock)
+    ON_COMMAND(ID_DEVICE_TEXT, &CServiceDlg::OnTextS)
+    ON_COMMAND(ID_READOUT_VIEW, &CServiceDlg::OnReadout)
+    ON_COMMAND(ID_DEVICE_COMMAND_Y, &CServiceDlg::OnCommandY)
+    ON_COMMAND(ID_DEVICE_COMMAND_X, &CServiceDlg::OnCommandX)
+    ON_COMMAND(ID_DEVICE_COMMAND_XS, &CServiceDlg::OnCommandXs)
+    ON_COMMAND(ID_DEVICE_TEXT_N, &CServiceDlg::OnTextN)
+    ON_COMMAND(ID_DEVICE_TEXT_H, &CServiceDlg::OnTextH)
+    ON_COMMAND(ID_FIRMWARE_DOWNLOAD, &CServiceDlg::OnFirmwareDownload)
+    ON_COMMAND(ID_CONFIG_EDIT, &CServiceDlg::OnConfigRead)
+    // ops/TextCommands.cpp, ops/Readout.cpp, ops/ConfigReadout.cpp
+    ON_MESSAGE(WM_TEXT_ENTRY, &CServiceDlg::OnTextEntry)
+    ON_MESSAGE(WM_CAPTURE_FILE, &CServiceDlg::OnCaptureFile)
+    ON_MESSAGE(WM_TEXT_COMMAND, &CServiceDlg::OnTextCommand)
+    ON_MESSAGE(WM_CONFIG_EDITOR, &CServiceDlg::OnConfigEditor)
 END_MESSAGE_MAP()
 
 CServiceDlg::CServiceDlg() : CDialog(IDD_SERVICE_DIALOG), m_nComIndex(0), m_nDeviceType(-1)
@@ -78,7 +97,7 @@ BOOL CServiceDlg::OnInitDialog()
     if (!OpenLogFile())
         CDialog::OnDestroy(); // ends the modal run once initialisation is over
 
-    m_nOperation = 0;
+    m_nOperation = OP_IDLE;
     m_bConnected = FALSE;
     m_bBusy = FALSE;
     m_bDlePending = FALSE;
@@ -177,11 +196,6 @@ void CServiceDlg::LogUnsavedSettings()
     if (error.m_lOsError == 0)
         return;
     const char* pszPath = m_pSettings->GetFileName() ? m_pSettings->GetFileName() : "";
-    CString strFormat;
-    CString strLine;
-    if (strFormat.LoadString(IDS_SETTINGS_UNSAVED) && IsFormatFor(strFormat, "ss"))
-        strLine.Format(strFormat, pszPath, error.GetErrorMessage().GetString());
-    else
-        strLine.Format("The settings file %s cannot be written (%s)", pszPath, error.GetErrorMessage().GetString());
-    LogLine(strLine);
+    LogLine(FormatTwoTexts(IDS_SETTINGS_UNSAVED, "The settings file %s cannot be written (%s)", pszPath,
+                           error.GetErrorMessage()));
 }

@@ -1,8 +1,6 @@
 // CServiceDlg: the program's main window and the owner of the whole device connection.
-// Its member functions live in the folder of the subsystem that owns them:
-//   app/      the window: construction, data exchange, initialisation, menus, teardown
-//   link/     the serial link, connection control, the receive framer, the event log
-//   ops/      the starts of the device commands
+// Its member functions, and the data they own, live in the folder of the subsystem that
+// owns them; each group below names its file.
 #pragma once
 
 #include "KoraLink.h"
@@ -20,21 +18,27 @@ public:
     CServiceDlg();
     ~CServiceDlg() override;
 
+    // --- app/ServiceDlg.cpp: the window ---------------------------------------------------
     // Runs the window modally on COM port nPort (1 to 4) with device type nType.
     virtual INT_PTR DoModal(int nPort, int nType);
     using CDialog::DoModal;
 
-    // Event log (link/EventLog.cpp): one time-stamped line in the window and the file.
+    // --- app/MessageBoxes.cpp ---------------------------------------------------------------
+    // A message box owned by this window; it first shows the log up to date.
+    int MessageBox(const char* pszText, const char* pszCaption = nullptr, UINT nType = MB_OK);
+
+    // --- link/EventLog.cpp: one time-stamped line in the window and the file ---------------
     void LogLine(const CString& strText);
     void LogById(UINT nID);
     void LogByIdNum(UINT nID, int nNumber);
     void LogText(const char* pszText);
+    // A string of the language library used as a format for one text (IDS-Error when it
+    // is missing or is no such format).
+    void LogByIdText(UINT nID, const char* pszText);
     // Shows the lines that wait for the end of a log burst (link/LogBurst.h).
     void FlushLogWindow();
-    // A message box owned by this window; it first shows the log up to date.
-    int MessageBox(const char* pszText, const char* pszCaption = nullptr, UINT nType = MB_OK);
 
-    // Serial link (link/SerialLink.cpp)
+    // --- link/SerialLink.cpp: the serial link ----------------------------------------------
     BOOL OpenLink(int nBaud);     // TRUE when the link is open and good
     void OpenPort();              // the link at 9600 baud, logged
     void CloseLink();
@@ -42,7 +46,7 @@ public:
     void OnTransmitDone() override;
     void OnLinkError() override;
 
-    // Connection control (link/Connection.cpp)
+    // --- link/Connection.cpp: connection control -------------------------------------------
     BOOL SendCommand(const void* pData, int nLength); // FALSE when the send was refused
     BOOL CheckBusy();             // TRUE when a new operation may start
     void ReturnToIdle();
@@ -53,73 +57,139 @@ public:
     void Disconnect();
     void EmptyReceiveLine();      // the line and a pending DLE: a new transaction begins
 
-    // Receive framer and dispatcher (link/ReceiveFramer.cpp): the bytes of one receive
-    // event, and one received byte.
+    // --- link/ReceiveFramer.cpp: the bytes of one receive event, and one byte -------------
     void ReceiveBytes(const BYTE* pBytes, int nCount);
     void ReceiveByte(BYTE nByte);
 
-    // Command starts (ops/CommandStarts.cpp)
-    void StartSimpleQuery(int nOperation, char chLetter);
+    // --- ops/CommandStarts.cpp: the starts of the device commands ---------------------------
+    // Busy check, operation code, the letter, the response timer. FALSE when it did not
+    // start, or its letter was refused.
+    BOOL StartSimpleQuery(Operation nOperation, char chLetter);
+    // The same once the busy check has agreed.
+    BOOL SendQuery(Operation nOperation, char chLetter);
 
+    // --- ops/Readout.cpp: the one-line query, read-outs and their capture --------------------
+    void ParseSingleLine();
+    void OnReadoutLine();
+    void WriteCapture();          // the lines collected so far, in one write
+
+    // --- ops/TextCommands.cpp: the clock and the texts after a letter ------------------------
+    void SendClock();
+
+    // --- ops/ConfigReadout.cpp: the configuration read-out chain ------------------------------
+    void ReadCfgValues();
+    void ReadCfgMode();
+    void ReadCfgKind();
+    void ReadCfgOption();
+    void ParseCfgValues();
+    void ParseCfgMode();
+    void ParseCfgKind();
+    void ParseCfgOption();
+
+    // --- ops/FirmwareDownload.cpp, ops/PromptForFile.cpp: firmware download -----------------
+    INT_PTR PromptForFile(BOOL bOpen, const char* pszExtension);
+    void StartDownload();
+    void SendNextFrame(BOOL bResend);
+    BOOL BuildImageFrame();       // TRUE at the end of the file (the end frame is sent)
+
+    // --- app: the window's controls and choices ------------------------------------------------
     CProgressCtrl m_ProgressCtrl;
     CEdit m_LogEdit;
     int m_nComIndex;    // COM port number - 1; -1 when no COM radio is selected
     int m_nDeviceType;  // 0, 1, 2; -1 when no device radio is selected
     HICON m_hIcon;
     CMenu m_Menu;
+    INIFile* m_pSettings = nullptr; // start-up's settings file, written back after the window
+
+    // --- link: the event log -----------------------------------------------------------------
     HDC m_pLogDC = nullptr;     // the log edit's context, held while the window lives
     int m_nMaxLogLines = 0;     // lines the log window keeps
-    int m_nOperation = 0;       // operation in progress, 0 = idle
-    BOOL m_bConnected = FALSE;  // the device has answered the wake-up
-    BOOL m_bBusy = FALSE;
-    BOOL m_bDlePending = FALSE;
-    BOOL m_bLinkOpen = FALSE;
-    CString m_strRxLine;
-    BOOL m_bTxDone = FALSE;
-    CString m_strEnteredText;
-    CString m_strPendingWrite;
-    CString m_strFilePath;
-    CString m_strCapture;
-    CStdioFile m_DownloadFile;
-    CStdioFile m_LogFile;
-    INIFile* m_pSettings = nullptr; // start-up's settings file, written back after the window
     std::unique_ptr<CDeviceFont> m_pLogFont; // the log edit's font, kept while the edit lives
+    CStdioFile m_LogFile;
     BOOL m_bLogBurst = FALSE;   // log lines wait in m_strLogPending for the burst's end
     CString m_strLogPending;    // stamped lines, each ending in CR LF, not yet in the window
     int m_nLogPending = 0;
 
+    // --- link: the connection and the receive line -------------------------------------------
+    Operation m_nOperation = OP_IDLE; // the transaction in progress
+    BOOL m_bConnected = FALSE;  // the device has answered the wake-up
+    BOOL m_bBusy = FALSE;       // an operation was granted and has not returned to idle
+    BOOL m_bDlePending = FALSE; // the next ordinary byte came shifted by 0x20
+    BOOL m_bLinkOpen = FALSE;   // the link's handle while it is open, else 0
+    CString m_strRxLine;        // the reply line being collected, without its CR
+    BOOL m_bTxDone = FALSE;     // the last transmission has been reported complete
+    CString m_strPendingWrite;  // the value text sent when the device answers ESC
+
+    // --- ops: texts, files, the download and the configuration read --------------------------
+    CString m_strEnteredText;   // the text entered for 'N' or 'H'
+    CString m_strFilePath;      // the path chosen in the last file dialog
+    CString m_strCapture;       // read-out lines collected for the capture file
+    CStdioFile m_DownloadFile;  // the transfer file: firmware to send or capture to write
+    UINT m_nFrameCount = 0;     // frames taken from the firmware file in this download
+    CString m_strFrame;         // the frame last built, sent again after a NAK
+    int m_nCfgValue1 = 0;       // the 'r' reply's three numbers
+    int m_nCfgValue2 = 0;
+    int m_nCfgValue3 = 0;
+    int m_nCfgMode = 0;         // 'h': 0, 1, -1 for anything else
+    int m_nCfgKind = 0;         // '3': 1 "SCANIA", 0 "OTHER", -1 for anything else
+    int m_nCfgOption = 0;       // 'b': 0, 1, -1 for anything else
+
 protected:
+    // app/ServiceDlg.cpp
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
-
     void OnSysCommand(UINT nID, LPARAM lParam);
     void OnDestroy();
-    void LogUnsavedSettings();
     void OnPaint();
     HCURSOR OnQueryDragIcon();
-    LRESULT OnInitMenuPopup(WPARAM wParam, LPARAM lParam);
     void OnDeviceRadio();
     void OnComRadio();
-    void OnTimer(UINT_PTR nIDEvent);
-    void OnConnect();
-    void OnDisconnect();
-    void OnReadout();
-
-    // Link and connection helpers
-    BOOL WaitAndTest(LONG nEventClass, LONG nTimeoutMs);
-    void SwitchBaudRate();
+    void LogUnsavedSettings();
+    // app/MenuEnabling.cpp
+    LRESULT OnInitMenuPopup(WPARAM wParam, LPARAM lParam);
+    // app/MessageBoxes.cpp
     void ShowMessage(UINT nID);   // the string in an OK box with the program's title
     int AskYesNo(UINT nTextID, UINT nCaptionID);
-    void ShowPortFailure();
-    void OnLineEnd();
-    void OnEscape();
-    void LogUnexpectedLine();
-    void OnReadoutLine();
 
-    // Event log (link/EventLog.cpp)
+    // link/EventLog.cpp
     BOOL OpenLogFile();
     void CloseLogFile();
     void AppendLogLineByLine(const CString& strShown);
+    // link/SerialLink.cpp
+    BOOL WaitAndTest(LONG nEventClass, LONG nTimeoutMs);
+    // link/Connection.cpp
+    void SwitchBaudRate();
+    void ShowPortFailure();
+    void OnTimer(UINT_PTR nIDEvent);
+    void OnConnect();
+    void OnDisconnect();
+    // link/ReceiveFramer.cpp
+    void OnLineEnd();
+    void OnEscape();
+    void LogUnexpectedLine();
+
+    // ops/CommandStarts.cpp: menu commands
+    void OnQuery();
+    void OnReadout();
+    void OnClock();
+    void OnCommandY();
+    void OnCommandX();
+    void OnCommandXs();
+    void OnTextS();
+    void OnTextN();
+    void OnTextH();
+    void OnCapture();
+    void OnFirmwareDownload();
+    void OnConfigRead();
+    // ops/TextCommands.cpp: the dialogs that posted starts open
+    LRESULT OnTextEntry(WPARAM wParam, LPARAM lParam);
+    LRESULT OnTextCommand(WPARAM wParam, LPARAM lParam);
+    // ops/Readout.cpp
+    LRESULT OnCaptureFile(WPARAM wParam, LPARAM lParam);
+    // ops/ConfigReadout.cpp
+    LRESULT OnConfigEditor(WPARAM wParam, LPARAM lParam);
+    // ops/FirmwareDownload.cpp
+    BOOL OpenFirmwareFile();
 
     DECLARE_MESSAGE_MAP()
 };

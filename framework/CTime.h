@@ -15,6 +15,8 @@ public:
     CString Format(const char* pszFormat) const;
 
     std::time_t GetTime() const { return m_time; }
+    // The time broken down in local time.
+    std::tm GetLocalTm() const;
 
 private:
     std::time_t m_time;

@@ -5,23 +5,6 @@
 
 #include <cstdio>
 
-void CServiceDlg::ShowMessage(UINT nID)
-{
-    CString strText;
-    if (!strText.LoadString(nID))
-        strText = "IDS-Error";
-    MessageBox(strText, nullptr, MB_OK);
-}
-
-int CServiceDlg::AskYesNo(UINT nTextID, UINT nCaptionID)
-{
-    CString strText;
-    CString strCaption;
-    strText.LoadString(nTextID);
-    strCaption.LoadString(nCaptionID);
-    return MessageBox(strText, strCaption, MB_YESNO | MB_ICONEXCLAMATION);
-}
-
 BOOL CServiceDlg::SendCommand(const void* pData, int nLength)
 {
     if (!m_bLinkOpen)
@@ -45,6 +28,9 @@ BOOL CServiceDlg::CheckBusy()
             return FALSE;
         ReturnToIdle();
         EmptyReceiveLine();
+        // The new operation is as busy as any other: a third command meanwhile gets the
+        // question too, instead of a letter in the middle of this one's answer.
+        m_bBusy = TRUE;
         return TRUE;
     }
     if (!m_bConnected) {
@@ -60,6 +46,10 @@ BOOL CServiceDlg::CheckBusy()
 
 void CServiceDlg::ReturnToIdle()
 {
+    // A capture that ends otherwise than by its empty line (a time-out, the busy
+    // question, a disconnect, a link error) keeps the lines it has received.
+    if (m_nOperation == OP_CAPTURE && m_DownloadFile.IsOpen())
+        WriteCapture();
     if (m_DownloadFile.IsOpen())
         m_DownloadFile.Close();
     m_ProgressCtrl.SendMessage(PBM_SETPOS, 0);

@@ -10,6 +10,7 @@
 #include "ServiceDlg.h"
 #include "FormatCheck.h"
 #include "LogWindowPlan.h"
+#include "StringFormats.h"
 #include "VersionString.h"
 
 namespace {
@@ -31,13 +32,8 @@ BOOL CServiceDlg::OpenLogFile()
     if (!m_LogFile.Open(kLogFileName, CStdioFile::modeCreate | CStdioFile::modeWrite | CStdioFile::typeText,
                         &error)) {
         // Without its log the program does not run; the user learns why first.
-        CString strFormat;
-        CString strMessage;
-        if (strFormat.LoadString(IDS_LOGFILE_FAILED) && IsFormatFor(strFormat, "ss"))
-            strMessage.Format(strFormat, kLogFileName, error.GetErrorMessage().GetString());
-        else
-            strMessage.Format("The log file %s cannot be created:\n%s", kLogFileName,
-                              error.GetErrorMessage().GetString());
+        CString strMessage = FormatTwoTexts(IDS_LOGFILE_FAILED, "The log file %s cannot be created:\n%s",
+                                            kLogFileName, error.GetErrorMessage());
         MessageBox(strMessage, nullptr, MB_OK | MB_ICONSTOP);
         return FALSE;
     }
@@ -122,18 +118,6 @@ void CServiceDlg::AppendLogLineByLine(const CString& strShown)
     m_LogEdit.UpdateWindow();
 }
 
-int CServiceDlg::MessageBox(const char* pszText, const char* pszCaption, UINT nType)
-{
-    // The user reads the log while a box waits: it shows every line so far, and lines
-    // logged while the box is up (by timers, by receive events) show at once.
-    FlushLogWindow();
-    BOOL bBurst = m_bLogBurst;
-    m_bLogBurst = FALSE;
-    int nResult = CDialog::MessageBox(pszText, pszCaption, nType);
-    m_bLogBurst = bBurst;
-    return nResult;
-}
-
 void CServiceDlg::LogById(UINT nID)
 {
     CString strText;
@@ -149,6 +133,17 @@ void CServiceDlg::LogByIdNum(UINT nID, int nNumber)
     // A string that is not a format for one number would read past the argument.
     if (strFormat.LoadString(nID) && IsFormatFor(strFormat, "d"))
         strText.Format(strFormat, nNumber);
+    else
+        strText = kMissingString;
+    LogLine(strText);
+}
+
+void CServiceDlg::LogByIdText(UINT nID, const char* pszText)
+{
+    CString strFormat;
+    CString strText;
+    if (strFormat.LoadString(nID) && IsFormatFor(strFormat, "s"))
+        strText.Format(strFormat, pszText);
     else
         strText = kMissingString;
     LogLine(strText);

@@ -14,13 +14,13 @@ const struct {
     LONG nBit;
     KoraEventProc pfn;
 } kEventSlots[] = {
-    { 1, DeliverEvent<&KoraLink::OnEvent1> },
-    { 2, DeliverEvent<&KoraLink::OnReceive> },
-    { 4, DeliverEvent<&KoraLink::OnTransmitDone> },
-    { 8, DeliverEvent<&KoraLink::OnEvent8> },
-    { 16, DeliverEvent<&KoraLink::OnLinkError> },
-    { 32, DeliverEvent<&KoraLink::OnEvent32> },
-    { 64, DeliverEvent<&KoraLink::OnEvent64> },
+    { KORA_EVENT_READY, DeliverEvent<&KoraLink::OnLinkReady> },
+    { KORA_EVENT_RECEIVED, DeliverEvent<&KoraLink::OnReceive> },
+    { KORA_EVENT_SENT, DeliverEvent<&KoraLink::OnTransmitDone> },
+    { KORA_EVENT_SLOT8, DeliverEvent<&KoraLink::OnEvent8> },
+    { KORA_EVENT_ERROR, DeliverEvent<&KoraLink::OnLinkError> },
+    { KORA_EVENT_SLOT32, DeliverEvent<&KoraLink::OnEvent32> },
+    { KORA_EVENT_SLOT64, DeliverEvent<&KoraLink::OnEvent64> },
 };
 }
 

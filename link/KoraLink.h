@@ -12,7 +12,9 @@ public:
     KoraLink(const KoraLink&) = delete;
     KoraLink& operator=(const KoraLink&) = delete;
 
-    virtual void OnEvent1() {}
+    // One slot per event bit; bits 8, 32 and 64 are registered like the others, but
+    // KORA.DLL raises none of them.
+    virtual void OnLinkReady() {}    // bit 1: the port is set up and receiving
     virtual void OnReceive() {}      // bit 2: bytes have arrived
     virtual void OnTransmitDone() {} // bit 4: what was written has left the transmitter
     virtual void OnEvent8() {}

@@ -2,6 +2,8 @@
 // command goes out; the receive dispatcher routes the device's answer by it.
 #pragma once
 
+#include <windows.h>
+
 enum Operation {
     OP_IDLE = 0,
     OP_WAKEUP = 1,          // "**" CAN "B" nn: the identification line
@@ -38,6 +40,21 @@ enum Operation {
     OP_WRITE_2 = 32,
     OP_MONITOR = 33,        // "M": one frame per CR until idle
     OP_WRITE_F_ALONE = 34,  // "F" without a read
+};
+
+// Private messages of the main window: steps that open a dialog are posted, so that no
+// modal dialog runs inside a command's start or the receive handling.
+enum PrivateMessage : UINT {
+    WM_TEXT_ENTRY = WM_USER + 1,      // the text for 'S', then the letter
+    WM_CAPTURE_FILE = WM_USER + 2,    // the capture file, then 'O'
+    WM_TEXT_COMMAND = WM_USER + 3,    // the text for 'N' (wParam 0) or 'H' (wParam 1)
+    WM_CONFIG_EDITOR = WM_USER + 5,   // the configuration read: the editor
+    WM_PARAM_INTERFACE = WM_USER + 7, // the parameter dialogs
+    WM_PARAM_F = WM_USER + 8,
+    WM_PARAM_C = WM_USER + 9,
+    WM_PARAM_WF = WM_USER + 10,
+    WM_PARAM_G = WM_USER + 11,
+    WM_PARAM_J = WM_USER + 12,
 };
 
 // The window timers of the main window.

@@ -19,10 +19,12 @@ void CServiceDlg::ReceiveByte(BYTE nByte)
     case ACK:
         KillTimer(TIMER_RESPONSE);
         m_bTxDone = TRUE;
+        SendNextFrame(FALSE);
         break;
     case NAK:
         KillTimer(TIMER_RESPONSE);
         m_bTxDone = TRUE;
+        SendNextFrame(TRUE);
         if (m_nOperation != OP_DOWNLOAD)
             LogText("[NAK]");
         break;
@@ -53,9 +55,33 @@ void CServiceDlg::OnLineEnd()
     case OP_WAKEUP:
         OnInitReply();
         break;
+    case OP_QUERY:
+        ParseSingleLine();
+        break;
     case OP_READOUT:
     case OP_CAPTURE:
         OnReadoutLine();
+        break;
+    // The configuration read passes from letter to letter; each step's busy check must
+    // pass without asking.
+    case OP_CFG_VALUES:
+        ParseCfgValues();
+        m_bBusy = FALSE;
+        ReadCfgMode();
+        break;
+    case OP_CFG_MODE:
+        ParseCfgMode();
+        m_bBusy = FALSE;
+        ReadCfgKind();
+        break;
+    case OP_CFG_KIND:
+        ParseCfgKind();
+        m_bBusy = FALSE;
+        ReadCfgOption();
+        break;
+    case OP_CFG_OPTION:
+        ParseCfgOption();
+        PostMessage(WM_CONFIG_EDITOR);
         break;
     default:
         LogUnexpectedLine();
@@ -66,6 +92,18 @@ void CServiceDlg::OnLineEnd()
 void CServiceDlg::OnEscape()
 {
     switch (m_nOperation) {
+    case OP_IMAGE_START:
+        // The device has taken 'D': the first block follows.
+        KillTimer(TIMER_RESPONSE);
+        m_bTxDone = TRUE;
+        m_nOperation = OP_DOWNLOAD;
+        SendNextFrame(FALSE);
+        break;
+    case OP_CLOCK:
+        KillTimer(TIMER_RESPONSE);
+        m_bTxDone = TRUE;
+        SendClock();
+        break;
     case OP_TEXT_S:
     case OP_TEXT_N:
     case OP_TEXT_H:
@@ -77,6 +115,13 @@ void CServiceDlg::OnEscape()
     case OP_WRITE_2:
     case OP_WRITE_F_ALONE:
         SendPendingWrite();
+        break;
+    case OP_QUERY:
+        // Type 0 may answer with ESC alone; type 1 says ESC first and sends its line after.
+        if (m_nDeviceType == 0)
+            ParseSingleLine();
+        else if (m_nDeviceType == 1)
+            SetTimer(TIMER_RESPONSE, 1000);
         break;
     case OP_READOUT:
     case OP_CAPTURE:
@@ -101,28 +146,4 @@ void CServiceDlg::LogUnexpectedLine()
     strLine.Format(">> (CR) %s", m_strRxLine.GetString());
     LogLine(strLine);
     m_strRxLine.Empty();
-}
-
-void CServiceDlg::OnReadoutLine()
-{
-    CString strLine;
-    strLine.Format(">> %s", m_strRxLine.GetString());
-    LogLine(strLine);
-    if (!m_strRxLine.IsEmpty()) {
-        if (m_nOperation == OP_CAPTURE) {
-            m_strCapture += m_strRxLine;
-            m_strCapture += '\n';
-        }
-        SetTimer(TIMER_RESPONSE, 1000);
-        m_strRxLine.Empty();
-        return;
-    }
-    // An empty line ends the read-out; a capture is written in one piece.
-    KillTimer(TIMER_RESPONSE);
-    if (m_nOperation == OP_CAPTURE) {
-        m_DownloadFile.Write(m_strCapture.GetString(), static_cast<UINT>(m_strCapture.GetLength()));
-        m_strCapture.Empty();
-    }
-    m_nOperation = OP_IDLE;
-    ReturnToIdle();
 }

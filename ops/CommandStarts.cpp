@@ -1,17 +1,95 @@
-// The starts of the device commands: each runs the busy check, sets its operation code,
-// sends its letter and arms the response timer; the receive dispatcher carries it on.
+// The starts of the device commands of the menu. A simple query runs the busy check,
+// sets its operation code, sends its letter and arms the response timer; the receive
+// dispatcher carries it on. A command that needs input first posts itself a message,
+// whose handler opens the dialog outside the command's own handling.
 #include "ServiceDlg.h"
 
-void CServiceDlg::StartSimpleQuery(int nOperation, char chLetter)
+BOOL CServiceDlg::StartSimpleQuery(Operation nOperation, char chLetter)
 {
-    if (!CheckBusy())
-        return;
+    return CheckBusy() && SendQuery(nOperation, chLetter);
+}
+
+BOOL CServiceDlg::SendQuery(Operation nOperation, char chLetter)
+{
     m_nOperation = nOperation; // before the letter goes out: the answer may come at once
-    SendCommand(&chLetter, 1);
+    // A refused letter has been reported and the connection is idle again: nothing to wait for.
+    if (!SendCommand(&chLetter, 1))
+        return FALSE;
     SetTimer(TIMER_RESPONSE, 1000);
+    return TRUE;
+}
+
+void CServiceDlg::OnQuery()
+{
+    StartSimpleQuery(OP_QUERY, 'L');
 }
 
 void CServiceDlg::OnReadout()
 {
     StartSimpleQuery(OP_READOUT, 'V');
+}
+
+void CServiceDlg::OnClock()
+{
+    StartSimpleQuery(OP_CLOCK, 'T');
+}
+
+void CServiceDlg::OnConfigRead()
+{
+    ReadCfgValues();
+}
+
+// The acknowledged commands say in the log what they are about to do.
+void CServiceDlg::OnCommandY()
+{
+    if (!CheckBusy())
+        return;
+    LogById(IDS_COMMAND_Y);
+    SendQuery(OP_COMMAND_Y, 'Y');
+}
+
+void CServiceDlg::OnCommandX()
+{
+    if (!CheckBusy())
+        return;
+    LogById(IDS_COMMAND_X);
+    SendQuery(OP_COMMAND_X, 'X');
+}
+
+void CServiceDlg::OnCommandXs()
+{
+    if (!CheckBusy())
+        return;
+    LogById(IDS_COMMAND_XS);
+    SendQuery(OP_COMMAND_X, 'x');
+}
+
+void CServiceDlg::OnTextS()
+{
+    if (CheckBusy())
+        PostMessage(WM_TEXT_ENTRY);
+}
+
+void CServiceDlg::OnTextN()
+{
+    if (CheckBusy())
+        PostMessage(WM_TEXT_COMMAND, 0);
+}
+
+void CServiceDlg::OnTextH()
+{
+    if (CheckBusy())
+        PostMessage(WM_TEXT_COMMAND, 1);
+}
+
+void CServiceDlg::OnCapture()
+{
+    if (CheckBusy())
+        PostMessage(WM_CAPTURE_FILE);
+}
+
+void CServiceDlg::OnFirmwareDownload()
+{
+    if (CheckBusy())
+        StartDownload();
 }

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstdio>
+
 namespace zevsim {
 
 std::string hexLogEntry(const std::string& stamp, const char* direction, const std::string& bytes) {
@@ -28,11 +30,28 @@ std::string hexLogEntry(const std::string& stamp, const char* direction, const s
 }
 
 std::string timeStamp() {
-  SYSTEMTIME now;
-  GetLocalTime(&now);
-  char text[16];
-  std::snprintf(text, sizeof text, "%02u:%02u:%02u.%03u", now.wHour, now.wMinute, now.wSecond,
-                now.wMilliseconds);
+  // The local time of the first stamp, carried on by the performance counter: a
+  // benchmark reads turnarounds of a fraction of a millisecond from these stamps.
+  static const struct Base {
+    LARGE_INTEGER frequency, count;
+    long long microsOfDay;
+    Base() {
+      QueryPerformanceFrequency(&frequency);
+      QueryPerformanceCounter(&count);
+      SYSTEMTIME now;
+      GetLocalTime(&now);
+      microsOfDay = ((now.wHour * 60LL + now.wMinute) * 60 + now.wSecond) * 1000000LL + now.wMilliseconds * 1000LL;
+    }
+  } base;
+  LARGE_INTEGER count;
+  QueryPerformanceCounter(&count);
+  const long long ticks = count.QuadPart - base.count.QuadPart;
+  const long long micros = (base.microsOfDay + ticks / base.frequency.QuadPart * 1000000LL +
+                            ticks % base.frequency.QuadPart * 1000000LL / base.frequency.QuadPart) %
+                           (24LL * 3600 * 1000000);
+  char text[24];
+  std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld.%06lld", micros / 3600000000LL, micros / 60000000LL % 60,
+                micros / 1000000 % 60, micros % 1000000);
   return text;
 }
 

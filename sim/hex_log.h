@@ -7,10 +7,10 @@
 namespace zevsim {
 
 // One entry, 16 bytes per row; rows after the first are indented under it:
-//   12:00:01.250 RX 2A 2A 18 42 30 31                                |**.B01|
+//   12:00:01.250123 RX 2A 2A 18 42 30 31                                |**.B01|
 std::string hexLogEntry(const std::string& stamp, const char* direction, const std::string& bytes);
 
-// "hh:mm:ss.mmm" of the local time now.
+// "hh:mm:ss.uuuuuu" of the local time now, to the microsecond.
 std::string timeStamp();
 
 class HexLog {

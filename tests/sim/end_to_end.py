@@ -50,7 +50,7 @@ class SimulatorTest(unittest.TestCase):
         self.assertEqual(sim.stop(), 0)
 
         log = sim.log_text()
-        self.assertRegex(log, r"\d\d:\d\d:\d\d\.\d\d\d RX 2A 2A 18 42 30 31 +\|\*\*\.B01\|")
+        self.assertRegex(log, r"\d\d:\d\d:\d\d\.\d{6} RX 2A 2A 18 42 30 31 +\|\*\*\.B01\|")
         self.assertRegex(log, r"RX 47 +\|G\|")
         self.assertRegex(log, r"RX 30 0D[ 0-9A-F]*\|0\.")  # "g" may come in the same read
         self.assertIn('write G "0": \'g\' now answers "0"', log)

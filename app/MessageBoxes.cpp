@@ -1,0 +1,33 @@
+// The main window's message boxes: a time-out, a refused send, a question. Each shows
+// the log up to date first, since the user reads it to answer.
+#include "ServiceDlg.h"
+
+int CServiceDlg::MessageBox(const char* pszText, const char* pszCaption, UINT nType)
+{
+    // The user reads the log while a box waits: it shows every line so far, and lines
+    // logged while the box is up (by timers, by receive events) show at once.
+    FlushLogWindow();
+    BOOL bBurst = m_bLogBurst;
+    m_bLogBurst = FALSE;
+    int nResult = CDialog::MessageBox(pszText, pszCaption, nType);
+    m_bLogBurst = bBurst;
+    return nResult;
+}
+
+void CServiceDlg::ShowMessage(UINT nID)
+{
+    CString strText;
+    if (!strText.LoadString(nID))
+        strText = "IDS-Error";
+    MessageBox(strText, nullptr, MB_OK);
+}
+
+int CServiceDlg::AskYesNo(UINT nTextID, UINT nCaptionID)
+{
+    CString strText;
+    CString strCaption;
+    strText.LoadString(nTextID);
+    strCaption.LoadString(nCaptionID);
+    return MessageBox(strText, strCaption, MB_YESNO | MB_ICONEXCLAMATION);
+}
+

@@ -1,0 +1,67 @@
+// The one-line query and the read-outs: the device's lines into the log, and for a
+// capture into a text file as well.
+#include "ServiceDlg.h"
+#include "StringFormats.h"
+
+void CServiceDlg::ParseSingleLine()
+{
+    KillTimer(TIMER_RESPONSE);
+    LogByIdText(IDS_QUERY_REPLY, m_strRxLine);
+    // A Vantik wants its line acknowledged with a lone CR.
+    if (m_nDeviceType == 0) {
+        const char chCr = CR;
+        if (!SendCommand(&chCr, 1))
+            return; // refused: reported, and idle already
+    }
+    ReturnToIdle();
+}
+
+void CServiceDlg::OnReadoutLine()
+{
+    CString strLine;
+    strLine.Format(">> %s", m_strRxLine.GetString());
+    LogLine(strLine);
+    if (!m_strRxLine.IsEmpty()) {
+        if (m_nOperation == OP_CAPTURE) {
+            m_strCapture += m_strRxLine;
+            m_strCapture += '\n';
+        }
+        SetTimer(TIMER_RESPONSE, 1000);
+        m_strRxLine.Empty();
+        return;
+    }
+    // An empty line ends the read-out; a capture is written in one piece.
+    KillTimer(TIMER_RESPONSE);
+    if (m_nOperation == OP_CAPTURE)
+        WriteCapture();
+    m_nOperation = OP_IDLE;
+    ReturnToIdle();
+}
+
+void CServiceDlg::WriteCapture()
+{
+    // The file is text: each line feed becomes the platform's line end.
+    m_DownloadFile.Write(m_strCapture.GetString(), static_cast<UINT>(m_strCapture.GetLength()));
+    m_strCapture.Empty();
+}
+
+// Posted by the capture command once the busy check has agreed: the file, then 'O'.
+LRESULT CServiceDlg::OnCaptureFile(WPARAM, LPARAM)
+{
+    if (PromptForFile(FALSE, "LOG") != IDOK) {
+        ReturnToIdle();
+        return 0;
+    }
+    CFileException error;
+    if (!m_DownloadFile.Open(m_strFilePath, CStdioFile::modeCreate | CStdioFile::modeWrite | CStdioFile::typeText,
+                             &error)) {
+        LogLine(FormatTwoTexts(IDS_CAPTURE_UNWRITABLE, "The capture file %s cannot be created: %s", m_strFilePath,
+                               error.GetErrorMessage()));
+        ReturnToIdle();
+        return 0;
+    }
+    LogByIdText(IDS_CAPTURE_START, m_strFilePath);
+    m_strCapture.Empty();
+    SendQuery(OP_CAPTURE, 'O');
+    return 0;
+}
