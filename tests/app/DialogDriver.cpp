@@ -1,5 +1,6 @@
 #include "DialogDriver.h"
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -7,6 +8,8 @@ struct Search {
     bool bMessageBox;
     HWND hExcept;
     HWND hFound;
+    const std::vector<HWND>* pExcept;
+    std::vector<HWND>* pAll; // every one found, when given
 };
 
 BOOL CALLBACK FindDialog(HWND hWnd, LPARAM lParam)
@@ -16,19 +19,33 @@ BOOL CALLBACK FindDialog(HWND hWnd, LPARAM lParam)
     ::GetClassNameA(hWnd, szClass, sizeof szClass);
     // A message box is a dialog with its text in control 0xFFFF.
     bool bMessageBox = ::GetDlgItem(hWnd, 0xFFFF) != nullptr;
-    if (std::string(szClass) == "#32770" && ::IsWindowVisible(hWnd) && hWnd != pSearch->hExcept &&
-        bMessageBox == pSearch->bMessageBox) {
-        pSearch->hFound = hWnd;
-        return FALSE;
+    if (std::string(szClass) != "#32770" || !::IsWindowVisible(hWnd) || hWnd == pSearch->hExcept ||
+        bMessageBox != pSearch->bMessageBox)
+        return TRUE;
+    if (pSearch->pExcept &&
+        std::find(pSearch->pExcept->begin(), pSearch->pExcept->end(), hWnd) != pSearch->pExcept->end())
+        return TRUE;
+    if (pSearch->pAll) {
+        pSearch->pAll->push_back(hWnd);
+        return TRUE;
     }
-    return TRUE;
+    pSearch->hFound = hWnd;
+    return FALSE;
 }
 
-HWND FindThreadDialog(DWORD nThreadId, bool bMessageBox, HWND hExcept)
+HWND FindThreadDialog(DWORD nThreadId, bool bMessageBox, HWND hExcept, const std::vector<HWND>* pExcept = nullptr)
 {
-    Search search = { bMessageBox, hExcept, nullptr };
+    Search search = { bMessageBox, hExcept, nullptr, pExcept, nullptr };
     ::EnumThreadWindows(nThreadId, FindDialog, reinterpret_cast<LPARAM>(&search));
     return search.hFound;
+}
+
+std::vector<HWND> ThreadDialogs(DWORD nThreadId)
+{
+    std::vector<HWND> dialogs;
+    Search search = { false, nullptr, nullptr, nullptr, &dialogs };
+    ::EnumThreadWindows(nThreadId, FindDialog, reinterpret_cast<LPARAM>(&search));
+    return dialogs;
 }
 }
 
@@ -61,7 +78,8 @@ std::string AnswerMessageBox(HWND hDlg, int nButton)
 }
 
 DialogDriver::DialogDriver(std::function<void(HWND)> fnSteps)
-    : m_fnSteps(std::move(fnSteps)), m_nThreadId(::GetCurrentThreadId()), m_thread(&DialogDriver::Watch, this)
+    : m_fnSteps(std::move(fnSteps)), m_nThreadId(::GetCurrentThreadId()), m_before(ThreadDialogs(m_nThreadId)),
+      m_thread(&DialogDriver::Watch, this)
 {
 }
 
@@ -81,7 +99,7 @@ bool DialogDriver::Join()
 void DialogDriver::Watch()
 {
     while (!m_bStop) {
-        if (HWND hDlg = FindThreadDialog(m_nThreadId, false, nullptr)) {
+        if (HWND hDlg = FindThreadDialog(m_nThreadId, false, nullptr, &m_before)) {
             m_fnSteps(hDlg);
             m_bRan = true;
             return;

@@ -1,6 +1,6 @@
 // Acts on a dialog that the code under test runs modally on this thread, from a second
-// thread, as a user would: waits for the dialog to show, then runs the given steps on
-// it (through the robot's window messages). What the steps see is kept in the caller's
+// thread, as a user would: waits for a dialog to show that was not there when the driver
+// was made, then runs the given steps on it (through the robot's window messages). What the steps see is kept in the caller's
 // variables and checked after the modal run has ended and the driver is gone.
 #pragma once
 
@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 class DialogDriver {
 public:
@@ -26,6 +27,7 @@ private:
 
     std::function<void(HWND)> m_fnSteps;
     DWORD m_nThreadId;
+    std::vector<HWND> m_before; // the dialogs already there: not the one to drive
     std::atomic<bool> m_bStop{ false };
     bool m_bRan = false;
     std::thread m_thread;
