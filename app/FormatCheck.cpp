@@ -22,14 +22,12 @@ bool IsFormatFor(const char* pszFormat, const char* pszKinds)
         }
         if (*p == 'h' || *p == 'l')
             ++p;
-        char kind;
-        if (*p && std::strchr("diuxXoc", *p))
-            kind = 'd';
-        else if (*p == 's')
-            kind = 's';
-        else
+        bool bInteger = *p && std::strchr("diuxXoc", *p);
+        bool bUnsigned = *p && std::strchr("uxXo", *p);
+        bool bText = *p == 's';
+        if (!bInteger && !bText)
             return false; // '*', 64-bit sizes, floating point, %n, a cut-off format
-        if (*pszKind != kind)
+        if (!(*pszKind == 'd' && bInteger) && !(*pszKind == 'u' && bUnsigned) && !(*pszKind == 's' && bText))
             return false;
         ++pszKind;
     }

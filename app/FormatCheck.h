@@ -3,5 +3,7 @@
 #pragma once
 
 // TRUE when pszFormat takes exactly the arguments that pszKinds lists, in order:
-// 'd' one 32-bit integer (%d %i %u %x %X %o %c), 's' one text (%s). "%%" takes none.
+// 'd' one 32-bit integer (%d %i %u %x %X %o %c), 'u' one unsigned 32-bit integer that a
+// signed conversion would show negative above 2^31 (%u %x %X %o only), 's' one text (%s).
+// "%%" takes none.
 bool IsFormatFor(const char* pszFormat, const char* pszKinds);

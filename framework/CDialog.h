@@ -30,6 +30,8 @@ public:
 protected:
     // Called after the window is gone; a modeless dialog that owns itself deletes itself here.
     virtual void PostNcDestroy() {}
+    // The owner of a modal run: the parent, else the application's main window.
+    HWND OwnerForModal() const;
 
     UINT m_nIDTemplate;
     CWnd* m_pParentWnd;
@@ -37,6 +39,5 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    HWND OwnerForModal() const;
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 };

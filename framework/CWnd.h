@@ -20,6 +20,11 @@ public:
     operator HWND() const { return m_hWnd; }
 
     HWND GetDlgItem(int nID) const { return ::GetDlgItem(m_hWnd, nID); }
+    int GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hWnd); }
+    // The keyboard focus of this thread: the window that had it before, or now has it.
+    HWND SetFocus() { return ::SetFocus(m_hWnd); }
+    static HWND GetFocus() { return ::GetFocus(); }
+    BOOL EnableWindow(BOOL bEnable = TRUE) { return ::EnableWindow(m_hWnd, bEnable); }
     void SetWindowText(const char* pszText) { ::SetWindowTextA(m_hWnd, pszText); }
     CString GetWindowText() const;
     HMENU GetSystemMenu(BOOL bRevert) const { return ::GetSystemMenu(m_hWnd, bRevert); }

@@ -1,5 +1,87 @@
 #include "DataExchange.h"
 
+#include <cstdio>
+
+namespace {
+// The framework's own messages; the program's texts come from the language library.
+const char kEnterInteger[] = "Please enter an integer.";
+const char kEnterUnsigned[] = "Please enter a positive integer or 0.";
+
+// Tells the user why a value is refused, in a box owned by the dialog, and fails the
+// exchange: the message first, so that the focus Fail sets is not taken by the box.
+void Refuse(CDataExchange* pDX, const char* pszText)
+{
+    pDX->m_pDlgWnd->MessageBox(pszText, nullptr, MB_OK | MB_ICONEXCLAMATION);
+    pDX->Fail();
+}
+
+CString ControlText(HWND hWndCtrl)
+{
+    CString str;
+    int nLength = ::GetWindowTextLengthA(hWndCtrl);
+    ::GetWindowTextA(hWndCtrl, str.GetBuffer(nLength + 1), nLength + 1);
+    str.ReleaseBuffer();
+    return str;
+}
+
+bool IsBlank(char ch)
+{
+    return ch == ' ' || ch == '\t';
+}
+
+// A whole decimal number between blanks, with a sign where bSigned allows one. FALSE for
+// anything else, and for a number too long for 32 bits either way.
+bool ParseWholeNumber(const char* psz, bool bSigned, long long& value)
+{
+    while (IsBlank(*psz))
+        ++psz;
+    bool bNegative = false;
+    if (*psz == '+' || (bSigned && *psz == '-')) {
+        bNegative = *psz == '-';
+        ++psz;
+    }
+    if (*psz < '0' || *psz > '9')
+        return false;
+    long long magnitude = 0;
+    for (; *psz >= '0' && *psz <= '9'; ++psz) {
+        magnitude = magnitude * 10 + (*psz - '0');
+        if (magnitude > 0xFFFFFFFFLL)
+            return false;
+    }
+    while (IsBlank(*psz))
+        ++psz;
+    if (*psz)
+        return false;
+    value = bNegative ? -magnitude : magnitude;
+    return true;
+}
+}
+
+HWND CDataExchange::PrepareCtrl(int nIDC)
+{
+    m_idLastControl = nIDC;
+    m_bEditLastControl = FALSE;
+    return m_pDlgWnd->GetDlgItem(nIDC);
+}
+
+HWND CDataExchange::PrepareEditCtrl(int nIDC)
+{
+    HWND hWndCtrl = PrepareCtrl(nIDC);
+    m_bEditLastControl = TRUE;
+    return hWndCtrl;
+}
+
+void CDataExchange::Fail()
+{
+    m_bFailed = TRUE;
+    if (!m_bSaveAndValidate || !m_idLastControl)
+        return;
+    HWND hWndCtrl = m_pDlgWnd->GetDlgItem(m_idLastControl);
+    ::SetFocus(hWndCtrl);
+    if (m_bEditLastControl)
+        ::SendMessageA(hWndCtrl, EM_SETSEL, 0, -1);
+}
+
 void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl)
 {
     // A wrapper holds only the handle, so attaching again is harmless; it keeps the
@@ -29,5 +111,103 @@ void DDX_Radio(CDataExchange* pDX, int nIDC, int& value)
         hWndCtrl = ::GetWindow(hWndCtrl, GW_HWNDNEXT);
         if (hWndCtrl && (::GetWindowLongA(hWndCtrl, GWL_STYLE) & WS_GROUP))
             break;
+    }
+}
+
+void DDX_Check(CDataExchange* pDX, int nIDC, int& value)
+{
+    if (pDX->m_bFailed)
+        return;
+    HWND hWndCtrl = pDX->PrepareCtrl(nIDC);
+    if (pDX->m_bSaveAndValidate)
+        value = static_cast<int>(::SendMessageA(hWndCtrl, BM_GETCHECK, 0, 0));
+    else
+        ::SendMessageA(hWndCtrl, BM_SETCHECK, value >= 0 && value <= 2 ? value : BST_UNCHECKED, 0);
+}
+
+void DDX_Text(CDataExchange* pDX, int nIDC, CString& value)
+{
+    if (pDX->m_bFailed)
+        return;
+    HWND hWndCtrl = pDX->PrepareEditCtrl(nIDC);
+    if (pDX->m_bSaveAndValidate)
+        value = ControlText(hWndCtrl);
+    else
+        ::SetWindowTextA(hWndCtrl, value);
+}
+
+void DDX_Text(CDataExchange* pDX, int nIDC, UINT& value)
+{
+    if (pDX->m_bFailed)
+        return;
+    HWND hWndCtrl = pDX->PrepareEditCtrl(nIDC);
+    if (pDX->m_bSaveAndValidate) {
+        long long number = 0;
+        if (!ParseWholeNumber(ControlText(hWndCtrl), false, number))
+            Refuse(pDX, kEnterUnsigned);
+        else
+            value = static_cast<UINT>(number);
+    } else {
+        CString strText;
+        strText.Format("%u", value);
+        ::SetWindowTextA(hWndCtrl, strText);
+    }
+}
+
+void DDX_Text(CDataExchange* pDX, int nIDC, int& value)
+{
+    if (pDX->m_bFailed)
+        return;
+    HWND hWndCtrl = pDX->PrepareEditCtrl(nIDC);
+    if (pDX->m_bSaveAndValidate) {
+        long long number = 0;
+        if (!ParseWholeNumber(ControlText(hWndCtrl), true, number) || number < -0x80000000LL ||
+            number > 0x7FFFFFFFLL)
+            Refuse(pDX, kEnterInteger);
+        else
+            value = static_cast<int>(number);
+    } else {
+        CString strText;
+        strText.Format("%d", value);
+        ::SetWindowTextA(hWndCtrl, strText);
+    }
+}
+
+void DDV_MaxChars(CDataExchange* pDX, const CString& value, int nChars)
+{
+    if (pDX->m_bFailed)
+        return;
+    if (!pDX->m_bSaveAndValidate) {
+        // The edit then takes no more than that, as the user types.
+        if (pDX->m_bEditLastControl)
+            ::SendMessageA(pDX->m_pDlgWnd->GetDlgItem(pDX->m_idLastControl), EM_LIMITTEXT, nChars, 0);
+        return;
+    }
+    if (value.GetLength() > nChars) {
+        CString strText;
+        strText.Format("Please enter no more than %d characters.", nChars);
+        Refuse(pDX, strText);
+    }
+}
+
+void DDV_MinMaxUInt(CDataExchange* pDX, UINT value, UINT minVal, UINT maxVal)
+{
+    if (pDX->m_bFailed || !pDX->m_bSaveAndValidate)
+        return;
+    if (value < minVal || value > maxVal) {
+        CString strText;
+        strText.Format("Please enter a number from %u to %u.", minVal, maxVal);
+        Refuse(pDX, strText);
+    }
+}
+
+void DDV_MinMaxInt(CDataExchange* pDX, int value, int minVal, int maxVal)
+{
+    if (pDX->m_bFailed || !pDX->m_bSaveAndValidate)
+        return;
+    if (value < minVal || value > maxVal) {
+        CString strText;
+        strText.Format("Please enter a number from %d to %d.", minVal, maxVal);
+        Refuse(pDX, strText);
     }
 }

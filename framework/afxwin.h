@@ -4,8 +4,10 @@
 
 #include <windows.h>
 
+#include "AfxFormatString.h"
 #include "CCmdTarget.h"
 #include "CDialog.h"
+#include "CFileDialog.h"
 #include "CMenu.h"
 #include "CStdioFile.h"
 #include "CString.h"

@@ -5,6 +5,16 @@
 #define IDS_TEST_NUMBER      9001
 #define IDS_TEST_TEXT_FORMAT 9002
 #define IDS_TEST_TWO_NUMBERS 9003
+#define IDS_TEST_RANGE       9004
+#define IDS_TEST_INSERTS     9005
+
+// A dialog of the test program's own for the data exchange.
+#define IDD_TEST_EXCHANGE    9100
+#define IDC_TEST_TEXT        9101
+#define IDC_TEST_UNSIGNED    9102
+#define IDC_TEST_SIGNED      9103
+#define IDC_TEST_CHECK       9104
+#define IDC_TEST_THREE_STATE 9105
 
 #ifndef RC_INVOKED
 #include <string>

@@ -20,3 +20,17 @@ TEST_CASE("a format is accepted only for the arguments the caller gives")
     CHECK_FALSE(IsFormatFor("%f", "d"));
     CHECK_FALSE(IsFormatFor("cut off %", "d"));
 }
+
+TEST_CASE("an unsigned number is shown only by an unsigned conversion")
+{
+    CHECK(IsFormatFor("Block %u (position %u)", "uu"));
+    CHECK(IsFormatFor("%08X at %lo", "uu"));
+    CHECK(IsFormatFor("%u", "d"));                  // any integer conversion takes a 'd'
+
+    CHECK_FALSE(IsFormatFor("Block %d (position %u)", "uu")); // 4294967295 shown as -1
+    CHECK_FALSE(IsFormatFor("%i", "u"));
+    CHECK_FALSE(IsFormatFor("%c", "u"));
+    CHECK_FALSE(IsFormatFor("%s", "u"));
+    CHECK_FALSE(IsFormatFor("%u", "s"));
+    CHECK_FALSE(IsFormatFor("%u", "uu"));
+}

@@ -1,5 +1,7 @@
 #include "UiRobot.h"
 
+#include <psapi.h>
+
 namespace {
 struct EnumContext {
     DWORD pid;
@@ -145,4 +147,74 @@ void UiRobot::SysCommand(HWND hWnd, WPARAM command)
 void UiRobot::Close(HWND hWnd)
 {
     ::PostMessageA(hWnd, WM_CLOSE, 0, 0);
+}
+
+bool UiRobot::SetText(HWND hDlg, int id, const std::string& text)
+{
+    HWND hCtrl = ::GetDlgItem(hDlg, id);
+    DWORD_PTR result = 0;
+    return hCtrl && ::SendMessageTimeoutA(hCtrl, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                                          SMTO_NORMAL, 10000, &result);
+}
+
+bool UiRobot::Type(HWND hDlg, int id, const std::string& text)
+{
+    HWND hCtrl = ::GetDlgItem(hDlg, id);
+    if (!hCtrl)
+        return false;
+    for (char ch : text) {
+        // lParam: one key press (repeat count 1).
+        if (!::SendMessageTimeoutA(hCtrl, WM_CHAR, static_cast<unsigned char>(ch), 1, SMTO_NORMAL, 10000, nullptr))
+            return false;
+    }
+    return true;
+}
+
+int UiRobot::FocusId(HWND hDlg)
+{
+    GUITHREADINFO info = { sizeof info };
+    if (!::GetGUIThreadInfo(::GetWindowThreadProcessId(hDlg, nullptr), &info))
+        return 0;
+    for (HWND hWnd = info.hwndFocus; hWnd; hWnd = ::GetAncestor(hWnd, GA_PARENT)) {
+        if (::GetAncestor(hWnd, GA_PARENT) == hDlg)
+            return ::GetDlgCtrlID(hWnd);
+    }
+    return 0;
+}
+
+bool UiRobot::FileDialog(HWND hDlg, const std::string& path)
+{
+    // The file-name field: the combo box cmb13 of the Explorer-style dialog (Wine's, and
+    // Windows' since 2000), or the edit edt1 where the dialog has no such combo box.
+    const int cmb13 = 0x47C, edt1 = 0x480;
+    int nameId = ::GetDlgItem(hDlg, cmb13) ? cmb13 : edt1;
+    if (!SetText(hDlg, nameId, path))
+        return false;
+    // Its toolbar carries id 1 too: the button is the one of class Button.
+    for (HWND hChild = ::GetWindow(hDlg, GW_CHILD); hChild; hChild = ::GetWindow(hChild, GW_HWNDNEXT)) {
+        if (::GetDlgCtrlID(hChild) == IDOK && ClassName(hChild) == "Button") {
+            ::PostMessageA(hChild, BM_CLICK, 0, 0);
+            return true;
+        }
+    }
+    return false;
+}
+
+SIZE_T UiRobot::WorkingSet(DWORD processId)
+{
+    HANDLE hProcess = ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
+    if (!hProcess)
+        return 0;
+    PROCESS_MEMORY_COUNTERS counters = { sizeof counters };
+    SIZE_T bytes = ::GetProcessMemoryInfo(hProcess, &counters, sizeof counters) ? counters.WorkingSetSize : 0;
+    ::CloseHandle(hProcess);
+    return bytes;
+}
+
+std::vector<UiRobot::Control> UiRobot::Controls(HWND hDlg)
+{
+    std::vector<Control> controls;
+    for (HWND hChild = ::GetWindow(hDlg, GW_CHILD); hChild; hChild = ::GetWindow(hChild, GW_HWNDNEXT))
+        controls.push_back({ ::GetDlgCtrlID(hChild), ClassName(hChild), Text(hChild) });
+    return controls;
 }

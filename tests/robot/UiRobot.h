@@ -49,6 +49,31 @@ public:
     // A message box: its text (control 0xFFFF) and the ids of its buttons.
     static std::string MessageBoxText(HWND hBox) { return ItemText(hBox, 0xFFFF); }
 
+    // Sets a control's text (WM_SETTEXT) and waits until the program has taken it. An
+    // edit's text limit does not apply. False when there is no such control or no answer.
+    static bool SetText(HWND hDlg, int id, const std::string& text);
+    // Types a text into a control as the keyboard would, one WM_CHAR per character, at
+    // the caret: an edit takes no more than its limit.
+    static bool Type(HWND hDlg, int id, const std::string& text);
+    // The control of hDlg that has its thread's keyboard focus (the child of hDlg that
+    // holds the focus window, for a combo box's edit); 0 when the focus is elsewhere.
+    static int FocusId(HWND hDlg);
+    // In an open common file dialog (Open or Save As): enters path in the file-name
+    // field and presses the dialog's OK button, as a user would. It does not wait: a
+    // question that follows (replace the file?) is for the caller to answer.
+    static bool FileDialog(HWND hDlg, const std::string& path);
+
+    // A process's working set in bytes; 0 when it cannot be read.
+    static SIZE_T WorkingSet(DWORD processId);
+
+    struct Control {
+        int id;
+        std::string className;
+        std::string text;
+    };
+    // The child controls of a dialog in their order (the tab order of a template).
+    static std::vector<Control> Controls(HWND hDlg);
+
 private:
     PROCESS_INFORMATION m_pi = {};
     std::vector<PROCESS_INFORMATION> m_started;

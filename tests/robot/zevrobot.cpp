@@ -16,9 +16,18 @@
 //   command HWND ID                  WM_COMMAND id (a menu command, posted)
 //   syscommand HWND VALUE            WM_SYSCOMMAND value (posted)
 //   close HWND                       WM_CLOSE (posted)
+//   settext HWND ID TEXT             set a control's text (WM_SETTEXT, no edit limit)
+//   type HWND ID TEXT                type a text into a control, a WM_CHAR per character
+//   focus HWND                       the id of the window's control with the focus, or 0
+//   filedialog HWND PATH             in an open file dialog: PATH as file name, then OK
+//   controls HWND                    the child controls: ID, class and text of each, all
+//                                    tab-separated (the texts escaped)
+//   memory PID                       a process's working set in bytes
 //   exit TIMEOUT_MS                  wait for the program's end: "ok CODE" or "running"
 //   kill [PID]                       end the program (the one with this process id) at once
 // Window handles are written and read in hexadecimal. Errors answer "error TEXT".
+// A TEXT argument carries \r \n \t \\ escaped, as the answers do; a PATH is taken as it
+// stands (its backslashes are its own).
 #include "UiRobot.h"
 
 #include <cstdio>
@@ -48,6 +57,20 @@ std::string Hex(HWND hWnd)
     char text[32];
     std::snprintf(text, sizeof text, "%llx", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(hWnd)));
     return text;
+}
+
+std::string Unescape(const std::string& text)
+{
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 == text.size()) {
+            out += text[i];
+            continue;
+        }
+        char next = text[++i];
+        out += next == 'r' ? '\r' : next == 'n' ? '\n' : next == 't' ? '\t' : next;
+    }
+    return out;
 }
 
 HWND ParseHwnd(const std::string& text)
@@ -127,6 +150,38 @@ std::string Run(UiRobot& robot, const std::vector<std::string>& args)
     if (cmd == "close" && need(1)) {
         UiRobot::Close(ParseHwnd(args[1]));
         return "ok";
+    }
+    if (cmd == "settext" && need(3)) {
+        if (!UiRobot::SetText(ParseHwnd(args[1]), static_cast<int>(ParseNumber(args[2])), Unescape(args[3])))
+            return "error no such control, or no answer";
+        return "ok";
+    }
+    if (cmd == "type" && need(3)) {
+        if (!UiRobot::Type(ParseHwnd(args[1]), static_cast<int>(ParseNumber(args[2])), Unescape(args[3])))
+            return "error no such control, or no answer";
+        return "ok";
+    }
+    if (cmd == "focus" && need(1))
+        return "ok " + std::to_string(UiRobot::FocusId(ParseHwnd(args[1])));
+    if (cmd == "filedialog" && need(2)) {
+        if (!UiRobot::FileDialog(ParseHwnd(args[1]), args[2]))
+            return "error not a file dialog";
+        return "ok";
+    }
+    if (cmd == "controls" && need(1)) {
+        std::string answer = "ok";
+        const char* separator = " ";
+        for (const UiRobot::Control& control : UiRobot::Controls(ParseHwnd(args[1]))) {
+            answer += separator + std::to_string(control.id) + "\t" + control.className + "\t" + Escape(control.text);
+            separator = "\t";
+        }
+        return answer;
+    }
+    if (cmd == "memory" && need(1)) {
+        SIZE_T bytes = UiRobot::WorkingSet(ParseNumber(args[1]));
+        if (!bytes)
+            return "error working set not readable";
+        return "ok " + std::to_string(static_cast<unsigned long long>(bytes));
     }
     if (cmd == "exit" && need(1)) {
         DWORD code = robot.WaitExit(ParseNumber(args[1]));
