@@ -80,11 +80,12 @@ TEST_CASE("ESC, ACK and NAK outside the operations that expect them")
     Feed(dlg, "\x15");
     CHECK(NewLogLines(fixture) == std::vector<std::string>{ "Unerwartetes ESC vom Gerät", "[NAK]" });
 
-    SUBCASE("a NAK in a download is not logged")
+    SUBCASE("a NAK in a download is no \"[NAK]\": the frame goes again")
     {
         dlg.m_nOperation = OP_DOWNLOAD;
         Feed(dlg, "\x15");
-        CHECK(NewLogLines(fixture).size() == 2);
+        CHECK(NewLogLines(fixture).size() == 3);
+        CHECK(NewLogLines(fixture).back() == "Block 0 wird wiederholt (Dateiposition 0)");
     }
     SUBCASE("the configuration read-out takes no ESC")
     {
@@ -118,7 +119,7 @@ TEST_CASE("ESC completes the writes and the acknowledged commands")
 {
     MainWindowFixture fixture;
     CServiceDlg& dlg = fixture.dlg;
-    for (int operation : { OP_TEXT_S, OP_TEXT_N, OP_TEXT_H, OP_CFG_WRITE_B, OP_WRITE_G, OP_WRITE_J, OP_WRITE_C,
+    for (Operation operation : { OP_TEXT_S, OP_TEXT_N, OP_TEXT_H, OP_CFG_WRITE_B, OP_WRITE_G, OP_WRITE_J, OP_WRITE_C,
                            OP_WRITE_F, OP_WRITE_2, OP_WRITE_F_ALONE, OP_COMMAND_Y, OP_COMMAND_X }) {
         dlg.m_nOperation = operation;
         dlg.m_bBusy = TRUE;
