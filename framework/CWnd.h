@@ -21,7 +21,8 @@ public:
 
     HWND GetDlgItem(int nID) const { return ::GetDlgItem(m_hWnd, nID); }
     int GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hWnd); }
-    // The keyboard focus of this thread: the window that had it before, or now has it.
+    // SetFocus returns the window that had the keyboard focus; GetFocus the one of this
+    // thread that has it.
     HWND SetFocus() { return ::SetFocus(m_hWnd); }
     static HWND GetFocus() { return ::GetFocus(); }
     BOOL EnableWindow(BOOL bEnable = TRUE) { return ::EnableWindow(m_hWnd, bEnable); }

@@ -31,6 +31,10 @@ def _unescape(text):
     return "".join(out)
 
 
+def _escape(text):
+    return text.replace("\\", "\\\\").replace("\r", "\\r").replace("\n", "\\n").replace("\t", "\\t")
+
+
 def windows_path(path):
     """A Linux path as Wine's Z: drive shows it."""
     return "Z:" + os.path.abspath(path).replace("/", "\\")
@@ -120,6 +124,36 @@ class Robot:
 
     def close(self, hwnd):
         self.call("close", "%x" % hwnd)
+
+    def set_text(self, hwnd, control_id, text):
+        """Sets a control's text at once (WM_SETTEXT): an edit's limit does not apply."""
+        self.call("settext", "%x" % hwnd, control_id, _escape(text))
+
+    def type_text(self, hwnd, control_id, text):
+        """Types `text` into a control character by character, at the caret, as the
+        keyboard would: an edit takes no more than its limit."""
+        self.call("type", "%x" % hwnd, control_id, _escape(text))
+
+    def focus(self, hwnd):
+        """The id of the control of `hwnd` that has the keyboard focus, 0 for none."""
+        return int(self._value("focus", "%x" % hwnd))
+
+    def file_dialog(self, hwnd, path):
+        """In the open file dialog `hwnd` (Open or Save As): enters `path` as the file
+        name and presses OK. A Linux path is given as Wine's Z: drive shows it; any other
+        is entered as it stands (a bare name is in the dialog's folder). A question that
+        follows (replace the file?) is the caller's to answer."""
+        self.call("filedialog", "%x" % hwnd, windows_path(path) if path.startswith("/") else path)
+
+    def controls(self, hwnd):
+        """The child controls of `hwnd` in their order: a list of (id, class, text)."""
+        answer = self.call("controls", "%x" % hwnd)
+        fields = answer[3:].split("\t") if answer.startswith("ok ") else []
+        return [(int(fields[i]), fields[i + 1], _unescape(fields[i + 2])) for i in range(0, len(fields) - 2, 3)]
+
+    def memory(self, pid):
+        """The working set of the process with Windows process id `pid`, in bytes."""
+        return int(self._value("memory", pid))
 
     def message_box(self, owner, timeout=3.0):
         """The next message box (or dialog) besides `owner`: (hwnd, title, text)."""

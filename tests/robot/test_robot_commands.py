@@ -1,0 +1,119 @@
+"""The robot's commands on the program's own dialogs, shown by robot_target.exe in a
+process of its own: typing to an edit's limit and setting a text past it, the focus, a
+dialog's controls, a file chosen in the Open and Save As dialogs, a working set."""
+import os
+import shutil
+import sys
+import tempfile
+import unittest
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
+from robot import RobotTestCase, test_bin, windows_path  # noqa: E402
+
+IDOK, IDCANCEL, IDYES, IDNO = 1, 2, 6, 7
+IDC_STATIC = -1
+IDC_TEXT_ENTRY = 1006
+
+
+class RobotCommandsTest(RobotTestCase):
+    def start(self, mode):
+        """robot_target.exe in a new folder showing dialog `mode`: (folder, dialog)."""
+        self.folder = tempfile.mkdtemp(prefix="zevrobot-")
+        self.addCleanup(shutil.rmtree, self.folder, True)
+        self.pid = self.robot.start(os.path.join(test_bin(), "robot_target.exe"), self.folder, mode)
+        self.addCleanup(self.robot.kill, self.pid)
+        dialog = self.robot.window("", 15)
+        self.assertIsNotNone(dialog, "no dialog")
+        return dialog
+
+    def result(self):
+        """What the dialog gave back: (result, path or text)."""
+        self.assertEqual(self.robot.exit_code(10), 0)
+        with open(os.path.join(self.folder, "result.txt"), "rb") as f:
+            lines = f.read().decode("cp1252").split("\n")
+        return int(lines[0]), lines[1]
+
+    def answer_box(self, dialog, button):
+        """Answers the message box over `dialog` with `button`; its text. Returns when the
+        program is back in the dialog's loop."""
+        box = self.robot.message_box(dialog)
+        self.assertIsNotNone(box, "no message box")
+        self.robot.post_click(box[0], button)
+        self.assertTrue(self.robot.gone(box[0]))
+        self.robot.title(dialog)  # answered only from the dialog's loop
+        return box[2]
+
+    def test_typing_stops_at_the_edit_limit_and_a_set_text_does_not(self):
+        dialog = self.start("text")
+        self.assertEqual(self.robot.title(dialog), "Text senden (S)")
+        self.assertEqual(self.robot.focus(dialog), IDC_TEXT_ENTRY)
+        self.robot.type_text(dialog, IDC_TEXT_ENTRY, "ABCDEFGHIJ")
+        self.assertEqual(self.robot.text(dialog, IDC_TEXT_ENTRY), "ABCDEFGH")
+
+        self.robot.set_text(dialog, IDC_TEXT_ENTRY, "123456789")
+        self.assertEqual(self.robot.text(dialog, IDC_TEXT_ENTRY), "123456789")
+        self.robot.post_click(dialog, IDOK)
+        self.assertEqual(self.answer_box(dialog, IDOK), "Please enter no more than 8 characters.")
+        self.assertEqual(self.robot.focus(dialog), IDC_TEXT_ENTRY)
+
+        self.robot.set_text(dialog, IDC_TEXT_ENTRY, "Grüße\t1")
+        self.robot.post_click(dialog, IDOK)
+        self.assertEqual(self.result(), (IDOK, "Grüße\t1"))
+
+    def test_the_controls_of_a_dialog_in_their_order(self):
+        dialog = self.start("text")
+        self.robot.set_text(dialog, IDC_TEXT_ENTRY, "a\\b")
+        controls = self.robot.controls(dialog)
+        self.assertEqual([(cid, cls) for cid, cls, _ in controls],
+                         [(IDC_STATIC, "Static"), (IDC_TEXT_ENTRY, "Edit"), (IDOK, "Button"), (IDCANCEL, "Button")])
+        self.assertEqual([text for _, _, text in controls][1:], ["a\\b", "OK", "Abbrechen"])
+        self.robot.post_click(dialog, IDCANCEL)
+        self.assertEqual(self.result(), (IDCANCEL, ""))
+
+    def test_a_file_chosen_in_the_open_dialog(self):
+        dialog = self.start("open")
+        path = os.path.join(self.folder, "firmware.txt")
+        with open(path, "w") as f:
+            f.write("S9030000FC\n")
+        self.robot.file_dialog(dialog, path)
+        result, chosen = self.result()
+        self.assertEqual(result, IDOK)
+        self.assertEqual(chosen.lower(), windows_path(path).lower())
+
+    def test_save_as_asks_before_replacing_and_no_leaves_the_dialog_open(self):
+        dialog = self.start("save")
+        existing = os.path.join(self.folder, "capture.txt")
+        with open(existing, "w") as f:
+            f.write("old\n")
+        self.robot.file_dialog(dialog, existing)
+        self.assertTrue(self.answer_box(dialog, IDNO))
+        self.assertFalse(self.robot.gone(dialog, 0))
+
+        self.robot.file_dialog(dialog, existing)
+        self.assertTrue(self.answer_box(dialog, IDYES))
+        result, chosen = self.result()
+        self.assertEqual(result, IDOK)
+        self.assertEqual(chosen.lower(), windows_path(existing).lower())
+
+    def test_a_bare_name_is_saved_in_the_dialogs_folder(self):
+        dialog = self.start("save")
+        self.robot.file_dialog(dialog, "new")
+        result, chosen = self.result()
+        self.assertEqual(result, IDOK)
+        self.assertEqual(chosen.lower(), windows_path(os.path.join(self.folder, "new.txt")).lower())
+
+    def test_cancel_in_the_file_dialog_gives_no_path(self):
+        dialog = self.start("open")
+        self.robot.post_click(dialog, IDCANCEL)
+        self.assertEqual(self.result(), (IDCANCEL, ""))
+
+    def test_the_working_set_of_a_running_program(self):
+        dialog = self.start("text")
+        # Any Windows program under Wine has more than a megabyte mapped and in use.
+        self.assertGreater(self.robot.memory(self.pid), 1 << 20)
+        self.robot.post_click(dialog, IDCANCEL)
+        self.assertEqual(self.result(), (IDCANCEL, ""))
+
+
+if __name__ == "__main__":
+    unittest.main()
