@@ -48,7 +48,7 @@ BOOL CServiceDlg::OpenFirmwareFile()
     CFileException error;
     if (m_DownloadFile.Open(m_strFilePath, nFlags, &error))
         return TRUE;
-    CString strMessage = FormatTwoTexts(IDS_FIRMWARE_UNREADABLE, "The firmware file %s cannot be opened: %s",
+    CString strMessage = FormatTwoTexts(IDS_FIRMWARE_UNREADABLE, "The firmware file %s cannot be opened (%s)",
                                         m_strFilePath, error.GetErrorMessage());
     LogLine(strMessage);
     MessageBox(strMessage, nullptr, MB_OK | MB_ICONEXCLAMATION);
@@ -64,7 +64,7 @@ void CServiceDlg::SendNextFrame(BOOL bResend)
     if (bResend) {
         CString strFormat;
         CString strLine = "IDS-Error";
-        if (strFormat.LoadString(IDS_DOWNLOAD_RESEND) && IsFormatFor(strFormat, "dd"))
+        if (strFormat.LoadString(IDS_DOWNLOAD_RESEND) && IsFormatFor(strFormat, "uu"))
             strLine.Format(strFormat, m_nFrameCount, static_cast<UINT>(m_DownloadFile.GetPosition()));
         LogLine(strLine);
         if (SendCommand(m_strFrame.GetString(), m_strFrame.GetLength()))

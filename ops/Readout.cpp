@@ -55,7 +55,7 @@ LRESULT CServiceDlg::OnCaptureFile(WPARAM, LPARAM)
     CFileException error;
     if (!m_DownloadFile.Open(m_strFilePath, CStdioFile::modeCreate | CStdioFile::modeWrite | CStdioFile::typeText,
                              &error)) {
-        LogLine(FormatTwoTexts(IDS_CAPTURE_UNWRITABLE, "The capture file %s cannot be created: %s", m_strFilePath,
+        LogLine(FormatTwoTexts(IDS_CAPTURE_UNWRITABLE, "The capture file %s cannot be created (%s)", m_strFilePath,
                                error.GetErrorMessage()));
         ReturnToIdle();
         return 0;
