@@ -1,0 +1,144 @@
+#!/usr/bin/env python3
+"""Benchmark (prints figures, asserts nothing about them): what the tool costs a
+firmware download.
+
+ZEV.EXE downloads into ZEVSIM.EXE running with --line-rate, so every byte takes its
+wire time as on a cable. From the simulator's hex log (microsecond stamps):
+  turnaround  the device's ACK written -> the first byte of the next frame received:
+              the tool's own reaction, with Wine's serial layer and the pty hop;
+  device      the first byte of a frame received -> its ACK written: the frame's wire
+              time plus the simulator's millisecond pacing;
+  efficiency  the protocol's own time (every frame and every ACK on the wire) divided
+              by the measured time from 'D' to the last ACK.
+The same S19 download with Python in the tool's place (no Wine on the tool's side) gives
+the floor that the pty and the simulator's own serial layer set.
+Then a 4 MB image at full pty speed, with the tool's working set before, during and after.
+"""
+import contextlib
+import os
+import statistics
+import sys
+import tempfile
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "harness"))
+sys.path.insert(0, os.path.join(HERE, "..", "sim"))
+import hex_log  # noqa: E402
+from firmware_files import LARGE_S19, s19_lines, s19_path, write_image  # noqa: E402
+from ptys import pty_pair  # noqa: E402
+from processes import end_on_signals  # noqa: E402
+from robot import Robot  # noqa: E402
+from session import sim_session  # noqa: E402
+from simulator import simulator  # noqa: E402
+from tool_end import tool_end  # noqa: E402
+
+DOWNLOAD = 40017
+DONE = "Firmware-Download abgeschlossen"
+ACK = 0x06
+
+
+def download(owner, robot, device_type, path, sim_args, timeout, watch=None):
+    """One download of `path`; the simulator's hex log entries and the seconds it took."""
+    session = sim_session(owner, robot, device_type, sim_args=sim_args)
+    session.connect()
+    session.command(DOWNLOAD)
+    dialog = robot.other_window(session.main, 10.0)
+    if dialog is None:
+        raise RuntimeError("no file dialog")
+    robot.file_dialog(dialog, path)
+    started = time.monotonic()
+    while not session.log_has(DONE, 1.0):
+        if watch:
+            watch(session)
+        if time.monotonic() - started > timeout:
+            raise RuntimeError("the download did not end; the log shows:\n" + session.run.log_window()[-2000:])
+    return session, hex_log.entries(session.sim.log_text()), time.monotonic() - started
+
+
+def python_download(owner, folder, lines):
+    """The S19 download with Python as the tool: each line the moment its ACK is read."""
+    pair = pty_pair(owner, 1)
+    sim = simulator(owner, folder, "--type", "0", "--line-rate")
+    sim.wait_for_output("waiting for a wake-up")
+    tool = tool_end(owner, pair)
+    tool.wake_up(0, 38400)
+    tool.write(b"D")
+    for line in lines:
+        tool.write(line.encode("ascii") + b"\r")
+        if tool.read(count=1, timeout=5.0) != bytes([ACK]):
+            raise RuntimeError("no ACK from the simulator")
+    time.sleep(0.2)
+    return hex_log.entries(sim.log_text())
+
+
+def frame_timing(entries):
+    """(first 'D' received, [(frame start received, ACK sent)], last ACK sent)."""
+    data = [(when, kind, payload) for when, kind, payload in entries if kind in ("RX", "TX")]
+    start = next(when for when, kind, payload in data if kind == "RX" and payload.startswith(b"D"))
+    pairs, frame_at = [], None
+    for when, kind, payload in data:
+        if when < start:
+            continue
+        if kind == "RX" and frame_at is None and not (payload == b"D" and not pairs and when == start):
+            frame_at = when
+        elif kind == "TX" and ACK in payload and frame_at is not None:
+            pairs.append((frame_at, when))
+            frame_at = None
+    return start, pairs, pairs[-1][1]
+
+
+def report(name, entries, baud):
+    start, pairs, end = frame_timing(entries)
+    turnarounds = [(pairs[i + 1][0] - pairs[i][1]) * 1000 for i in range(len(pairs) - 1)]
+    device = [(ack - frame) * 1000 for frame, ack in pairs]
+    received = sum(len(p) for w, k, p in entries if k == "RX" and w >= start)
+    acks = sum(p.count(bytes([ACK])) for w, k, p in entries if k == "TX" and w >= start)
+    wire = (received + acks) * 10.0 / baud
+    total = end - start
+    cuts = statistics.quantiles(turnarounds, n=100)
+    print("%s: %d frames, %d bytes at %d baud in %.2f s" % (name, len(pairs), received, baud, total))
+    print("  turnaround ACK -> next frame: median %.2f ms, 99th percentile %.2f ms, worst %.2f ms"
+          % (statistics.median(turnarounds), cuts[98], max(turnarounds)))
+    print("  device, frame -> ACK:         median %.2f ms (the frame's wire time %.2f ms)"
+          % (statistics.median(device), received / len(pairs) * 10000.0 / baud))
+    print("  efficiency (wire time %.2f s / measured): %.1f %%; the tool's turnarounds take %.1f %%"
+          % (wire, 100.0 * wire / total, 100.0 * sum(turnarounds) / 1000 / total))
+
+
+def main():
+    end_on_signals()
+    with contextlib.ExitStack() as owner, tempfile.TemporaryDirectory(prefix="zevbench-") as folder:
+        robot = owner.enter_context(Robot())
+
+        with contextlib.ExitStack() as run:
+            _, entries, _ = download(run, robot, 0, s19_path(LARGE_S19), ["--line-rate"], 300)
+            report("S19 (%s)" % LARGE_S19, entries, 38400)
+        with contextlib.ExitStack() as run:
+            entries = python_download(run, folder, s19_lines(s19_path(LARGE_S19)))
+            report("The same with Python as the tool (the floor of pty and simulator)", entries, 38400)
+
+        image = os.path.join(folder, "firmware-64k.IMG")
+        write_image(image, 64 * 1024)
+        with contextlib.ExitStack() as run:
+            _, entries, _ = download(run, robot, 1, image, ["--line-rate"], 300)
+            report("IMG of 64 KB", entries, 19200)
+
+        big = os.path.join(folder, "firmware-4m.IMG")
+        write_image(big, 4 * 1024 * 1024)
+        samples = []
+        with contextlib.ExitStack() as run:
+            def watch(session):
+                samples.append(robot.memory(session.run.pid))
+                if len(samples) % 10 == 1:
+                    print("  working set after %d s: %.1f MB" % (len(samples), samples[-1] / 1e6))
+            session, entries, seconds = download(run, robot, 1, big, [], 900, watch)
+            after = robot.memory(session.run.pid)
+            print("IMG of 4 MB at full pty speed: %.1f s (%d frames); the tool's working set %.1f MB a second "
+                  "in, %.1f MB at most during, %.1f MB after"
+                  % (seconds, len(frame_timing(entries)[1]), (samples or [after])[0] / 1e6,
+                     max(samples or [after]) / 1e6, after / 1e6))
+
+
+if __name__ == "__main__":
+    main()
