@@ -92,6 +92,29 @@
 #define IDS_CFG_KIND           137   // one text: the '3' reply
 #define IDS_CFG_OPTION         141   // one text: the 'b' reply
 #define IDS_CFG_MODE           159   // one text: the 'h' reply
+#define IDS_CFG_KIND_WRITE     129   // one text: "OTHER" or "SCANIA"
+#define IDS_PARAM_F_WRITE      132   // one number: the value written with 'F' alone
+#define IDS_CFG_WRITE          133   // three unsigned numbers: the values written with 'R'
+#define IDS_PARAM_W_WRITE      135   // one number
+#define IDS_PARAM_W_REPLY      136   // one text: the 'w' reply
+#define IDS_INTERFACE_WRITE    138   // one number
+#define IDS_INTERFACE_REPLY    139   // one text: the '4' reply
+#define IDS_CFG_OPTION_WRITE_1 140   // one number (1): the option written with 'B'
+#define IDS_PARAM_C_REPLY      150   // one text: the 'c' reply
+#define IDS_PARAM_F_REPLY      151   // one text: the 'f' reply
+#define IDS_PARAM_C_WRITE      153   // one number
+#define IDS_PARAM_F_FOLLOW     154   // one number: 'F' written after 'W'
+#define IDS_PARAM_G_REPLY      155   // one text: the 'g' reply
+#define IDS_PARAM_G_WRITE      156   // one number
+#define IDS_PARAM_J_REPLY      157   // one text: the 'j' reply
+#define IDS_PARAM_J_WRITE      158   // one number
+#define IDS_CFG_MODE_WRITE     160   // one number: the mode written with 'H'
+#define IDS_CFG_OPTION_WRITE_0 161   // one number (0): the option written with 'B'
+#define IDS_CALC_MISSING       166   // the calculator lacks a reading or the step
+#define IDS_RANGE              167   // inserts %1 and %2: the smallest and largest value
+#define IDS_CALC_OUT_OF_RANGE  168   // two numbers: the smallest and largest result (1, 17)
+#define IDS_CFG_FIRST_TOO_LOW  169   // the first number is below the third
+#define IDS_CFG_THIRD_TOO_HIGH 170   // the third number is above the first
 #define IDS_BUSY_QUESTION      123
 #define IDS_BUSY_CAPTION       124
 #define IDS_CONNECT_QUESTION   125
@@ -106,3 +129,5 @@
 #define IDS_SETTINGS_UNSAVED   182   // the settings file cannot be written: file name, reason
 #define IDS_FIRMWARE_UNREADABLE 184  // the firmware file cannot be opened: file name, reason
 #define IDS_CAPTURE_UNWRITABLE 185   // the capture file cannot be created: file name, reason
+#define IDS_NOTHING_CHOSEN     186   // no value chosen in a parameter dialog: nothing written
+#define IDS_CFG_KIND_UNKNOWN   187   // one number: a kind neither 0 nor 1 ends the write chain

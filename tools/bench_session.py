@@ -15,6 +15,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "harness"))
+from firmware_files import LARGE_S19, s19_path, write_image  # noqa: E402
 from processes import end_on_signals  # noqa: E402
 from ptys import pty_pair  # noqa: E402
 from robot import Robot  # noqa: E402
@@ -22,6 +23,8 @@ from simulator import simulator  # noqa: E402
 
 TITLE = "Zevanto"
 CONNECT, DISCONNECT, READOUT = 40012, 40013, 40006
+TEXT_S, DOWNLOAD = 40005, 40017
+IDC_PROGRESS = 1003
 DEVICE_NAMES = ("Vantik", "Corlaxa", "Brennix")
 
 
@@ -59,7 +62,54 @@ def wait_for_log(robot, main, text, timeout):
     return False
 
 
-def headless(rundir, shotdir):
+def text_entry(robot, main, shotdir):
+    """A text sent with 'S': the text entry photographed with the text typed in."""
+    robot.command(main, TEXT_S)
+    dialog = robot.other_window(main, 10.0)
+    if dialog is None:
+        print("zev: the text entry did not open", file=sys.stderr)
+        return []
+    robot.type_text(dialog, 1006, "SERVICE")
+    shot = screenshot(os.path.join(shotdir, "text-entry.png"))
+    robot.click(dialog, 1)  # OK
+    wait_for_log(robot, main, "SERVICE", 10.0)
+    return [shot]
+
+
+def firmware_file(rundir, device_type):
+    """A firmware file of the device's kind: the test build's S-records, or an image."""
+    if device_type == 1:
+        path = os.path.join(rundir, "firmware.IMG")
+        write_image(path, 48 * 1024)
+        return path
+    return s19_path(LARGE_S19)
+
+
+def download(robot, main, rundir, shotdir, device_type):
+    """A firmware download, photographed with the progress bar part-way."""
+    try:
+        path = firmware_file(rundir, device_type)
+    except FileNotFoundError as error:
+        print("zev: no firmware file to show a download with: %s" % error, file=sys.stderr)
+        return []
+    robot.command(main, DOWNLOAD)
+    dialog = robot.other_window(main, 10.0)
+    if dialog is None:
+        print("zev: the file dialog did not open", file=sys.stderr)
+        return []
+    robot.file_dialog(dialog, path)
+    end = time.monotonic() + 30.0
+    while time.monotonic() < end:
+        position, upper = robot.progress(main, IDC_PROGRESS)
+        if upper and position * 3 >= upper:
+            break
+        time.sleep(0.1)
+    shot = screenshot(os.path.join(shotdir, "download.png"))
+    wait_for_log(robot, main, "Firmware-Download abgeschlossen", 120.0)
+    return [shot]
+
+
+def headless(rundir, shotdir, device_type):
     os.makedirs(shotdir, exist_ok=True)
     shots = []
     with Robot() as robot:
@@ -76,6 +126,8 @@ def headless(rundir, shotdir):
             robot.command(main, READOUT)
             wait_for_log(robot, main, ">> \r\n", 10.0)
             shots.append(screenshot(os.path.join(shotdir, "session.png")))
+            shots += text_entry(robot, main, shotdir)
+            shots += download(robot, main, rundir, shotdir, device_type)
             robot.command(main, DISCONNECT)
         else:
             print("zev: the device did not answer the wake-up", file=sys.stderr)
@@ -113,12 +165,13 @@ def main():
     with contextlib.ExitStack() as owner:  # ends the simulator and the pair, whatever happens
         if not args.device:
             pty_pair(owner, 1, args.ttydir)
-            sim = simulator(owner, args.rundir, "--type", str(device_type), port=21)
+            # At the line rate, as on a cable: a download takes the time it takes on the bench.
+            sim = simulator(owner, args.rundir, "--type", str(device_type), "--line-rate", port=21)
             owner.callback(sim.stop)  # first the polite end, which completes its log
             sim.wait_for_output("waiting for a wake-up")
             print("Simulated %s on COM1 (ZEVSIM.EXE, type %d)" % (DEVICE_NAMES[device_type], device_type))
         if args.headless:
-            code = headless(args.rundir, args.shotdir)
+            code = headless(args.rundir, args.shotdir, device_type)
         else:
             code = subprocess.run(["wine", "ZEV.EXE"], cwd=args.rundir).returncode
     print("Settings:    %s" % os.path.join(args.rundir, "ZEV.INI"))

@@ -61,7 +61,7 @@ map_ports() {
 
 session=(python3 "$top/tools/bench_session.py" "$rundir" "$ttydir" "$base/screenshots")
 [ -z "$port" ] || session+=(--device "$port")
-export ZEV_DIST=$rundir ZEV_TEST_BIN=$build/tests/bin
+export ZEV_DIST=$rundir ZEV_TEST_BIN=$build/tests/bin ZEV_FIRMWARE=$build/tests/firmware
 
 # Everything the run starts ends with it, on Ctrl+C too: the session (it ends the tool,
 # the simulator and the pty pair), the virtual display, and the prefix's wineserver with
