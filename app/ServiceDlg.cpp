@@ -3,6 +3,7 @@
 #include "ServiceDlg.h"
 #include "AboutDlg.h"
 #include "DeviceFont.h"
+#include "MonitorDlg.h"
 #include "INIFile.h"
 #include "StringFormats.h"
 
@@ -37,6 +38,8 @@ BEGIN_MESSAGE_MAP(CServiceDlg, CDialog)
     ON_COMMAND(ID_DEVICE_TEXT_H, &CServiceDlg::OnTextH)
     ON_COMMAND(ID_FIRMWARE_DOWNLOAD, &CServiceDlg::OnFirmwareDownload)
     ON_COMMAND(ID_CONFIG_EDIT, &CServiceDlg::OnConfigRead)
+    // monitor/MonitorStart.cpp
+    ON_COMMAND(ID_MONITOR, &CServiceDlg::StartMonitor)
     // ops/TextCommands.cpp, ops/Readout.cpp, ops/ConfigReadout.cpp
     ON_MESSAGE(WM_TEXT_ENTRY, &CServiceDlg::OnTextEntry)
     ON_MESSAGE(WM_CAPTURE_FILE, &CServiceDlg::OnCaptureFile)
@@ -50,7 +53,7 @@ CServiceDlg::CServiceDlg() : CDialog(IDD_SERVICE_DIALOG), m_nComIndex(0), m_nDev
     m_hIcon = ::LoadIconA(AfxFindResourceHandle(pszIcon, RT_GROUP_ICON), pszIcon);
 }
 
-CServiceDlg::~CServiceDlg() = default;
+CServiceDlg::~CServiceDlg() = default; // here, where CMonitorDlg is known
 
 INT_PTR CServiceDlg::DoModal(int nPort, int nType)
 {
@@ -170,6 +173,7 @@ void CServiceDlg::OnDestroy()
     ReturnToIdle();
     Disconnect();
     CloseLink();
+    m_pMonitorDlg.reset();
     LogUnsavedSettings();
     LogText("End");
     LogById(IDS_PROGRAM_END);

@@ -11,6 +11,7 @@
 #include <memory>
 
 class CDeviceFont;
+class CMonitorDlg;
 class INIFile;
 
 class CServiceDlg : public CDialog, public KoraLink {
@@ -86,6 +87,10 @@ public:
     void ParseCfgKind();
     void ParseCfgOption();
 
+    // --- monitor/MonitorStart.cpp: the live flow monitor ---------------------------------------
+    void StartMonitor();
+    void OnFrame();               // a CR in the monitor: one frame
+
     // --- ops/FirmwareDownload.cpp, ops/PromptForFile.cpp: firmware download -----------------
     INT_PTR PromptForFile(BOOL bOpen, const char* pszExtension);
     void StartDownload();
@@ -133,6 +138,9 @@ public:
     int m_nCfgMode = 0;         // 'h': 0, 1, -1 for anything else
     int m_nCfgKind = 0;         // '3': 1 "SCANIA", 0 "OTHER", -1 for anything else
     int m_nCfgOption = 0;       // 'b': 0, 1, -1 for anything else
+
+    // --- monitor --------------------------------------------------------------------------------
+    std::unique_ptr<CMonitorDlg> m_pMonitorDlg; // kept from its first start to the teardown
 
 protected:
     // app/ServiceDlg.cpp
@@ -190,6 +198,8 @@ protected:
     LRESULT OnConfigEditor(WPARAM wParam, LPARAM lParam);
     // ops/FirmwareDownload.cpp
     BOOL OpenFirmwareFile();
+    // monitor/MonitorStart.cpp
+    void PlaceBeside(HWND hWnd);
 
     DECLARE_MESSAGE_MAP()
 };

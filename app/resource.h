@@ -33,6 +33,18 @@
 #define IDC_COM4               1013
 #define IDC_STATIC             -1
 
+// Controls of the monitor
+#define IDC_MON_VOLUME         1008
+#define IDC_MON_READING1       1009
+#define IDC_MON_FLOW_BAR       1010
+#define IDC_MON_LITRES         1012
+#define IDC_MON_WHOLE          1013
+#define IDC_MON_READING2       1016
+#define IDC_MON_DEVIATION      1017
+#define IDC_MON_COUNTERS       1018
+#define IDC_MON_FLOW           1021  // large
+#define IDC_MON_ERRORS         1022  // large
+
 // Controls of the text entry
 #define IDC_TEXT_ENTRY         1006
 
@@ -87,6 +99,7 @@
 #define IDS_TEXT_H_SENT        122   // one text: the entered text
 #define IDS_TEXT_N_TITLE       127   // title of the text entry for 'N'
 #define IDS_TEXT_H_TITLE       128   // title of the text entry for 'H'
+#define IDS_MONITOR_START      130
 #define IDS_TEXT_S_SENT        131   // one text: the entered text
 #define IDS_CFG_VALUES         134   // one text: the 'r' reply
 #define IDS_CFG_KIND           137   // one text: the '3' reply
@@ -131,3 +144,4 @@
 #define IDS_CAPTURE_UNWRITABLE 185   // the capture file cannot be created: file name, reason
 #define IDS_NOTHING_CHOSEN     186   // no value chosen in a parameter dialog: nothing written
 #define IDS_CFG_KIND_UNKNOWN   187   // one number: a kind neither 0 nor 1 ends the write chain
+#define IDS_MONITOR_FAILED     188   // the monitor window cannot be opened: nothing is sent

@@ -1,11 +1,14 @@
 #include "DataExchange.h"
 
+#include <cfloat>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 // The framework's own messages; the program's texts come from the language library.
 const char kEnterInteger[] = "Please enter an integer.";
 const char kEnterUnsigned[] = "Please enter a positive integer or 0.";
+const char kEnterNumber[] = "Please enter a number.";
 
 // Tells the user why a value is refused, in a box owned by the dialog, and fails the
 // exchange: the message first, so that the focus Fail sets is not taken by the box.
@@ -208,6 +211,41 @@ void DDV_MinMaxInt(CDataExchange* pDX, int value, int minVal, int maxVal)
     if (value < minVal || value > maxVal) {
         CString strText;
         strText.Format("Please enter a number from %d to %d.", minVal, maxVal);
+        Refuse(pDX, strText);
+    }
+}
+
+void DDX_Text(CDataExchange* pDX, int nIDC, float& value)
+{
+    if (pDX->m_bFailed)
+        return;
+    HWND hWndCtrl = pDX->PrepareEditCtrl(nIDC);
+    if (pDX->m_bSaveAndValidate) {
+        CString strText = ControlText(hWndCtrl);
+        const char* psz = strText;
+        char* pszEnd = nullptr;
+        double number = std::strtod(psz, &pszEnd);
+        while (pszEnd && IsBlank(*pszEnd))
+            ++pszEnd;
+        if (pszEnd == psz || (pszEnd && *pszEnd) || !(number >= -FLT_MAX && number <= FLT_MAX))
+            Refuse(pDX, kEnterNumber);
+        else
+            value = static_cast<float>(number);
+    } else {
+        // As many digits as a float holds, so the text reads back as the same value.
+        CString strText;
+        strText.Format("%.*g", FLT_DIG, static_cast<double>(value));
+        ::SetWindowTextA(hWndCtrl, strText);
+    }
+}
+
+void DDV_MinMaxFloat(CDataExchange* pDX, float value, float minVal, float maxVal)
+{
+    if (pDX->m_bFailed || !pDX->m_bSaveAndValidate)
+        return;
+    if (!(value >= minVal && value <= maxVal)) {
+        CString strText;
+        strText.Format("Please enter a number from %g to %g.", static_cast<double>(minVal), static_cast<double>(maxVal));
         Refuse(pDX, strText);
     }
 }

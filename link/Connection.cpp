@@ -2,6 +2,7 @@
 // wake-up with its baud switch, disconnecting, and the three timers.
 #include "ServiceDlg.h"
 #include "FormatCheck.h"
+#include "MonitorDlg.h"
 
 #include <cstdio>
 
@@ -46,6 +47,9 @@ BOOL CServiceDlg::CheckBusy()
 
 void CServiceDlg::ReturnToIdle()
 {
+    // The monitor's window closes; the object stays for the next start.
+    if (m_pMonitorDlg)
+        m_pMonitorDlg->DestroyWindow();
     // A capture that ends otherwise than by its empty line (a time-out, the busy
     // question, a disconnect, a link error) keeps the lines it has received.
     if (m_nOperation == OP_CAPTURE && m_DownloadFile.IsOpen())

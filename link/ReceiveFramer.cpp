@@ -83,6 +83,9 @@ void CServiceDlg::OnLineEnd()
         ParseCfgOption();
         PostMessage(WM_CONFIG_EDITOR);
         break;
+    case OP_MONITOR:
+        OnFrame();
+        break;
     default:
         LogUnexpectedLine();
         break;

@@ -32,7 +32,7 @@ struct DeviceConfig {
   int lineGapMs = 0;         // before each line that follows an ESC ('L' on type 1, read-outs)
   int wakeUpDelayMs = 80;    // between the switch to the working rate and the identification line
   int inputTimeoutMs = 500;  // an unfinished value text or download frame is given up after this quiet time
-  bool escapeXonXoff = true; // send 0x11/0x13 inside lines DLE-escaped
+  bool escapeXonXoff = false; // send 0x11/0x13 inside lines DLE-escaped (--escape-xonxoff)
   bool lineRate = false;     // every byte sent or received takes its wire time, as on a cable
   unsigned seed = 1;         // for the garbage bytes
   LAnswer lAnswer = LAnswer::ByType;

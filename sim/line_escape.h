@@ -4,9 +4,9 @@
 
 namespace zevsim {
 
-// True for the bytes that the tool's receiver would take as control bytes.
-// With `escapeXonXoff` also 0x11 and 0x13: the tool's port runs XON/XOFF flow
-// control and would swallow them, so they travel escaped like the others.
+// True for the bytes that the tool's receiver would take as control bytes. The device
+// sends 0x11 and 0x13 raw, like any other byte (the tool's port honours XON/XOFF only
+// towards the device); `escapeXonXoff` escapes them too, for a port that would not.
 bool needsEscape(unsigned char byte, bool escapeXonXoff);
 
 // `raw` with every byte that needs it sent as DLE followed by the byte plus 0x20.

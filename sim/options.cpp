@@ -83,8 +83,8 @@ const char* usageText() {
       "                         identification line (default 80)\n"
       "  --input-timeout MS     give up an unfinished value text or download frame after\n"
       "                         this much quiet (default 500)\n"
-      "  --raw-xonxoff          send 0x11 and 0x13 in lines unescaped (default: DLE-escaped,\n"
-      "                         since the tool's port swallows them under XON/XOFF)\n"
+      "  --escape-xonxoff       send 0x11 and 0x13 in lines DLE-escaped too (the device sends\n"
+      "                         them raw, like any byte but the protocol's control values)\n"
       "  --line-rate            every byte takes its wire time, 10 bits at the current baud\n"
       "                         rate, as on a real cable (a pty delivers at once): bytes\n"
       "                         sent reach the port one wire time after another, and a\n"
@@ -163,8 +163,8 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
       o.watchStdin = false;
       continue;
     }
-    if (name == "--raw-xonxoff") {
-      o.device.escapeXonXoff = false;
+    if (name == "--escape-xonxoff") {
+      o.device.escapeXonXoff = true;
       continue;
     }
     if (name == "--line-rate") {

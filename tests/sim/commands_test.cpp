@@ -283,7 +283,13 @@ TEST_CASE("reply texts with control bytes go out DLE-escaped") {
   Bench bench(configOfType(1), &values);
   bench.wake();
   CHECK(bench.send("r") == "9\x10-3\x10;\x10\x30,\x10&\x10\x35\r");
-  CHECK(bench.send("g") == "\x10\x31\x10\x33\r");
+  CHECK(bench.send("g") == "\x11\x13\r"); // XON and XOFF are ordinary bytes to the device
+
+  zevsim::DeviceConfig escaping = configOfType(1);
+  escaping.escapeXonXoff = true;
+  Bench escaped(escaping, &values);
+  escaped.wake();
+  CHECK(escaped.send("g") == "\x10\x31\x10\x33\r");
 }
 
 TEST_CASE("unknown command bytes and stray line ends are logged and change nothing") {

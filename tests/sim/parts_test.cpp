@@ -48,7 +48,7 @@ TEST_CASE("command line: a full set of options") {
   const ParsedOptions parsed = parseOptions(
       {"--port", "com21", "--type", "1", "--settings", "sim.ini", "--log=sim.log", "--firmware-out", "fw.bin",
        "--seconds", "30", "--frame-length", "140", "--reply-delay", "5", "--wakeup-delay", "60",
-       "--input-timeout", "250", "--raw-xonxoff", "--nak-every", "3", "--silent-after", "g",
+       "--input-timeout", "250", "--escape-xonxoff", "--nak-every", "3", "--silent-after", "g",
        "--garbage-every", "4", "--no-cr-every", "5", "--drop-after", "6", "--seed", "7", "--no-stdin",
        "--l-answer", "esc", "--line-gap", "1500", "--nak-frame", "8", "--nak-repeat", "1000",
        "--silent-after-frame", "9", "--line-rate"});
@@ -64,7 +64,7 @@ TEST_CASE("command line: a full set of options") {
   CHECK(o.device.replyDelayMs == 5);
   CHECK(o.device.wakeUpDelayMs == 60);
   CHECK(o.device.inputTimeoutMs == 250);
-  CHECK_FALSE(o.device.escapeXonXoff);
+  CHECK(o.device.escapeXonXoff);
   CHECK(o.device.faults.nakEvery == 3);
   CHECK(o.device.faults.silentAfter == 'g');
   CHECK(o.device.faults.garbageEvery == 4);
@@ -86,7 +86,7 @@ TEST_CASE("command line: what a device starts with when only the port is given")
   CHECK(parsed.options.port == "COM3");
   CHECK(parsed.options.device.type == 0);
   CHECK(parsed.options.device.frameLength == 146);
-  CHECK(parsed.options.device.escapeXonXoff);
+  CHECK_FALSE(parsed.options.device.escapeXonXoff);
   CHECK(parsed.options.watchStdin);
   CHECK(parsed.options.seconds == 0);
   CHECK(parsed.options.device.lAnswer == LAnswer::ByType);

@@ -1,0 +1,106 @@
+#include "MonitorDlg.h"
+#include "DeviceFont.h"
+#include "MonitorFrame.h"
+#include "TextGrid.h"
+#include "resource.h"
+
+BEGIN_MESSAGE_MAP(CMonitorDlg, CDialog)
+    ON_WM_PAINT()
+    ON_WM_DESTROY()
+END_MESSAGE_MAP()
+
+CMonitorDlg::CMonitorDlg() : CDialog(IDD_MONITOR)
+{
+}
+
+CMonitorDlg::~CMonitorDlg()
+{
+    ReleaseContexts();
+}
+
+void CMonitorDlg::DoDataExchange(CDataExchange* pDX)
+{
+    DDX_Control(pDX, IDC_MON_ERRORS, m_ErrorsEdit);
+    DDX_Control(pDX, IDC_MON_FLOW, m_FlowEdit);
+    DDX_Control(pDX, IDC_MON_FLOW_BAR, m_FlowBar);
+    DDX_Text(pDX, IDC_MON_READING1, m_strReading1);
+    DDX_Text(pDX, IDC_MON_VOLUME, m_strVolume);
+    DDX_Text(pDX, IDC_MON_READING2, m_strReading2);
+    DDX_Text(pDX, IDC_MON_DEVIATION, m_strDeviation);
+    DDX_Text(pDX, IDC_MON_COUNTERS, m_strCounters);
+    DDX_Text(pDX, IDC_MON_LITRES, m_fLitres);
+    DDV_MinMaxFloat(pDX, m_fLitres, 0.0f, 100.0f);
+    DDX_Text(pDX, IDC_MON_FLOW, m_nFlowRate);
+    DDX_Text(pDX, IDC_MON_ERRORS, m_nImpulseErrors);
+    DDX_Text(pDX, IDC_MON_WHOLE, m_nWholeReading);
+}
+
+BOOL CMonitorDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    // The two large read-outs: 36-point bold Arial, scaled for the screen.
+    m_pErrorsDC = ::GetDC(GetDlgItem(IDC_MON_ERRORS));
+    CTextGrid errorsGrid(m_pErrorsDC);
+    m_pErrorsFont = std::make_unique<CDeviceFont>(m_pErrorsDC, "Arial", 360, 0, CDeviceFont::styleBold, TRUE);
+    m_pErrorsFont->ApplyToWindow(GetDlgItem(IDC_MON_ERRORS));
+    m_pFlowDC = ::GetDC(GetDlgItem(IDC_MON_FLOW));
+    CTextGrid flowGrid(m_pFlowDC);
+    m_pFlowFont = std::make_unique<CDeviceFont>(m_pFlowDC, "Arial", 360, 0, CDeviceFont::styleBold, TRUE);
+    m_pFlowFont->ApplyToWindow(GetDlgItem(IDC_MON_FLOW));
+    return TRUE;
+}
+
+void CMonitorDlg::OnPaint()
+{
+    PAINTSTRUCT ps;
+    ::BeginPaint(m_hWnd, &ps);
+    UpdateData(FALSE);
+    ::EndPaint(m_hWnd, &ps);
+}
+
+void CMonitorDlg::OnDestroy()
+{
+    ReleaseContexts();
+    Default();
+}
+
+void CMonitorDlg::ReleaseContexts()
+{
+    // The contexts first, while their controls exist; the fonts they held after them.
+    if (m_pErrorsDC)
+        ::ReleaseDC(GetDlgItem(IDC_MON_ERRORS), m_pErrorsDC);
+    if (m_pFlowDC)
+        ::ReleaseDC(GetDlgItem(IDC_MON_FLOW), m_pFlowDC);
+    m_pErrorsDC = nullptr;
+    m_pFlowDC = nullptr;
+    m_pErrorsFont.reset();
+    m_pFlowFont.reset();
+}
+
+BOOL CMonitorDlg::DecodeFrame(const unsigned char* pFrame, CString& strLog)
+{
+    if (!::IsWindowVisible(m_hWnd))
+        return FALSE;
+    MonitorValues values = DecodeMonitorFrame(pFrame);
+    m_nImpulseErrors = values.nImpulseErrors;
+    m_nFlowRate = values.nFlowRate;
+    m_strVolume.Format("%10.2f", values.dVolume);
+    m_strReading1.Format("%10.2f", values.dReading1);
+    m_strReading2.Format("%10.2f", values.dReading2);
+    m_strDeviation.Format("%+.2f", values.dDeviation);
+    m_strCounters.Format("(%d : %d)", values.nCounter1, values.nCounter2);
+    m_fLitres = values.fLitres;
+    m_nWholeReading = TruncateToInt(values.dWhole);
+
+    m_FlowBar.SetRange32(0, 1000);
+    m_FlowBar.SetPos(m_nFlowRate > 1000 ? 1000 : m_nFlowRate);
+    ::InvalidateRect(m_hWnd, nullptr, FALSE);
+
+    MonitorLogRule rule{ m_nLastErrors, m_nLastFlow };
+    BOOL bLog = rule.Take(m_nImpulseErrors, m_nFlowRate);
+    m_nLastErrors = rule.nLastErrors;
+    m_nLastFlow = rule.nLastFlow;
+    if (bLog)
+        strLog = FormatImpulseLine(values).c_str();
+    return bLog;
+}
