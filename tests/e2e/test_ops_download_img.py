@@ -37,6 +37,7 @@ class ImageDownloadTest(RobotTestCase):
         dialog = self.robot.other_window(s.main, 5.0)
         self.assertIsNotNone(dialog, "no file dialog")
         self.robot.file_dialog(dialog, path)
+        self.assertTrue(self.robot.gone(dialog), "the file dialog stays open")
 
     def firmware_out(self, s, downloads):
         """What the simulator kept of its `downloads`-th download."""
