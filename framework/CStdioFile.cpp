@@ -3,6 +3,11 @@
 #include <fcntl.h>
 #include <io.h>
 
+namespace {
+// Ctrl+Z: in a text file, the end of the text, as the C library's text mode has it.
+const int kEndOfText = 0x1A;
+}
+
 CString CFileException::GetErrorMessage() const
 {
     char szText[512] = {};
@@ -47,7 +52,11 @@ BOOL CStdioFile::Open(const char* pszFileName, UINT nOpenFlags, CFileException* 
         }
         return FALSE;
     }
-    bool bBinary = (nOpenFlags & typeBinary) != 0;
+    // A text file that is only read is read as bytes, and ReadString takes its line ends
+    // itself: the C library's text mode gets the position wrong in a file whose lines
+    // end in LF alone.
+    m_bTextRead = (nOpenFlags & typeBinary) == 0 && (nOpenFlags & (modeWrite | modeReadWrite)) == 0;
+    bool bBinary = (nOpenFlags & typeBinary) != 0 || m_bTextRead;
     int nFd = _open_osfhandle(reinterpret_cast<intptr_t>(hFile), nFdFlags | (bBinary ? _O_BINARY : _O_TEXT));
     if (nFd == -1) {
         ::CloseHandle(hFile);
@@ -92,9 +101,20 @@ BOOL CStdioFile::ReadString(CString& rString)
     int ch;
     bool bAny = false;
     while ((ch = std::fgetc(m_pStream)) != EOF) {
+        if (m_bTextRead && ch == kEndOfText) {
+            std::ungetc(ch, m_pStream); // the end of the text, for every later read too
+            break;
+        }
         bAny = true;
         if (ch == '\n')
             return TRUE;
+        if (m_bTextRead && ch == '\r') {
+            int next = std::fgetc(m_pStream);
+            if (next == '\n')
+                return TRUE;
+            if (next != EOF)
+                std::ungetc(next, m_pStream);
+        }
         rString += static_cast<char>(ch);
     }
     return bAny;

@@ -1,5 +1,6 @@
 // CStdioFile: a file read and written through a C stream. In text mode every line feed
-// written becomes CR LF, and CR LF reads back as a line feed.
+// written becomes CR LF, and CR LF reads back as a line feed; a text file opened only for
+// reading ends at a Ctrl+Z, and its position counts every byte of the file.
 #pragma once
 
 #include "CString.h"
@@ -53,4 +54,5 @@ public:
 
 private:
     CString m_strFileName;
+    bool m_bTextRead = false; // a text file read as bytes: ReadString takes CR LF as the line end
 };

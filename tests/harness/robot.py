@@ -155,6 +155,22 @@ class Robot:
         """The working set of the process with Windows process id `pid`, in bytes."""
         return int(self._value("memory", pid))
 
+    def progress(self, hwnd, control_id):
+        """A progress bar's (position, upper end of its range)."""
+        position, upper = self._value("progress", "%x" % hwnd, control_id).split()
+        return int(position), int(upper)
+
+    def lock(self, path):
+        """Holds an existing file open with no sharing: every other open of it fails with
+        a sharing violation (32), while its name still passes a look in a file dialog.
+        A Linux path is given as Wine's Z: drive shows it. RobotError with the error code
+        when the file cannot be held (one held already, by the robot or another)."""
+        self.call("lock", windows_path(path) if path.startswith("/") else path)
+
+    def unlock(self, path):
+        """Lets go of a file that lock() holds."""
+        self.call("unlock", windows_path(path) if path.startswith("/") else path)
+
     def message_box(self, owner, timeout=3.0):
         """The next message box (or dialog) besides `owner`: (hwnd, title, text)."""
         hwnd = self.other_window(owner, timeout)

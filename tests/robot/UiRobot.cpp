@@ -1,5 +1,6 @@
 #include "UiRobot.h"
 
+#include <commctrl.h>
 #include <psapi.h>
 
 namespace {
@@ -30,6 +31,8 @@ UiRobot::UiRobot()
 
 UiRobot::~UiRobot()
 {
+    for (const auto& locked : m_locked)
+        ::CloseHandle(locked.second);
     for (const PROCESS_INFORMATION& pi : m_started) {
         Kill(pi.dwProcessId);
         ::CloseHandle(pi.hProcess);
@@ -217,4 +220,43 @@ std::vector<UiRobot::Control> UiRobot::Controls(HWND hDlg)
     for (HWND hChild = ::GetWindow(hDlg, GW_CHILD); hChild; hChild = ::GetWindow(hChild, GW_HWNDNEXT))
         controls.push_back({ ::GetDlgCtrlID(hChild), ClassName(hChild), Text(hChild) });
     return controls;
+}
+
+bool UiRobot::Progress(HWND hDlg, int id, int& position, int& upper)
+{
+    HWND hCtrl = ::GetDlgItem(hDlg, id);
+    if (!hCtrl || ClassName(hCtrl) != PROGRESS_CLASSA)
+        return false;
+    // Both come back as the message's result: no pointer has to cross the processes.
+    DWORD_PTR result = 0;
+    if (!::SendMessageTimeoutA(hCtrl, PBM_GETPOS, 0, 0, SMTO_NORMAL, 10000, &result))
+        return false;
+    position = static_cast<int>(result);
+    if (!::SendMessageTimeoutA(hCtrl, PBM_GETRANGE, FALSE, 0, SMTO_NORMAL, 10000, &result))
+        return false;
+    upper = static_cast<int>(result);
+    return true;
+}
+
+bool UiRobot::Lock(const std::string& path, DWORD& lastError)
+{
+    HANDLE hFile = ::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                 nullptr);
+    if (hFile == INVALID_HANDLE_VALUE) {
+        lastError = ::GetLastError();
+        return false;
+    }
+    // A second lock of a path held already has failed above: share mode 0 refuses it.
+    m_locked[path] = hFile;
+    return true;
+}
+
+bool UiRobot::Unlock(const std::string& path)
+{
+    auto locked = m_locked.find(path);
+    if (locked == m_locked.end())
+        return false;
+    ::CloseHandle(locked->second);
+    m_locked.erase(locked);
+    return true;
 }

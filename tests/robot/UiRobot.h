@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,17 @@ public:
     // A process's working set in bytes; 0 when it cannot be read.
     static SIZE_T WorkingSet(DWORD processId);
 
+    // A progress bar's position and the upper end of its range; false when the control
+    // is no progress bar.
+    static bool Progress(HWND hDlg, int id, int& position, int& upper);
+
+    // Holds an existing file open with no sharing, as another program might, so that
+    // every other open of it fails with a sharing violation while it still exists for a
+    // look at its name. Unlock lets it go (so does the robot's end). The error code of a
+    // failed lock is in lastError.
+    bool Lock(const std::string& path, DWORD& lastError);
+    bool Unlock(const std::string& path);
+
     struct Control {
         int id;
         std::string className;
@@ -80,4 +92,5 @@ private:
     // Every program started goes into this job, which ends them all when its last handle
     // closes: when the robot ends, even when it is killed.
     HANDLE m_hJob = nullptr;
+    std::map<std::string, HANDLE> m_locked;
 };

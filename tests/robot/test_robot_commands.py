@@ -1,6 +1,7 @@
 """The robot's commands on the program's own dialogs, shown by robot_target.exe in a
 process of its own: typing to an edit's limit and setting a text past it, the focus, a
-dialog's controls, a file chosen in the Open and Save As dialogs, a working set."""
+dialog's controls, a file chosen in the Open and Save As dialogs, a working set; a
+file held open with no sharing, and the main window's progress bar in ZEV.EXE itself."""
 import os
 import shutil
 import sys
@@ -8,11 +9,14 @@ import tempfile
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
-from robot import RobotTestCase, test_bin, windows_path  # noqa: E402
+from robot import RobotError, RobotTestCase, test_bin, windows_path  # noqa: E402
+from tool import tool_folder, tool_run  # noqa: E402
 
 IDOK, IDCANCEL, IDYES, IDNO = 1, 2, 6, 7
 IDC_STATIC = -1
 IDC_TEXT_ENTRY = 1006
+IDC_LOG, IDC_PROGRESS = 1002, 1003
+ERROR_SHARING_VIOLATION = 32
 
 
 class RobotCommandsTest(RobotTestCase):
@@ -113,6 +117,32 @@ class RobotCommandsTest(RobotTestCase):
         self.assertGreater(self.robot.memory(self.pid), 1 << 20)
         self.robot.post_click(dialog, IDCANCEL)
         self.assertEqual(self.result(), (IDCANCEL, ""))
+
+    def test_a_locked_file_refuses_a_second_open_and_still_passes_the_open_dialog(self):
+        dialog = self.start("open")
+        path = os.path.join(self.folder, "held.txt")
+        with open(path, "w") as f:
+            f.write("S9030000FC\n")
+        self.robot.lock(path)
+        with self.assertRaisesRegex(RobotError, "^error %d$" % ERROR_SHARING_VIOLATION):
+            self.robot.lock(path)  # the open of a second holder fails as any program's does
+        self.robot.file_dialog(dialog, path)
+        result, chosen = self.result()
+        self.assertEqual(result, IDOK)
+        self.assertEqual(chosen.lower(), windows_path(path).lower())
+        self.robot.unlock(path)
+        self.robot.lock(path)  # free again
+        self.robot.unlock(path)
+        with self.assertRaises(RobotError):
+            self.robot.unlock(path)
+
+    def test_the_progress_bar_of_the_main_window(self):
+        run = tool_run(self, tool_folder(self), self.robot)
+        self.assertIsNotNone(run.start())
+        self.assertEqual(self.robot.progress(run.main, IDC_PROGRESS), (0, 100))  # as a new bar starts
+        with self.assertRaises(RobotError):
+            self.robot.progress(run.main, IDC_LOG)  # no progress bar
+        self.assertEqual(run.close(), 0)
 
 
 if __name__ == "__main__":

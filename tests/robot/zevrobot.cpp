@@ -23,6 +23,10 @@
 //   controls HWND                    the child controls: ID, class and text of each, all
 //                                    tab-separated (the texts escaped)
 //   memory PID                       a process's working set in bytes
+//   progress HWND ID                 a progress bar: "ok POSITION UPPER" (the range's
+//                                    upper end)
+//   lock PATH / unlock PATH          hold a file open with no sharing / let it go; a
+//                                    lock that fails answers "error CODE"
 //   exit TIMEOUT_MS                  wait for the program's end: "ok CODE" or "running"
 //   kill [PID]                       end the program (the one with this process id) at once
 // Window handles are written and read in hexadecimal. Errors answer "error TEXT".
@@ -183,6 +187,20 @@ std::string Run(UiRobot& robot, const std::vector<std::string>& args)
             return "error working set not readable";
         return "ok " + std::to_string(static_cast<unsigned long long>(bytes));
     }
+    if (cmd == "progress" && need(2)) {
+        int position = 0, upper = 0;
+        if (!UiRobot::Progress(ParseHwnd(args[1]), static_cast<int>(ParseNumber(args[2])), position, upper))
+            return "error no such progress bar, or no answer";
+        return "ok " + std::to_string(position) + " " + std::to_string(upper);
+    }
+    if (cmd == "lock" && need(1)) {
+        DWORD error = 0;
+        if (!robot.Lock(args[1], error))
+            return "error " + std::to_string(error);
+        return "ok";
+    }
+    if (cmd == "unlock" && need(1))
+        return robot.Unlock(args[1]) ? "ok" : "error not locked";
     if (cmd == "exit" && need(1)) {
         DWORD code = robot.WaitExit(ParseNumber(args[1]));
         return code == STILL_ACTIVE ? "running" : "ok " + std::to_string(code);

@@ -1,0 +1,88 @@
+"""What the end-to-end tests of the device operations share: the menu commands, the German
+texts the tool logs and shows, the bytes the device received, and the checks that the
+tool is idle again and that no box is open."""
+import time
+
+import hex_log
+from session import wait_for
+
+# Menu commands (app/resource.h)
+QUERY, CAPTURE, CLOCK, TEXT_S, READOUT = 40002, 40003, 40004, 40005, 40006
+COMMAND_Y, COMMAND_X, COMMAND_XS, TEXT_N, TEXT_H = 40007, 40008, 40009, 40010, 40011
+CONNECT, DISCONNECT, DOWNLOAD, CONFIG_READ = 40012, 40013, 40017, 40018
+
+# Controls and buttons
+IDC_PROGRESS, IDC_TEXT_ENTRY = 1003, 1006
+IDOK, IDCANCEL, IDYES, IDNO = 1, 2, 6, 7
+
+ACK, NAK, ESC, CR = b"\x06", b"\x15", b"\x1b", b"\r"
+END_FRAME = b"\0\0\0\0"
+
+# What the German language library says
+RX_TIMEOUT = "Keine Antwort vom Gerät (Zeitüberschreitung)"
+BUSY_CAPTION = "Gerät beschäftigt"
+BUSY_QUESTION = "Ein Vorgang läuft noch.\nAbbrechen und den neuen Befehl ausführen?"
+COMMAND_Y_LOG = "Befehl Y an das Gerät"
+
+
+def log_texts(run):
+    """The lines the log window shows, without their time stamps."""
+    return [line[9:] for line in run.log_window().split("\r\n") if line]
+
+
+def log_texts_after(run, text):
+    """The log window's lines after the last one that starts with `text`."""
+    lines = log_texts(run)
+    starts = [i for i, line in enumerate(lines) if line.startswith(text)]
+    if not starts:
+        raise AssertionError("no log line starts with %r; the log shows:\n%s" % (text, "\n".join(lines)))
+    return lines[starts[-1] + 1:]
+
+
+def file_log_texts(folder):
+    """The lines of the log file, without their time stamps (the file is complete once
+    the program has ended)."""
+    return [line[9:] for line in folder.log_lines()[2:] if line]
+
+
+class SimWire:
+    """The bytes the simulator received, read back from its hex log, counted from a mark."""
+
+    def __init__(self, sim):
+        self.sim = sim
+        self.start = 0
+
+    def received(self):
+        return hex_log.received(self.sim.log_text())
+
+    def mark(self):
+        self.start = len(self.received())
+
+    def since_mark(self, count, timeout=5.0):
+        """The bytes since the mark, once there are at least `count` (or after `timeout`)."""
+        wait_for(lambda: len(self.received()) - self.start >= count, timeout)
+        return self.received()[self.start:]
+
+    def quiet_since_mark(self, quiet=0.3):
+        """The bytes since the mark once nothing more has come for `quiet` seconds."""
+        before = None
+        while True:
+            now = self.received()[self.start:]
+            if now == before:
+                return now
+            before = now
+            time.sleep(quiet)
+
+
+def answer_box(test, robot, main, button, timeout=5.0):
+    """Answers the box the tool shows over `main` with `button`: (title, text)."""
+    box = robot.message_box(main, timeout)
+    test.assertIsNotNone(box, "no box")
+    robot.post_click(box[0], button)
+    test.assertTrue(robot.gone(box[0]), "the box did not close")
+    return box[1], box[2]
+
+
+def assert_no_box(test, robot, main, timeout=0.3):
+    box = robot.other_window(main, timeout)
+    test.assertIsNone(box, "a box is open: %r" % (box and robot.text(box, 0xFFFF)))
