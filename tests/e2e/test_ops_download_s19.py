@@ -18,6 +18,7 @@ from operations import (ACK, COMMAND_Y, DOWNLOAD, ESC, IDC_PROGRESS, IDOK, SimWi
 from processes import sub_test  # noqa: E402
 from robot import RobotTestCase, windows_path  # noqa: E402
 from session import sim_session, wait_for  # noqa: E402
+from tool import TITLE  # noqa: E402
 
 STARTED = "Firmware-Download gestartet: "
 DONE = "Firmware-Download abgeschlossen"
@@ -169,6 +170,7 @@ class S19DownloadDeviceEndTest(DeviceEndTestCase):
         self.addCleanup(self.robot.unlock, path)
         self.choose(path)
         title, text = answer_box(self, self.robot, self.run.main, IDOK)
+        self.assertEqual(title, TITLE)
         self.assertTrue(text.startswith("Die Firmware-Datei %s kann nicht geöffnet werden (" % windows_path(path)),
                         text)
         self.assertTrue(self.log_has(text))
