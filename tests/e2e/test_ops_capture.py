@@ -16,6 +16,7 @@ from operations import (CAPTURE, COMMAND_Y, COMMAND_Y_LOG, DISCONNECT, ESC, IDOK
                         SimWire, answer_box, assert_no_box, log_texts, log_texts_after)
 from robot import RobotTestCase, windows_path  # noqa: E402
 from session import sim_session, wait_for  # noqa: E402
+from tool import TITLE  # noqa: E402
 
 CAPTURING = "Auslesen in Datei "
 
@@ -102,7 +103,7 @@ class CaptureDeviceEndTest(CaptureFolder, DeviceEndTestCase):
         path = self.capture("silent.LOG")
         self.pair.write(ESC + b"FIRST\rSECOND\r")  # and then nothing
         self.assertTrue(self.log_has(">> SECOND"))
-        self.assertEqual(answer_box(self, self.robot, self.run.main, IDOK)[1], RX_TIMEOUT)
+        self.assertEqual(answer_box(self, self.robot, self.run.main, IDOK), (TITLE, RX_TIMEOUT))
         self.assertEqual(log_texts_after(self.run, CAPTURING), [">> FIRST", ">> SECOND", RX_TIMEOUT])
         # written when the answered box has returned
         wait_for(lambda: file_bytes(path))

@@ -13,11 +13,12 @@ import unittest
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
 from device_end import DeviceEndTestCase  # noqa: E402
 from firmware_files import LARGE_S19, SMALL_S19, s19_lines, s19_path  # noqa: E402
-from operations import (ACK, COMMAND_Y, COMMAND_Y_LOG, DOWNLOAD, ESC, IDC_PROGRESS, IDOK, SimWire,  # noqa: E402
-                        answer_box, assert_no_box, file_log_texts, log_texts, log_texts_after)
+from operations import (ACK, COMMAND_Y, DOWNLOAD, ESC, IDC_PROGRESS, IDOK, SimWire, answer_box,  # noqa: E402
+                        assert_idle, assert_no_box, file_log_texts, log_texts, log_texts_after)
 from processes import sub_test  # noqa: E402
 from robot import RobotTestCase, windows_path  # noqa: E402
 from session import sim_session, wait_for  # noqa: E402
+from tool import TITLE  # noqa: E402
 
 STARTED = "Firmware-Download gestartet: "
 DONE = "Firmware-Download abgeschlossen"
@@ -62,12 +63,7 @@ class S19DownloadTest(RobotTestCase):
         self.assertEqual(log_texts_after(s.run, STARTED), [DONE])
         self.assertEqual(log_texts(s.run)[-2], STARTED + windows_path(path))
         assert_no_box(self, self.robot, s.main)
-        # the next command goes out without the busy question
-        wire.mark()
-        s.command(COMMAND_Y)
-        self.assertEqual(wire.since_mark(1), b"Y")
-        self.assertTrue(s.log_has(COMMAND_Y_LOG))
-        assert_no_box(self, self.robot, s.main)
+        assert_idle(self, s, wire)
 
     def test_the_real_files_go_line_by_line_to_both_kinds_of_device(self):
         for device_type, name in ((0, SMALL_S19), (2, LARGE_S19)):
@@ -174,6 +170,7 @@ class S19DownloadDeviceEndTest(DeviceEndTestCase):
         self.addCleanup(self.robot.unlock, path)
         self.choose(path)
         title, text = answer_box(self, self.robot, self.run.main, IDOK)
+        self.assertEqual(title, TITLE)
         self.assertTrue(text.startswith("Die Firmware-Datei %s kann nicht geöffnet werden (" % windows_path(path)),
                         text)
         self.assertTrue(self.log_has(text))

@@ -74,6 +74,18 @@ class SimWire:
             time.sleep(quiet)
 
 
+def assert_idle(test, s, wire):
+    """The tool of SimSession `s` is idle and not busy: the clock command goes out at
+    once, without the busy question, and nothing comes before it. The clock is done when
+    its text has come, and the tool idle again for the next command (a command that
+    ends on the device's ESC alone gives no such sign)."""
+    wire.mark()
+    s.command(CLOCK)
+    sent = wire.since_mark(15)
+    test.assertEqual((sent[:1], len(sent), sent[-2:]), (b"T", 15, b"\r\r"), sent)
+    assert_no_box(test, s.robot, s.main)
+
+
 def answer_box(test, robot, main, button, timeout=5.0):
     """Answers the box the tool shows over `main` with `button`: (title, text)."""
     box = robot.message_box(main, timeout)
