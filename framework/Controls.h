@@ -26,4 +26,6 @@ public:
     void SetRange32(int nLower, int nUpper) { SendMessage(PBM_SETRANGE32, nLower, nUpper); }
     int SetPos(int nPos) { return static_cast<int>(SendMessage(PBM_SETPOS, nPos)); }
     int GetPos() const { return static_cast<int>(SendMessage(PBM_GETPOS)); }
+    int GetRangeLower() const { return static_cast<int>(SendMessage(PBM_GETRANGE, TRUE)); }
+    int GetRangeUpper() const { return static_cast<int>(SendMessage(PBM_GETRANGE, FALSE)); }
 };

@@ -3,6 +3,7 @@
 #include <cfloat>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 // The framework's own messages; the program's texts come from the language library.
@@ -16,6 +17,18 @@ void Refuse(CDataExchange* pDX, const char* pszText)
 {
     pDX->m_pDlgWnd->MessageBox(pszText, nullptr, MB_OK | MB_ICONEXCLAMATION);
     pDX->Fail();
+}
+
+// Sets a control's text only when it differs: a dialog that shows its members on every
+// paint would otherwise redraw every control each time.
+void SetControlText(HWND hWndCtrl, const char* pszText)
+{
+    char szOld[256];
+    int nLength = ::GetWindowTextLengthA(hWndCtrl);
+    if (nLength < static_cast<int>(sizeof szOld) && ::GetWindowTextA(hWndCtrl, szOld, sizeof szOld) == nLength &&
+        std::strcmp(szOld, pszText) == 0)
+        return;
+    ::SetWindowTextA(hWndCtrl, pszText);
 }
 
 CString ControlText(HWND hWndCtrl)
@@ -136,7 +149,7 @@ void DDX_Text(CDataExchange* pDX, int nIDC, CString& value)
     if (pDX->m_bSaveAndValidate)
         value = ControlText(hWndCtrl);
     else
-        ::SetWindowTextA(hWndCtrl, value);
+        SetControlText(hWndCtrl, value);
 }
 
 void DDX_Text(CDataExchange* pDX, int nIDC, UINT& value)
@@ -153,7 +166,7 @@ void DDX_Text(CDataExchange* pDX, int nIDC, UINT& value)
     } else {
         CString strText;
         strText.Format("%u", value);
-        ::SetWindowTextA(hWndCtrl, strText);
+        SetControlText(hWndCtrl, strText);
     }
 }
 
@@ -172,7 +185,7 @@ void DDX_Text(CDataExchange* pDX, int nIDC, int& value)
     } else {
         CString strText;
         strText.Format("%d", value);
-        ::SetWindowTextA(hWndCtrl, strText);
+        SetControlText(hWndCtrl, strText);
     }
 }
 
@@ -235,7 +248,7 @@ void DDX_Text(CDataExchange* pDX, int nIDC, float& value)
         // As many digits as a float holds, so the text reads back as the same value.
         CString strText;
         strText.Format("%.*g", FLT_DIG, static_cast<double>(value));
-        ::SetWindowTextA(hWndCtrl, strText);
+        SetControlText(hWndCtrl, strText);
     }
 }
 

@@ -4,8 +4,16 @@
 #include "TextGrid.h"
 #include "resource.h"
 
+namespace {
+// A stream of frames is shown at most this often: a reader sees no difference, and each
+// showing repaints every value that changed.
+const DWORD kShowSpacingMs = 100;
+const UINT_PTR kShowTimer = 1;
+}
+
 BEGIN_MESSAGE_MAP(CMonitorDlg, CDialog)
     ON_WM_PAINT()
+    ON_WM_TIMER()
     ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
@@ -58,8 +66,35 @@ void CMonitorDlg::OnPaint()
     ::EndPaint(m_hWnd, &ps);
 }
 
+void CMonitorDlg::ShowValues()
+{
+    // The first frame after a pause shows at once; a stream's frames at most every
+    // kShowSpacingMs, the last of them always.
+    DWORD nNow = ::GetTickCount();
+    if (nNow - m_nLastShown >= kShowSpacingMs) {
+        m_nLastShown = nNow;
+        ::InvalidateRect(m_hWnd, nullptr, FALSE);
+    } else if (!m_bShowPending) {
+        m_bShowPending = TRUE;
+        SetTimer(kShowTimer, kShowSpacingMs - (nNow - m_nLastShown));
+    }
+}
+
+void CMonitorDlg::OnTimer(UINT_PTR nIDEvent)
+{
+    if (nIDEvent != kShowTimer) {
+        Default();
+        return;
+    }
+    KillTimer(kShowTimer);
+    m_bShowPending = FALSE;
+    m_nLastShown = ::GetTickCount();
+    ::InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
 void CMonitorDlg::OnDestroy()
 {
+    m_bShowPending = FALSE; // the window's timer goes with it
     ReleaseContexts();
     Default();
 }
@@ -92,9 +127,10 @@ BOOL CMonitorDlg::DecodeFrame(const unsigned char* pFrame, CString& strLog)
     m_fLitres = values.fLitres;
     m_nWholeReading = TruncateToInt(values.dWhole);
 
-    m_FlowBar.SetRange32(0, 1000);
+    if (m_FlowBar.GetRangeUpper() != 1000 || m_FlowBar.GetRangeLower() != 0)
+        m_FlowBar.SetRange32(0, 1000);
     m_FlowBar.SetPos(m_nFlowRate > 1000 ? 1000 : m_nFlowRate);
-    ::InvalidateRect(m_hWnd, nullptr, FALSE);
+    ShowValues();
 
     MonitorLogRule rule{ m_nLastErrors, m_nLastFlow };
     BOOL bLog = rule.Take(m_nImpulseErrors, m_nFlowRate);

@@ -43,11 +43,16 @@ protected:
     void OnPaint();
     // The window goes, the object stays: its contexts and fonts go with the window.
     void OnDestroy();
+    void OnTimer(UINT_PTR nIDEvent);
 
     DECLARE_MESSAGE_MAP()
 
 private:
     void ReleaseContexts();
+    // Has the window repaint with the members' new values (invalidated, not erased).
+    void ShowValues();
+    DWORD m_nLastShown = 0;       // GetTickCount of the last invalidation
+    BOOL m_bShowPending = FALSE;  // a later showing is due on the timer
     std::unique_ptr<CDeviceFont> m_pErrorsFont;
     std::unique_ptr<CDeviceFont> m_pFlowFont;
 };

@@ -23,7 +23,7 @@ from simulator import simulator  # noqa: E402
 
 TITLE = "Zevanto"
 CONNECT, DISCONNECT, READOUT = 40012, 40013, 40006
-TEXT_S, DOWNLOAD = 40005, 40017
+TEXT_S, DOWNLOAD, MONITOR = 40005, 40017, 40015
 IDC_PROGRESS = 1003
 DEVICE_NAMES = ("Vantik", "Corlaxa", "Brennix")
 
@@ -109,6 +109,20 @@ def download(robot, main, rundir, shotdir, device_type):
     return [shot]
 
 
+def monitor(robot, main, shotdir):
+    """The live flow monitor, photographed with the simulator's values in it."""
+    robot.command(main, MONITOR)
+    window = robot.window("Durchflussmonitor", 10.0)
+    if window is None:
+        print("zev: the monitor did not open", file=sys.stderr)
+        return []
+    end = time.monotonic() + 10.0
+    while time.monotonic() < end and not robot.text(window, 1018).startswith("("):
+        time.sleep(0.1)
+    time.sleep(2.0)  # the flow ramps up
+    return [screenshot(os.path.join(shotdir, "monitor.png"))]
+
+
 def headless(rundir, shotdir, device_type):
     os.makedirs(shotdir, exist_ok=True)
     shots = []
@@ -128,6 +142,8 @@ def headless(rundir, shotdir, device_type):
             shots.append(screenshot(os.path.join(shotdir, "session.png")))
             shots += text_entry(robot, main, shotdir)
             shots += download(robot, main, rundir, shotdir, device_type)
+            if device_type == 0:
+                shots += monitor(robot, main, shotdir)
             robot.command(main, DISCONNECT)
         else:
             print("zev: the device did not answer the wake-up", file=sys.stderr)

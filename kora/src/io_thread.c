@@ -8,6 +8,7 @@
 #define READ_CHUNK 4096
 #define MAX_EMPTY_READS 50         /* reads in a row that end with nothing, before giving up */
 #define LINE_ERRORS (CE_FRAME | CE_OVERRUN | CE_RXPARITY | CE_BREAK | CE_RXOVER)
+#define RX_EVENT_SPACING_MS 20     /* a stream nobody asked for is delivered this often */
 
 /* Everything the pending I/O of a link refers to. It lives on the heap so that it
  * can outlive the thread if a cancelled request never ends. */
@@ -20,6 +21,7 @@ typedef struct io_state {
     DWORD read_size;             /* size of the next read: 1, or what the queue holds */
     int empty_reads;
     ULONGLONG write_deadline;    /* GetTickCount64 value; 0 = none */
+    ULONGLONG rx_post_due;       /* when received bytes held back are to be announced; 0 = none */
     DWORD piece_size;
     unsigned char read_buffer[READ_CHUNK];
     unsigned char piece[65536];  /* the written bytes handed to the port */
@@ -102,6 +104,45 @@ static void start_read(io_state *io)
         fail_with_system_error(link, "Cannot read from COM%u: %s", GetLastError());
 }
 
+/* With the lock held: tells the program that bytes wait. An answer to something just
+ * written, or bytes after a quiet spell, are announced at once; a stream that goes on by
+ * itself (the monitor's frames) arrives a few bytes a millisecond and is announced every
+ * RX_EVENT_SPACING_MS instead of for every piece, as a UART's FIFO gathers bytes: each
+ * event costs the program's thread and the wineserver far more than its bytes. */
+static void announce_received(io_state *io, ULONGLONG now)
+{
+    kora_link *link = io->link;
+    if (link->wrote_since_rx_post || now >= link->rx_posted_at + RX_EVENT_SPACING_MS) {
+        link_post(link, KORA_EVENT_RECEIVED);
+        link->wrote_since_rx_post = 0;
+        link->rx_posted_at = now;
+        io->rx_post_due = 0;
+    } else if (!io->rx_post_due) {
+        io->rx_post_due = link->rx_posted_at + RX_EVENT_SPACING_MS;
+    }
+}
+
+/* Once the time of bytes held back has come: what the port has gathered meanwhile is
+ * fetched first (the read that is armed again completes at once and announces all), or,
+ * when nothing more came, the bytes held are announced now. */
+static void announce_due(io_state *io)
+{
+    if (!io->rx_post_due || GetTickCount64() < io->rx_post_due)
+        return;
+    io->rx_post_due = 0;
+    DWORD queued = 0;
+    if (!check_port(io, &queued))
+        return;
+    if (queued) {
+        io->read_size = queued;
+        return;
+    }
+    library_lock();
+    if (io->link->rx.count)
+        announce_received(io, GetTickCount64());
+    library_unlock();
+}
+
 static void finish_read(io_state *io)
 {
     kora_link *link = io->link;
@@ -119,7 +160,7 @@ static void finish_read(io_state *io)
         io->empty_reads = 0;
         library_lock();
         byte_queue_push(&link->rx, io->read_buffer, got);
-        link_post(link, KORA_EVENT_RECEIVED);
+        announce_received(io, GetTickCount64());
         library_state_changed();
         library_unlock();
     } else if (++io->empty_reads > MAX_EMPTY_READS) {
@@ -220,6 +261,12 @@ static void check_write_deadline(io_state *io)
 static DWORD wait_time(const io_state *io)
 {
     DWORD ms = HEALTH_CHECK_MS;
+    if (io->rx_post_due) {
+        ULONGLONG now = GetTickCount64();
+        ULONGLONG left = io->rx_post_due > now ? io->rx_post_due - now : 0;
+        if (left < ms)
+            ms = (DWORD)left;
+    }
     if (io->writing && io->write_deadline) {
         ULONGLONG now = GetTickCount64();
         ULONGLONG left = io->write_deadline > now ? io->write_deadline - now : 0;
@@ -243,7 +290,8 @@ static void run(io_state *io)
     }
     for (;;) {
         if (!link_failed(link)) {
-            if (!io->reading)
+            /* While a stream's bytes are held back, the port gathers the next ones. */
+            if (!io->reading && !io->rx_post_due)
                 start_read(io);
             if (!io->writing)
                 start_write(io);
@@ -257,6 +305,7 @@ static void run(io_state *io)
         DWORD woke = WaitForMultipleObjects(count, events, FALSE, wait_time(io));
         if (woke == WAIT_OBJECT_0)
             return;
+        announce_due(io);
         if (woke == WAIT_OBJECT_0 + read_index)
             finish_read(io);
         else if (woke == WAIT_OBJECT_0 + write_index)

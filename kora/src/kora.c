@@ -42,7 +42,9 @@
  * looks the link up by handle and calls the callback registered for the bit at that
  * moment. Callbacks therefore never run on the I/O thread and never two at once. A
  * KoraRead that leaves bytes behind posts KORA_EVENT_RECEIVED again, so each event is
- * answered by one read and nothing waits unannounced.
+ * answered by one read and nothing waits unannounced. Received bytes are announced at
+ * once when they answer something the program wrote or come after a quiet spell; a
+ * stream that flows by itself is announced every 10 ms (io_thread.c says why).
  *
  * One lock (library_lock) guards the table of links, each link's queues, flags and
  * callbacks, and the error texts; nobody holds it across a wait or a callback. KoraWait
@@ -270,6 +272,7 @@ LONG WINAPI KoraWrite(LONG hLink, const void *pData, LONG nLength)
     } else {
         result = nLength;
         if (nLength > 0) {
+            link->wrote_since_rx_post = 1; /* the answer to this is awaited: deliver it at once */
             SetEvent(link->work);
             library_state_changed();
         }

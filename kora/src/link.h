@@ -32,6 +32,8 @@ typedef struct kora_link {
     int failed;                /* the port went away or the transmitter stalled */
     int line_error;            /* a line error has been seen since open */
     int sending;               /* the I/O thread is writing a piece */
+    int wrote_since_rx_post;   /* bytes were written since KORA_EVENT_RECEIVED was last posted */
+    ULONGLONG rx_posted_at;    /* GetTickCount64 of that post */
     byte_queue rx;             /* received, waiting for KoraRead */
     byte_queue tx;             /* written, waiting for the I/O thread */
     unsigned rx_queue_size;    /* KORA_PARAM_RX_QUEUE */

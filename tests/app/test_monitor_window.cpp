@@ -44,7 +44,7 @@ struct MonitorFixture : MainWindowFixture {
         }
         wire += '\r';
         dlg.ReceiveBytes(reinterpret_cast<const BYTE*>(wire.data()), static_cast<int>(wire.size()));
-        PumpMessages(50); // the window paints its new values
+        PumpMessages(150); // the window shows a stream of frames every 100 ms
     }
 
     HWND Monitor() const { return dlg.m_pMonitorDlg ? dlg.m_pMonitorDlg->m_hWnd : nullptr; }
