@@ -18,7 +18,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 from firmware_files import LARGE_S19, s19_path, write_image  # noqa: E402
 from processes import end_on_signals  # noqa: E402
 from ptys import pty_pair  # noqa: E402
-from robot import Robot  # noqa: E402
+from robot import Robot, RobotError  # noqa: E402
 from simulator import simulator  # noqa: E402
 
 TITLE = "Zevanto"
@@ -73,6 +73,7 @@ def text_entry(robot, main, shotdir):
     shot = screenshot(os.path.join(shotdir, "text-entry.png"))
     robot.click(dialog, 1)  # OK
     wait_for_log(robot, main, "SERVICE", 10.0)
+    time.sleep(1.0)  # the device takes 'S' with ESC, then the text goes
     return [shot]
 
 
@@ -85,6 +86,21 @@ def firmware_file(rundir, device_type):
     return s19_path(LARGE_S19)
 
 
+def fill_file_dialog(robot, main, path, timeout=10.0):
+    """Puts `path` into the file dialog that the command opens, once it is there."""
+    end = time.monotonic() + timeout
+    while time.monotonic() < end:
+        dialog = robot.other_window(main, 1.0)
+        if dialog is not None:
+            try:
+                robot.file_dialog(dialog, path)
+                return True
+            except RobotError:
+                pass  # another window, or the dialog not ready yet
+        time.sleep(0.2)
+    return False
+
+
 def download(robot, main, rundir, shotdir, device_type):
     """A firmware download, photographed with the progress bar part-way."""
     try:
@@ -93,11 +109,9 @@ def download(robot, main, rundir, shotdir, device_type):
         print("zev: no firmware file to show a download with: %s" % error, file=sys.stderr)
         return []
     robot.command(main, DOWNLOAD)
-    dialog = robot.other_window(main, 10.0)
-    if dialog is None:
+    if not fill_file_dialog(robot, main, path):
         print("zev: the file dialog did not open", file=sys.stderr)
         return []
-    robot.file_dialog(dialog, path)
     end = time.monotonic() + 30.0
     while time.monotonic() < end:
         position, upper = robot.progress(main, IDC_PROGRESS)
