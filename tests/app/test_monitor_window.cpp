@@ -161,3 +161,34 @@ TEST_CASE("starting and stopping the monitor a thousand times loses no context, 
     CHECK(::GetGuiResources(hProcess, GR_GDIOBJECTS) <= nGdi + 5);
     CHECK(::GetGuiResources(hProcess, GR_USEROBJECTS) <= nUser + 5);
 }
+
+TEST_CASE("a monitor window that cannot be made: said in the log, idle, no \"M\"")
+{
+    MonitorFixture fixture;
+    CServiceDlg& dlg = fixture.dlg;
+    // A resource module without the monitor's template; a link that counts as open, so
+    // a send would arm the watchdog.
+    HINSTANCE hLibrary = AfxGetResourceHandle();
+    HMODULE hNoTemplates = ::LoadLibraryA(TestBinPath("version_1_2_3_45.dll").c_str());
+    REQUIRE(hNoTemplates != nullptr);
+    AfxSetResourceHandle(hNoTemplates);
+    dlg.m_bLinkOpen = 1;
+    dlg.m_bTxDone = TRUE;
+    dlg.SendMessage(WM_COMMAND, ID_MONITOR);
+    BOOL bSent = dlg.KillTimer(TIMER_WATCHDOG);
+    dlg.m_bLinkOpen = 0;
+    AfxSetResourceHandle(hLibrary);
+    ::FreeLibrary(hNoTemplates);
+    CHECK_FALSE(bSent);
+    CHECK(dlg.m_nOperation == OP_IDLE);
+    CHECK(dlg.m_bBusy == FALSE);
+    CHECK(fixture.Monitor() == nullptr);
+    // the start and the failure were logged, by ids that module does not hold either
+    std::vector<std::string> lines = fixture.LogWindowLines();
+    REQUIRE(lines.size() >= 3);
+    CHECK(lines[lines.size() - 2] == "IDS-Error");
+    CHECK(lines.back() == "IDS-Error");
+    dlg.LogById(IDS_MONITOR_FAILED); // and the library has the failure's text
+    CHECK(fixture.LogWindowLines().back() ==
+          "Das Monitorfenster kann nicht geöffnet werden: der Monitor wird nicht gestartet");
+}
