@@ -201,3 +201,38 @@ TEST_CASE("waiting for the link and for the transmitter")
         CHECK(KoraClose(link) == 0);
     }
 }
+
+TEST_CASE("a stream that nobody asked for comes in few events, every byte in order")
+{
+    DevicePort device(1);
+    EventLog log;
+    LONG link = open_link(1, 38400, &log);
+    REQUIRE(link > 0);
+    REQUIRE(KoraWait(KORA_EVENT_READY, 2000) >= 0);
+    pump_for(100);
+    std::string expected = byte_pattern(200, 5);
+    std::string received;
+    log.on_event = [&](LONG bit) {
+        if (bit != KORA_EVENT_RECEIVED)
+            return;
+        char buffer[1024];
+        LONG n = KoraRead(link, buffer, sizeof buffer);
+        if (n > 0)
+            received.append(buffer, static_cast<size_t>(n));
+    };
+    // a byte a millisecond, as a device streams at the line rate
+    std::thread writer([&] {
+        for (char ch : expected) {
+            device.write(std::string(1, ch));
+            Sleep(1);
+        }
+    });
+    bool complete = pump_until([&] { return received.size() >= expected.size(); }, 10000);
+    writer.join();
+    CHECK(complete);
+    CHECK(received == expected);
+    // each piece on its own would be about 200 events; gathered, a few dozen
+    MESSAGE(log.count(KORA_EVENT_RECEIVED) << " receive events for 200 bytes");
+    CHECK(log.count(KORA_EVENT_RECEIVED) < 100);
+    CHECK(KoraClose(link) == 0);
+}
