@@ -28,13 +28,16 @@ class DeviceEndTestCase(RobotTestCase):
         return wait_for(lambda: text in run.log_window(), timeout)
 
     def connect(self, device_type, answer=b"ZEV TEST DEVICE\r"):
+        line = ">> (Init.) " + (answer or b"").decode().rstrip("\r")
+        before = self.run.log_window().count(line)  # an earlier connect's line is no answer
         self.robot.command(self.run.main, CONNECT)
         wake_up = self.pair.read(count=6, timeout=5.0)
         self.assertEqual(wake_up, b"**\x18B%02d" % device_type)
         if answer is not None:
             time.sleep(0.1)  # the tool switches to the working rate 30 ms after the wake-up
             self.pair.write(answer)
-            self.assertTrue(self.log_has(">> (Init.) " + answer.decode().rstrip("\r")))
+            self.assertTrue(wait_for(lambda: self.run.log_window().count(line) > before, 5.0),
+                            "no identification line")
         return wake_up
 
     def assert_no_box(self, run=None, timeout=0.3):

@@ -75,8 +75,9 @@ class SimSession:
         return wait_for(lambda: text in self.sim.log_text(), timeout)
 
     def connect(self):
+        before = self.run.log_window().count(">> (Init.) ")  # an earlier connect's line is no answer
         self.command(CONNECT)
-        if not self.log_has(">> (Init.) ", 10.0):
+        if not wait_for(lambda: self.run.log_window().count(">> (Init.) ") > before, 10.0):
             raise AssertionError("no identification line; the log shows:\n" + self.run.log_window())
 
     def stop(self):
