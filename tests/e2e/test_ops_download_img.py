@@ -12,7 +12,7 @@ import unittest
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
 from device_end import DeviceEndTestCase  # noqa: E402
 from firmware_files import block_frames, write_image  # noqa: E402
-from operations import (ACK, COMMAND_Y, COMMAND_Y_LOG, DOWNLOAD, END_FRAME, ESC, IDC_PROGRESS,  # noqa: E402
+from operations import (start_download, ACK, COMMAND_Y, COMMAND_Y_LOG, DOWNLOAD, END_FRAME, ESC, IDC_PROGRESS,  # noqa: E402
                         SimWire, assert_no_box, log_texts, log_texts_after)
 from robot import RobotTestCase, windows_path  # noqa: E402
 from session import sim_session, wait_for  # noqa: E402
@@ -32,12 +32,7 @@ class ImageDownloadTest(RobotTestCase):
         return s
 
     def download(self, s, path):
-        """Chooses `path` in the tool's open dialog; the download then runs."""
-        s.command(DOWNLOAD)
-        dialog = self.robot.other_window(s.main, 5.0)
-        self.assertIsNotNone(dialog, "no file dialog")
-        self.robot.file_dialog(dialog, path)
-        self.assertTrue(self.robot.gone(dialog), "the file dialog stays open")
+        start_download(self, self.robot, s, path)
 
     def firmware_out(self, s, downloads):
         """What the simulator kept of its `downloads`-th download."""

@@ -13,7 +13,7 @@ import unittest
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
 from device_end import DeviceEndTestCase  # noqa: E402
 from firmware_files import LARGE_S19, SMALL_S19, s19_lines, s19_path  # noqa: E402
-from operations import (ACK, COMMAND_Y, DOWNLOAD, ESC, IDC_PROGRESS, IDOK, SimWire, answer_box,  # noqa: E402
+from operations import (start_download, ACK, COMMAND_Y, DOWNLOAD, ESC, IDC_PROGRESS, IDOK, SimWire, answer_box,  # noqa: E402
                         assert_idle, assert_no_box, file_log_texts, log_texts, log_texts_after)
 from processes import sub_test  # noqa: E402
 from robot import RobotTestCase, windows_path  # noqa: E402
@@ -47,11 +47,7 @@ class S19DownloadTest(RobotTestCase):
         return path
 
     def download(self, s, path):
-        s.command(DOWNLOAD)
-        dialog = self.robot.other_window(s.main, 5.0)
-        self.assertIsNotNone(dialog, "no file dialog")
-        self.robot.file_dialog(dialog, path)
-        self.assertTrue(self.robot.gone(dialog), "the file dialog stays open")
+        start_download(self, self.robot, s, path)
 
     def firmware_out(self, s, downloads=1):
         self.assertTrue(wait_for(lambda: s.sim.output().count("firmware written") >= downloads))

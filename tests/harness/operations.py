@@ -98,3 +98,13 @@ def answer_box(test, robot, main, button, timeout=5.0):
 def assert_no_box(test, robot, main, timeout=0.3):
     box = robot.other_window(main, timeout)
     test.assertIsNone(box, "a box is open: %r" % (box and robot.text(box, 0xFFFF)))
+
+
+def start_download(test, robot, session, path):
+    """Gives the download command and chooses `path` in the tool's open dialog; the
+    download then runs."""
+    session.command(DOWNLOAD)
+    dialog = robot.other_window(session.main, 5.0)
+    test.assertIsNotNone(dialog, "no file dialog")
+    robot.file_dialog(dialog, path)
+    test.assertTrue(robot.gone(dialog), "the file dialog stays open")
