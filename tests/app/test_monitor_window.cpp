@@ -4,6 +4,7 @@
 // closed, so "M" goes nowhere.
 #include "BoxAnswerer.h"
 #include "MainWindowFixture.h"
+#include "HandleCount.h"
 #include "MonitorDlg.h"
 
 #include <doctest.h>
@@ -134,10 +135,12 @@ TEST_CASE("starting and stopping the monitor a thousand times loses no context, 
     dlg.SendMessage(WM_COMMAND, ID_MONITOR);
     dlg.ReturnToIdle();
     // Windows counts a process's handles and GDI objects; Wine reports 0 for both, so
-    // there each window's fonts are checked to be gone and its contexts given back.
+    // there the handles are probed one by one, and each window's fonts are checked to be
+    // gone and its contexts given back.
     HANDLE hProcess = ::GetCurrentProcess();
     DWORD nHandles = 0;
     ::GetProcessHandleCount(hProcess, &nHandles);
+    unsigned nProbed = count_open_handles();
     DWORD nGdi = ::GetGuiResources(hProcess, GR_GDIOBJECTS);
     DWORD nUser = ::GetGuiResources(hProcess, GR_USEROBJECTS);
     int nFontsLeft = 0;
@@ -158,6 +161,7 @@ TEST_CASE("starting and stopping the monitor a thousand times loses no context, 
     DWORD nHandlesAfter = 0;
     ::GetProcessHandleCount(hProcess, &nHandlesAfter);
     CHECK(nHandlesAfter <= nHandles + 5);
+    CHECK(count_open_handles() <= nProbed + 5);
     CHECK(::GetGuiResources(hProcess, GR_GDIOBJECTS) <= nGdi + 5);
     CHECK(::GetGuiResources(hProcess, GR_USEROBJECTS) <= nUser + 5);
 }

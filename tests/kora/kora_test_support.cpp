@@ -179,17 +179,6 @@ std::string byte_pattern(size_t count, unsigned seed)
     return bytes;
 }
 
-unsigned count_open_handles()
-{
-    unsigned n = 0;
-    for (UINT_PTR value = 4; value < 0x10000; value += 4) {
-        DWORD flags;
-        if (GetHandleInformation((HANDLE)value, &flags))
-            n++;
-    }
-    return n;
-}
-
 unsigned count_threads()
 {
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);

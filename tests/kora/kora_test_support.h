@@ -58,7 +58,7 @@ private:
 
 std::string byte_pattern(size_t count, unsigned seed = 0);
 
-// Open handles of this process (probed one by one, since Wine's GetProcessHandleCount
-// reports none) and its threads.
-unsigned count_open_handles();
+#include "HandleCount.h"
+
+// The threads of this process.
 unsigned count_threads();
