@@ -40,11 +40,24 @@ BEGIN_MESSAGE_MAP(CServiceDlg, CDialog)
     ON_COMMAND(ID_CONFIG_EDIT, &CServiceDlg::OnConfigRead)
     // monitor/MonitorStart.cpp
     ON_COMMAND(ID_MONITOR, &CServiceDlg::StartMonitor)
-    // ops/TextCommands.cpp, ops/Readout.cpp, ops/ConfigReadout.cpp
+    // ops/TextCommands.cpp, ops/Readout.cpp
     ON_MESSAGE(WM_TEXT_ENTRY, &CServiceDlg::OnTextEntry)
     ON_MESSAGE(WM_CAPTURE_FILE, &CServiceDlg::OnCaptureFile)
     ON_MESSAGE(WM_TEXT_COMMAND, &CServiceDlg::OnTextCommand)
+    // params/ParamCycles.cpp, params/ConfigWrite.cpp
+    ON_COMMAND(ID_PARAM_F, &CServiceDlg::OnParamFAlone)
+    ON_COMMAND(ID_PARAM_G, &CServiceDlg::ReadParamG)
+    ON_COMMAND(ID_PARAM_INTERFACE, &CServiceDlg::ReadInterface)
+    ON_COMMAND(ID_PARAM_C, &CServiceDlg::ReadParamC)
+    ON_COMMAND(ID_PARAM_WF, &CServiceDlg::ReadParamW)
+    ON_COMMAND(ID_PARAM_J, &CServiceDlg::ReadParamJ)
     ON_MESSAGE(WM_CONFIG_EDITOR, &CServiceDlg::OnConfigEditor)
+    ON_MESSAGE(WM_PARAM_INTERFACE, &CServiceDlg::OnInterfaceDialog)
+    ON_MESSAGE(WM_PARAM_F, &CServiceDlg::OnParamFDialog)
+    ON_MESSAGE(WM_PARAM_C, &CServiceDlg::OnParamCDialog)
+    ON_MESSAGE(WM_PARAM_WF, &CServiceDlg::OnParamWFDialog)
+    ON_MESSAGE(WM_PARAM_G, &CServiceDlg::OnParamGDialog)
+    ON_MESSAGE(WM_PARAM_J, &CServiceDlg::OnParamJDialog)
 END_MESSAGE_MAP()
 
 CServiceDlg::CServiceDlg() : CDialog(IDD_SERVICE_DIALOG), m_nComIndex(0), m_nDeviceType(-1)

@@ -51,7 +51,7 @@ public:
     BOOL SendCommand(const void* pData, int nLength); // FALSE when the send was refused
     BOOL CheckBusy();             // TRUE when a new operation may start
     void ReturnToIdle();
-    void SendPendingWrite();
+    BOOL SendPendingWrite();       // FALSE when the text was refused
     void ConnectDevice();         // the port at 9600 and the wake-up, or why the port failed
     void WakeUpDevice();
     void OnInitReply();
@@ -86,6 +86,32 @@ public:
     void ParseCfgMode();
     void ParseCfgKind();
     void ParseCfgOption();
+
+    // --- params/ParamCycles.cpp: the parameter cycles ------------------------------------------
+    void ReadParamG();
+    void ReadParamJ();
+    void ReadParamW();
+    void ReadParamF();
+    void ReadInterface();
+    void ReadParamC();
+    void ParseParamG();
+    void ParseParamJ();
+    void ParseParamW();
+    void ParseParamF();
+    void ParseInterface();
+    void ParseParamC();
+    void FollowUpParamF();        // 'F' with the 'f' value, after 'W'
+    // The write letter of a parameter: operation code, busy, the letter, the response
+    // timer. FALSE when it was refused.
+    BOOL SendWriteLetter(Operation nOperation, char chLetter);
+    // The value logged, the letter sent, the value text pending; nothing for a value
+    // below 0 (no choice made). FALSE when nothing went out.
+    BOOL StartWrite(Operation nOperation, char chLetter, UINT nLogID, int nValue);
+
+    // --- params/ConfigWrite.cpp: the configuration write chain ----------------------------------
+    void WriteCfgMode();          // the 'H' step
+    void WriteCfgKind();          // the '1' step
+    void WriteCfgOption();        // the 'B' step
 
     // --- monitor/MonitorStart.cpp: the live flow monitor ---------------------------------------
     void StartMonitor();
@@ -138,6 +164,14 @@ public:
     int m_nCfgMode = 0;         // 'h': 0, 1, -1 for anything else
     int m_nCfgKind = 0;         // '3': 1 "SCANIA", 0 "OTHER", -1 for anything else
     int m_nCfgOption = 0;       // 'b': 0, 1, -1 for anything else
+
+    // --- params: the values of the parameter reads ----------------------------------------------
+    int m_nParamG = 0;          // 'g': 0, 1, -1 for anything else
+    int m_nParamJ = 0;          // 'j': the same
+    int m_nParamW = 0;          // 'w': a number
+    int m_nParamF = 0;          // 'f': 0 to 3
+    int m_nInterface = 0;       // '4': 0 RS232, 1 RS232 MODIFIED, 2 RS485, 3 other
+    int m_nParamC = 0;          // 'c': 0, 1, -1 for anything else
 
     // --- monitor --------------------------------------------------------------------------------
     std::unique_ptr<CMonitorDlg> m_pMonitorDlg; // kept from its first start to the teardown
@@ -194,7 +228,15 @@ protected:
     LRESULT OnTextCommand(WPARAM wParam, LPARAM lParam);
     // ops/Readout.cpp
     LRESULT OnCaptureFile(WPARAM wParam, LPARAM lParam);
-    // ops/ConfigReadout.cpp
+    // params/ParamCycles.cpp: the menu command without a read, and the dialogs
+    void OnParamFAlone();
+    LRESULT OnParamGDialog(WPARAM wParam, LPARAM lParam);
+    LRESULT OnParamJDialog(WPARAM wParam, LPARAM lParam);
+    LRESULT OnParamWFDialog(WPARAM wParam, LPARAM lParam);
+    LRESULT OnInterfaceDialog(WPARAM wParam, LPARAM lParam);
+    LRESULT OnParamCDialog(WPARAM wParam, LPARAM lParam);
+    LRESULT OnParamFDialog(WPARAM wParam, LPARAM lParam);
+    // params/ConfigWrite.cpp
     LRESULT OnConfigEditor(WPARAM wParam, LPARAM lParam);
     // ops/FirmwareDownload.cpp
     BOOL OpenFirmwareFile();

@@ -65,11 +65,13 @@ void CServiceDlg::ReturnToIdle()
     m_bDlePending = FALSE;
 }
 
-void CServiceDlg::SendPendingWrite()
+BOOL CServiceDlg::SendPendingWrite()
 {
     KillTimer(TIMER_RESPONSE);
-    SendCommand(m_strPendingWrite.GetString(), m_strPendingWrite.GetLength());
+    if (!SendCommand(m_strPendingWrite.GetString(), m_strPendingWrite.GetLength()))
+        return FALSE; // refused: reported, and idle already; a chain ends here
     ReturnToIdle();
+    return TRUE;
 }
 
 void CServiceDlg::EmptyReceiveLine()

@@ -86,6 +86,33 @@ void CServiceDlg::OnLineEnd()
     case OP_MONITOR:
         OnFrame();
         break;
+    // The parameter reads: the dialog opens from a posted message, outside this handling.
+    case OP_READ_G:
+        ParseParamG();
+        PostMessage(WM_PARAM_G);
+        break;
+    case OP_READ_J:
+        ParseParamJ();
+        PostMessage(WM_PARAM_J);
+        break;
+    case OP_READ_W:
+        ParseParamW();
+        m_bBusy = FALSE;
+        ReadParamF();
+        break;
+    case OP_READ_4:
+        ParseInterface();
+        PostMessage(WM_PARAM_INTERFACE);
+        break;
+    case OP_READ_C:
+        ParseParamC();
+        PostMessage(WM_PARAM_C);
+        break;
+    case OP_READ_F:
+        ParseParamF();
+        m_bBusy = FALSE;
+        PostMessage(WM_PARAM_WF);
+        break;
     default:
         LogUnexpectedLine();
         break;
@@ -106,6 +133,23 @@ void CServiceDlg::OnEscape()
         KillTimer(TIMER_RESPONSE);
         m_bTxDone = TRUE;
         SendClock();
+        break;
+    // The configuration write and 'W' go on with their next letter once the value is out.
+    case OP_CFG_WRITE_R:
+        if (SendPendingWrite())
+            WriteCfgMode();
+        break;
+    case OP_CFG_WRITE_H:
+        if (SendPendingWrite())
+            WriteCfgKind();
+        break;
+    case OP_CFG_WRITE_1:
+        if (SendPendingWrite())
+            WriteCfgOption();
+        break;
+    case OP_WRITE_W:
+        if (SendPendingWrite())
+            FollowUpParamF();
         break;
     case OP_TEXT_S:
     case OP_TEXT_N:

@@ -1,6 +1,6 @@
 // The configuration read: four letters, 'r', 'h', '3' and 'b', one reply line each. Each
-// reply is logged and kept in six numbers for the configuration editor, which the last
-// step opens. The dispatcher passes from one step to the next.
+// reply is logged and kept in six numbers for the configuration editor (params/), which
+// the last step opens. The dispatcher passes from one step to the next.
 #include "ServiceDlg.h"
 #include "ConfigReplies.h"
 
@@ -55,12 +55,4 @@ void CServiceDlg::ParseCfgOption()
     KillTimer(TIMER_RESPONSE);
     LogByIdText(IDS_CFG_OPTION, m_strRxLine);
     m_nCfgOption = MatchCfgWord(m_strRxLine, "0", "1");
-}
-
-// Posted after the last reply: the configuration editor shows the six values. Until the
-// editor is built the read ends here, idle, with the values kept.
-LRESULT CServiceDlg::OnConfigEditor(WPARAM, LPARAM)
-{
-    ReturnToIdle();
-    return 0;
 }
