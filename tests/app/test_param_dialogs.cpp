@@ -215,3 +215,49 @@ TEST_CASE("the c dialog offers 0 and 1")
 {
     CheckRadioBothWays<CParamCDlg>({ IDC_PARAM_C_0, IDC_PARAM_C_1 });
 }
+
+TEST_CASE("both libraries hold the parameter templates with their controls and texts")
+{
+    struct Template {
+        UINT nIDD;
+        std::vector<int> controls;
+    };
+    const Template templates[] = {
+        { IDD_PARAM_G, { IDC_PARAM_G_ON, IDOK, IDCANCEL } },
+        { IDD_PARAM_J, { IDC_PARAM_J_ON, IDOK, IDCANCEL } },
+        { IDD_PARAM_F, { IDC_PARAM_F_ZERO, IDOK, IDCANCEL } },
+        { IDD_PARAM_WF, { IDC_F_HIGH, IDC_F_LOW, IDC_W_ON, IDOK, IDCANCEL } },
+        { IDD_INTERFACE,
+          { IDC_INTERFACE_RS232, IDC_INTERFACE_RS232_MODIFIED, IDC_INTERFACE_RS485, IDC_INTERFACE_OTHER, IDOK,
+            IDCANCEL } },
+        { IDD_PARAM_C, { IDC_PARAM_C_0, IDC_PARAM_C_1, IDOK, IDCANCEL } },
+        { IDD_CONFIG,
+          { IDC_CFG_MODE_DIRECT, IDC_CFG_MODE_THIRDS, IDC_CFG_OPTION_0, IDC_CFG_OPTION_1, IDC_CFG_KIND,
+            IDC_CFG_DIRECT_LABEL, IDC_CFG_CALCULATE, IDC_CFG_VALUE1, IDC_CFG_VALUE2, IDC_CFG_VALUE3,
+            IDC_CFG_VALUE1_THIRDS, IDC_CFG_VALUE3_THIRDS, IDOK, IDCANCEL } },
+        { IDD_STEP_CALCULATOR,
+          { IDC_CALC_HIGH, IDC_CALC_LOW, IDC_CALC_STEP, IDC_CALC_RESULT, IDC_CALC_RUN, IDOK, IDCANCEL } },
+    };
+    for (const char* pszLibrary : { "ZEV_DE.DLL", "ZEV_EN.DLL" }) {
+        CAPTURE(pszLibrary);
+        HMODULE hLibrary = ::LoadLibraryA(DistPath(pszLibrary).c_str());
+        REQUIRE(hLibrary != nullptr);
+        for (const Template& t : templates) {
+            CAPTURE(t.nIDD);
+            HWND hDlg = ::CreateDialogParamA(hLibrary, MAKEINTRESOURCEA(t.nIDD), nullptr,
+                                             [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+            REQUIRE(hDlg != nullptr);
+            CHECK_FALSE(UiRobot::Text(hDlg).empty());
+            for (int nID : t.controls) {
+                CAPTURE(nID);
+                HWND hCtrl = ::GetDlgItem(hDlg, nID);
+                REQUIRE(hCtrl != nullptr);
+                // Every button has its label; edits start empty.
+                bool bLabelled = UiRobot::ClassName(hCtrl) == "Edit" || !UiRobot::Text(hCtrl).empty();
+                CHECK(bLabelled);
+            }
+            ::DestroyWindow(hDlg);
+        }
+        ::FreeLibrary(hLibrary);
+    }
+}
