@@ -84,3 +84,16 @@ void WaitClosed(HWND hWnd, HWND hBackTo)
         ::Sleep(10);
     ::SendMessageTimeoutA(hBackTo, WM_NULL, 0, 0, SMTO_NORMAL, 10000, nullptr);
 }
+
+int WaitCancelled(HWND hDlg)
+{
+    int nBoxes = 0;
+    while (::IsWindow(hDlg)) {
+        if (OpenMessageBox(hDlg)) {
+            nBoxes += CloseOpenMessageBoxes(hDlg);
+            PostPressInPlace(hDlg, IDCANCEL);
+        }
+        ::Sleep(10);
+    }
+    return nBoxes;
+}

@@ -41,6 +41,11 @@ int CloseOpenMessageBoxes(HWND hDlg);
 // did after hWnd closed is done).
 void WaitClosed(HWND hWnd, HWND hBackTo);
 
+// Waits until hDlg has closed after its Cancel was pressed. A message box that keeps it
+// open is answered, and Esc pressed again, so that a wrong box fails a test instead of
+// hanging it; how many there were.
+int WaitCancelled(HWND hDlg);
+
 // The dialog that hOwner's thread opens on top of it (waits for it); nullptr when none
 // comes.
 HWND WaitDialogOver(HWND hOwner);

@@ -624,14 +624,16 @@ TEST_CASE("Cancel clicked from a number out of order or out of range closes the 
     for (const Case& c : cases) {
         CAPTURE(c.nID);
         EditorFixture fixture(9, 33, 0, -1);
+        int nBoxes = -1;
         DialogDriver driver([&](HWND hDlg) {
             MoveFocus(hDlg, c.nID);
             UiRobot::SetText(hDlg, c.nID, c.typed);
             UiRobot::PostClick(hDlg, IDCANCEL);
+            nBoxes = WaitCancelled(hDlg);
         });
-        // A message would keep the dialog open and this from returning.
         CHECK(fixture.dlg.DoModal() == IDCANCEL);
         REQUIRE(driver.Join());
+        CHECK(nBoxes == 0);
         CHECK(fixture.dlg.m_nValue1 == 9);
         CHECK(fixture.dlg.m_nValue2 == 33);
         CHECK(fixture.dlg.m_nValue3 == 0);

@@ -386,6 +386,7 @@ TEST_CASE("Cancel clicked from an input out of its range closes the calculator w
     for (int nInput : { IDC_CALC_HIGH, IDC_CALC_LOW, IDC_CALC_STEP }) {
         CAPTURE(nInput);
         CalcFixture fixture;
+        int nBoxes = -1;
         DialogDriver driver([&](HWND hCalc) {
             UiRobot::SetText(hCalc, IDC_CALC_HIGH, "1000");
             UiRobot::SetText(hCalc, IDC_CALC_LOW, "500");
@@ -393,10 +394,11 @@ TEST_CASE("Cancel clicked from an input out of its range closes the calculator w
             MoveFocus(hCalc, nInput);
             UiRobot::SetText(hCalc, nInput, "1");
             UiRobot::PostClick(hCalc, IDCANCEL);
+            nBoxes = WaitCancelled(hCalc);
         });
-        // A message would keep the dialog open and this from returning.
         CHECK(fixture.dlg.DoModal() == IDCANCEL);
         REQUIRE(driver.Join());
+        CHECK(nBoxes == 0);
     }
 }
 
