@@ -48,6 +48,41 @@
 // Controls of the text entry
 #define IDC_TEXT_ENTRY         1006
 
+// Controls of the parameter dialogs
+#define IDC_PARAM_G_ON         1011  // 'g': the check box
+#define IDC_PARAM_J_ON         1000  // 'j': the check box, checked for the device's 0
+#define IDC_PARAM_F_ZERO       1011  // 'F' alone: checked writes 0, unchecked 1
+#define IDC_W_ON               1013  // 'w' and 'f': the 'w' switch
+#define IDC_F_LOW              1026  //   the low bit of 'f' (1)
+#define IDC_F_HIGH             1027  //   the high bit of 'f' (2)
+#define IDC_INTERFACE_RS232    1014  // interface radio group: positions 0 to 3
+#define IDC_INTERFACE_RS232_MODIFIED 1015
+#define IDC_INTERFACE_RS485    1016
+#define IDC_INTERFACE_OTHER    1017
+#define IDC_PARAM_C_0          1025  // 'c' radio group: positions 0 and 1
+#define IDC_PARAM_C_1          1026
+
+// Controls of the configuration editor
+#define IDC_CFG_MODE_DIRECT    1002  // mode radio group: direct entry (0), in thirds (1)
+#define IDC_CFG_MODE_THIRDS    1004
+#define IDC_CFG_OPTION_0       1003  // option radio group: 0 and 1
+#define IDC_CFG_OPTION_1       1017
+#define IDC_CFG_KIND           1005  // checked: SCANIA, unchecked: OTHER
+#define IDC_CFG_DIRECT_LABEL   1006  // heads the direct-entry numbers; enabled with them
+#define IDC_CFG_CALCULATE      1007  // opens the step calculator
+#define IDC_CFG_VALUE3         1012
+#define IDC_CFG_VALUE2         1013
+#define IDC_CFG_VALUE1         1014
+#define IDC_CFG_VALUE1_THIRDS  1015
+#define IDC_CFG_VALUE3_THIRDS  1016
+
+// Controls of the step calculator
+#define IDC_CALC_HIGH          1008  // the high reading
+#define IDC_CALC_LOW           1009  // the low reading
+#define IDC_CALC_STEP          1010
+#define IDC_CALC_RESULT        1011  // read-only
+#define IDC_CALC_RUN           1012  // calculates
+
 // The about box's item of the system menu (a multiple of 16, below 0xF000)
 #define IDM_ABOUTBOX           0x0010
 

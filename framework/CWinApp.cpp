@@ -114,8 +114,14 @@ HINSTANCE AfxFindResourceHandle(LPCSTR pszName, LPCSTR pszType)
 
 int AfxMessageBox(const char* pszText, UINT nType)
 {
+    // Owned by the window in front of the main window (the modal dialog that runs over
+    // it), or by the active window when there is no main window: the box then takes
+    // that window's input while it is up, as a dialog's own box does.
     CWnd* pMainWnd = g_pApp ? g_pApp->m_pMainWnd : nullptr;
-    return ::MessageBoxA(pMainWnd ? pMainWnd->m_hWnd : nullptr, pszText, AfxGetAppName(), nType);
+    HWND hOwner = pMainWnd ? pMainWnd->m_hWnd : ::GetActiveWindow();
+    if (hOwner)
+        hOwner = ::GetLastActivePopup(hOwner);
+    return ::MessageBoxA(hOwner, pszText, AfxGetAppName(), nType);
 }
 
 int AfxMessageBox(UINT nIDPrompt, UINT nType)

@@ -52,6 +52,7 @@ void AfxSetResourceHandle(HINSTANCE hResource);
 // The resource module if it holds the resource, else the program file.
 HINSTANCE AfxFindResourceHandle(LPCSTR pszName, LPCSTR pszType);
 
-// A message box owned by the main window, with the application's title as caption.
+// A message box with the application's title as caption, owned by the window in front
+// of the main window (a modal dialog running over it), or by the active window.
 int AfxMessageBox(const char* pszText, UINT nType = MB_OK);
 int AfxMessageBox(UINT nIDPrompt, UINT nType = MB_OK);

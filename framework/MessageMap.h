@@ -10,6 +10,7 @@
 //   ON_MESSAGE(msg, fn)     LRESULT fn(WPARAM wParam, LPARAM lParam)
 //   ON_COMMAND(id, fn)      void fn()                  menu command or button id
 //   ON_BN_CLICKED(id, fn)   void fn()                  button or radio clicked
+//   ON_EN_KILLFOCUS(id, fn) void fn()                  edit lost the keyboard focus
 #pragma once
 
 #include <windows.h>
@@ -85,3 +86,5 @@ protected:                                              \
     { WM_COMMAND, 0, id, idLast, AfxSig_vv, AFX_PMSG_CAST(void (CCmdTarget::*)(), memberFxn) },
 #define ON_BN_CLICKED(id, memberFxn) \
     { WM_COMMAND, BN_CLICKED, id, id, AfxSig_vv, AFX_PMSG_CAST(void (CCmdTarget::*)(), memberFxn) },
+#define ON_EN_KILLFOCUS(id, memberFxn) \
+    { WM_COMMAND, EN_KILLFOCUS, id, id, AfxSig_vv, AFX_PMSG_CAST(void (CCmdTarget::*)(), memberFxn) },

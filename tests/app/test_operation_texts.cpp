@@ -6,6 +6,7 @@
 
 #include <doctest.h>
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -39,6 +40,32 @@ const OperationText kOperationTexts[] = {
     { IDS_CFG_MODE, "s" },
     { IDS_FIRMWARE_UNREADABLE, "ss" },
     { IDS_CAPTURE_UNWRITABLE, "ss" },
+    // The parameter cycles: replies logged as texts, values written as numbers.
+    { IDS_PARAM_F_WRITE, "d" },
+    { IDS_PARAM_W_WRITE, "d" },
+    { IDS_PARAM_W_REPLY, "s" },
+    { IDS_INTERFACE_WRITE, "d" },
+    { IDS_INTERFACE_REPLY, "s" },
+    { IDS_PARAM_C_REPLY, "s" },
+    { IDS_PARAM_F_REPLY, "s" },
+    { IDS_PARAM_C_WRITE, "d" },
+    { IDS_PARAM_F_FOLLOW, "d" },
+    { IDS_PARAM_G_REPLY, "s" },
+    { IDS_PARAM_G_WRITE, "d" },
+    { IDS_PARAM_J_REPLY, "s" },
+    { IDS_PARAM_J_WRITE, "d" },
+    { IDS_NOTHING_CHOSEN, "" },
+    // The configuration editor, its write chain and its calculator.
+    { IDS_CFG_KIND_WRITE, "s" },
+    { IDS_CFG_WRITE, "uuu" },
+    { IDS_CFG_OPTION_WRITE_1, "d" },
+    { IDS_CFG_MODE_WRITE, "d" },
+    { IDS_CFG_OPTION_WRITE_0, "d" },
+    { IDS_CALC_MISSING, "" },
+    { IDS_CALC_OUT_OF_RANGE, "dd" },
+    { IDS_CFG_FIRST_TOO_LOW, "" },
+    { IDS_CFG_THIRD_TOO_HIGH, "" },
+    { IDS_CFG_KIND_UNKNOWN, "d" },
 };
 
 // The string as the library holds it: not through the framework's search, which would
@@ -78,6 +105,15 @@ TEST_CASE("every text of the device operations is in both libraries with its arg
         std::string strClock = LibraryString(library.hModule, IDS_CLOCK_SENT);
         CHECK(strClock.size() >= 2);
         CHECK(strClock.compare(strClock.size() - 2, 2, "%s") == 0);
+        // The range message is built with inserts, not as a printf format: each insert
+        // once, and no other %.
+        std::string strRange = LibraryString(library.hModule, IDS_RANGE);
+        CAPTURE(strRange);
+        CHECK(strRange.find("%1") != std::string::npos);
+        CHECK(strRange.find("%1") == strRange.rfind("%1"));
+        CHECK(strRange.find("%2") != std::string::npos);
+        CHECK(strRange.find("%2") == strRange.rfind("%2"));
+        CHECK(std::count(strRange.begin(), strRange.end(), '%') == 2);
     }
 }
 
@@ -89,4 +125,7 @@ TEST_CASE("the German library has the texts a technician reads")
     CHECK(LibraryString(library.hModule, IDS_DOWNLOAD_RESEND) == "Block %u wird wiederholt (Dateiposition %u)");
     CHECK(LibraryString(library.hModule, IDS_FIRMWARE_UNREADABLE) ==
           "Die Firmware-Datei %s kann nicht geöffnet werden (%s)");
+    CHECK(LibraryString(library.hModule, IDS_RANGE) == "Bitte einen Wert von %1 bis %2 eingeben.");
+    CHECK(LibraryString(library.hModule, IDS_CFG_THIRD_TOO_HIGH) ==
+          "Der dritte Wert darf nicht größer als der erste sein.");
 }

@@ -1,0 +1,150 @@
+#include "StepCalcDlg.h"
+#include "ConfigMessages.h"
+#include "ConfigReplies.h"
+#include "ConfigRules.h"
+#include "FormatCheck.h"
+#include "resource.h"
+
+BEGIN_MESSAGE_MAP(CStepCalcDlg, CDialog)
+    ON_BN_CLICKED(IDC_CALC_RUN, &CStepCalcDlg::OnCalculate)
+    ON_EN_KILLFOCUS(IDC_CALC_HIGH, &CStepCalcDlg::OnHighLeft)
+    ON_EN_KILLFOCUS(IDC_CALC_LOW, &CStepCalcDlg::OnLowLeft)
+    ON_EN_KILLFOCUS(IDC_CALC_STEP, &CStepCalcDlg::OnStepLeft)
+END_MESSAGE_MAP()
+
+CStepCalcDlg::CStepCalcDlg(CWnd* pParentWnd)
+    : CDialog(IDD_STEP_CALCULATOR, pParentWnd), m_nResult(0), m_bChecking(false)
+{
+}
+
+void CStepCalcDlg::DoDataExchange(CDataExchange* pDX)
+{
+    // A refused text's message and the focus put back make an input lose the focus: its
+    // check must not run inside the exchange.
+    bool bWasChecking = m_bChecking;
+    m_bChecking = true;
+    DDX_Text(pDX, IDC_CALC_HIGH, m_strHigh);
+    DDV_MaxChars(pDX, m_strHigh, 4);
+    DDX_Text(pDX, IDC_CALC_STEP, m_strStep);
+    DDV_MaxChars(pDX, m_strStep, 3);
+    DDX_Text(pDX, IDC_CALC_LOW, m_strLow);
+    DDV_MaxChars(pDX, m_strLow, 3);
+    DDX_Text(pDX, IDC_CALC_RESULT, m_strResult);
+    DDV_MaxChars(pDX, m_strResult, 2);
+    m_bChecking = bWasChecking;
+}
+
+BOOL CStepCalcDlg::OnInitDialog()
+{
+    // Every calculation starts from nothing, whatever the members held.
+    m_strHigh.Empty();
+    m_strLow.Empty();
+    m_strStep.Empty();
+    m_strResult.Empty();
+    CDialog::OnInitDialog();
+    ::EnableWindow(GetDlgItem(IDOK), FALSE);
+    return TRUE;
+}
+
+void CStepCalcDlg::WithdrawResult()
+{
+    m_strResult.Empty();
+    m_nResult = 0;
+    ::SetDlgItemTextA(m_hWnd, IDC_CALC_RESULT, "");
+    ::EnableWindow(GetDlgItem(IDOK), FALSE);
+}
+
+void CStepCalcDlg::ShowMessage()
+{
+    ShowConfigMessage(this, m_strMessage);
+}
+
+void CStepCalcDlg::OnCalculate()
+{
+    // A message box takes the focus from the input that has it (Calculate's command can
+    // come while an input keeps the focus); that input's check must not start a second
+    // message meanwhile.
+    if (m_bChecking)
+        return;
+    m_bChecking = true;
+    WithdrawResult();
+    if (UpdateData(TRUE))
+        Calculate();
+    m_bChecking = false;
+}
+
+void CStepCalcDlg::Calculate()
+{
+    if (m_strHigh.IsEmpty() || m_strLow.IsEmpty() || m_strStep.IsEmpty()) {
+        m_strMessage.LoadString(IDS_CALC_MISSING);
+        ShowMessage();
+        return;
+    }
+    // The ranges that leaving each input checks: an input left for Calculate is checked
+    // here instead (one message, whether the press moved the focus or not), and a step
+    // of 0 is refused with the step's range, never divided by.
+    if (!IsInRange(IDC_CALC_HIGH, m_strHigh, HIGH_MIN, HIGH_MAX) ||
+        !IsInRange(IDC_CALC_LOW, m_strLow, LOW_MIN, LOW_MAX) ||
+        !IsInRange(IDC_CALC_STEP, m_strStep, STEP_MIN, STEP_MAX))
+        return;
+    UINT nResult = 0;
+    if (!CalculateStep(m_strHigh, m_strLow, m_strStep, nResult))
+        return;
+    m_nResult = nResult;
+    m_strResult.Format("%u", nResult);
+    UpdateData(FALSE);
+    if (nResult >= RESULT_MIN && nResult <= RESULT_MAX) {
+        ::EnableWindow(GetDlgItem(IDOK), TRUE);
+        return;
+    }
+    CString strFormat;
+    if (strFormat.LoadString(IDS_CALC_OUT_OF_RANGE) && IsFormatFor(strFormat, "dd"))
+        m_strMessage.Format(strFormat, RESULT_MIN, RESULT_MAX);
+    else
+        m_strMessage.Format("The result must lie from %d to %d.", RESULT_MIN, RESULT_MAX);
+    ShowMessage();
+}
+
+BOOL CStepCalcDlg::IsInRange(int nIDC, const CString& strInput, UINT nMin, UINT nMax)
+{
+    UINT nValue = static_cast<UINT>(LeadingNumber(strInput));
+    if (nValue >= nMin && nValue <= nMax)
+        return TRUE;
+    ShowRangeMessage(nMin, nMax, IDS_RANGE);
+    ::SetFocus(GetDlgItem(nIDC));
+    return FALSE;
+}
+
+void CStepCalcDlg::OnHighLeft()
+{
+    CheckInput(IDC_CALC_HIGH, m_strHigh, HIGH_MIN, HIGH_MAX);
+}
+
+void CStepCalcDlg::OnLowLeft()
+{
+    CheckInput(IDC_CALC_LOW, m_strLow, LOW_MIN, LOW_MAX);
+}
+
+void CStepCalcDlg::OnStepLeft()
+{
+    CheckInput(IDC_CALC_STEP, m_strStep, STEP_MIN, STEP_MAX);
+}
+
+void CStepCalcDlg::CheckInput(int nIDC, const CString& strInput, UINT nMin, UINT nMax)
+{
+    // The range message and the focus put back make another input lose the focus; its
+    // check waits until the user leaves it.
+    if (m_bChecking)
+        return;
+    m_bChecking = true;
+    WithdrawResult();
+    // Left for Cancel the inputs are dropped, and Cancel must close whatever they are;
+    // left for Calculate they are checked by the calculation.
+    if (!IsFocusOn(this, IDCANCEL) && !IsFocusOn(this, IDC_CALC_RUN)) {
+        // strInput is the member that the exchange fills. A refused exchange has told
+        // the user why already.
+        if (UpdateData(TRUE))
+            IsInRange(nIDC, strInput, nMin, nMax);
+    }
+    m_bChecking = false;
+}
