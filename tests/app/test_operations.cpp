@@ -3,6 +3,7 @@
 // early, the configuration read's values. The port is COM8, which the test prefix does
 // not map; a link "open" with its transmitter never free makes every send refused.
 #include "BoxAnswerer.h"
+#include "DialogDriver.h"
 #include "MainWindowFixture.h"
 
 #include <doctest.h>
@@ -113,7 +114,7 @@ TEST_CASE("a capture that ends early keeps the lines it has received")
     CHECK(dlg.m_strCapture.IsEmpty());
 }
 
-TEST_CASE("the configuration read keeps its values and ends idle until the editor comes")
+TEST_CASE("the configuration read keeps its values and opens the editor with them")
 {
     OperationFixture fixture;
     CServiceDlg& dlg = fixture.dlg;
@@ -127,15 +128,35 @@ TEST_CASE("the configuration read keeps its values and ends idle until the edito
     fixture.Feed("SCANIA\r");
     CHECK(dlg.m_nOperation == OP_CFG_OPTION);
     fixture.Feed("0\r");
-    CHECK(dlg.m_nOperation == OP_CFG_OPTION); // busy, no timer, until the editor's message
+    CHECK(dlg.m_nOperation == OP_CFG_OPTION); // busy, no timer, until the editor closes
     CHECK(dlg.m_bBusy == TRUE);
     CHECK_FALSE(fixture.ResponseTimerWasArmed());
-    PumpMessages(100);
-    CHECK(dlg.m_nOperation == OP_IDLE);
     CHECK(dlg.m_nCfgValue1 == 12);
     CHECK(dlg.m_nCfgValue2 == 40);
     CHECK(dlg.m_nCfgValue3 == 7);
     CHECK(dlg.m_nCfgMode == -1);
     CHECK(dlg.m_nCfgKind == 1);
     CHECK(dlg.m_nCfgOption == 0);
+
+    std::string strValue1, strValue2, strValue3;
+    {
+        // the editor shows the values read; Cancel writes nothing
+        DialogDriver driver([&](HWND hDlg) {
+            char sz[32];
+            ::GetDlgItemTextA(hDlg, 1014, sz, sizeof sz);
+            strValue1 = sz;
+            ::GetDlgItemTextA(hDlg, 1013, sz, sizeof sz);
+            strValue2 = sz;
+            ::GetDlgItemTextA(hDlg, 1012, sz, sizeof sz);
+            strValue3 = sz;
+            ::PostMessageA(hDlg, WM_COMMAND, IDCANCEL, 0);
+        });
+        PumpMessages(300);
+        CHECK(driver.Join());
+    }
+    CHECK(strValue1 == "12");
+    CHECK(strValue2 == "40");
+    CHECK(strValue3 == "7");
+    CHECK(dlg.m_nOperation == OP_IDLE);
+    CHECK(dlg.m_bBusy == FALSE);
 }
