@@ -1,7 +1,7 @@
 """The configuration read through the real ZEV.EXE: 'r', 'h', '3' and 'b' in this order,
 each only after the reply to the one before, every reply logged exactly as it came, well
-formed or not; then the tool is idle and the next command goes out without the busy
-question. Python plays the device (DeviceEndTestCase) for the many odd replies; ZEVSIM.EXE
+formed or not; then the configuration editor opens, and cancelled, leaves the tool idle:
+the next command goes out without the busy question. Python plays the device (DeviceEndTestCase) for the many odd replies; ZEVSIM.EXE
 (sim_session) answers from its settings file. The values taken from the replies are
 checked in-process (tests/app)."""
 import os
@@ -13,7 +13,7 @@ import unittest
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
 from device_end import DeviceEndTestCase  # noqa: E402
 from operations import (COMMAND_Y, COMMAND_Y_LOG, CONFIG_READ, ESC, SimWire, assert_no_box,  # noqa: E402
-                        log_texts)
+                        cancel_dialog, log_texts)
 from robot import RobotTestCase, windows_path  # noqa: E402
 from session import sim_session, wait_for  # noqa: E402
 
@@ -47,7 +47,8 @@ class ConfigReadDeviceEndTest(DeviceEndTestCase):
                     self.pair.write(reply.encode() + b"\r")
                 self.assertTrue(wait_for(lambda: log_texts(self.run)[-4:] == logged(replies)))
                 self.assertEqual(log_texts(self.run)[-4:], logged(replies))
-                assert_no_box(self, self.robot, self.run.main)
+                cancel_dialog(self, self.robot, self.run.main)  # the editor: nothing written
+                self.assertEqual(self.pair.read(timeout=0.3), b"")
         # idle: the next command goes out without the busy question
         self.robot.command(self.run.main, COMMAND_Y)
         self.assertEqual(self.pair.read(count=1, timeout=3.0), b"Y")
@@ -71,6 +72,7 @@ class ConfigReadSimTest(RobotTestCase):
         expected = logged((" 12,40,7", "1", "SCANIA", "1"))
         self.assertTrue(wait_for(lambda: log_texts(s.run)[-4:] == expected))
         self.assertEqual(log_texts(s.run)[-4:], expected)
+        cancel_dialog(self, self.robot, s.main)
         self.assertEqual(wire.quiet_since_mark(), b"rh3b")
         wire.mark()
         s.command(COMMAND_Y)

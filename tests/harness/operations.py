@@ -108,3 +108,13 @@ def start_download(test, robot, session, path):
     test.assertIsNotNone(dialog, "no file dialog")
     robot.file_dialog(dialog, path)
     test.assertTrue(robot.gone(dialog), "the file dialog stays open")
+
+
+def cancel_dialog(test, robot, main, timeout=5.0):
+    """Cancels the dialog the tool opens over `main` (the user changes nothing); its title."""
+    dialog = robot.other_window(main, timeout)
+    test.assertIsNotNone(dialog, "no dialog")
+    title = robot.title(dialog)
+    robot.post_click(dialog, IDCANCEL)
+    test.assertTrue(robot.gone(dialog), "the dialog did not close")
+    return title
