@@ -133,8 +133,9 @@ void CStepCalcDlg::OnStepLeft()
 void CStepCalcDlg::CheckInput(int nIDC, const CString& strInput, UINT nMin, UINT nMax)
 {
     // The range message and the focus put back make another input lose the focus; its
-    // check waits until the user leaves it.
-    if (m_bChecking)
+    // check waits until the user leaves it, as does the check of an input whose focus
+    // went to another program.
+    if (m_bChecking || !IsFocusWithin(this))
         return;
     m_bChecking = true;
     WithdrawResult();

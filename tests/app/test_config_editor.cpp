@@ -106,7 +106,7 @@ Refusal TypeAndLeaveRefused(HWND hDlg, int nID, const char* pszText, int nTo)
     Refusal refusal;
     refusal.seen = AnswerMessage(hDlg);
     refusal.nMoreBoxes = CloseOpenMessageBoxes(hDlg);
-    refusal.nFocus = UiRobot::FocusId(hDlg);
+    refusal.nFocus = FocusedControl(hDlg);
     return refusal;
 }
 
@@ -471,7 +471,7 @@ TEST_CASE("OK refuses a number out of its range with the range, and takes none b
         UiRobot::SetText(hDlg, IDC_CFG_VALUE3, "7");
         UiRobot::PostClick(hDlg, IDOK);
         seen = AnswerMessage(hDlg);
-        nFocus = UiRobot::FocusId(hDlg);
+        nFocus = FocusedControl(hDlg);
         bStillOpen = ::IsWindowVisible(hDlg) != FALSE;
         UiRobot::PostClick(hDlg, IDCANCEL);
     });
@@ -527,7 +527,7 @@ TEST_CASE("each number has its range, and OK takes the numbers once they are all
             // The focus put back leaves the field refused before, whose rule must not
             // refuse once more.
             nMoreBoxes += CloseOpenMessageBoxes(hDlg);
-            nFocus[i] = UiRobot::FocusId(hDlg);
+            nFocus[i] = FocusedControl(hDlg);
             UiRobot::SetText(hDlg, cases[i].nID, cases[i].valid);
         }
         UiRobot::PostClick(hDlg, IDOK);
@@ -565,7 +565,7 @@ TEST_CASE("the calculator's result from 2 to 16 becomes the first number in thir
             hEditor = hDlg;
             calc = RunCalculator(hDlg, c.high, c.low, c.step, IDOK);
             after = ReadNumbers(hDlg);
-            nFocus = UiRobot::FocusId(hDlg);
+            nFocus = FocusedControl(hDlg);
             UiRobot::PostClick(hDlg, IDOK);
         });
         CHECK(fixture.dlg.DoModal() == IDOK);
@@ -638,4 +638,28 @@ TEST_CASE("Cancel clicked from a number out of order or out of range closes the 
         CHECK(fixture.dlg.m_nValue2 == 33);
         CHECK(fixture.dlg.m_nValue3 == 0);
     }
+}
+
+TEST_CASE("switching to another program from a number out of order checks it only when left")
+{
+    EditorFixture fixture(9, 33, 0, 0);
+    bool bBoxWhileAway = true;
+    int nFocusBack = 0;
+    Refusal refusal;
+    DialogDriver driver([&](HWND hDlg) {
+        MoveFocus(hDlg, IDC_CFG_VALUE3);
+        UiRobot::SetText(hDlg, IDC_CFG_VALUE3, "12");
+        SwitchToAnotherWindow(hDlg);
+        bBoxWhileAway = OpenMessageBox(hDlg) != nullptr;
+        CloseOpenMessageBoxes(hDlg);
+        nFocusBack = FocusedControl(hDlg);
+        refusal = TypeAndLeaveRefused(hDlg, IDC_CFG_VALUE3, "12", IDC_CFG_KIND);
+        UiRobot::PostClick(hDlg, IDCANCEL);
+    });
+    CHECK(fixture.dlg.DoModal() == IDCANCEL);
+    REQUIRE(driver.Join());
+    CHECK_FALSE(bBoxWhileAway);
+    CHECK(nFocusBack == IDC_CFG_VALUE3);
+    CHECK(refusal.seen.text == kThirdTooHigh);
+    CHECK(refusal.nMoreBoxes == 0);
 }

@@ -63,7 +63,7 @@ TEST_CASE("the calculator opens empty, with OK disabled and the cursor in the hi
         strHigh = UiRobot::ItemText(hCalc, IDC_CALC_HIGH);
         strResult = UiRobot::ItemText(hCalc, IDC_CALC_RESULT);
         bOkEnabled = IsEnabled(hCalc, IDOK);
-        nFocus = UiRobot::FocusId(hCalc);
+        nFocus = FocusedControl(hCalc);
         nResultStyle = ::GetWindowLongA(::GetDlgItem(hCalc, IDC_CALC_RESULT), GWL_STYLE);
         UiRobot::PostClick(hCalc, IDCANCEL);
     });
@@ -240,7 +240,7 @@ TEST_CASE("an input out of its range is refused once when left, and keeps the fo
             PostMoveFocus(hCalc, nNext);
             seen = AnswerMessage(hCalc);
             nSecondBoxes = CloseOpenMessageBoxes(hCalc);
-            nFocus = UiRobot::FocusId(hCalc);
+            nFocus = FocusedControl(hCalc);
             look = LookAtResult(hCalc);
             UiRobot::PostClick(hCalc, IDCANCEL);
         });
@@ -311,7 +311,7 @@ TEST_CASE("a step of 0 with Enter in the step's field is refused with its range,
             PostPressInPlace(hCalc, IDC_CALC_RUN);
             seen = AnswerMessage(hCalc);
             nSecondBoxes = CloseOpenMessageBoxes(hCalc);
-            nFocus = UiRobot::FocusId(hCalc);
+            nFocus = FocusedControl(hCalc);
             look = LookAtResult(hCalc);
             UiRobot::PostClick(hCalc, IDCANCEL);
         });
@@ -343,7 +343,7 @@ TEST_CASE("a step of 0 with Calculate's underlined letter typed in the step's fi
         ::PostMessageA(::GetDlgItem(hCalc, IDC_CALC_STEP), WM_SYSCHAR, 'b', 1 << 29);
         seen = AnswerMessage(hCalc);
         nSecondBoxes = CloseOpenMessageBoxes(hCalc);
-        nFocus = UiRobot::FocusId(hCalc);
+        nFocus = FocusedControl(hCalc);
         look = LookAtResult(hCalc);
         UiRobot::PostClick(hCalc, IDCANCEL);
     });
@@ -370,7 +370,7 @@ TEST_CASE("a step of 0 with Calculate clicked: one message, and the focus back o
         UiRobot::PostClick(hCalc, IDC_CALC_RUN);
         seen = AnswerMessage(hCalc);
         nSecondBoxes = CloseOpenMessageBoxes(hCalc);
-        nFocus = UiRobot::FocusId(hCalc);
+        nFocus = FocusedControl(hCalc);
         UiRobot::PostClick(hCalc, IDCANCEL);
     });
     CHECK(fixture.dlg.DoModal() == IDCANCEL);
@@ -466,7 +466,7 @@ TEST_CASE("Calculate refuses an input out of its range, clicked or pressed in pl
                     PostPressInPlace(hCalc, IDC_CALC_RUN);
                 seen = AnswerMessage(hCalc);
                 nMoreBoxes = CloseOpenMessageBoxes(hCalc);
-                nFocus = UiRobot::FocusId(hCalc);
+                nFocus = FocusedControl(hCalc);
                 look = LookAtResult(hCalc);
                 UiRobot::PostClick(hCalc, IDCANCEL);
             });
@@ -480,4 +480,36 @@ TEST_CASE("Calculate refuses an input out of its range, clicked or pressed in pl
             CHECK(fixture.dlg.m_nResult == 0);
         }
     }
+}
+
+TEST_CASE("switching to another program from an input checks nothing and keeps the result")
+{
+    CalcFixture fixture;
+    bool bBoxWhileAway = true;
+    bool bBoxBack = true;
+    int nFocusBack = 0;
+    ResultLook before, back;
+    DialogDriver driver([&](HWND hCalc) {
+        EnterAndCalculate(hCalc, "1000", "500", "50");
+        before = LookAtResult(hCalc);
+        // Into the high reading, emptied: leaving it for another control would refuse it.
+        MoveFocus(hCalc, IDC_CALC_HIGH);
+        UiRobot::SetText(hCalc, IDC_CALC_HIGH, "");
+        SwitchToAnotherWindow(hCalc);
+        bBoxWhileAway = OpenMessageBox(hCalc) != nullptr;
+        CloseOpenMessageBoxes(hCalc);
+        nFocusBack = FocusedControl(hCalc);
+        bBoxBack = OpenMessageBox(hCalc) != nullptr;
+        CloseOpenMessageBoxes(hCalc);
+        back = LookAtResult(hCalc);
+        UiRobot::PostClick(hCalc, IDCANCEL);
+    });
+    CHECK(fixture.dlg.DoModal() == IDCANCEL);
+    REQUIRE(driver.Join());
+    CHECK(before.bOkEnabled);
+    CHECK_FALSE(bBoxWhileAway);
+    CHECK_FALSE(bBoxBack);
+    CHECK(nFocusBack == IDC_CALC_HIGH);
+    CHECK(back.result == "10");
+    CHECK(back.bOkEnabled);
 }
