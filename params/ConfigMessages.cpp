@@ -32,6 +32,12 @@ void CheckRangeU(CDataExchange* pDX, UINT value, UINT nMin, UINT nMax, UINT nIDP
     }
 }
 
+BOOL IsFocusWithin(const CWnd* pDlg)
+{
+    HWND hFocus = ::GetFocus();
+    return hFocus && ::IsChild(pDlg->m_hWnd, hFocus);
+}
+
 BOOL IsFocusOn(const CWnd* pDlg, int nID)
 {
     HWND hFocus = ::GetFocus();

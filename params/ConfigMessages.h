@@ -16,7 +16,9 @@ void ShowRangeMessage(UINT nMin, UINT nMax, UINT nIDPrompt);
 // edit, the dialog stays open). Does nothing when showing, or after an earlier refusal.
 void CheckRangeU(CDataExchange* pDX, UINT value, UINT nMin, UINT nMax, UINT nIDPrompt);
 
-// TRUE when the focus is on pDlg's control nID. An edit reports the loss of the focus
-// once the focus has moved, so its check can tell where the user is going (to Cancel,
-// for one).
+// Where the focus went when an edit of pDlg reported its loss (an edit reports it once
+// the focus has moved). IsFocusWithin: to another of pDlg's controls; a focus that left
+// for another program, a message box or a dialog on top has not left the edit for the
+// user, and its checks wait until the user does. IsFocusOn: to pDlg's control nID.
+BOOL IsFocusWithin(const CWnd* pDlg);
 BOOL IsFocusOn(const CWnd* pDlg, int nID);

@@ -93,9 +93,9 @@ void CDeviceConfigDlg::RunGuarded(void (CDeviceConfigDlg::*pfnRule)())
 
 void CDeviceConfigDlg::RunOnLeaving(void (CDeviceConfigDlg::*pfnRule)())
 {
-    // Left for Cancel: the values are about to be dropped, and Cancel must close
-    // whatever they are.
-    if (!IsFocusOn(this, IDCANCEL))
+    // Only when the user went to another control. Not for Cancel either: the values
+    // are about to be dropped, and Cancel must close whatever they are.
+    if (IsFocusWithin(this) && !IsFocusOn(this, IDCANCEL))
         RunGuarded(pfnRule);
 }
 

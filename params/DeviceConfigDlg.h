@@ -43,9 +43,10 @@ protected:
     // Called when the calculator button is pressed: its result becomes the first number.
     void OnCalculator();
 
-    // The order rules, called when their edit loses the focus (not to Cancel). Each takes
-    // the values and, when the first number would be below the third, says so and puts
-    // the focus back; otherwise it brings the number and its thirds into line.
+    // The order rules, called when their edit loses the focus to another control but
+    // Cancel. Each takes the values and, when the first number would be below the
+    // third, says so and puts the focus back; otherwise it brings the number and its
+    // thirds into line.
     void OnFirstNumberLeft();
     void OnThirdNumberLeft();
     void OnFirstInThirdsLeft();
@@ -69,6 +70,7 @@ private:
     void RunCalculator();
     // Runs pfnRule unless a rule is running already.
     void RunGuarded(void (CDeviceConfigDlg::*pfnRule)());
-    // The same for an edit that lost the focus, unless the focus went to Cancel.
+    // The same for an edit that lost the focus, when the focus went to another of the
+    // dialog's controls but Cancel.
     void RunOnLeaving(void (CDeviceConfigDlg::*pfnRule)());
 };

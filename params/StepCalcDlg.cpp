@@ -133,14 +133,15 @@ void CStepCalcDlg::OnStepLeft()
 void CStepCalcDlg::CheckInput(int nIDC, const CString& strInput, UINT nMin, UINT nMax)
 {
     // The range message and the focus put back make another input lose the focus; its
-    // check waits until the user leaves it.
-    if (m_bChecking)
+    // check waits until the user leaves it, as does the check of an input whose focus
+    // went to another program. Left for Cancel, the inputs are dropped, and Cancel must
+    // close whatever they are.
+    if (m_bChecking || !IsFocusWithin(this) || IsFocusOn(this, IDCANCEL))
         return;
     m_bChecking = true;
     WithdrawResult();
-    // Left for Cancel the inputs are dropped, and Cancel must close whatever they are;
-    // left for Calculate they are checked by the calculation.
-    if (!IsFocusOn(this, IDCANCEL) && !IsFocusOn(this, IDC_CALC_RUN)) {
+    // Left for Calculate, the calculation checks the inputs.
+    if (!IsFocusOn(this, IDC_CALC_RUN)) {
         // strInput is the member that the exchange fills. A refused exchange has told
         // the user why already.
         if (UpdateData(TRUE))

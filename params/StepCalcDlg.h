@@ -33,8 +33,8 @@ protected:
     // Called when Calculate is pressed, also by Enter or its key while an input has the
     // focus: the inputs, their ranges, then the result.
     void OnCalculate();
-    // Called when an input loses the focus: the result withdrawn, and the input's range
-    // checked unless the user left for Cancel or Calculate.
+    // Called when an input loses the focus to another control: the result withdrawn,
+    // and the input's range checked unless the user left for Cancel or Calculate.
     void OnHighLeft();
     void OnLowLeft();
     void OnStepLeft();

@@ -1,5 +1,6 @@
 #include "DialogSteps.h"
 #include "DialogDriver.h"
+#include "UiRobot.h"
 
 namespace {
 DWORD ThreadOf(HWND hWnd)
@@ -32,6 +33,16 @@ void PostPressInPlace(HWND hDlg, int nID)
     ::PostMessageA(hDlg, WM_COMMAND, MAKEWPARAM(nID, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(hDlg, nID)));
 }
 
+void SwitchToAnotherWindow(HWND hDlg)
+{
+    HWND hOther = ::CreateWindowA("STATIC", "another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
+                                  nullptr, nullptr, nullptr, nullptr);
+    ::SetForegroundWindow(hOther);
+    ::SendMessageTimeoutA(hDlg, WM_NULL, 0, 0, SMTO_NORMAL, 10000, nullptr);
+    ::DestroyWindow(hOther);
+    ::SendMessageTimeoutA(hDlg, WM_NULL, 0, 0, SMTO_NORMAL, 10000, nullptr);
+}
+
 bool IsEnabled(HWND hDlg, int nID)
 {
     return ::IsWindowEnabled(::GetDlgItem(hDlg, nID)) != FALSE;
@@ -56,6 +67,17 @@ SeenMessage AnswerMessage(HWND hDlg)
     seen.bOwnerDisabled = seen.hOwner && !::IsWindowEnabled(seen.hOwner);
     seen.text = AnswerMessageBox(hDlg, IDOK);
     return seen;
+}
+
+int FocusedControl(HWND hDlg)
+{
+    int nID = UiRobot::FocusId(hDlg);
+    for (int nTry = 0; nID == 0 && nTry < 5; ++nTry) {
+        ::SetForegroundWindow(hDlg);
+        ::SendMessageTimeoutA(hDlg, WM_NULL, 0, 0, SMTO_NORMAL, 10000, nullptr);
+        nID = UiRobot::FocusId(hDlg);
+    }
+    return nID;
 }
 
 HWND OpenMessageBox(HWND hDlg)

@@ -18,7 +18,17 @@ void PostMoveFocus(HWND hDlg, int nID);
 void PressInPlace(HWND hDlg, int nID);
 void PostPressInPlace(HWND hDlg, int nID);
 
+// Takes the activation from hDlg as another program's window does (a window of this
+// thread, which has input of its own), and returns once hDlg's thread has dealt with the
+// loss; the window is gone again, and hDlg stays inactive until something activates it.
+void SwitchToAnotherWindow(HWND hDlg);
+
 bool IsEnabled(HWND hDlg, int nID);
+
+// The control of hDlg that has the focus. When another program has taken the activation
+// (tests run side by side), the dialog is brought to the front again first: it then
+// gives the focus back to the control that had it.
+int FocusedControl(HWND hDlg);
 
 // A message box as the user saw it before pressing OK on it.
 struct SeenMessage {

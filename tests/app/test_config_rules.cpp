@@ -92,9 +92,7 @@ TEST_CASE("the calculator divides the difference of the readings by the step")
         { "1000", "500", "-1", 0 },       // -1 is the largest unsigned step
     };
     for (const Case& c : cases) {
-        CAPTURE(c.high);
-        CAPTURE(c.low);
-        CAPTURE(c.step);
+        INFO((std::string(c.high) + " / " + c.low + " / " + c.step));
         UINT nResult = 12345;
         REQUIRE(CalculateStep(c.high, c.low, c.step, nResult));
         CHECK(nResult == c.result);
@@ -104,7 +102,7 @@ TEST_CASE("the calculator divides the difference of the readings by the step")
 TEST_CASE("a step that reads as 0 is not divided by")
 {
     for (const char* pszStep : { "0", "00", "abc", "", " ", "-0", "+", "0x10" }) {
-        CAPTURE(pszStep);
+        INFO((std::string("step ") + pszStep));
         UINT nResult = 12345;
         CHECK_FALSE(CalculateStep("1000", "500", pszStep, nResult));
         CHECK(nResult == 12345);

@@ -239,7 +239,7 @@ TEST_CASE("both libraries hold the parameter templates with their controls and t
           { IDC_CALC_HIGH, IDC_CALC_LOW, IDC_CALC_STEP, IDC_CALC_RESULT, IDC_CALC_RUN, IDOK, IDCANCEL } },
     };
     for (const char* pszLibrary : { "ZEV_DE.DLL", "ZEV_EN.DLL" }) {
-        CAPTURE(pszLibrary);
+        INFO(pszLibrary);
         HMODULE hLibrary = ::LoadLibraryA(DistPath(pszLibrary).c_str());
         REQUIRE(hLibrary != nullptr);
         for (const Template& t : templates) {
