@@ -75,21 +75,26 @@ void CStepCalcDlg::OnCalculate()
 
 void CStepCalcDlg::Calculate()
 {
+    // The input left for Calculate is checked first, as leaving it for any other control
+    // checks it: out of its range, there is nothing to calculate.
+    int nLeft = m_nLeftForCalculate;
+    m_nLeftForCalculate = 0;
+    if ((nLeft == IDC_CALC_HIGH && !IsInRange(nLeft, m_strHigh, HIGH_MIN, HIGH_MAX)) ||
+        (nLeft == IDC_CALC_LOW && !IsInRange(nLeft, m_strLow, LOW_MIN, LOW_MAX)) ||
+        (nLeft == IDC_CALC_STEP && !IsInRange(nLeft, m_strStep, STEP_MIN, STEP_MAX)))
+        return;
     if (m_strHigh.IsEmpty() || m_strLow.IsEmpty() || m_strStep.IsEmpty()) {
         m_strMessage.LoadString(IDS_CALC_MISSING);
         ShowMessage();
         return;
     }
-    // The ranges that leaving each input checks: an input left for Calculate is checked
-    // here instead (one message, whether the press moved the focus or not), and a step
-    // of 0 is refused with the step's range, never divided by.
-    if (!IsInRange(IDC_CALC_HIGH, m_strHigh, HIGH_MIN, HIGH_MAX) ||
-        !IsInRange(IDC_CALC_LOW, m_strLow, LOW_MIN, LOW_MAX) ||
-        !IsInRange(IDC_CALC_STEP, m_strStep, STEP_MIN, STEP_MAX))
-        return;
+    // The readings are taken as they stand (their ranges are checked as the user leaves
+    // them); a step of 0 is never divided by: the step's range says what it takes.
     UINT nResult = 0;
-    if (!CalculateStep(m_strHigh, m_strLow, m_strStep, nResult))
+    if (!CalculateStep(m_strHigh, m_strLow, m_strStep, nResult)) {
+        IsInRange(IDC_CALC_STEP, m_strStep, STEP_MIN, STEP_MAX);
         return;
+    }
     m_nResult = nResult;
     m_strResult.Format("%u", nResult);
     UpdateData(FALSE);
@@ -140,12 +145,12 @@ void CStepCalcDlg::CheckInput(int nIDC, const CString& strInput, UINT nMin, UINT
         return;
     m_bChecking = true;
     WithdrawResult();
-    // Left for Calculate, the calculation checks the inputs.
-    if (!IsFocusOn(this, IDC_CALC_RUN)) {
-        // strInput is the member that the exchange fills. A refused exchange has told
-        // the user why already.
-        if (UpdateData(TRUE))
-            IsInRange(nIDC, strInput, nMin, nMax);
-    }
+    // Left for Calculate, the calculation checks this input (one message, not two).
+    // strInput is the member that the exchange fills; a refused exchange has told the
+    // user why already.
+    if (IsFocusOn(this, IDC_CALC_RUN))
+        m_nLeftForCalculate = nIDC;
+    else if (UpdateData(TRUE))
+        IsInRange(nIDC, strInput, nMin, nMax);
     m_bChecking = false;
 }

@@ -47,6 +47,8 @@ private:
     // FALSE, after the range message and with the focus put back on input nIDC, when
     // strInput read as a number lies outside nMin to nMax.
     BOOL IsInRange(int nIDC, const CString& strInput, UINT nMin, UINT nMax);
+    // The input that the user left for Calculate: its check runs with the calculation.
+    int m_nLeftForCalculate = 0;
     // Empties the result and disables OK; only the result's control is written, so the
     // inputs keep what the user typed.
     void WithdrawResult();
