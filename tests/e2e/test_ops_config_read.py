@@ -1,7 +1,7 @@
 """The configuration read through the real ZEV.EXE: 'r', 'h', '3' and 'b' in this order,
 each only after the reply to the one before, every reply logged exactly as it came, well
-formed or not; then the tool is idle and the next command goes out without the busy
-question. Python plays the device (DeviceEndTestCase) for the many odd replies; ZEVSIM.EXE
+formed or not; then the configuration editor opens, and its Cancel leaves the tool idle:
+the next command goes out without the busy question. Python plays the device (DeviceEndTestCase) for the many odd replies; ZEVSIM.EXE
 (sim_session) answers from its settings file. The values taken from the replies are
 checked in-process (tests/app)."""
 import os
@@ -12,8 +12,8 @@ import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
 from device_end import DeviceEndTestCase  # noqa: E402
-from operations import (COMMAND_Y, COMMAND_Y_LOG, CONFIG_READ, ESC, SimWire, assert_no_box,  # noqa: E402
-                        log_texts)
+from operations import (COMMAND_Y, COMMAND_Y_LOG, CONFIG_READ, ESC, IDCANCEL, SimWire,  # noqa: E402
+                        assert_no_box, log_texts)
 from robot import RobotTestCase, windows_path  # noqa: E402
 from session import sim_session, wait_for  # noqa: E402
 
@@ -33,6 +33,15 @@ def logged(replies):
     return ["Konfiguration %s: %s" % (letter, reply) for letter, reply in zip(LETTERS, replies)]
 
 
+def cancel_editor(test, robot, main):
+    """The configuration editor that the read has opened, closed with Cancel."""
+    editor = robot.other_window(main, 5.0)
+    test.assertIsNotNone(editor, "the editor did not open")
+    test.assertEqual(robot.title(editor), "Konfiguration")
+    robot.post_click(editor, IDCANCEL)
+    test.assertTrue(robot.gone(editor), "the editor stays open")
+
+
 class ConfigReadDeviceEndTest(DeviceEndTestCase):
     def test_every_reply_is_logged_as_it_came_and_the_read_ends_idle(self):
         self.start(1, 1)
@@ -47,6 +56,7 @@ class ConfigReadDeviceEndTest(DeviceEndTestCase):
                     self.pair.write(reply.encode() + b"\r")
                 self.assertTrue(wait_for(lambda: log_texts(self.run)[-4:] == logged(replies)))
                 self.assertEqual(log_texts(self.run)[-4:], logged(replies))
+                cancel_editor(self, self.robot, self.run.main)
                 assert_no_box(self, self.robot, self.run.main)
         # idle: the next command goes out without the busy question
         self.robot.command(self.run.main, COMMAND_Y)
@@ -72,6 +82,7 @@ class ConfigReadSimTest(RobotTestCase):
         self.assertTrue(wait_for(lambda: log_texts(s.run)[-4:] == expected))
         self.assertEqual(log_texts(s.run)[-4:], expected)
         self.assertEqual(wire.quiet_since_mark(), b"rh3b")
+        cancel_editor(self, self.robot, s.main)
         wire.mark()
         s.command(COMMAND_Y)
         self.assertEqual(wire.since_mark(1), b"Y")
