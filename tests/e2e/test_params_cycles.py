@@ -8,30 +8,15 @@ import sys
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
-from operations import ESC, IDCANCEL, IDOK, SimWire, assert_idle, log_texts, log_texts_after  # noqa: E402
+from operations import ESC, IDCANCEL, IDOK, assert_idle, log_texts, log_texts_after  # noqa: E402
 from parameters import (C_TITLE, G_TITLE, IDC_INTERFACE, IDC_PARAM_C, IDC_PARAM_G_ON, IDC_PARAM_J_ON,  # noqa: E402
                         INTERFACE_TITLE, J_TITLE, NOTHING_CHOSEN, PARAM_C, PARAM_G, PARAM_INTERFACE, PARAM_J,
-                        Talk, checked_buttons, close_dialog, device, open_dialog, simulator_settings, tool)
-from robot import RobotTestCase, windows_path  # noqa: E402
-from session import sim_session  # noqa: E402
+                        SimSessionTestCase, checked_buttons, close_dialog, device, open_dialog, tool)
 
 
-class ParamCyclesTest(RobotTestCase):
-    @classmethod
-    def setUpClass(cls):
-        super().setUpClass()
-        # One device for the class: each test reads and writes a parameter of its own.
-        settings = simulator_settings(cls, g="1 ", j="0", _4="rs485", c="x")
-        cls.s = sim_session(cls, cls.robot, 1, sim_args=("--settings", windows_path(settings)))
-        cls.s.connect()
-        cls.talk = Talk(cls.s.sim)
-        cls.wire = SimWire(cls.s.sim)
-
-    def tearDown(self):
-        # A test that failed with its dialog open leaves the tool to the next one.
-        dialog = self.robot.other_window(self.s.main, 0.1)
-        if dialog is not None:
-            close_dialog(self, self.robot, dialog, IDCANCEL)
+class ParamCyclesTest(SimSessionTestCase):
+    # each test reads and writes a parameter of its own
+    replies = {"g": "1 ", "j": "0", "4": "rs485", "c": "x"}
 
     def read(self, command, title, reply_log):
         """Gives `command`: the dialog its read opens, once the reply is logged."""
@@ -40,9 +25,6 @@ class ParamCyclesTest(RobotTestCase):
         dialog = open_dialog(self, self.robot, self.s.main, title)
         self.assertEqual(log_texts(self.s.run)[-1], reply_log)
         return dialog
-
-    def assert_wire(self, *turns):
-        self.assertEqual(self.talk.since_mark(turns), list(turns))
 
     def assert_logged_after(self, reply_log, *lines):
         self.assertEqual(log_texts_after(self.s.run, reply_log), list(lines))

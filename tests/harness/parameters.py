@@ -1,14 +1,16 @@
 """What the end-to-end tests of the parameter cycles and the configuration editor share:
-the menu commands, the dialogs and their controls, the German log texts, a settings
-file for the simulator's replies, and the talk on the wire turn by turn."""
+the menu commands, the dialogs and their controls, the German log texts, a simulated
+device with the replies a test class gives it, and the talk on the wire turn by turn."""
 import os
 import shutil
 import tempfile
 import time
 
 import hex_log
+from operations import IDCANCEL, SimWire
 from processes import on_end
-from session import wait_for
+from robot import RobotTestCase, windows_path
+from session import sim_session, wait_for
 
 # Menu commands (app/resource.h)
 PARAM_F, CONFIG_EDIT, PARAM_G, PARAM_INTERFACE = 40016, 40018, 40019, 40020
@@ -36,15 +38,15 @@ NOTHING_CHOSEN = "Kein Wert gewählt: es wird nichts geschrieben."
 
 
 def simulator_settings(owner, **replies):
-    """A settings file for ZEVSIM.EXE whose [Replies] are `replies` (a key that is no
-    name, such as '4', is given as _4); removed when `owner` ends. Its path."""
+    """A settings file for ZEVSIM.EXE whose [Replies] are `replies`, each kept as it
+    stands, blanks included; removed when `owner` ends. Its path."""
     folder = tempfile.mkdtemp(prefix="zevparams-")
     on_end(owner, shutil.rmtree, folder, True)
     path = os.path.join(folder, "sim.ini")
     with open(path, "w") as f:
         f.write("[Replies]\n")
         for key, value in replies.items():
-            f.write('%s="%s"\n' % (key.lstrip("_"), value))
+            f.write('%s="%s"\n' % (key, value))
     return path
 
 
@@ -112,3 +114,28 @@ class Talk:
                 return now
             before = now
             time.sleep(quiet)
+
+
+class SimSessionTestCase(RobotTestCase):
+    """One ZEVSIM.EXE for the test class, connected, answering with `replies` (the keys
+    of simulator_settings)."""
+    replies = {}
+
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        settings = simulator_settings(cls, **cls.replies)
+        cls.s = sim_session(cls, cls.robot, 1, sim_args=("--settings", windows_path(settings)))
+        cls.s.connect()
+        cls.talk = Talk(cls.s.sim)
+        cls.wire = SimWire(cls.s.sim)
+
+    def tearDown(self):
+        # A test that failed with its dialog open leaves the tool to the next one.
+        dialog = self.robot.other_window(self.s.main, 0.1)
+        if dialog is not None:
+            close_dialog(self, self.robot, dialog, IDCANCEL)
+
+    def assert_wire(self, *turns):
+        """The turns on the wire since the talk's mark are exactly `turns`."""
+        self.assertEqual(self.talk.since_mark(turns), list(turns))
