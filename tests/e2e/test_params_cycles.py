@@ -30,7 +30,8 @@ class ParamCyclesTest(SimSessionTestCase):
         self.assertEqual(log_texts_after(self.s.run, reply_log), list(lines))
 
     def test_g_menu_item_reads_g_and_ok_writes_the_box_as_it_stands(self):
-        # 40019 is routed, although its menu item stays grey. "1 " is no "1": unchecked.
+        # 40019 is routed, although its menu item stays grey (in-process: test_mainwindow).
+        # "1 " is no "1": unchecked.
         dialog = self.read(PARAM_G, G_TITLE, "Parameter g: 1 ")
         self.assertFalse(self.robot.checked(dialog, IDC_PARAM_G_ON))
         close_dialog(self, self.robot, dialog, IDOK)

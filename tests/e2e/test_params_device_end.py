@@ -2,20 +2,22 @@
 must decide when the device answers: the configuration editor with no mode and no
 option chosen; a command given while a chain step or the 'F' follow-up waits for the
 device's ESC (the busy question, not a letter in the middle of the write); a NAK to a
-write letter, which stops the chain before its value text."""
+write letter, and a write letter left unanswered, which stop the chain before its value
+text; an 'f' reply that is no bit pattern, which keeps the bits read before."""
 import os
 import sys
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
 from device_end import DeviceEndTestCase  # noqa: E402
-from operations import (ACK, BUSY_CAPTION, BUSY_QUESTION, COMMAND_Y, COMMAND_Y_LOG, CR, ESC, IDNO, IDOK,  # noqa: E402
-                        IDYES, NAK, QUERY, answer_box, log_texts, log_texts_after)
-from parameters import (CONFIG_EDIT, CONFIG_TITLE, G_TITLE, IDC_CFG_MODE, IDC_CFG_OPTION, PARAM_G,  # noqa: E402
-                        PARAM_WF, WF_TITLE, checked_buttons, close_dialog, open_dialog)
+from operations import (ACK, BUSY_CAPTION, BUSY_QUESTION, COMMAND_Y, COMMAND_Y_LOG, CR, ESC, IDCANCEL, IDNO,  # noqa: E402
+                        IDOK, IDYES, NAK, QUERY, RX_TIMEOUT, answer_box, log_texts, log_texts_after)
+from parameters import (CONFIG_EDIT, CONFIG_TITLE, G_TITLE, IDC_CFG_MODE, IDC_CFG_OPTION, IDC_F_HIGH,  # noqa: E402
+                        IDC_F_LOW, PARAM_G, PARAM_WF, WF_TITLE, checked_buttons, close_dialog, open_dialog)
 from session import wait_for  # noqa: E402
 
 CONFIG_READ_LOG = "Konfiguration b: "
+UNEXPECTED_ESC = "Unerwartetes ESC vom Gerät"
 
 
 class WriteChainDeviceEndTest(DeviceEndTestCase):
@@ -142,6 +144,51 @@ class WriteChainDeviceEndTest(DeviceEndTestCase):
         self.expect(b"Y")
         self.assert_no_box()
         self.pair.write(ESC)
+
+    def test_a_write_letter_left_unanswered_times_out_and_its_value_never_follows(self):
+        # a parameter write
+        dialog = self.read(PARAM_G, (b"g",), (b"0",), G_TITLE)
+        close_dialog(self, self.robot, dialog, IDOK)
+        self.expect(b"G")
+        self.assertEqual(answer_box(self, self.robot, self.run.main, IDOK)[1], RX_TIMEOUT)
+        self.assertEqual(log_texts_after(self.run, "Parameter g: 0"), ["Parameter g schreiben (G): 0", RX_TIMEOUT])
+        # a late ESC finds the tool idle: no value text goes
+        self.pair.write(ESC)
+        self.assertTrue(wait_for(lambda: log_texts(self.run)[-1:] == [UNEXPECTED_ESC]))
+        self.expect_nothing()
+        self.assert_idle()
+
+        # a step of the configuration chain: the steps after it are not performed
+        editor = self.read_config()
+        close_dialog(self, self.robot, editor, IDOK)
+        self.expect(b"R")
+        self.pair.write(ESC)
+        self.expect(b"9,33,0\r" b"H")
+        self.assertEqual(answer_box(self, self.robot, self.run.main, IDOK)[1], RX_TIMEOUT)
+        self.pair.write(ESC)
+        self.assertTrue(wait_for(lambda: log_texts(self.run)[-1:] == [UNEXPECTED_ESC]))
+        self.expect_nothing()  # neither "0\r" nor "1"
+        self.assertEqual(log_texts_after(self.run, CONFIG_READ_LOG),
+                         ["Konfiguration schreiben (R): 9,33,0", "Eingabeart schreiben (H): 0", RX_TIMEOUT,
+                          UNEXPECTED_ESC])
+        self.assert_idle()
+
+    def test_an_f_reply_that_is_no_bit_pattern_keeps_the_bits_read_before(self):
+        dialog = self.read(PARAM_WF, (b"w", b"f"), (b"0", b"1"), WF_TITLE)
+        self.assertEqual(checked_buttons(self.robot, dialog, (IDC_F_HIGH, IDC_F_LOW)), [1])
+        close_dialog(self, self.robot, dialog, IDCANCEL)
+        self.assert_idle()
+        for reply in (b"7", b""):
+            with self.subTest(reply=reply):
+                dialog = self.read(PARAM_WF, (b"w", b"f"), (b"0", reply), WF_TITLE)
+                self.assertEqual(checked_buttons(self.robot, dialog, (IDC_F_HIGH, IDC_F_LOW)), [1])
+                close_dialog(self, self.robot, dialog, IDOK)
+                self.expect(b"W")
+                self.pair.write(ESC)
+                self.expect(b"0\r" b"F")
+                self.pair.write(ESC)
+                self.expect(b"1\r")
+                self.assert_idle()
 
 
 if __name__ == "__main__":
