@@ -138,6 +138,15 @@ class Robot:
         """The id of the control of `hwnd` that has the keyboard focus, 0 for none."""
         return int(self._value("focus", "%x" % hwnd))
 
+    def move_focus(self, hwnd, control_id):
+        """Moves the focus to a control as Tab would, and returns when the dialog has
+        handled it: the control left has had its kill-focus (an edit's checks have run),
+        and an edit reached has its whole text selected, so typing replaces it."""
+        self.call("movefocus", "%x" % hwnd, control_id)
+
+    def enabled(self, hwnd, control_id):
+        return self._value("enabled", "%x" % hwnd, control_id) == "1"
+
     def file_dialog(self, hwnd, path):
         """In the open file dialog `hwnd` (Open or Save As): enters `path` as the file
         name and presses OK. A Linux path is given as Wine's Z: drive shows it; any other

@@ -185,6 +185,18 @@ int UiRobot::FocusId(HWND hDlg)
     return 0;
 }
 
+bool UiRobot::MoveFocus(HWND hDlg, int id)
+{
+    HWND hCtrl = ::GetDlgItem(hDlg, id);
+    return hCtrl && ::SendMessageTimeoutA(hDlg, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(hCtrl), TRUE,
+                                          SMTO_NORMAL, 10000, nullptr);
+}
+
+bool UiRobot::IsEnabled(HWND hDlg, int id)
+{
+    return ::IsWindowEnabled(::GetDlgItem(hDlg, id)) != FALSE;
+}
+
 bool UiRobot::FileDialog(HWND hDlg, const std::string& path)
 {
     // The file-name field: the combo box cmb13 of the Explorer-style dialog (Wine's, and

@@ -59,6 +59,12 @@ public:
     // The control of hDlg that has its thread's keyboard focus (the child of hDlg that
     // holds the focus window, for a combo box's edit); 0 when the focus is elsewhere.
     static int FocusId(HWND hDlg);
+    // Moves the focus to a control of hDlg the dialog manager's way (Tab, or a click into
+    // it, does the same): the control left gets its kill-focus, an edit reached has its
+    // text selected. Waits until the dialog has handled it (up to 10 s: a check that
+    // opens a box holds it); false when there is no such control or no answer.
+    static bool MoveFocus(HWND hDlg, int id);
+    static bool IsEnabled(HWND hDlg, int id);
     // In an open common file dialog (Open or Save As): enters path in the file-name
     // field and presses the dialog's OK button, as a user would. It does not wait: a
     // question that follows (replace the file?) is for the caller to answer.

@@ -1,7 +1,8 @@
 """The robot's commands on the program's own dialogs, shown by robot_target.exe in a
-process of its own: typing to an edit's limit and setting a text past it, the focus, a
-dialog's controls, a file chosen in the Open and Save As dialogs, a working set; a
-file held open with no sharing, and the main window's progress bar in ZEV.EXE itself."""
+process of its own: typing to an edit's limit and setting a text past it, the focus and
+its move, a dialog's controls, a file chosen in the Open and Save As dialogs, a working
+set; a file held open with no sharing, and the main window's progress bar in ZEV.EXE
+itself."""
 import os
 import shutil
 import sys
@@ -63,6 +64,19 @@ class RobotCommandsTest(RobotTestCase):
         self.robot.set_text(dialog, IDC_TEXT_ENTRY, "Grüße\t1")
         self.robot.post_click(dialog, IDOK)
         self.assertEqual(self.result(), (IDOK, "Grüße\t1"))
+
+    def test_a_focus_moved_as_tab_would_selects_an_edits_text(self):
+        dialog = self.start("text")
+        self.robot.type_text(dialog, IDC_TEXT_ENTRY, "ABC")
+        self.robot.move_focus(dialog, IDCANCEL)
+        self.assertEqual(self.robot.focus(dialog), IDCANCEL)
+        self.robot.move_focus(dialog, IDC_TEXT_ENTRY)
+        self.assertEqual(self.robot.focus(dialog), IDC_TEXT_ENTRY)
+        self.robot.type_text(dialog, IDC_TEXT_ENTRY, "XY")  # replaces the selected text
+        self.assertEqual(self.robot.text(dialog, IDC_TEXT_ENTRY), "XY")
+        self.assertTrue(self.robot.enabled(dialog, IDOK))
+        self.robot.post_click(dialog, IDOK)
+        self.assertEqual(self.result(), (IDOK, "XY"))
 
     def test_the_controls_of_a_dialog_in_their_order(self):
         dialog = self.start("text")

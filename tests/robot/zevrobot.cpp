@@ -19,6 +19,8 @@
 //   settext HWND ID TEXT             set a control's text (WM_SETTEXT, no edit limit)
 //   type HWND ID TEXT                type a text into a control, a WM_CHAR per character
 //   focus HWND                       the id of the window's control with the focus, or 0
+//   movefocus HWND ID                move the focus to a control as Tab would, and wait
+//   enabled HWND ID                  1 when the control takes input
 //   filedialog HWND PATH             in an open file dialog: PATH as file name, then OK
 //   controls HWND                    the child controls: ID, class and text of each, all
 //                                    tab-separated (the texts escaped)
@@ -167,6 +169,13 @@ std::string Run(UiRobot& robot, const std::vector<std::string>& args)
     }
     if (cmd == "focus" && need(1))
         return "ok " + std::to_string(UiRobot::FocusId(ParseHwnd(args[1])));
+    if (cmd == "movefocus" && need(2)) {
+        if (!UiRobot::MoveFocus(ParseHwnd(args[1]), static_cast<int>(ParseNumber(args[2]))))
+            return "error no such control, or no answer";
+        return "ok";
+    }
+    if (cmd == "enabled" && need(2))
+        return UiRobot::IsEnabled(ParseHwnd(args[1]), static_cast<int>(ParseNumber(args[2]))) ? "ok 1" : "ok 0";
     if (cmd == "filedialog" && need(2)) {
         if (!UiRobot::FileDialog(ParseHwnd(args[1]), args[2]))
             return "error not a file dialog";

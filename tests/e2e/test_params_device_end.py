@@ -1,0 +1,195 @@
+"""The write chains through the real ZEV.EXE with Python as the device, where the test
+must decide when the device answers: the configuration editor with no mode and no
+option chosen; a command given while a chain step or the 'F' follow-up waits for the
+device's ESC (the busy question, not a letter in the middle of the write); a NAK to a
+write letter, and a write letter left unanswered, which stop the chain before its value
+text; an 'f' reply that is no bit pattern, which keeps the bits read before."""
+import os
+import sys
+import unittest
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
+from device_end import DeviceEndTestCase  # noqa: E402
+from operations import (ACK, BUSY_CAPTION, BUSY_QUESTION, COMMAND_Y, COMMAND_Y_LOG, CR, ESC, IDCANCEL, IDNO,  # noqa: E402
+                        IDOK, IDYES, NAK, QUERY, RX_TIMEOUT, answer_box, log_texts, log_texts_after)
+from parameters import (CONFIG_EDIT, CONFIG_TITLE, G_TITLE, IDC_CFG_MODE, IDC_CFG_OPTION, IDC_F_HIGH,  # noqa: E402
+                        IDC_F_LOW, PARAM_G, PARAM_WF, WF_TITLE, checked_buttons, close_dialog, open_dialog)
+from session import wait_for  # noqa: E402
+
+CONFIG_READ_LOG = "Konfiguration b: "
+UNEXPECTED_ESC = "Unerwartetes ESC vom Gerät"
+
+
+class WriteChainDeviceEndTest(DeviceEndTestCase):
+    def setUp(self):
+        self.start(1, 1)
+        self.connect(1)
+
+    def expect(self, data):
+        self.assertEqual(self.pair.read(count=len(data), timeout=3.0), data)
+
+    def expect_nothing(self):
+        self.assertEqual(self.pair.read(timeout=0.5), b"")
+
+    def read(self, command, letters, replies, title):
+        """Gives `command`, answers each read letter with its reply: the dialog."""
+        self.robot.command(self.run.main, command)
+        for letter, reply in zip(letters, replies):
+            self.expect(letter)
+            self.pair.write(reply + CR)
+        return open_dialog(self, self.robot, self.run.main, title)
+
+    def read_config(self, h=b"0", b=b"0"):
+        return self.read(CONFIG_EDIT, (b"r", b"h", b"3", b"b"), (b"9,33,0", h, b"OTHER", b), CONFIG_TITLE)
+
+    def ask_busy(self, command, button):
+        self.robot.command(self.run.main, command)
+        self.assertEqual(answer_box(self, self.robot, self.run.main, button), (BUSY_CAPTION, BUSY_QUESTION))
+
+    def assert_idle(self):
+        """The next command goes out at once, without the busy question."""
+        self.robot.command(self.run.main, COMMAND_Y)
+        self.expect(b"Y")
+        self.assert_no_box()
+        self.pair.write(ESC)
+        self.assertTrue(self.log_has(COMMAND_Y_LOG))
+
+    def test_no_mode_chosen_writes_1_and_no_option_chosen_ends_the_chain_after_the_kind(self):
+        editor = self.read_config(h=b"x", b=b"x")
+        self.assertEqual(checked_buttons(self.robot, editor, IDC_CFG_MODE), [])
+        self.assertEqual(checked_buttons(self.robot, editor, IDC_CFG_OPTION), [])
+        close_dialog(self, self.robot, editor, IDOK)
+        self.expect(b"R")
+        self.pair.write(ESC)
+        self.expect(b"9,33,0\r" b"H")
+        self.pair.write(ESC)
+        self.expect(b"1\r" b"1")
+        self.pair.write(ESC)
+        self.expect(b"0\r")
+        self.expect_nothing()  # no "B"
+        self.assertEqual(log_texts_after(self.run, CONFIG_READ_LOG),
+                         ["Konfiguration schreiben (R): 9,33,0", "Eingabeart schreiben (H): 1",
+                          "Art schreiben (1): OTHER"])
+        self.assert_idle()
+
+    def test_a_command_while_a_chain_step_waits_for_its_esc_gets_the_busy_question(self):
+        editor = self.read_config()
+        close_dialog(self, self.robot, editor, IDOK)
+        self.expect(b"R")
+        self.pair.write(ESC)
+        self.expect(b"9,33,0\r" b"H")
+        # An ACK stops the response timer: the step waits for its ESC while the test asks.
+        self.pair.write(ACK)
+        self.ask_busy(QUERY, IDNO)
+        self.expect_nothing()  # no "L" in the middle of the write
+        self.pair.write(ESC)
+        self.expect(b"0\r" b"1")
+        self.pair.write(ACK)
+        self.ask_busy(QUERY, IDNO)
+        self.expect_nothing()
+        self.pair.write(ESC)
+        self.expect(b"0\r" b"B")
+        self.pair.write(ACK)
+        self.ask_busy(QUERY, IDNO)
+        self.expect_nothing()
+        self.pair.write(ESC)
+        self.expect(b"0\r")
+        self.expect_nothing()
+        self.assertEqual(log_texts_after(self.run, CONFIG_READ_LOG),
+                         ["Konfiguration schreiben (R): 9,33,0", "Eingabeart schreiben (H): 0",
+                          "Art schreiben (1): OTHER", "Option schreiben (B): 0"])
+        self.assert_idle()
+
+    def test_a_command_while_the_f_follow_up_waits_for_its_esc_gets_the_busy_question(self):
+        dialog = self.read(PARAM_WF, (b"w", b"f"), (b"1", b"2"), WF_TITLE)
+        close_dialog(self, self.robot, dialog, IDOK)
+        self.expect(b"W")
+        self.pair.write(ESC)
+        self.expect(b"1\r" b"F")
+        self.pair.write(ACK)
+        self.ask_busy(QUERY, IDNO)
+        self.expect_nothing()
+        self.pair.write(ESC)
+        self.expect(b"2\r")
+        self.expect_nothing()
+        self.assert_idle()
+
+    def test_a_nak_to_a_write_letter_sends_no_value_and_ends_the_chain(self):
+        # a step of the configuration chain
+        editor = self.read_config()
+        close_dialog(self, self.robot, editor, IDOK)
+        self.expect(b"R")
+        self.pair.write(ESC)
+        self.expect(b"9,33,0\r" b"H")
+        self.pair.write(NAK)
+        self.assertTrue(wait_for(lambda: log_texts(self.run)[-1:] == ["[NAK]"]))
+        self.expect_nothing()  # neither the value nor "1"
+        self.assertEqual(log_texts_after(self.run, CONFIG_READ_LOG),
+                         ["Konfiguration schreiben (R): 9,33,0", "Eingabeart schreiben (H): 0", "[NAK]"])
+        # the step still waits: the next command offers to end it
+        self.ask_busy(COMMAND_Y, IDYES)
+        self.expect(b"Y")
+        self.pair.write(ESC)
+        self.assertTrue(self.log_has(COMMAND_Y_LOG))
+
+        # a parameter write
+        dialog = self.read(PARAM_G, (b"g",), (b"1",), G_TITLE)
+        close_dialog(self, self.robot, dialog, IDOK)
+        self.expect(b"G")
+        self.pair.write(NAK)
+        self.assertTrue(wait_for(lambda: log_texts(self.run)[-1:] == ["[NAK]"]))
+        self.expect_nothing()
+        self.assertEqual(log_texts_after(self.run, "Parameter g: 1"), ["Parameter g schreiben (G): 1", "[NAK]"])
+        self.ask_busy(COMMAND_Y, IDYES)
+        self.expect(b"Y")
+        self.assert_no_box()
+        self.pair.write(ESC)
+
+    def test_a_write_letter_left_unanswered_times_out_and_its_value_never_follows(self):
+        # a parameter write
+        dialog = self.read(PARAM_G, (b"g",), (b"0",), G_TITLE)
+        close_dialog(self, self.robot, dialog, IDOK)
+        self.expect(b"G")
+        self.assertEqual(answer_box(self, self.robot, self.run.main, IDOK)[1], RX_TIMEOUT)
+        self.assertEqual(log_texts_after(self.run, "Parameter g: 0"), ["Parameter g schreiben (G): 0", RX_TIMEOUT])
+        # a late ESC finds the tool idle: no value text goes
+        self.pair.write(ESC)
+        self.assertTrue(wait_for(lambda: log_texts(self.run)[-1:] == [UNEXPECTED_ESC]))
+        self.expect_nothing()
+        self.assert_idle()
+
+        # a step of the configuration chain: the steps after it are not performed
+        editor = self.read_config()
+        close_dialog(self, self.robot, editor, IDOK)
+        self.expect(b"R")
+        self.pair.write(ESC)
+        self.expect(b"9,33,0\r" b"H")
+        self.assertEqual(answer_box(self, self.robot, self.run.main, IDOK)[1], RX_TIMEOUT)
+        self.pair.write(ESC)
+        self.assertTrue(wait_for(lambda: log_texts(self.run)[-1:] == [UNEXPECTED_ESC]))
+        self.expect_nothing()  # neither "0\r" nor "1"
+        self.assertEqual(log_texts_after(self.run, CONFIG_READ_LOG),
+                         ["Konfiguration schreiben (R): 9,33,0", "Eingabeart schreiben (H): 0", RX_TIMEOUT,
+                          UNEXPECTED_ESC])
+        self.assert_idle()
+
+    def test_an_f_reply_that_is_no_bit_pattern_keeps_the_bits_read_before(self):
+        dialog = self.read(PARAM_WF, (b"w", b"f"), (b"0", b"1"), WF_TITLE)
+        self.assertEqual(checked_buttons(self.robot, dialog, (IDC_F_HIGH, IDC_F_LOW)), [1])
+        close_dialog(self, self.robot, dialog, IDCANCEL)
+        self.assert_idle()
+        for reply in (b"7", b""):
+            with self.subTest(reply=reply):
+                dialog = self.read(PARAM_WF, (b"w", b"f"), (b"0", reply), WF_TITLE)
+                self.assertEqual(checked_buttons(self.robot, dialog, (IDC_F_HIGH, IDC_F_LOW)), [1])
+                close_dialog(self, self.robot, dialog, IDOK)
+                self.expect(b"W")
+                self.pair.write(ESC)
+                self.expect(b"0\r" b"F")
+                self.pair.write(ESC)
+                self.expect(b"1\r")
+                self.assert_idle()
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
