@@ -9,6 +9,7 @@
 #include "resource.h"
 
 #include <memory>
+#include <vector>
 
 class CDeviceFont;
 class CMonitorDlg;
@@ -139,7 +140,7 @@ public:
     CStdioFile m_LogFile;
     BOOL m_bLogBurst = FALSE;   // log lines wait in m_strLogPending for the burst's end
     CString m_strLogPending;    // stamped lines, each ending in CR LF, not yet in the window
-    int m_nLogPending = 0;
+    std::vector<int> m_LogPendingLines; // the lines each of them is in the window
 
     // --- link: the connection and the receive line -------------------------------------------
     Operation m_nOperation = OP_IDLE; // the transaction in progress
@@ -196,7 +197,6 @@ protected:
     // link/EventLog.cpp
     BOOL OpenLogFile();
     void CloseLogFile();
-    void AppendLogLineByLine(const CString& strShown);
     // link/SerialLink.cpp
     BOOL WaitAndTest(LONG nEventClass, LONG nTimeoutMs);
     // link/Connection.cpp

@@ -4,9 +4,9 @@
 // The window is the slow part: under Wine each change of the edit's text costs a few
 // milliseconds once the window is full, so a device that sends hundreds of short lines a
 // second would freeze the tool. Lines logged during one receive event (a log burst)
-// therefore reach the window together, in one trim, one append and one repaint, placed
-// so that the window ends exactly as the line-by-line rule leaves it. The file gets each
-// line at once. A line logged outside a burst shows at once.
+// therefore reach the window together, in one replacement and one repaint, placed so
+// that the window ends exactly as the line-by-line rule leaves it (LogWindowPlan.h). The
+// file gets each line at once. A line logged outside a burst shows at once.
 #include "ServiceDlg.h"
 #include "FormatCheck.h"
 #include "LogWindowPlan.h"
@@ -19,11 +19,6 @@ const char kMissingString[] = "IDS-Error";
 // Longer lines are cut in the window (the file keeps them whole): a line of a megabyte
 // of noise would make every later change of the edit's text crawl.
 const int kMaxShownLogLine = 4096;
-
-bool HasLineBreak(const CString& str)
-{
-    return str.Find('\r') >= 0 || str.Find('\n') >= 0;
-}
 }
 
 BOOL CServiceDlg::OpenLogFile()
@@ -64,25 +59,19 @@ void CServiceDlg::LogLine(const CString& strText)
         strMark.Format(" [... cut: %d characters, the log file holds them all]", strShown.GetLength());
         strShown = strShown.Left(kMaxShownLogLine) + strMark;
     }
-    if (HasLineBreak(strShown)) {
-        // Lines of its own inside the text: the edit decides where they break, so this
-        // one goes in by the line-by-line rule, after the lines before it.
-        FlushLogWindow();
-        AppendLogLineByLine(strShown);
-        return;
-    }
+    strShown += "\r\n";
     m_strLogPending += strShown;
-    m_strLogPending += "\r\n";
-    ++m_nLogPending;
+    m_LogPendingLines.push_back(LogEntryLines(std::string(strShown.GetString(), strShown.GetLength())));
     if (!m_bLogBurst)
         FlushLogWindow();
 }
 
 void CServiceDlg::FlushLogWindow()
 {
-    if (m_nLogPending == 0)
+    if (m_LogPendingLines.empty())
         return;
-    LogAppendPlan plan = PlanLogAppend(m_LogEdit.GetLineCount(), m_nMaxLogLines, m_nLogPending);
+    LogAppendPlan plan = PlanLogAppend(m_LogEdit.GetLineCount(), m_nMaxLogLines, m_LogPendingLines.data(),
+                                       static_cast<int>(m_LogPendingLines.size()));
     int nStart = 0;
     for (int i = 0; i < plan.nSkipNew; ++i)
         nStart = m_strLogPending.Find("\r\n", nStart) + 2;
@@ -95,27 +84,7 @@ void CServiceDlg::FlushLogWindow()
     m_LogEdit.ScrollCaret();
     m_LogEdit.UpdateWindow();
     m_strLogPending.Empty();
-    m_nLogPending = 0;
-}
-
-void CServiceDlg::AppendLogLineByLine(const CString& strShown)
-{
-    // Trim the window to its line limit; the count includes the empty line after the last
-    // line end. The log edit is read-only, so the first line is replaced by nothing.
-    int nLines = m_LogEdit.GetLineCount();
-    while (nLines > m_nMaxLogLines) {
-        m_LogEdit.SetSel(0, m_LogEdit.LineIndex(1));
-        m_LogEdit.ScrollCaret();
-        m_LogEdit.ReplaceSel("", FALSE);
-        int nLeft = m_LogEdit.GetLineCount();
-        if (nLeft >= nLines)
-            break;
-        nLines = nLeft;
-    }
-    m_LogEdit.SetSel(m_LogEdit.LineIndex(nLines - 1), -1);
-    m_LogEdit.ScrollCaret();
-    m_LogEdit.ReplaceSel(strShown + "\r\n", FALSE);
-    m_LogEdit.UpdateWindow();
+    m_LogPendingLines.clear();
 }
 
 void CServiceDlg::LogById(UINT nID)

@@ -96,22 +96,30 @@ TEST_CASE("a log window lower than one line still shows the last line")
 
 TEST_CASE("a burst of lines is placed as the line-by-line rule places it")
 {
-    struct Case { int nLineCount, nMaxLines, nNew, nDropOld, nSkipNew; } cases[] = {
-        { 1, 5, 3, 0, 0 },   // room for all
-        { 6, 5, 1, 1, 0 },   // full: one old line goes
-        { 6, 5, 10, 5, 5 },  // more than the window holds: all old lines and five new ones
-        { 1, 1, 3, 0, 2 },   // a one-line window shows the last line only
-        { 3, 0, 2, 2, 1 },   // a limit below one counts as one
-        { 4, 5, 0, 0, 0 },
+    struct Case { int nLineCount, nMaxLines; std::vector<int> entries; int nDropOld, nSkipNew; } cases[] = {
+        { 1, 5, { 1, 1, 1 }, 0, 0 },         // room for all
+        { 6, 5, { 1 }, 1, 0 },               // full: one old line goes
+        { 6, 5, std::vector<int>(10, 1), 5, 5 }, // more than the window holds
+        { 1, 1, { 1, 1, 1 }, 0, 2 },         // a one-line window shows the last line only
+        { 3, 0, { 1, 1 }, 2, 1 },            // a limit below one counts as one
+        { 4, 5, {}, 0, 0 },
+        { 1, 3, { 5 }, 0, 0 },               // one long entry stays whole, as the rule leaves it
+        { 6, 3, { 5, 1 }, 5, 3 },            // trimmed before each entry, not after the last
+        { 2, 3, { 3, 2 }, 1, 1 },
     };
     for (const Case& c : cases) {
         CAPTURE(c.nLineCount);
         CAPTURE(c.nMaxLines);
-        CAPTURE(c.nNew);
-        LogAppendPlan plan = PlanLogAppend(c.nLineCount, c.nMaxLines, c.nNew);
+        CAPTURE(c.entries.size());
+        LogAppendPlan plan = PlanLogAppend(c.nLineCount, c.nMaxLines, c.entries.data(), static_cast<int>(c.entries.size()));
         CHECK(plan.nDropOld == c.nDropOld);
         CHECK(plan.nSkipNew == c.nSkipNew);
     }
+    // An entry is as many lines as it holds CR LF: a lone CR or LF breaks no line.
+    CHECK(LogEntryLines("a\r\n") == 1);
+    CHECK(LogEntryLines("a\nb\rc\r\n") == 1);
+    CHECK(LogEntryLines("a\r\n\r\nb\r\n") == 3);
+    CHECK(LogEntryLines("a\r\r\n") == 1); // CR CR LF: one soft break
 }
 
 namespace {
@@ -120,48 +128,66 @@ std::string Unstamped(const std::string& text)
 {
     return std::regex_replace(text, std::regex("(^|\r\n)[0-2][0-9]:[0-5][0-9]:[0-5][0-9] "), "$1");
 }
+
+// The line-by-line rule itself, on an edit of its own: trim while the line count is
+// above the limit, then append the entry and its CR LF.
+void AppendByTheRule(CEdit& edit, int nMaxLines, const std::string& strEntry)
+{
+    int nLines = edit.GetLineCount();
+    while (nLines > nMaxLines) {
+        edit.SetSel(0, edit.LineIndex(1));
+        edit.ReplaceSel("", FALSE);
+        int nLeft = edit.GetLineCount();
+        if (nLeft >= nLines)
+            break;
+        nLines = nLeft;
+    }
+    edit.SetSel(edit.LineIndex(nLines - 1), -1);
+    edit.ReplaceSel((strEntry + "\r\n").c_str(), FALSE);
+}
 }
 
-TEST_CASE("lines logged in a burst leave the window as lines logged one by one")
+TEST_CASE("lines logged in a burst leave the window as the line-by-line rule does")
 {
-    std::vector<CString> entries;
-    for (int i = 0; i < 12; ++i) {
-        CString strEntry;
-        strEntry.Format("line %d", i);
-        entries.push_back(strEntry);
+    std::vector<std::string> entries;
+    for (int i = 0; i < 14; ++i) {
+        entries.push_back("line " + std::to_string(i));
         if (i == 4)
             entries.push_back("KORA - Error\r\n\r\nport gone"); // lines of its own inside
         if (i == 6)
             entries.push_back("a lone line feed\ninside, and a lone CR\rtoo");
-        if (i == 8)
-            entries.push_back(CString('L', 6000)); // cut in the window
+        if (i == 7)
+            entries.push_back("noise \r\r\n with a soft break and a CR at the end\r");
+        if (i == 9)
+            entries.push_back(std::string(300, 'L'));
     }
-    std::string oneByOne;
+    std::string byTheRule;
     std::string inBursts;
     std::string file;
     {
         MainWindowFixture reference;
-        reference.dlg.m_nMaxLogLines = 5;
-        for (const CString& strEntry : entries)
-            reference.dlg.LogLine(strEntry);
-        oneByOne = Unstamped(reference.LogWindowText());
+        reference.dlg.m_LogEdit.SetWindowText("");
+        for (const std::string& strEntry : entries)
+            AppendByTheRule(reference.dlg.m_LogEdit, 5, strEntry);
+        byTheRule = reference.LogWindowText();
 
         MainWindowFixture fixture;
         CServiceDlg& dlg = fixture.dlg;
+        dlg.m_LogEdit.SetWindowText("");
         dlg.m_nMaxLogLines = 5;
         for (size_t first = 0; first < entries.size(); first += 5) {
             CLogBurst burst(dlg);
             for (size_t i = first; i < entries.size() && i < first + 5; ++i)
-                dlg.LogLine(entries[i]);
+                dlg.LogLine(entries[i].c_str());
         }
         inBursts = Unstamped(fixture.LogWindowText());
         dlg.DestroyWindow();
         file = ReadFileBytes(fixture.folder.Path("ZevLog.TXT"));
     }
-    CHECK(inBursts == oneByOne);
-    CHECK(inBursts.find("line 11\r\n") != std::string::npos);
+    CHECK(inBursts == byTheRule);
+    CHECK(inBursts.find("line 13\r\n") != std::string::npos);
     CHECK(inBursts.find("line 6\r\n") == std::string::npos);
-    CHECK(file.find(" " + std::string(6000, 'L') + "\r\n") != std::string::npos); // whole in the file
+    CHECK(file.find(" " + std::string(300, 'L') + "\r\n") != std::string::npos);
 }
 
 TEST_CASE("a burst shows its lines at its end, or when a message box comes up")
