@@ -209,6 +209,7 @@ protected:
     void OnLineEnd();
     void OnEscape();
     void LogUnexpectedLine();
+    void DropOverlongLine();
 
     // ops/CommandStarts.cpp: menu commands
     void OnQuery();

@@ -1,12 +1,8 @@
 #include "CStdioFile.h"
+#include "TextLineReader.h"
 
 #include <fcntl.h>
 #include <io.h>
-
-namespace {
-// Ctrl+Z: in a text file, the end of the text, as the C library's text mode has it.
-const int kEndOfText = 0x1A;
-}
 
 CString CFileException::GetErrorMessage() const
 {
@@ -98,23 +94,19 @@ BOOL CStdioFile::ReadString(CString& rString)
     rString.Empty();
     if (!m_pStream)
         return FALSE;
+    if (m_bTextRead) {
+        std::string strLine;
+        if (!ReadTextLine(m_pStream, strLine))
+            return FALSE;
+        rString = CString(strLine.data(), static_cast<int>(strLine.size()));
+        return TRUE;
+    }
     int ch;
     bool bAny = false;
     while ((ch = std::fgetc(m_pStream)) != EOF) {
-        if (m_bTextRead && ch == kEndOfText) {
-            std::ungetc(ch, m_pStream); // the end of the text, for every later read too
-            break;
-        }
         bAny = true;
         if (ch == '\n')
             return TRUE;
-        if (m_bTextRead && ch == '\r') {
-            int next = std::fgetc(m_pStream);
-            if (next == '\n')
-                return TRUE;
-            if (next != EOF)
-                std::ungetc(next, m_pStream);
-        }
         rString += static_cast<char>(ch);
     }
     return bAny;

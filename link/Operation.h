@@ -2,6 +2,8 @@
 // command goes out; the receive dispatcher routes the device's answer by it.
 #pragma once
 
+#include "ControlBytes.h"
+
 #include <windows.h>
 
 enum Operation {
@@ -64,12 +66,3 @@ enum Timer {
     TIMER_BAUD_SWITCH = 103 // 30 ms after the wake-up: the working baud rate
 };
 
-// Control bytes of the protocol.
-enum : unsigned char {
-    ACK = 0x06,
-    CR = 0x0D,
-    DLE = 0x10, // the next byte is sent plus 0x20
-    NAK = 0x15,
-    CAN = 0x18,
-    ESC = 0x1B,
-};

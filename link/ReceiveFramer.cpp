@@ -4,6 +4,7 @@
 // or an ESC completes depends on the operation in progress.
 #include "ServiceDlg.h"
 #include "LogBurst.h"
+#include "ReceiveFraming.h"
 
 void CServiceDlg::ReceiveBytes(const BYTE* pBytes, int nCount)
 {
@@ -15,38 +16,41 @@ void CServiceDlg::ReceiveBytes(const BYTE* pBytes, int nCount)
 
 void CServiceDlg::ReceiveByte(BYTE nByte)
 {
-    switch (nByte) {
-    case ACK:
+    FramedByte framed = FrameReceivedByte(nByte, m_bDlePending);
+    switch (framed.kind) {
+    case RxByte::Ack:
         KillTimer(TIMER_RESPONSE);
         m_bTxDone = TRUE;
         SendNextFrame(FALSE);
         break;
-    case NAK:
+    case RxByte::Nak:
         KillTimer(TIMER_RESPONSE);
         m_bTxDone = TRUE;
         SendNextFrame(TRUE);
         if (m_nOperation != OP_DOWNLOAD)
             LogText("[NAK]");
         break;
-    case DLE:
-        // The shift applies to the next ordinary byte, even past control bytes.
-        m_bDlePending = TRUE;
+    case RxByte::DlePending:
         break;
-    case CR:
+    case RxByte::LineEnd:
         OnLineEnd();
         break;
-    case ESC:
+    case RxByte::Escape:
         OnEscape();
         break;
-    default:
-        if (m_bDlePending) {
-            m_strRxLine += static_cast<char>(nByte - 0x20);
-            m_bDlePending = FALSE;
-        } else {
-            m_strRxLine += static_cast<char>(nByte);
-        }
+    case RxByte::Append:
+        m_strRxLine += framed.chValue;
+        if (static_cast<std::size_t>(m_strRxLine.GetLength()) >= kMaxRxLine)
+            DropOverlongLine();
         break;
     }
+}
+
+void CServiceDlg::DropOverlongLine()
+{
+    // A device that never ends its line must not take the tool's memory with it.
+    LogByIdNum(IDS_RX_LINE_DROPPED, m_strRxLine.GetLength());
+    m_strRxLine.Empty();
 }
 
 void CServiceDlg::OnLineEnd()

@@ -1,8 +1,9 @@
 // The serial link: opening, re-opening and closing it through KORA.DLL, the one read per
 // receive event, and what a link error does.
 #include "ServiceDlg.h"
+#include "ConnectionString.h"
 
-#include <cstdio>
+#include <string>
 
 namespace {
 // Every link gets a receive and a transmit queue of 1000 bytes and a write time-out of
@@ -20,12 +21,10 @@ BOOL CServiceDlg::OpenLink(int nBaud)
 {
     if (m_bLinkOpen)
         CloseLink();
-    char szConnection[52];
-    std::snprintf(szConnection, sizeof szConnection, "ASYNC/COM:%u,SPEED=%u,FLOW=XONXOFF",
-                  static_cast<unsigned>(m_nComIndex + 1), static_cast<unsigned>(nBaud));
+    std::string strConnection = ConnectionString(static_cast<unsigned>(m_nComIndex + 1), static_cast<unsigned>(nBaud));
     m_bTxDone = FALSE;
     if (m_hLink < 0) {
-        m_hLink = KoraOpen(szConnection);
+        m_hLink = KoraOpen(strConnection.c_str());
         if (m_hLink >= 0) {
             RegisterCallbacks();
             KoraSetParam(m_hLink, KORA_PARAM_RX_QUEUE, kLinkParameterValue);

@@ -2,16 +2,14 @@
 // window: the first and third numbers counted in thirds, and the calculator's quotient.
 #pragma once
 
-#include <windows.h>
-
 // The nearest whole number to v / 3 (a half is never reached): 0, 1 -> 0; 2, 3, 4 -> 1.
-UINT ToThirds(UINT v);
+unsigned ToThirds(unsigned v);
 // A count of thirds back to the number: 3 * n, but 50 from 17 on (the largest number the
 // device takes is 50, not 51).
-UINT FromThirds(UINT n);
+unsigned FromThirds(unsigned n);
 
 // The calculator: (high reading - low reading) / step, each text read as atol reads a
 // number, in unsigned 32-bit arithmetic with the remainder dropped (a high reading below
-// the low one wraps round to a large result). FALSE, and nothing divided, when the step
+// the low one wraps round to a large result). false, and nothing divided, when the step
 // reads as 0.
-BOOL CalculateStep(const char* pszHigh, const char* pszLow, const char* pszStep, UINT& nResult);
+bool CalculateStep(const char* pszHigh, const char* pszLow, const char* pszStep, unsigned& nResult);

@@ -22,6 +22,8 @@ size_t byte_queue_room(const byte_queue *q)
 
 int byte_queue_push(byte_queue *q, const void *bytes, size_t n)
 {
+    if (n == 0)
+        return 1; /* nothing to add: a queue that never held a byte has no storage yet */
     if (n > byte_queue_room(q))
         return 0;
     if (q->head + q->count + n > q->size) {

@@ -41,6 +41,22 @@ TEST_CASE("lines that arrive while idle are logged as unexpected")
     }
 }
 
+TEST_CASE("a device that never sends CR does not take the memory: the line is dropped at 4 MiB")
+{
+    MainWindowFixture fixture;
+    CServiceDlg& dlg = fixture.dlg;
+    const std::string noise(64 * 1024, 'N');
+    for (int i = 0; i < 63; ++i)
+        dlg.ReceiveBytes(reinterpret_cast<const BYTE*>(noise.data()), static_cast<int>(noise.size()));
+    CHECK(dlg.m_strRxLine.GetLength() == 63 * 64 * 1024);
+    CHECK(NewLogLines(fixture).empty());
+    Feed(dlg, noise + "\x10");
+    CHECK(dlg.m_strRxLine.IsEmpty());
+    CHECK(NewLogLines(fixture) == std::vector<std::string>{ "* Empfangszeile ohne CR nach 4194304 Bytes verworfen *" });
+    Feed(dlg, "\x2dOK\r"); // the DLE that came after is still pending
+    CHECK(NewLogLines(fixture).back() == ">> (CR) \rOK");
+}
+
 TEST_CASE("DLE shifts the next ordinary byte down by 0x20")
 {
     MainWindowFixture fixture;

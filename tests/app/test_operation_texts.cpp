@@ -66,6 +66,8 @@ const OperationText kOperationTexts[] = {
     { IDS_CFG_FIRST_TOO_LOW, "" },
     { IDS_CFG_THIRD_TOO_HIGH, "" },
     { IDS_CFG_KIND_UNKNOWN, "d" },
+    // The receive framer.
+    { IDS_RX_LINE_DROPPED, "d" },
 };
 
 // The string as the library holds it: not through the framework's search, which would

@@ -20,16 +20,16 @@ struct Lcg {
     }
 };
 
-UINT ThirdsByDivision(UINT v)
+unsigned ThirdsByDivision(unsigned v)
 {
-    return static_cast<UINT>((static_cast<uint64_t>(v) + 1) / 3);
+    return static_cast<unsigned>((static_cast<uint64_t>(v) + 1) / 3);
 }
 }
 
 TEST_CASE("numbers in thirds round to the nearest third")
 {
     struct Case {
-        UINT v, thirds;
+        unsigned v, thirds;
     };
     const Case cases[] = { { 0, 0 },  { 1, 0 },   { 2, 1 },   { 3, 1 },   { 4, 1 },   { 5, 2 },
                            { 9, 3 },  { 10, 3 },  { 12, 4 },  { 33, 11 }, { 48, 16 }, { 49, 16 },
@@ -44,16 +44,16 @@ TEST_CASE("thirds round as (v + 1) / 3 over the whole unsigned range")
 {
     // The first value where the two differ; none expected.
     bool bDiffers = false;
-    UINT nFirst = 0;
-    auto check = [&](UINT v) {
+    unsigned nFirst = 0;
+    auto check = [&](unsigned v) {
         if (!bDiffers && ToThirds(v) != ThirdsByDivision(v)) {
             bDiffers = true;
             nFirst = v;
         }
     };
-    for (UINT v = 0; v < 100000; ++v)
+    for (unsigned v = 0; v < 100000; ++v)
         check(v);
-    for (UINT v = UINT_MAX - 100000; v != 0; ++v)
+    for (unsigned v = UINT_MAX - 100000; v != 0; ++v)
         check(v);
     Lcg lcg{ 12345 };
     for (int i = 0; i < 1000000; ++i)
@@ -64,14 +64,14 @@ TEST_CASE("thirds round as (v + 1) / 3 over the whole unsigned range")
 
 TEST_CASE("thirds count back three each, and 17 or more give 50")
 {
-    const UINT cases[][2] = { { 0, 0 },   { 1, 3 },   { 3, 9 },   { 10, 30 },
+    const unsigned cases[][2] = { { 0, 0 },   { 1, 3 },   { 3, 9 },   { 10, 30 },
                               { 16, 48 }, { 17, 50 }, { 18, 50 }, { UINT_MAX, 50 } };
     for (const auto& c : cases) {
         CAPTURE(c[0]);
         CHECK(FromThirds(c[0]) == c[1]);
     }
     // Below 17 the two ways are each other's inverse.
-    for (UINT n = 0; n < 17; ++n)
+    for (unsigned n = 0; n < 17; ++n)
         CHECK(ToThirds(FromThirds(n)) == n);
 }
 
@@ -79,7 +79,7 @@ TEST_CASE("the calculator divides the difference of the readings by the step")
 {
     struct Case {
         const char *high, *low, *step;
-        UINT result;
+        unsigned result;
     };
     const Case cases[] = {
         { "1000", "500", "50", 10 },
@@ -93,7 +93,7 @@ TEST_CASE("the calculator divides the difference of the readings by the step")
     };
     for (const Case& c : cases) {
         INFO((std::string(c.high) + " / " + c.low + " / " + c.step));
-        UINT nResult = 12345;
+        unsigned nResult = 12345;
         REQUIRE(CalculateStep(c.high, c.low, c.step, nResult));
         CHECK(nResult == c.result);
     }
@@ -103,7 +103,7 @@ TEST_CASE("a step that reads as 0 is not divided by")
 {
     for (const char* pszStep : { "0", "00", "abc", "", " ", "-0", "+", "0x10" }) {
         INFO((std::string("step ") + pszStep));
-        UINT nResult = 12345;
+        unsigned nResult = 12345;
         CHECK_FALSE(CalculateStep("1000", "500", pszStep, nResult));
         CHECK(nResult == 12345);
     }
@@ -125,11 +125,11 @@ TEST_CASE("any texts of the calculator's lengths give the quotient that strtol's
     int nZeroSteps = 0;
     for (int i = 0; i < 200000 && strFirstDiffering.empty(); ++i) {
         std::string strHigh = randomText(4), strLow = randomText(3), strStep = randomText(3);
-        UINT nHigh = static_cast<UINT>(std::strtol(strHigh.c_str(), nullptr, 10));
-        UINT nLow = static_cast<UINT>(std::strtol(strLow.c_str(), nullptr, 10));
-        UINT nStep = static_cast<UINT>(std::strtol(strStep.c_str(), nullptr, 10));
-        UINT nResult = 0;
-        BOOL bDivided = CalculateStep(strHigh.c_str(), strLow.c_str(), strStep.c_str(), nResult);
+        unsigned nHigh = static_cast<unsigned>(std::strtol(strHigh.c_str(), nullptr, 10));
+        unsigned nLow = static_cast<unsigned>(std::strtol(strLow.c_str(), nullptr, 10));
+        unsigned nStep = static_cast<unsigned>(std::strtol(strStep.c_str(), nullptr, 10));
+        unsigned nResult = 0;
+        bool bDivided = CalculateStep(strHigh.c_str(), strLow.c_str(), strStep.c_str(), nResult);
         nZeroSteps += nStep == 0;
         if (bDivided != (nStep != 0) || (bDivided && nResult != (nHigh - nLow) / nStep))
             strFirstDiffering = "[" + strHigh + "] [" + strLow + "] [" + strStep + "]";

@@ -1,0 +1,13 @@
+# The fuzz targets, one per piece of byte-level code; each is tests/fuzz/<name>.cpp.
+set(ZEV_FUZZ_TARGETS
+  fuzz_receive_framing
+  fuzz_monitor_frame
+  fuzz_s19_lines
+  fuzz_image_block
+  fuzz_replies
+  fuzz_config_rules
+  fuzz_settings_path
+  fuzz_connection
+  fuzz_byte_queue
+  fuzz_sim_block_frame
+  fuzz_sim_srecord)
