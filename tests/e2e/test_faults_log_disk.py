@@ -15,7 +15,6 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 from device_end import DeviceEndTestCase, settings_for  # noqa: E402
 from operations import ESC, IDOK, QUERY, READOUT, assert_no_box  # noqa: E402
 from ptys import pty_pair  # noqa: E402
-from session import wait_for  # noqa: E402
 from tool import tool_folder, tool_run  # noqa: E402
 
 FAILED = "Die Protokolldatei ZevLog.TXT kann nicht geschrieben werden ("

@@ -6,6 +6,7 @@ ends with the tool idle and a command working, and nothing logged or captured lo
 burst prints how soon the command was answered and the tool's memory (figures only)."""
 import os
 import re
+import shutil
 import sys
 import tempfile
 import threading
@@ -16,8 +17,8 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import hex_log  # noqa: E402
 from device_end import DeviceEndTestCase  # noqa: E402
-from operations import (BUSY_CAPTION, COMMAND_Y, CONNECT, DISCONNECT, ESC, IDOK, IDYES, NAK, QUERY,  # noqa: E402
-                        READOUT, SimWire, answer_box, assert_idle, assert_no_box, file_log_texts)
+from operations import (BUSY_CAPTION, CONNECT, DISCONNECT, ESC, IDOK, IDYES, NAK, QUERY, READOUT,  # noqa: E402
+                        SimWire, assert_idle, assert_no_box, file_log_texts)
 from ptys import pty_pair  # noqa: E402
 from robot import RobotTestCase, windows_path  # noqa: E402
 from session import sim_session, wait_for  # noqa: E402
@@ -78,8 +79,9 @@ def linux_rss_kb(folder):
 class NoiseTest(RobotTestCase):
     def test_noise_in_a_read_out_and_in_the_monitor(self):
         lines = ["ZEILE %02d WERT %08.2f" % (n, n * 12.5) for n in range(1, 61)]
-        settings = os.path.join(tempfile.mkdtemp(prefix="zevnoise-"), "sim.ini")
-        self.addCleanup(lambda: os.path.exists(settings) and os.remove(settings))
+        files = tempfile.mkdtemp(prefix="zevnoise-")
+        self.addCleanup(shutil.rmtree, files, True)
+        settings = os.path.join(files, "sim.ini")
         with open(settings, "w") as f:
             f.write("[Readout]\n" + "".join("V%d=%s\n" % (n, line) for n, line in enumerate(lines, 1)))
         s = sim_session(self, self.robot, 0, sim_args=("--settings", windows_path(settings), "--noise", "3000",
