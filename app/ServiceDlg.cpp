@@ -58,6 +58,8 @@ BEGIN_MESSAGE_MAP(CServiceDlg, CDialog)
     ON_MESSAGE(WM_PARAM_WF, &CServiceDlg::OnParamWFDialog)
     ON_MESSAGE(WM_PARAM_G, &CServiceDlg::OnParamGDialog)
     ON_MESSAGE(WM_PARAM_J, &CServiceDlg::OnParamJDialog)
+    // link/EventLog.cpp
+    ON_MESSAGE(WM_LOG_FILE_FAILED, &CServiceDlg::OnLogFileFailedBox)
 END_MESSAGE_MAP()
 
 CServiceDlg::CServiceDlg() : CDialog(IDD_SERVICE_DIALOG), m_nComIndex(0), m_nDeviceType(-1)

@@ -138,6 +138,8 @@ public:
     int m_nMaxLogLines = 0;     // lines the log window keeps
     std::unique_ptr<CDeviceFont> m_pLogFont; // the log edit's font, kept while the edit lives
     CStdioFile m_LogFile;
+    BOOL m_bLogFileFailed = FALSE; // a write failed: the file is left as it was, the window goes on
+    CString m_strLogFileFailure;   // what the log and the box say about it
     BOOL m_bLogBurst = FALSE;   // log lines wait in m_strLogPending for the burst's end
     CString m_strLogPending;    // stamped lines, each ending in CR LF, not yet in the window
     std::vector<int> m_LogPendingLines; // the lines each of them is in the window
@@ -197,6 +199,8 @@ protected:
     // link/EventLog.cpp
     BOOL OpenLogFile();
     void CloseLogFile();
+    void OnLogFileFailed();
+    LRESULT OnLogFileFailedBox(WPARAM wParam, LPARAM lParam);
     // link/SerialLink.cpp
     BOOL WaitAndTest(LONG nEventClass, LONG nTimeoutMs);
     // link/Connection.cpp

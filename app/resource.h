@@ -180,4 +180,5 @@
 #define IDS_NOTHING_CHOSEN     186   // no value chosen in a parameter dialog: nothing written
 #define IDS_CFG_KIND_UNKNOWN   187   // one number: a kind neither 0 nor 1 ends the write chain
 #define IDS_MONITOR_FAILED     188   // the monitor window cannot be opened: nothing is sent
+#define IDS_LOGFILE_UNWRITABLE 189   // a write of the log file failed: file name, reason
 #define IDS_RX_LINE_DROPPED    190   // one number: a line that long without CR is dropped

@@ -1,6 +1,7 @@
 #include "CStdioFile.h"
 #include "TextLineReader.h"
 
+#include <cstdlib>
 #include <fcntl.h>
 #include <io.h>
 
@@ -74,13 +75,24 @@ BOOL CStdioFile::Open(const char* pszFileName, UINT nOpenFlags, CFileException* 
         return FALSE;
     }
     m_strFileName = pszFileName;
+    m_nWriteError = 0;
     return TRUE;
 }
 
-void CStdioFile::WriteString(const char* pszText)
+BOOL CStdioFile::WriteString(const char* pszText)
 {
-    if (m_pStream)
-        std::fputs(pszText, m_pStream);
+    if (!m_pStream)
+        return FALSE;
+    // A flush that failed earlier (Flush, or a full buffer) leaves the stream's error set.
+    if (std::fputs(pszText, m_pStream) != EOF && !std::ferror(m_pStream))
+        return TRUE;
+    if (m_nWriteError == 0) {
+        // The C library keeps the system's code of the write that failed.
+        m_nWriteError = static_cast<DWORD>(_doserrno);
+        if (m_nWriteError == 0)
+            m_nWriteError = ERROR_WRITE_FAULT;
+    }
+    return FALSE;
 }
 
 void CStdioFile::Write(const void* pData, UINT nCount)

@@ -38,8 +38,11 @@ public:
     BOOL IsOpen() const { return m_pStream != nullptr; }
     const CString& GetFilePath() const { return m_strFileName; }
 
-    void WriteString(const char* pszText);
+    // FALSE once a write has failed (a full disk shows when the stream's buffer goes
+    // out); GetWriteError gives the system's reason.
+    BOOL WriteString(const char* pszText);
     void Write(const void* pData, UINT nCount);
+    DWORD GetWriteError() const { return m_nWriteError; }
     // Reads one line without its line end; FALSE at the end of the file.
     BOOL ReadString(CString& rString);
     UINT Read(void* pBuffer, UINT nCount);
@@ -55,4 +58,5 @@ public:
 private:
     CString m_strFileName;
     bool m_bTextRead = false; // a text file read as bytes: ReadString takes CR LF as the line end
+    DWORD m_nWriteError = 0;  // the system's reason of the first failed write, 0 while none
 };

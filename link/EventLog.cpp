@@ -7,6 +7,10 @@
 // therefore reach the window together, in one replacement and one repaint, placed so
 // that the window ends exactly as the line-by-line rule leaves it (LogWindowPlan.h). The
 // file gets each line at once. A line logged outside a burst shows at once.
+//
+// A write of the file that fails (a full disk) is said once, in the window and in a box,
+// and the file is written no more: it holds every line up to the failure, with no gap
+// after it that would read as a quiet device. The window goes on as before.
 #include "ServiceDlg.h"
 #include "FormatCheck.h"
 #include "LogWindowPlan.h"
@@ -47,10 +51,9 @@ void CServiceDlg::CloseLogFile()
 void CServiceDlg::LogLine(const CString& strText)
 {
     CString strLine = CTime::GetCurrentTime().Format("%H:%M:%S ") + strText;
-    if (m_LogFile.IsOpen()) {
-        m_LogFile.WriteString(strLine);
-        m_LogFile.WriteString("\n");
-    }
+    BOOL bFileFailed = FALSE;
+    if (m_LogFile.IsOpen() && !m_bLogFileFailed)
+        bFileFailed = !m_LogFile.WriteString(strLine) || !m_LogFile.WriteString("\n");
 
     // The window shows the text up to a NUL, as every Win32 text does.
     CString strShown(strLine.GetString());
@@ -64,6 +67,27 @@ void CServiceDlg::LogLine(const CString& strText)
     m_LogPendingLines.push_back(LogEntryLines(std::string(strShown.GetString(), strShown.GetLength())));
     if (!m_bLogBurst)
         FlushLogWindow();
+    if (bFileFailed)
+        OnLogFileFailed();
+}
+
+void CServiceDlg::OnLogFileFailed()
+{
+    m_bLogFileFailed = TRUE;
+    CFileException error;
+    error.m_lOsError = m_LogFile.GetWriteError();
+    m_strLogFileFailure = FormatTwoTexts(IDS_LOGFILE_UNWRITABLE, "The log file %s cannot be written (%s)",
+                                         kLogFileName, error.GetErrorMessage());
+    LogLine(m_strLogFileFailure);
+    // The box waits for the message loop: a failed write may come in the middle of the
+    // receive handling, which must not run again inside it.
+    PostMessage(WM_LOG_FILE_FAILED);
+}
+
+LRESULT CServiceDlg::OnLogFileFailedBox(WPARAM, LPARAM)
+{
+    MessageBox(m_strLogFileFailure, nullptr, MB_OK | MB_ICONEXCLAMATION);
+    return 0;
 }
 
 void CServiceDlg::FlushLogWindow()

@@ -57,6 +57,7 @@ enum PrivateMessage : UINT {
     WM_PARAM_WF = WM_USER + 10,
     WM_PARAM_G = WM_USER + 11,
     WM_PARAM_J = WM_USER + 12,
+    WM_LOG_FILE_FAILED = WM_USER + 13, // the box that says the log file cannot be written
 };
 
 // The window timers of the main window.

@@ -6,6 +6,7 @@
 #include "control_bytes.h"
 #include "line_escape.h"
 #include "value_writes.h"
+#include "wire_time.h"
 
 namespace zevsim {
 namespace {
@@ -225,15 +226,20 @@ void Device::answerL(Millis now) {
 
 // ESC, the lines, and the empty line that ends the read-out; nothing follows an empty
 // line, so a list that starts with one gives an empty read-out.
+// With --noise each line but the empty one comes after the noise of its gap and its own
+// wire time, so the read-out still ends on two CRs in a row.
 void Device::readOut(const std::vector<std::string>& lines, Millis now) {
   replyByte(kEsc, now);
   int delay = config_.replyDelayMs;
+  noiseSent_ = 0;
   for (const std::string& line : lines) {
     const std::string text = expand(line, now);
     if (text.empty()) break;
     delay += config_.lineGapMs;
-    replyLine(text, now, delay);
+    replyLine(text, now, delay, noise(config_.lineGapMs + wireMs(static_cast<double>(text.size() + 1), baud_)));
   }
+  if (noiseSent_ > 0)
+    note("noise: " + std::to_string(noiseSent_) + " random bytes mixed into the read-out (fault option)", now);
   replyLine("", now, delay + config_.lineGapMs);
 }
 

@@ -66,10 +66,11 @@ class Device {
   void sendRaw(const std::string& bytes, Millis due);
   void reply(const std::string& bytes, Millis now, int delayMs);
   void replyByte(std::uint8_t byte, Millis now);  // ESC, ACK or NAK after the reply delay
-  void replyLine(const std::string& text, Millis now, int delayMs);
+  void replyLine(const std::string& text, Millis now, int delayMs, const std::string& noiseBefore = std::string());
   void note(const std::string& text, Millis now);
   bool frameCountReached(Millis now);
   std::uint32_t random();
+  std::string noise(double ms);  // --noise: the random bytes that `ms` of sending carries
 
   // device_download.cpp
   void startDownload(Millis now);
@@ -146,6 +147,8 @@ class Device {
   int lines_ = 0;
   int framesForDrop_ = 0;
   std::uint32_t random_;
+  double noiseOwed_ = 0;        // the fraction of a noise byte not yet sent
+  long long noiseSent_ = 0;     // noise bytes sent since the read-out or monitor began
 };
 
 }  // namespace zevsim

@@ -23,6 +23,7 @@ struct FaultOptions {
   int garbageEvery = 0;     // a few random bytes before every nth reply
   int noCrEvery = 0;        // every nth reply line goes out without its CR
   int dropAfterFrames = 0;  // drop the port after n frames (download frames taken, monitor frames sent)
+  int noisePerSecond = 0;   // random bytes a second of read-out lines and monitor frames carry with them
 };
 
 struct DeviceConfig {

@@ -20,10 +20,13 @@ void Device::startMonitor(Millis now) {
   nextFrameAt_ = static_cast<double>(now + config_.replyDelayMs);
   flowAt_ = now;
   monitorFrames_ = 0;
+  noiseSent_ = 0;
 }
 
 void Device::stopMonitor(std::uint8_t byte, Millis now) {
-  note("monitor stopped after " + std::to_string(monitorFrames_) + " frames", now);
+  note("monitor stopped after " + std::to_string(monitorFrames_) + " frames" +
+           (noiseSent_ > 0 ? " and " + std::to_string(noiseSent_) + " noise bytes (fault option)" : ""),
+       now);
   mode_ = Mode::Command;
   commandByte(byte, now);
 }
@@ -48,7 +51,7 @@ void Device::monitorTick(Millis now) {
     std::string frame = escapeLine(buildMonitorFrame(sample, config_.frameLength, values_.ident),
                                    config_.escapeXonXoff);
     frame.push_back(static_cast<char>(kCr));
-    sendRaw(frame, at);
+    sendRaw(noise(wireMs(static_cast<double>(frame.size()), baud_)) + frame, at);
     ++framesSent_;
     ++monitorFrames_;
     nextFrameAt_ += wireMs(static_cast<double>(frame.size()), baud_);

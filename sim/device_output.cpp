@@ -66,8 +66,8 @@ void Device::reply(const std::string& bytes, Millis now, int delayMs) {
 }
 
 // A text line: escaped, with its CR unless the missing-CR fault takes it away.
-void Device::replyLine(const std::string& text, Millis now, int delayMs) {
-  std::string line = escapeLine(text, config_.escapeXonXoff);
+void Device::replyLine(const std::string& text, Millis now, int delayMs, const std::string& noiseBefore) {
+  std::string line = noiseBefore + escapeLine(text, config_.escapeXonXoff);
   ++lines_;
   if (config_.faults.noCrEvery > 0 && lines_ % config_.faults.noCrEvery == 0)
     note("line \"" + text + "\" sent without its CR (fault option)", now);
@@ -93,6 +93,17 @@ std::uint32_t Device::random() {
   random_ ^= random_ >> 17;
   random_ ^= random_ << 5;
   return random_;
+}
+
+// A line at the wrong baud rate delivers bytes of any value, control bytes included, at
+// about the rate its characters take: --noise gives that rate.
+std::string Device::noise(double ms) {
+  std::string bytes;
+  if (config_.faults.noisePerSecond <= 0) return bytes;
+  noiseOwed_ += config_.faults.noisePerSecond * ms / 1000.0;
+  for (; noiseOwed_ >= 1.0; noiseOwed_ -= 1.0) bytes.push_back(static_cast<char>((random() >> 8) & 0xFF));
+  noiseSent_ += static_cast<long long>(bytes.size());
+  return bytes;
 }
 
 }  // namespace zevsim

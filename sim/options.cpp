@@ -105,7 +105,12 @@ const char* usageText() {
       "  --no-cr-every N        send every Nth reply line without its CR\n"
       "  --drop-after N         close the port and end after N frames (download frames\n"
       "                         received, monitor frames sent)\n"
-      "  --seed N               seed of the random garbage bytes (default 1)\n"
+      "  --noise N              N random bytes a second (any value, control bytes too, as a\n"
+      "                         line at the wrong baud rate delivers them) mixed into\n"
+      "                         read-outs and the monitor stream: before each read-out line\n"
+      "                         but the closing empty one, as many as its gap and wire time\n"
+      "                         hold, and before each monitor frame\n"
+      "  --seed N               seed of the random garbage and noise bytes (default 1)\n"
       "\n"
       "It ends on Ctrl+C, when standard input closes, after --seconds, or when the port\n"
       "goes away (exit code 1). Exit code 2: bad command line, settings file or port.\n"
@@ -137,6 +142,7 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
       {"--garbage-every", 1, 1000000, nullptr, nullptr, &FaultOptions::garbageEvery},
       {"--no-cr-every", 1, 1000000, nullptr, nullptr, &FaultOptions::noCrEvery},
       {"--drop-after", 1, 1000000, nullptr, nullptr, &FaultOptions::dropAfterFrames},
+      {"--noise", 1, 1000000, nullptr, nullptr, &FaultOptions::noisePerSecond},
   };
   ParsedOptions result;
   Options& o = result.options;

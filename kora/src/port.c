@@ -18,8 +18,14 @@ HANDLE port_open(unsigned port, char *error, size_t size)
     snprintf(name, sizeof name, "\\\\.\\COM%u", port);
     HANDLE com = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
                              FILE_FLAG_OVERLAPPED, NULL);
-    if (com == INVALID_HANDLE_VALUE)
+    if (com == INVALID_HANDLE_VALUE) {
         port_error("open", port, error, size);
+        return com;
+    }
+    /* A port just opened has received nothing: a real port drops what arrives while no
+     * one holds it, but a pty keeps it, and the tool would take it for the answer to its
+     * wake-up. */
+    PurgeComm(com, PURGE_RXCLEAR | PURGE_TXCLEAR);
     return com;
 }
 

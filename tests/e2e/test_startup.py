@@ -1,6 +1,7 @@
 """Start-up and shutdown of the real ZEV.EXE: the settings file it reads and writes
 back, the language library, the radio groups and the system menu's about box."""
 import os
+import random
 import sys
 import unittest
 
@@ -120,6 +121,37 @@ class StartupTest(RobotTestCase):
 
     def test_library_name_is_cut_to_nineteen_characters(self):
         self.expect_library_message("ABCDEFGHIJKLMNOPQRSTUVWXYZ.DLL", "ABCDEFGHIJKLMNOPQRS")
+
+    def test_library_name_of_300_characters_or_of_a_folder(self):
+        with sub_test(self, name="300 characters"):
+            self.folder = None
+            self.expect_library_message("L" * 296 + ".DLL", "L" * 19)
+        with sub_test(self, name="a folder") as owner:
+            self.folder = tool_folder(owner, "[Setup]\nLanguageLibrary=SPRACHE\n")
+            os.mkdir(self.folder.file("SPRACHE"))
+            self.expect_library_message("SPRACHE", "SPRACHE")
+
+    def test_damaged_or_oversized_settings_start_on_the_defaults(self):
+        huge = "9" * 65536
+        garbage = bytes(random.Random(5).randrange(256) for _ in range(8192))
+        for name, content in (("binary garbage", garbage),
+                              ("values of 64 KB", settings(port=huge, device="X" * 65536).encode())):
+            with sub_test(self, settings=name) as owner:
+                folder = tool_folder(owner)
+                with open(folder.file("ZEV.INI"), "wb") as f:
+                    f.write(content)
+                run = self.start(folder=folder, owner=owner)
+                self.assertEqual(run.radio_index(IDC_COM), 0)
+                self.assertEqual(run.radio_index(IDC_DEVICE), 0)
+                self.assertIn("Programm gestartet", run.log_window())
+                self.assertEqual(run.close(), 0)
+                with open(folder.file("ZEV.INI"), "rb") as f:
+                    written = f.read()
+                self.assertIn(b"ComPortNo=1\r\n", written)
+                self.assertIn(b"Device=Vantik\r\n", written)
+        with sub_test(self, settings="a library name of 64 KB"):
+            self.folder = None
+            self.expect_library_message("B" * 65536, "B" * 19)
 
     def test_a_library_without_the_main_window_stops_with_a_message(self):
         self.folder = tool_folder(self, "[Setup]\nLanguageLibrary=KORA.DLL\n")

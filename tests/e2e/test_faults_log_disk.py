@@ -1,0 +1,125 @@
+"""The disk of the log file fills up in the middle of a session, through the real ZEV.EXE
+with Python as the device: ZevLog.TXT is a link into a small tmpfs (mounted here; the test
+runs as root) that a read-out fills. The tool says so once, in the window and in one box,
+the window goes on with every later line, commands still run, and the file keeps every
+line up to the failure, unchanged. Where no tmpfs can be mounted (not root), the link
+points to /dev/full instead: every write fails from the start, and the same checks hold
+for a file that holds nothing past the banner."""
+import os
+import subprocess
+import sys
+import tempfile
+import unittest
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
+from device_end import DeviceEndTestCase, settings_for  # noqa: E402
+from operations import ESC, IDOK, QUERY, READOUT, assert_no_box  # noqa: E402
+from ptys import pty_pair  # noqa: E402
+from tool import tool_folder, tool_run  # noqa: E402
+
+FAILED = "Die Protokolldatei ZevLog.TXT kann nicht geschrieben werden ("
+FREE_BYTES = 24 * 1024  # left on the tmpfs for the log file
+
+
+def small_disk(test):
+    """A tmpfs of 64 KB with all but FREE_BYTES taken: the path of a file on it, or None
+    when it cannot be mounted."""
+    mount_point = tempfile.mkdtemp(prefix="zevdisk-")
+    test.addCleanup(os.rmdir, mount_point)
+    if subprocess.run(["mount", "-t", "tmpfs", "-o", "size=64k", "tmpfs", mount_point],
+                      stderr=subprocess.DEVNULL).returncode != 0:
+        return None
+    test.addCleanup(subprocess.run, ["umount", "-l", mount_point])
+    with open(os.path.join(mount_point, "filler"), "wb") as f:
+        f.write(b"\0" * (64 * 1024 - FREE_BYTES))
+    path = os.path.join(mount_point, "ZevLog.TXT")
+    open(path, "wb").close()
+    return path
+
+
+class LogDiskFullTest(DeviceEndTestCase):
+    def setUp(self):
+        self.pair = pty_pair(self, 1)
+        self.folder = tool_folder(self, settings_for(1, 0))
+        self.target = small_disk(self) or "/dev/full"
+        os.symlink(self.target, self.folder.file("ZevLog.TXT"))
+        self.run = tool_run(self, self.folder, self.robot)
+        self.assertIsNotNone(self.run.start())
+        self.seen = []  # every line the window has shown, in order
+
+    def watch(self, last):
+        """Waits until the window shows `last` and adds the lines it shows to `seen`."""
+        self.assertTrue(self.log_has(last), "%r did not reach the window" % last)
+        shown = self.run.log_window().split("\r\n")[:-1]
+        overlap = max((n for n in range(min(len(shown), len(self.seen)) + 1)
+                       if self.seen[len(self.seen) - n:] == shown[:n]), default=0)
+        self.assertTrue(overlap > 0 or not self.seen, "lines came faster than they were watched")
+        self.seen += shown[overlap:]
+
+    def read_out(self, lines, per_batch=3):
+        """A read-out of `lines`, each batch sent once the window shows the one before."""
+        self.robot.command(self.run.main, READOUT)
+        self.assertEqual(self.pair.read(count=1, timeout=5.0), b"V")
+        self.pair.write(ESC)
+        for start in range(0, len(lines), per_batch):
+            batch = lines[start:start + per_batch]
+            self.pair.write(b"".join(line + b"\r" for line in batch))
+            self.watch(" >> " + batch[-1].decode() + "\r\n")
+        self.pair.write(b"\r")
+        self.watch(" >> \r\n")
+
+    def kept(self):
+        """What the log file holds (None for /dev/full, which reads as endless zeros)."""
+        if self.target == "/dev/full":
+            return None
+        with open(self.target, "rb") as f:
+            return f.read()
+
+    def test_a_full_disk_is_said_once_and_the_window_and_the_commands_go_on(self):
+        self.watch("Programm gestartet")
+        self.connect(0)
+        self.watch(">> (Init.) ZEV TEST DEVICE")
+        lines = [b"ZEILE %04d " % n + b"%-100s" % (b"WERT %d" % (n * 7)) for n in range(400)]
+        self.read_out(lines)
+
+        box = self.robot.message_box(self.run.main, 5.0)
+        self.assertIsNotNone(box, "no box about the log file")
+        self.robot.post_click(box[0], IDOK)
+        self.assertTrue(self.robot.gone(box[0]))
+        self.assertTrue(box[2].startswith(FAILED) and len(box[2]) > len(FAILED) + 5, box[2])
+        failures = [line for line in self.seen if FAILED in line]
+        self.assertEqual([line[9:] for line in failures], [box[2]], "said once, in the window")
+
+        # the tool goes on: a query, a second read-out, no second box
+        self.robot.command(self.run.main, QUERY)
+        self.assertEqual(self.pair.read(count=1, timeout=5.0), b"L")
+        self.pair.write(b"0815\r")
+        self.watch("Antwort: 0815")
+        self.pair.drain()
+        self.read_out([b"NACHHER %d" % n for n in range(20)])
+        assert_no_box(self, self.robot, self.run.main, 1.0)
+        kept = self.kept()
+        self.assertEqual(self.run.close(), 0)
+        seen_texts = [line[9:] for line in self.seen]
+        self.assertEqual([t for t in seen_texts if t.startswith(">> ZEILE")], [">> " + l.decode() for l in lines])
+        self.assertEqual(seen_texts[-1], ">> ", "the window got every line after the failure")
+        self.assertEqual(seen_texts.count(">> NACHHER 19"), 1)
+
+        # the file: every line up to the failure as the window showed it, nothing after
+        self.assertEqual(self.kept(), kept, "written after the failure")
+        if kept is None:
+            return
+        banner, rule, rest = kept.split(b"\r\n", 2)
+        self.assertTrue(banner.startswith(b"Zevanto Version "), banner)
+        self.assertEqual(rule, b"=" * 69)
+        before = self.seen[:self.seen.index(failures[0])]
+        expected = "".join(line + "\r\n" for line in before).encode("cp1252")
+        self.assertEqual(rest, expected[:len(rest)], "the file differs from the window's lines")
+        print("\nthe log file kept %d bytes on a disk with %d free; %d of %d read-out lines whole"
+              % (len(kept), FREE_BYTES, rest.count(b">> ZEILE") - (not rest.endswith(b"\r\n")), len(lines)))
+        self.assertGreater(len(kept), FREE_BYTES - 4096, "more lost than one buffer of the stream")
+        self.assertLess(rest.count(b">> ZEILE"), len(lines), "the disk did not fill")
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
