@@ -182,3 +182,4 @@
 #define IDS_MONITOR_FAILED     188   // the monitor window cannot be opened: nothing is sent
 #define IDS_LOGFILE_UNWRITABLE 189   // a write of the log file failed: file name, reason
 #define IDS_RX_LINE_DROPPED    190   // one number: a line that long without CR is dropped
+#define IDS_CAPTURE_WRITE_FAILED 191 // the capture file could not be written: file name, reason

@@ -86,6 +86,20 @@ BOOL CStdioFile::WriteString(const char* pszText)
     // A flush that failed earlier (Flush, or a full buffer) leaves the stream's error set.
     if (std::fputs(pszText, m_pStream) != EOF && !std::ferror(m_pStream))
         return TRUE;
+    return NoteWriteFailure();
+}
+
+BOOL CStdioFile::Write(const void* pData, UINT nCount)
+{
+    if (!m_pStream)
+        return FALSE;
+    if ((nCount == 0 || std::fwrite(pData, 1, nCount, m_pStream) == nCount) && !std::ferror(m_pStream))
+        return TRUE;
+    return NoteWriteFailure();
+}
+
+BOOL CStdioFile::NoteWriteFailure()
+{
     if (m_nWriteError == 0) {
         // The C library keeps the system's code of the write that failed.
         m_nWriteError = static_cast<DWORD>(_doserrno);
@@ -93,12 +107,6 @@ BOOL CStdioFile::WriteString(const char* pszText)
             m_nWriteError = ERROR_WRITE_FAULT;
     }
     return FALSE;
-}
-
-void CStdioFile::Write(const void* pData, UINT nCount)
-{
-    if (m_pStream && nCount)
-        std::fwrite(pData, 1, nCount, m_pStream);
 }
 
 BOOL CStdioFile::ReadString(CString& rString)
@@ -146,10 +154,13 @@ ULONGLONG CStdioFile::GetPosition() const
     return nPos < 0 ? 0 : static_cast<ULONGLONG>(nPos);
 }
 
-void CStdioFile::Flush()
+BOOL CStdioFile::Flush()
 {
-    if (m_pStream)
-        std::fflush(m_pStream);
+    if (!m_pStream)
+        return FALSE;
+    if (std::fflush(m_pStream) == 0 && !std::ferror(m_pStream))
+        return TRUE;
+    return NoteWriteFailure();
 }
 
 void CStdioFile::Close()

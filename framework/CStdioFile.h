@@ -39,16 +39,16 @@ public:
     const CString& GetFilePath() const { return m_strFileName; }
 
     // FALSE once a write has failed (a full disk shows when the stream's buffer goes
-    // out); GetWriteError gives the system's reason.
+    // out, or at Flush); GetWriteError gives the system's reason.
     BOOL WriteString(const char* pszText);
-    void Write(const void* pData, UINT nCount);
+    BOOL Write(const void* pData, UINT nCount);
     DWORD GetWriteError() const { return m_nWriteError; }
     // Reads one line without its line end; FALSE at the end of the file.
     BOOL ReadString(CString& rString);
     UINT Read(void* pBuffer, UINT nCount);
     ULONGLONG GetLength() const;
     ULONGLONG GetPosition() const;
-    void Flush();
+    BOOL Flush();
     void Close();
     // Closes without reporting anything, whatever state the file is in.
     void Abort();
@@ -58,5 +58,6 @@ public:
 private:
     CString m_strFileName;
     bool m_bTextRead = false; // a text file read as bytes: ReadString takes CR LF as the line end
+    BOOL NoteWriteFailure();
     DWORD m_nWriteError = 0;  // the system's reason of the first failed write, 0 while none
 };

@@ -40,8 +40,16 @@ void CServiceDlg::OnReadoutLine()
 
 void CServiceDlg::WriteCapture()
 {
-    // The file is text: each line feed becomes the platform's line end.
-    m_DownloadFile.Write(m_strCapture.GetString(), static_cast<UINT>(m_strCapture.GetLength()));
+    // The file is text: each line feed becomes the platform's line end. The write goes
+    // out at once, so that a full disk is said now and not lost in the close.
+    if (!m_DownloadFile.Write(m_strCapture.GetString(), static_cast<UINT>(m_strCapture.GetLength())) ||
+        !m_DownloadFile.Flush()) {
+        CFileException error;
+        error.m_lOsError = m_DownloadFile.GetWriteError();
+        LogLine(FormatTwoTexts(IDS_CAPTURE_WRITE_FAILED,
+                               "The read-out file %s could not be written (%s): its lines are in the log",
+                               m_DownloadFile.GetFilePath(), error.GetErrorMessage()));
+    }
     m_strCapture.Empty();
 }
 

@@ -68,6 +68,8 @@ const OperationText kOperationTexts[] = {
     { IDS_CFG_KIND_UNKNOWN, "d" },
     // The receive framer.
     { IDS_RX_LINE_DROPPED, "d" },
+    { IDS_CAPTURE_WRITE_FAILED, "ss" },
+    { IDS_LOGFILE_UNWRITABLE, "ss" },
 };
 
 // The string as the library holds it: not through the framework's search, which would

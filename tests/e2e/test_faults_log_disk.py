@@ -15,14 +15,16 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 from device_end import DeviceEndTestCase, settings_for  # noqa: E402
 from operations import ESC, IDOK, QUERY, READOUT, assert_no_box  # noqa: E402
 from ptys import pty_pair  # noqa: E402
+from robot import windows_path  # noqa: E402
 from tool import tool_folder, tool_run  # noqa: E402
+from test_ops_capture import CaptureFolder  # noqa: E402
 
 FAILED = "Die Protokolldatei ZevLog.TXT kann nicht geschrieben werden ("
 FREE_BYTES = 24 * 1024  # left on the tmpfs for the log file
 
 
-def small_disk(test):
-    """A tmpfs of 64 KB with all but FREE_BYTES taken: the path of a file on it, or None
+def small_disk(test, free_bytes=FREE_BYTES):
+    """A tmpfs of 64 KB with all but free_bytes taken: the path of a file on it, or None
     when it cannot be mounted."""
     mount_point = tempfile.mkdtemp(prefix="zevdisk-")
     test.addCleanup(os.rmdir, mount_point)
@@ -31,7 +33,7 @@ def small_disk(test):
         return None
     test.addCleanup(subprocess.run, ["umount", "-l", mount_point])
     with open(os.path.join(mount_point, "filler"), "wb") as f:
-        f.write(b"\0" * (64 * 1024 - FREE_BYTES))
+        f.write(b"\0" * (64 * 1024 - free_bytes))
     path = os.path.join(mount_point, "ZevLog.TXT")
     open(path, "wb").close()
     return path
@@ -119,6 +121,36 @@ class LogDiskFullTest(DeviceEndTestCase):
               % (len(kept), FREE_BYTES, rest.count(b">> ZEILE") - (not rest.endswith(b"\r\n")), len(lines)))
         self.assertGreater(len(kept), FREE_BYTES - 4096, "more lost than one buffer of the stream")
         self.assertLess(rest.count(b">> ZEILE"), len(lines), "the disk did not fill")
+
+
+class CaptureDiskFullTest(CaptureFolder, DeviceEndTestCase):
+    """A capture whose file's disk is full: the tool says the file could not be written
+    and that its lines are in the log, which holds them all; it stays idle and usable."""
+
+    def test_a_capture_that_does_not_fit_on_its_disk_is_said_and_its_lines_stay_in_the_log(self):
+        path = small_disk(self, free_bytes=4096)
+        if path is None:
+            self.skipTest("no tmpfs can be mounted here (not root)")
+        self.files = os.path.dirname(path)
+        self.start(1, 0)
+        self.connect(0)
+        lines = [b"ZAEHLER %04d = %s" % (n, b"9" * 80) for n in range(200)]
+        chosen = self.choose(self.run.main, "full.LOG")
+        self.assertEqual(self.pair.read(count=1, timeout=5.0), b"O")
+        self.pair.write(ESC + b"".join(line + b"\r" for line in lines) + b"\r")
+        self.assertTrue(self.log_has("Die Auslesedatei "), self.run.log_window()[-500:])
+        window = self.run.log_window()
+        self.assertIn("Die Auslesedatei %s konnte nicht geschrieben werden (" % windows_path(chosen), window)
+        self.assertIn("): ihre Zeilen stehen im Protokoll\r\n", window)
+        self.robot.command(self.run.main, QUERY)  # idle: no busy question
+        self.assertEqual(self.pair.read(count=1, timeout=5.0), b"L")
+        self.pair.write(b"0815\r")
+        self.assertTrue(self.log_has("Antwort: 0815"))
+        self.assertEqual(self.run.close(), 0)
+        logged = [line.split(" ", 1)[1] for line in self.folder.log_lines() if " >> ZAEHLER " in line]
+        self.assertEqual(logged, [">> " + line.decode() for line in lines], "the log holds every line")
+        failures = [line for line in self.folder.log_lines() if "Die Auslesedatei " in line]
+        self.assertEqual(len(failures), 1, failures)
 
 
 if __name__ == "__main__":
