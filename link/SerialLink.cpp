@@ -76,6 +76,10 @@ void CServiceDlg::OnTransmitDone()
 
 void CServiceDlg::OnLinkError()
 {
+    // The error ends the transaction: its timers must not report a time-out of it on top
+    // of this message (they would fire while the box is open) or after it.
+    KillTimer(TIMER_RESPONSE);
+    KillTimer(TIMER_WATCHDOG);
     char szText[260] = {};
     KoraGetErrorText(m_hLink, szText);
     CString strMessage = CString("KORA - Error\n\n") + szText;
