@@ -114,6 +114,8 @@ BOOL CServiceDlg::OnInitDialog()
 
     if (!OpenLogFile())
         CDialog::OnDestroy(); // ends the modal run once initialisation is over
+    else
+        OpenTrace();
 
     m_nOperation = OP_IDLE;
     m_bConnected = FALSE;
@@ -193,6 +195,7 @@ void CServiceDlg::OnDestroy()
     LogText("End");
     LogById(IDS_PROGRAM_END);
     CloseLogFile();
+    CloseTrace();
     if (m_DownloadFile.IsOpen())
         m_DownloadFile.Abort();
     m_LogEdit.ReleaseDC(m_pLogDC);

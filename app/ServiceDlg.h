@@ -138,6 +138,7 @@ public:
     int m_nMaxLogLines = 0;     // lines the log window keeps
     std::unique_ptr<CDeviceFont> m_pLogFont; // the log edit's font, kept while the edit lives
     CStdioFile m_LogFile;
+    CStdioFile m_TraceFile;     // the traffic trace, open only with [Debug] Trace=1
     BOOL m_bLogFileFailed = FALSE; // a write failed: the file is left as it was, the window goes on
     CString m_strLogFileFailure;   // what the log and the box say about it
     BOOL m_bLogBurst = FALSE;   // log lines wait in m_strLogPending for the burst's end
@@ -201,6 +202,10 @@ protected:
     void CloseLogFile();
     void OnLogFileFailed();
     LRESULT OnLogFileFailedBox(WPARAM wParam, LPARAM lParam);
+    // link/Trace.cpp
+    void OpenTrace();
+    void TraceBytes(bool bSent, const void* pBytes, int nCount);
+    void CloseTrace();
     // link/SerialLink.cpp
     BOOL WaitAndTest(LONG nEventClass, LONG nTimeoutMs);
     // link/Connection.cpp

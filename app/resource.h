@@ -183,3 +183,5 @@
 #define IDS_LOGFILE_UNWRITABLE 189   // a write of the log file failed: file name, reason
 #define IDS_RX_LINE_DROPPED    190   // one number: a line that long without CR is dropped
 #define IDS_CAPTURE_WRITE_FAILED 191 // the capture file could not be written: file name, reason
+#define IDS_TRACE_ON           192   // the traffic trace is written: file name
+#define IDS_TRACE_FAILED       193   // the trace file cannot be written: file name, reason

@@ -19,6 +19,7 @@ BOOL CServiceDlg::SendCommand(const void* pData, int nLength)
     SetTimer(TIMER_WATCHDOG, 1000);
     m_bTxDone = FALSE;
     KoraWrite(m_hLink, pData, nLength);
+    TraceBytes(true, pData, nLength);
     return TRUE;
 }
 

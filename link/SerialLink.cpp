@@ -63,8 +63,10 @@ void CServiceDlg::OnReceive()
 {
     BYTE buffer[1024];
     LONG nCount = KoraRead(m_hLink, buffer, sizeof buffer);
-    if (nCount > 0)
+    if (nCount > 0) {
+        TraceBytes(false, buffer, nCount);
         ReceiveBytes(buffer, nCount);
+    }
 }
 
 void CServiceDlg::OnTransmitDone()

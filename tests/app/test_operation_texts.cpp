@@ -70,6 +70,8 @@ const OperationText kOperationTexts[] = {
     { IDS_RX_LINE_DROPPED, "d" },
     { IDS_CAPTURE_WRITE_FAILED, "ss" },
     { IDS_LOGFILE_UNWRITABLE, "ss" },
+    { IDS_TRACE_ON, "s" },
+    { IDS_TRACE_FAILED, "ss" },
 };
 
 // The string as the library holds it: not through the framework's search, which would

@@ -13,12 +13,12 @@ def settings_for(port, device_type):
 
 
 class DeviceEndTestCase(RobotTestCase):
-    def start(self, port=1, device_type=0, owner=None):
+    def start(self, port=1, device_type=0, owner=None, more_settings=""):
         """The pty pair and ZEV.EXE on COM `port`, ended with `owner` (the test, or a
-        sub-test's stack)."""
+        sub-test's stack); `more_settings` is added to the settings file."""
         owner = self if owner is None else owner
         self.pair = pty_pair(owner, port)
-        self.folder = tool_folder(owner, settings_for(port, device_type))
+        self.folder = tool_folder(owner, settings_for(port, device_type) + more_settings)
         self.run = tool_run(owner, self.folder, self.robot)
         self.assertIsNotNone(self.run.start())
         return self.run
