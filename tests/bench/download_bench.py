@@ -12,6 +12,7 @@ wire time as on a cable. From the simulator's hex log (microsecond stamps):
               by the measured time from 'D' to the last ACK.
 The same S19 download with Python in the tool's place (no Wine on the tool's side) gives
 the floor that the pty and the simulator's own serial layer set.
+The S19 download again with the traffic trace on ([Debug] Trace=1), which must not slow it.
 Then a 4 MB image at full pty speed, with the tool's working set before, during and after.
 """
 import contextlib
@@ -38,9 +39,9 @@ DONE = "Firmware-Download abgeschlossen"
 ACK = 0x06
 
 
-def download(owner, robot, device_type, path, sim_args, timeout, watch=None):
+def download(owner, robot, device_type, path, sim_args, timeout, watch=None, more_settings=""):
     """One download of `path`; the simulator's hex log entries and the seconds it took."""
-    session = sim_session(owner, robot, device_type, sim_args=sim_args)
+    session = sim_session(owner, robot, device_type, sim_args=sim_args, more_settings=more_settings)
     session.connect()
     session.command(DOWNLOAD)
     dialog = robot.other_window(session.main, 10.0)
@@ -114,6 +115,11 @@ def main():
         with contextlib.ExitStack() as run:
             _, entries, _ = download(run, robot, 0, s19_path(LARGE_S19), ["--line-rate"], 300)
             report("S19 (%s)" % LARGE_S19, entries, 38400)
+        with contextlib.ExitStack() as run:
+            session, entries, _ = download(run, robot, 0, s19_path(LARGE_S19), ["--line-rate"], 300,
+                                           more_settings="[Debug]\nTrace=1\n")
+            report("The same with the traffic trace on", entries, 38400)
+            print("  trace file: %d KB" % (os.path.getsize(session.folder.file("ZevTrace.TXT")) // 1024))
         with contextlib.ExitStack() as run:
             entries = python_download(run, folder, s19_lines(s19_path(LARGE_S19)))
             report("The same with Python as the tool (the floor of pty and simulator)", entries, 38400)

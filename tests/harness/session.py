@@ -23,9 +23,9 @@ def wait_for(predicate, timeout=5.0, interval=0.05):
         time.sleep(interval)
 
 
-def sim_session(owner, robot, device_type=0, port=1, sim_args=()):
+def sim_session(owner, robot, device_type=0, port=1, sim_args=(), more_settings=""):
     """A started SimSession, stopped when `owner` (a TestCase or an ExitStack) ends."""
-    return enter(owner, SimSession(robot, device_type, port, sim_args))
+    return enter(owner, SimSession(robot, device_type, port, sim_args, more_settings))
 
 
 class SimSession:
@@ -33,8 +33,9 @@ class SimSession:
     Each part goes on the session's own ExitStack as it starts, so stop() (and a failed
     start) ends exactly what has started, newest first."""
 
-    def __init__(self, robot, device_type=0, port=1, sim_args=()):
+    def __init__(self, robot, device_type=0, port=1, sim_args=(), more_settings=""):
         self.robot = robot
+        self.more_settings = more_settings
         self.device_type = device_type
         self.port = port
         self.sim_args = list(sim_args)
@@ -52,7 +53,7 @@ class SimSession:
     def _start(self):
         parts = self._parts
         self.folder = tool_folder(parts, "[ComPort]\nComPortNo=%d\n[Device]\nDevice=%s\n"
-                                  % (self.port, DEVICE_NAMES[self.device_type]))
+                                  % (self.port, DEVICE_NAMES[self.device_type]) + self.more_settings)
         self.pair = pty_pair(parts, self.port)
         self.sim = simulator(parts, self.folder.path, "--type", str(self.device_type), *self.sim_args,
                              port=self.port + 20)
