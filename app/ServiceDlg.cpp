@@ -60,6 +60,7 @@ BEGIN_MESSAGE_MAP(CServiceDlg, CDialog)
     ON_MESSAGE(WM_PARAM_J, &CServiceDlg::OnParamJDialog)
     // link/EventLog.cpp
     ON_MESSAGE(WM_LOG_FILE_FAILED, &CServiceDlg::OnLogFileFailedBox)
+    ON_MESSAGE(WM_MONITOR_RECORD, &CServiceDlg::OnMonitorRecord)
 END_MESSAGE_MAP()
 
 CServiceDlg::CServiceDlg() : CDialog(IDD_SERVICE_DIALOG), m_nComIndex(0), m_nDeviceType(-1)

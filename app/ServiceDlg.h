@@ -120,6 +120,7 @@ public:
 
     // --- ops/FirmwareDownload.cpp, ops/PromptForFile.cpp: firmware download -----------------
     INT_PTR PromptForFile(BOOL bOpen, const char* pszExtension);
+    INT_PTR PromptForFileOfKind(BOOL bOpen, const char* pszExtension, UINT nKindID);
     void StartDownload();
     void SendNextFrame(BOOL bResend);
     BOOL BuildImageFrame();       // TRUE at the end of the file (the end frame is sent)
@@ -179,6 +180,7 @@ public:
 
     // --- monitor --------------------------------------------------------------------------------
     std::unique_ptr<CMonitorDlg> m_pMonitorDlg; // kept from its first start to the teardown
+    CStdioFile m_MonitorCsvFile;  // the monitor's recording, open while it records
 
 protected:
     // app/ServiceDlg.cpp
@@ -252,6 +254,10 @@ protected:
     BOOL OpenFirmwareFile();
     // monitor/MonitorStart.cpp
     void PlaceBeside(HWND hWnd);
+    // monitor/MonitorRecord.cpp: the monitor's recording to a CSV file
+    LRESULT OnMonitorRecord(WPARAM wParam, LPARAM lParam);
+    void RecordFrame(const unsigned char* pFrame);
+    void StopMonitorRecord();
 
     DECLARE_MESSAGE_MAP()
 };

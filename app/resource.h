@@ -44,6 +44,7 @@
 #define IDC_MON_COUNTERS       1018
 #define IDC_MON_FLOW           1021  // large
 #define IDC_MON_ERRORS         1022  // large
+#define IDC_MON_RECORD         1030  // starts and stops the recording to a CSV file
 
 // Controls of the text entry
 #define IDC_TEXT_ENTRY         1006
@@ -185,3 +186,9 @@
 #define IDS_CAPTURE_WRITE_FAILED 191 // the capture file could not be written: file name, reason
 #define IDS_TRACE_ON           192   // the traffic trace is written: file name
 #define IDS_TRACE_FAILED       193   // the trace file cannot be written: file name, reason
+#define IDS_MON_RECORD_START   194   // the monitor's values are recorded: file name
+#define IDS_MON_RECORD_END     195   // the recording has ended: file name
+#define IDS_MON_RECORD_FAILED  196   // the recording file cannot be written: file name, reason
+#define IDS_MON_RECORD_BUTTON  197   // the record button's text
+#define IDS_MON_STOP_BUTTON    198   // the record button's text while recording
+#define IDS_CSV_FILES          199   // the CSV files' kind, in the file dialog's filter

@@ -48,7 +48,9 @@ BOOL CServiceDlg::CheckBusy()
 
 void CServiceDlg::ReturnToIdle()
 {
-    // The monitor's window closes; the object stays for the next start.
+    // The monitor's recording ends with it; its window closes, the object stays for the
+    // next start.
+    StopMonitorRecord();
     if (m_pMonitorDlg)
         m_pMonitorDlg->DestroyWindow();
     // A capture that ends otherwise than by its empty line (a time-out, the busy

@@ -58,6 +58,7 @@ enum PrivateMessage : UINT {
     WM_PARAM_G = WM_USER + 11,
     WM_PARAM_J = WM_USER + 12,
     WM_LOG_FILE_FAILED = WM_USER + 13, // the box that says the log file cannot be written
+    WM_MONITOR_RECORD = WM_USER + 14,  // the monitor window's record button: start or stop
 };
 
 // The window timers of the main window.

@@ -1,6 +1,7 @@
 #include "MonitorDlg.h"
 #include "DeviceFont.h"
 #include "MonitorFrame.h"
+#include "Operation.h"
 #include "TextGrid.h"
 #include "resource.h"
 
@@ -15,6 +16,7 @@ BEGIN_MESSAGE_MAP(CMonitorDlg, CDialog)
     ON_WM_PAINT()
     ON_WM_TIMER()
     ON_WM_DESTROY()
+    ON_BN_CLICKED(IDC_MON_RECORD, &CMonitorDlg::OnRecord)
 END_MESSAGE_MAP()
 
 CMonitorDlg::CMonitorDlg() : CDialog(IDD_MONITOR)
@@ -90,6 +92,20 @@ void CMonitorDlg::OnTimer(UINT_PTR nIDEvent)
     m_bShowPending = FALSE;
     m_nLastShown = ::GetTickCount();
     ::InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
+void CMonitorDlg::OnRecord()
+{
+    // Posted: the file dialog opens from the main window's message loop, not inside the click.
+    if (m_hWndMain)
+        ::PostMessageA(m_hWndMain, WM_MONITOR_RECORD, 0, 0);
+}
+
+void CMonitorDlg::ShowRecording(BOOL bRecording)
+{
+    CString strText;
+    if (strText.LoadString(bRecording ? IDS_MON_STOP_BUTTON : IDS_MON_RECORD_BUTTON))
+        ::SetDlgItemTextA(m_hWnd, IDC_MON_RECORD, strText);
 }
 
 void CMonitorDlg::OnDestroy()

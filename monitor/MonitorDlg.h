@@ -18,7 +18,10 @@ public:
     // Decodes a frame of 146 bytes into the members and has the window show them. TRUE
     // when strLog holds a line for the log. A hidden window decodes nothing.
     BOOL DecodeFrame(const unsigned char* pFrame, CString& strLog);
+    // The record button says what a click does: start or stop the recording.
+    void ShowRecording(BOOL bRecording);
 
+    HWND m_hWndMain = nullptr; // told of the record button, which the main window handles
     CEdit m_ErrorsEdit;       // 1022, large
     CEdit m_FlowEdit;         // 1021, large
     CProgressCtrl m_FlowBar;  // 1010, 0..1000
@@ -44,6 +47,7 @@ protected:
     // The window goes, the object stays: its contexts and fonts go with the window.
     void OnDestroy();
     void OnTimer(UINT_PTR nIDEvent);
+    void OnRecord();
 
     DECLARE_MESSAGE_MAP()
 

@@ -115,3 +115,16 @@ std::string FormatImpulseLine(const MonitorValues& values)
     return Printf("Impulserror %2d (%5d:%5d)  %4.0fL %4dL/min (%.2fL)", values.nImpulseErrors, values.nCounter1,
                   values.nCounter2, values.dVolume, values.nFlowRate, static_cast<double>(values.fLitres));
 }
+
+std::string MonitorCsvHeader()
+{
+    return "time,flow (L/min),impulse errors,counter 1,counter 2,volume (L),volume 2 (L),reading 1 (L),"
+           "reading 2 (L),whole reading (L),deviation (%)\n";
+}
+
+std::string FormatMonitorCsvRow(const char* pszTime, const MonitorValues& values)
+{
+    return Printf("%s,%d,%d,%d,%d,%.2f,%.2f,%.2f,%.2f,%d,%.2f\n", pszTime, values.nFlowRate, values.nImpulseErrors,
+                  values.nCounter1, values.nCounter2, values.dVolume, static_cast<double>(values.fLitres),
+                  values.dReading1, values.dReading2, TruncateToInt(values.dWhole), values.dDeviation);
+}

@@ -46,3 +46,9 @@ struct MonitorLogRule {
 
 // "Impulserror  3 (   42:   43)   120L  120L/min (1.50L)"
 std::string FormatImpulseLine(const MonitorValues& values);
+
+// The monitor's recording, one CSV row a decoded frame: comma separated, a point for the
+// decimal, the first row naming the columns.
+std::string MonitorCsvHeader();
+// "14:03:07.123,120,3,42,43,12.50,1.50,123456.00,123468.50,123468,0.25"
+std::string FormatMonitorCsvRow(const char* pszTime, const MonitorValues& values);

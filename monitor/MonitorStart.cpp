@@ -21,6 +21,7 @@ void CServiceDlg::StartMonitor()
         }
         PlaceBeside(m_pMonitorDlg->m_hWnd);
     }
+    m_pMonitorDlg->m_hWndMain = m_hWnd;
     m_pMonitorDlg->ShowWindow(SW_SHOWNORMAL);
     m_nOperation = OP_MONITOR;
     SendCommand("M", 1); // no response timer: the frames come until idle
@@ -50,6 +51,7 @@ void CServiceDlg::OnFrame()
     } else if (m_pMonitorDlg) {
         unsigned char full[kMonitorFrameSize];
         ToFullFrame(reinterpret_cast<const unsigned char*>(m_strRxLine.GetString()), static_cast<size_t>(nLength), full);
+        RecordFrame(full);
         CString strLog;
         if (m_pMonitorDlg->DecodeFrame(full, strLog))
             LogLine(strLog);

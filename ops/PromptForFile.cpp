@@ -1,11 +1,17 @@
-// The file dialog for one kind of file: firmware to open, a capture file to save.
+// The file dialog for one kind of file: firmware to open, a capture file to save, the
+// monitor's recording to save.
 #include "ServiceDlg.h"
 
 INT_PTR CServiceDlg::PromptForFile(BOOL bOpen, const char* pszExtension)
 {
+    return PromptForFileOfKind(bOpen, pszExtension, bOpen ? IDS_FIRMWARE_FILES : IDS_CAPTURE_FILES);
+}
+
+INT_PTR CServiceDlg::PromptForFileOfKind(BOOL bOpen, const char* pszExtension, UINT nKindID)
+{
     CString strKind;
     CString strAll;
-    strKind.LoadString(bOpen ? IDS_FIRMWARE_FILES : IDS_CAPTURE_FILES);
+    strKind.LoadString(nKindID);
     strAll.LoadString(IDS_ALL_FILES);
     // Two choices: the kind's files and all files; each a description and a pattern,
     // separated by NULs, the list ended by two.

@@ -72,6 +72,13 @@ const OperationText kOperationTexts[] = {
     { IDS_LOGFILE_UNWRITABLE, "ss" },
     { IDS_TRACE_ON, "s" },
     { IDS_TRACE_FAILED, "ss" },
+    // The monitor's recording.
+    { IDS_MON_RECORD_START, "s" },
+    { IDS_MON_RECORD_END, "s" },
+    { IDS_MON_RECORD_FAILED, "ss" },
+    { IDS_MON_RECORD_BUTTON, "" },
+    { IDS_MON_STOP_BUTTON, "" },
+    { IDS_CSV_FILES, "" },
 };
 
 // The string as the library holds it: not through the framework's search, which would

@@ -24,7 +24,9 @@ ODD_BYTES = dict(volume=1234.5, reading1=-0.004, reading2=98765.4321, flow=0x111
                  deviation=0.125, twice_errors=0x00FF, litres=2.5, counter1=0x7F80FF11, counter2=0x1300807F)
 
 
-class MonitorTest(DeviceEndTestCase):
+class MonitorWindowTestCase(DeviceEndTestCase):
+    """Starts the monitor and feeds it frames; the tests are the subclasses'."""
+
     def start_monitor(self):
         self.robot.command(self.run.main, MONITOR)
         self.assertEqual(self.pair.read(count=1, timeout=3.0), b"M")
@@ -38,6 +40,8 @@ class MonitorTest(DeviceEndTestCase):
     def shows(self, window, control_id, text, timeout=5.0):
         return wait_for(lambda: self.robot.text(window, control_id) == text, timeout)
 
+
+class MonitorTest(MonitorWindowTestCase):
     def test_frames_of_each_length_fill_the_read_outs_and_log_the_changes(self):
         self.start(1, 0)
         self.connect(0)

@@ -128,6 +128,19 @@ TEST_CASE("the impulse-error line")
     CHECK(FormatImpulseLine(frame.Decode(146)) == "Impulserror  3 (   42:   43)   988L  120L/min (1.50L)");
 }
 
+TEST_CASE("the recording's rows: one a frame, every field, the whole reading as shown")
+{
+    FrameBuilder frame;
+    frame.Fields(987.654, 120, 6, 42, 43);
+    MonitorValues values = frame.Decode(146);
+    values.dWhole = 123468.9;
+    CHECK(MonitorCsvHeader().rfind("time,flow (L/min),impulse errors,counter 1,counter 2,", 0) == 0);
+    CHECK(FormatMonitorCsvRow("14:03:07.123", values) ==
+          "14:03:07.123,120,3,42,43,987.65,1.50,1.50,-2.25,123468,0.50\n");
+    values.dVolume = 1e300; // a corrupt frame: the row grows, nothing is cut or overrun
+    CHECK(FormatMonitorCsvRow("t", values).size() > 300);
+}
+
 TEST_CASE("readings of a corrupt frame: no undefined conversion, texts as long as they need")
 {
     const double kNaN = std::numeric_limits<double>::quiet_NaN();
