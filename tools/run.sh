@@ -25,6 +25,8 @@ if [ -n "$port" ] && [ ! -e "$port" ]; then
   echo "zev: $port does not exist" >&2
   exit 2
 fi
+# A USB adapter's latency timer goes to 1 ms for the run (where the kernel offers it).
+latency_old=
 
 mkdir -p "$rundir" "$ttydir"
 cp "$build"/dist/*.EXE "$build"/dist/*.DLL "$rundir"/
@@ -82,10 +84,12 @@ finish() {
   if [ -n "${WINEPREFIX:-}" ]; then
     sh "$top/tests/wine/stop_prefix.sh" "$WINEPREFIX" || true
   fi
+  [ -z "$latency_old" ] || python3 "$top/tools/latency_timer.py" restore "$port" "$latency_old" || true
 }
 trap finish EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM HUP
+[ -z "$port" ] || latency_old=$(python3 "$top/tools/latency_timer.py" set "$port") || true
 
 run_session() {
   "${session[@]}" "$@" &
