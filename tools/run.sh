@@ -49,6 +49,17 @@ make_prefix() {
     fi
     touch "$prefix/.zev-ready"
   fi
+  # The caption buttons' symbols come from Marlett; this Wine does not look for its own
+  # fonts (fonts-wine) by itself, only in the prefix's Fonts folder. Prefixes made before
+  # get it here too.
+  local fonts=$prefix/drive_c/windows/Fonts
+  if [ ! -f "$fonts/marlett.ttf" ]; then
+    if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+      mkdir -p "$fonts" && cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
+    else
+      echo "zev: no /usr/share/wine/fonts/marlett.ttf (package fonts-wine): the caption buttons show letters" >&2
+    fi
+  fi
 }
 
 # map_ports PREFIX: COM1 is the device (or the simulator's pty), COM21 the simulator's end.
