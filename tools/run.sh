@@ -25,6 +25,8 @@ if [ -n "$port" ] && [ ! -e "$port" ]; then
   echo "zev: $port does not exist" >&2
   exit 2
 fi
+# A USB adapter's latency timer goes to 1 ms for the run (where the kernel offers it).
+latency_old=
 
 mkdir -p "$rundir" "$ttydir"
 cp "$build"/dist/*.EXE "$build"/dist/*.DLL "$rundir"/
@@ -46,6 +48,17 @@ make_prefix() {
       WINEPREFIX=$prefix wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
     fi
     touch "$prefix/.zev-ready"
+  fi
+  # The caption buttons' symbols come from Marlett; this Wine does not look for its own
+  # fonts (fonts-wine) by itself, only in the prefix's Fonts folder. Prefixes made before
+  # get it here too.
+  local fonts=$prefix/drive_c/windows/Fonts
+  if [ ! -f "$fonts/marlett.ttf" ]; then
+    if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+      mkdir -p "$fonts" && cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
+    else
+      echo "zev: no /usr/share/wine/fonts/marlett.ttf (package fonts-wine): the caption buttons show letters" >&2
+    fi
   fi
 }
 
@@ -82,10 +95,12 @@ finish() {
   if [ -n "${WINEPREFIX:-}" ]; then
     sh "$top/tests/wine/stop_prefix.sh" "$WINEPREFIX" || true
   fi
+  [ -z "$latency_old" ] || python3 "$top/tools/latency_timer.py" restore "$port" "$latency_old" || true
 }
 trap finish EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM HUP
+[ -z "$port" ] || latency_old=$(python3 "$top/tools/latency_timer.py" set "$port") || true
 
 run_session() {
   "${session[@]}" "$@" &
