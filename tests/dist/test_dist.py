@@ -111,7 +111,8 @@ class ReleaseZipTest(unittest.TestCase):
             other = zipfile.ZipFile(io.BytesIO(again))
             differ = [n for n in self.archive.namelist()
                       if n not in other.namelist() or other.read(n) != self.archive.read(n)]
-            self.fail("the zips differ (%s); build/ must be built from the current sources"
+            self.fail("the zips differ (%s): a binary is not reproducible, or build/ is not built from the "
+                      "current sources"
                       % (", ".join(differ) or "in their headers"))
 
 
