@@ -30,6 +30,7 @@ TEXT_S, DOWNLOAD, MONITOR = 40005, 40017, 40015
 CONFIG_EDIT = 40018
 IDC_PROGRESS = 1003
 IDC_DEVICE = (1000, 1001, 1004)
+SELECTION_CHANGED = "Auswahl geändert"
 DEVICE_NAMES = ("Vantik", "Corlaxa", "Brennix")
 
 
@@ -62,6 +63,18 @@ def wait_for_log(robot, main, text, timeout):
     end = time.monotonic() + timeout
     while time.monotonic() < end:
         if text in (robot.text(main, 1002) or ""):
+            return True
+        time.sleep(0.1)
+    return False
+
+
+def wait_for_log_after(robot, main, marker, text, timeout):
+    """Waits for `text` in the log window below the last line holding `marker`."""
+    end = time.monotonic() + timeout
+    while time.monotonic() < end:
+        log = robot.text(main, 1002) or ""
+        last = log.rfind(marker)
+        if last >= 0 and text in log[last:]:
             return True
         time.sleep(0.1)
     return False
@@ -169,7 +182,8 @@ def other_types(robot, main, shotdir, device_type, restart_device):
         restart_device(other)
         robot.click(main, IDC_DEVICE[other])
         robot.command(main, CONNECT)
-        if wait_for_log(robot, main, "(Init.)", 20.0):
+        # the log holds the first device's wake-up too: this one's comes after the new choice
+        if wait_for_log_after(robot, main, SELECTION_CHANGED, "(Init.)", 20.0):
             shots += photograph(robot, main, shotdir)
         else:
             print("zev: the simulated %s did not answer" % DEVICE_NAMES[other], file=sys.stderr)
