@@ -6,8 +6,17 @@
 find_package(Git QUIET)
 set(commit "commit unknown")
 if(GIT_FOUND)
-  execute_process(COMMAND ${GIT_EXECUTABLE} -C ${SOURCE_DIR} rev-parse --short=7 HEAD
-    OUTPUT_VARIABLE hash OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE failed ERROR_QUIET)
+  # Sources unpacked inside another project's checkout are not that project's commit.
+  execute_process(COMMAND ${GIT_EXECUTABLE} -C ${SOURCE_DIR} rev-parse --show-toplevel
+    OUTPUT_VARIABLE top OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE failed ERROR_QUIET)
+  file(REAL_PATH "${SOURCE_DIR}" source)
+  if(NOT failed AND top)
+    file(REAL_PATH "${top}" top)
+  endif()
+  if(NOT failed AND top STREQUAL source)
+    execute_process(COMMAND ${GIT_EXECUTABLE} -C ${SOURCE_DIR} rev-parse --short=7 HEAD
+      OUTPUT_VARIABLE hash OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE failed ERROR_QUIET)
+  endif()
   if(NOT failed AND hash MATCHES "^[0-9a-f]+$")
     set(commit ${hash})
     execute_process(COMMAND ${GIT_EXECUTABLE} -C ${SOURCE_DIR} diff --quiet HEAD --
