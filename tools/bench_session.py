@@ -5,7 +5,10 @@ the device simulator ZEVSIM.EXE (over a pty pair) or a real serial device.
     bench_session.py RUNDIR TTYDIR SHOTDIR [--device PATH] [--headless]
 
 With --headless (no display of the user's) the UI robot drives a short session, connect,
-one read-out, disconnect, and photographs the windows; otherwise the technician works."""
+one read-out, a text, a firmware download, the monitor (Vantik) or the configuration
+editor (Corlaxa), disconnect, and photographs the windows; the window the device of the
+settings does not offer is shown with a simulator of the other type afterwards. Otherwise
+the technician works."""
 import argparse
 import configparser
 import contextlib
@@ -24,7 +27,10 @@ from simulator import simulator  # noqa: E402
 TITLE = "Zevanto"
 CONNECT, DISCONNECT, READOUT = 40012, 40013, 40006
 TEXT_S, DOWNLOAD, MONITOR = 40005, 40017, 40015
+CONFIG_EDIT = 40018
 IDC_PROGRESS = 1003
+IDC_DEVICE = (1000, 1001, 1004)
+SELECTION_CHANGED = "Auswahl geändert"
 DEVICE_NAMES = ("Vantik", "Corlaxa", "Brennix")
 
 
@@ -57,6 +63,18 @@ def wait_for_log(robot, main, text, timeout):
     end = time.monotonic() + timeout
     while time.monotonic() < end:
         if text in (robot.text(main, 1002) or ""):
+            return True
+        time.sleep(0.1)
+    return False
+
+
+def wait_for_log_after(robot, main, marker, text, timeout):
+    """Waits for `text` in the log window below the last line holding `marker`."""
+    end = time.monotonic() + timeout
+    while time.monotonic() < end:
+        log = robot.text(main, 1002) or ""
+        last = log.rfind(marker)
+        if last >= 0 and text in log[last:]:
             return True
         time.sleep(0.1)
     return False
@@ -137,7 +155,44 @@ def monitor(robot, main, shotdir):
     return [screenshot(os.path.join(shotdir, "monitor.png"))]
 
 
-def headless(rundir, shotdir, device_type):
+def config_editor(robot, main, shotdir):
+    """The configuration editor with what the device's configuration read gave; cancelled."""
+    robot.command(main, CONFIG_EDIT)
+    editor = robot.window("Konfiguration", 10.0)
+    if editor is None:
+        print("zev: the configuration editor did not open", file=sys.stderr)
+        return []
+    shot = screenshot(os.path.join(shotdir, "config-editor.png"))
+    robot.click(editor, 2)  # Cancel: nothing is written
+    robot.gone(editor)
+    return [shot]
+
+
+# The windows that only one device type offers: (type, what photographs it)
+TYPE_WINDOWS = ((0, monitor), (1, config_editor))
+
+
+def other_types(robot, main, shotdir, device_type, restart_device):
+    """The windows the chosen device does not offer, each with a simulator of the type that
+    does; the chosen device is selected again afterwards, so the settings keep it."""
+    shots = []
+    for other, photograph in TYPE_WINDOWS:
+        if other == device_type or restart_device is None:
+            continue
+        restart_device(other)
+        robot.click(main, IDC_DEVICE[other])
+        robot.command(main, CONNECT)
+        # the log holds the first device's wake-up too: this one's comes after the new choice
+        if wait_for_log_after(robot, main, SELECTION_CHANGED, "(Init.)", 20.0):
+            shots += photograph(robot, main, shotdir)
+        else:
+            print("zev: the simulated %s did not answer" % DEVICE_NAMES[other], file=sys.stderr)
+        robot.command(main, DISCONNECT)
+    robot.click(main, IDC_DEVICE[device_type])
+    return shots
+
+
+def headless(rundir, shotdir, device_type, restart_device=None):
     os.makedirs(shotdir, exist_ok=True)
     shots = []
     with Robot() as robot:
@@ -156,9 +211,11 @@ def headless(rundir, shotdir, device_type):
             shots.append(screenshot(os.path.join(shotdir, "session.png")))
             shots += text_entry(robot, main, shotdir)
             shots += download(robot, main, rundir, shotdir, device_type)
-            if device_type == 0:
-                shots += monitor(robot, main, shotdir)
+            for own, photograph in TYPE_WINDOWS:
+                if own == device_type:
+                    shots += photograph(robot, main, shotdir)
             robot.command(main, DISCONNECT)
+            shots += other_types(robot, main, shotdir, device_type, restart_device)
         else:
             print("zev: the device did not answer the wake-up", file=sys.stderr)
             box = robot.other_window(main, 20.0)  # the response time-out
@@ -193,21 +250,34 @@ def main():
     device_type = settings_for_com1(args.rundir)
     sim = None
     with contextlib.ExitStack() as owner:  # ends the simulator and the pair, whatever happens
+        restart_device = None
         if not args.device:
             pty_pair(owner, 1, args.ttydir)
-            # At the line rate, as on a cable: a download takes the time it takes on the bench.
-            sim = simulator(owner, args.rundir, "--type", str(device_type), "--line-rate", port=21)
-            owner.callback(sim.stop)  # first the polite end, which completes its log
-            sim.wait_for_output("waiting for a wake-up")
-            print("Simulated %s on COM1 (ZEVSIM.EXE, type %d)" % (DEVICE_NAMES[device_type], device_type))
+
+            def start_device(kind, folder):
+                # At the line rate, as on a cable: a download takes the time it takes on the bench.
+                os.makedirs(folder, exist_ok=True)
+                started = simulator(owner, folder, "--type", str(kind), "--line-rate", port=21)
+                owner.callback(started.stop)  # first the polite end, which completes its log
+                started.wait_for_output("waiting for a wake-up")
+                print("Simulated %s on COM1 (ZEVSIM.EXE, type %d)" % (DEVICE_NAMES[kind], kind))
+                return started
+
+            def restart_device(kind):
+                nonlocal sim
+                sim.stop()
+                sim = start_device(kind, os.path.join(args.rundir, "sim-" + DEVICE_NAMES[kind]))
+
+            sim = start_device(device_type, args.rundir)
+            device_log = sim.log
         if args.headless:
-            code = headless(args.rundir, args.shotdir, device_type)
+            code = headless(args.rundir, args.shotdir, device_type, restart_device)
         else:
             code = subprocess.run(["wine", "ZEV.EXE"], cwd=args.rundir).returncode
     print("Settings:    %s" % os.path.join(args.rundir, "ZEV.INI"))
     print("Log:         %s" % os.path.join(args.rundir, "ZevLog.TXT"))
     if sim:
-        print("Device log:  %s" % sim.log)
+        print("Device log:  %s" % device_log)
     return code
 
 

@@ -3,6 +3,7 @@
 #include "DeviceFont.h"
 #include "TextGrid.h"
 #include "VersionString.h"
+#include "commit.h"
 
 #include <doctest.h>
 
@@ -69,10 +70,17 @@ TEST_CASE("the version text comes from the file version")
     CHECK(VersionOf(TestBinPath("version_2_0_0_7.dll")) == "Version 2.0.0.0007");
     CHECK(VersionOf(TestBinPath("version_3_4_5_12345.dll")) == "Version 3.4.5.12345");
 
+    // The product version text adds what follows its number: the build's commit.
+    CHECK(VersionOf(TestBinPath("version_note.dll")) == "Version 1.2.3.0045 (abc1234, modified)");
+    // ... from the string block of the translation the file names.
+    CHECK(VersionOf(TestBinPath("version_note_de.dll")) == "Version 2.0.0.0007 (commit unknown)");
+
     std::string expected = std::string("Version ") + ZEV_PROJECT_VERSION;
     std::string program = VersionOf(DistPath("ZEV.EXE"));
     CHECK(program.substr(0, expected.rfind('.')) == expected.substr(0, expected.rfind('.')));
-    CHECK(program.size() >= expected.size());
+    std::string commit = std::string(" (") + ZEV_COMMIT_TEXT + ")";
+    REQUIRE(program.size() > commit.size());
+    CHECK(program.substr(program.size() - commit.size()) == commit);
 
     SUBCASE("a file without version information still gives a text that says so")
     {

@@ -1,6 +1,7 @@
 """The log file that a run of the real ZEV.EXE leaves, and a log file that cannot be made."""
 import os
 import re
+import subprocess
 import sys
 import unittest
 
@@ -8,6 +9,18 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 from tool import tool_folder, tool_run  # noqa: E402
 
 STAMP = re.compile(r"^([01][0-9]|2[0-3]):[0-5][0-9]:[0-5][0-9] ")
+SOURCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
+
+
+def source_commit():
+    """The commit the build's sources come from, as the program names it."""
+    try:
+        head = subprocess.run(["git", "-C", SOURCE, "rev-parse", "--short=7", "HEAD"], capture_output=True,
+                              text=True, check=True).stdout.strip()
+    except (OSError, subprocess.CalledProcessError):
+        return "commit unknown"
+    clean = subprocess.run(["git", "-C", SOURCE, "diff", "--quiet", "HEAD", "--"]).returncode == 0
+    return head if clean else head + ", modified"
 
 
 class EventLogRunTest(unittest.TestCase):
@@ -21,7 +34,8 @@ class EventLogRunTest(unittest.TestCase):
         self.assertIsNotNone(run.start())
         self.assertEqual(run.close(), 0)
         lines = self.folder.log_lines()
-        self.assertRegex(lines[0], r"^Zevanto Version \d+\.\d+\.\d+\.\d{4,}$")
+        self.assertRegex(lines[0], r"^Zevanto Version \d+\.\d+\.\d+\.\d{4,} \(")
+        self.assertTrue(lines[0].endswith(" (%s)" % source_commit()), lines[0])
         self.assertEqual(lines[1], "=" * 69)
         self.assertEqual(lines[-1], "", "the file ends with a line end")
         entries = lines[2:-1]

@@ -58,6 +58,23 @@ class StartupTest(RobotTestCase):
                 self.assertEqual(run.close(), 0)
                 self.assertEqual(self.folder.settings()["Device"]["Device"], written)
 
+    def test_the_release_sample_settings_file_is_read_and_keeps_its_comments(self):
+        with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "docs", "ZEV.INI")) as f:
+            sample = f.read()
+        comments = [line for line in sample.splitlines() if line.startswith(";")]
+        changed = sample.replace("ComPortNo=1", "ComPortNo=3").replace("Device=Vantik", "Device=Brennix")
+        run = self.start(changed.replace("ZEV_DE.DLL\n", "ZEV_EN.DLL\n"))
+        self.assertEqual(run.radio_index(IDC_COM), 2)
+        self.assertEqual(run.radio_index(IDC_DEVICE), 2)
+        self.assertIn("Program started", run.log_window())
+        self.robot.click(run.main, IDC_COM[1])
+        self.assertEqual(run.close(), 0)
+        with open(self.folder.file("ZEV.INI"), encoding="cp1252") as f:
+            kept = f.read()
+        self.assertEqual([line for line in kept.splitlines() if line.startswith(";")], comments)
+        self.assertEqual(self.folder.settings()["ComPort"]["ComPortNo"], "2")
+        self.assertEqual(self.folder.settings()["Device"]["Device"], "Brennix")
+
     def test_port_and_device_chosen_in_the_window_are_written_back(self):
         run = self.start(settings(port=1, device="Vantik"))
         self.robot.click(run.main, IDC_COM[2])
