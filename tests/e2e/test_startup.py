@@ -39,7 +39,8 @@ class StartupTest(RobotTestCase):
         self.assertEqual(self.folder.settings(), {
             "Setup": {"LanguageLibrary": "ZEV_DE.DLL"},
             "ComPort": {"ComPortNo": "1"},
-            "Device": {"Device": "Vantik"}})
+            "Device": {"Device": "Vantik"},
+            "Debug": {"Trace": "0"}})
 
     def test_com_port_number_outside_one_to_four_starts_on_com1(self):
         for stored, index in (("0", 0), ("5", 0), ("4", 3), ("-3", 0), ("2", 1)):
