@@ -124,7 +124,7 @@ export WINEPREFIX=$base/wine/xvfb-prefix
 make_prefix "$WINEPREFIX" unmanaged
 map_ports "$WINEPREFIX"
 display=:$(( 90 + RANDOM % 100 ))
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
 export DISPLAY=$display

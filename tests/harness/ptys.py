@@ -65,8 +65,9 @@ class TtyEnd:
                     raise TimeoutError("%s took nothing for %.0f s" % (self.path, timeout))
 
     def read(self, count=None, timeout=1.0, until=None):
-        """Reads `count` bytes, or up to and including the byte string `until`, or
-        whatever arrives within `timeout` seconds. Returns the bytes read."""
+        """Reads `count` bytes (no more: what follows stays for the next read), or up to
+        and including the byte string `until`, or whatever arrives within `timeout`
+        seconds. Returns the bytes read."""
         data = b""
         deadline = time.monotonic() + timeout
         while True:
@@ -80,7 +81,7 @@ class TtyEnd:
             ready, _, _ = select.select([self.fd], [], [], left)
             if ready:
                 try:
-                    data += os.read(self.fd, 4096)
+                    data += os.read(self.fd, 4096 if count is None else count - len(data))
                 except BlockingIOError:
                     continue
 
