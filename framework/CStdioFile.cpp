@@ -98,6 +98,13 @@ BOOL CStdioFile::Write(const void* pData, UINT nCount)
     return NoteWriteFailure();
 }
 
+CString CStdioFile::GetWriteErrorMessage() const
+{
+    CFileException error;
+    error.m_lOsError = m_nWriteError;
+    return error.GetErrorMessage();
+}
+
 BOOL CStdioFile::NoteWriteFailure()
 {
     if (m_nWriteError == 0) {

@@ -39,10 +39,10 @@ public:
     const CString& GetFilePath() const { return m_strFileName; }
 
     // FALSE once a write has failed (a full disk shows when the stream's buffer goes
-    // out, or at Flush); GetWriteError gives the system's reason.
+    // out, or at Flush); GetWriteErrorMessage gives the system's reason.
     BOOL WriteString(const char* pszText);
     BOOL Write(const void* pData, UINT nCount);
-    DWORD GetWriteError() const { return m_nWriteError; }
+    CString GetWriteErrorMessage() const;
     // Reads one line without its line end; FALSE at the end of the file.
     BOOL ReadString(CString& rString);
     UINT Read(void* pBuffer, UINT nCount);

@@ -74,10 +74,8 @@ void CServiceDlg::LogLine(const CString& strText)
 void CServiceDlg::OnLogFileFailed()
 {
     m_bLogFileFailed = TRUE;
-    CFileException error;
-    error.m_lOsError = m_LogFile.GetWriteError();
     m_strLogFileFailure = FormatTwoTexts(IDS_LOGFILE_UNWRITABLE, "The log file %s cannot be written (%s)",
-                                         kLogFileName, error.GetErrorMessage());
+                                         kLogFileName, m_LogFile.GetWriteErrorMessage());
     LogLine(m_strLogFileFailure);
     // The box waits for the message loop: a failed write may come in the middle of the
     // receive handling, which must not run again inside it.

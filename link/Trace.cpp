@@ -5,24 +5,11 @@
 #include "ServiceDlg.h"
 #include "INIFile.h"
 #include "StringFormats.h"
+#include "TimeOfDay.h"
 #include "TraceFormat.h"
 
 namespace {
 const char kTraceFileName[] = "ZevTrace.TXT";
-
-// "2026-12-07 14:03:07" for the header, "14:03:07.123" for a record.
-CString LocalTimeText(bool bWithDate)
-{
-    SYSTEMTIME now;
-    ::GetLocalTime(&now);
-    CString strTime;
-    if (bWithDate)
-        strTime.Format("%04u-%02u-%02u %02u:%02u:%02u", now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
-                       now.wSecond);
-    else
-        strTime.Format("%02u:%02u:%02u.%03u", now.wHour, now.wMinute, now.wSecond, now.wMilliseconds);
-    return strTime;
-}
 }
 
 void CServiceDlg::OpenTrace()
@@ -36,7 +23,7 @@ void CServiceDlg::OpenTrace()
                                kTraceFileName, error.GetErrorMessage()));
         return;
     }
-    std::string strHeader = TraceHeader(LocalTimeText(true).GetString());
+    std::string strHeader = TraceHeader(CTime::GetCurrentTime().Format("%Y-%m-%d %H:%M:%S"));
     m_TraceFile.WriteString(strHeader.c_str());
     LogByIdText(IDS_TRACE_ON, kTraceFileName);
 }
@@ -45,17 +32,15 @@ void CServiceDlg::TraceBytes(bool bSent, const void* pBytes, int nCount)
 {
     if (!m_TraceFile.IsOpen() || nCount <= 0)
         return;
-    CString strTime = LocalTimeText(false);
-    std::string strRecord = FormatTraceRecord(strTime, bSent, m_nOperation, static_cast<const unsigned char*>(pBytes),
+    std::string strRecord = FormatTraceRecord(TimeOfDayWithMilliseconds(), bSent, m_nOperation, static_cast<const unsigned char*>(pBytes),
                                               static_cast<std::size_t>(nCount));
     if (m_TraceFile.WriteString(strRecord.c_str()) && m_TraceFile.Flush())
         return;
     // Said once; the tool goes on without a trace rather than with one that has gaps.
-    CFileException error;
-    error.m_lOsError = m_TraceFile.GetWriteError();
+    CString strReason = m_TraceFile.GetWriteErrorMessage();
     m_TraceFile.Abort();
     LogLine(FormatTwoTexts(IDS_TRACE_FAILED, "The trace file %s cannot be written (%s): there is no trace",
-                           kTraceFileName, error.GetErrorMessage()));
+                           kTraceFileName, strReason));
 }
 
 void CServiceDlg::CloseTrace()

@@ -5,17 +5,7 @@
 #include "MonitorDlg.h"
 #include "MonitorFrame.h"
 #include "StringFormats.h"
-
-namespace {
-CString TimeOfDay()
-{
-    SYSTEMTIME now;
-    ::GetLocalTime(&now);
-    CString strTime;
-    strTime.Format("%02u:%02u:%02u.%03u", now.wHour, now.wMinute, now.wSecond, now.wMilliseconds);
-    return strTime;
-}
-}
+#include "TimeOfDay.h"
 
 LRESULT CServiceDlg::OnMonitorRecord(WPARAM, LPARAM)
 {
@@ -47,14 +37,12 @@ void CServiceDlg::RecordFrame(const unsigned char* pFrame)
 {
     if (!m_MonitorCsvFile.IsOpen())
         return;
-    std::string strRow = FormatMonitorCsvRow(TimeOfDay(), DecodeMonitorFrame(pFrame));
+    std::string strRow = FormatMonitorCsvRow(TimeOfDayWithMilliseconds(), DecodeMonitorFrame(pFrame));
     if (m_MonitorCsvFile.WriteString(strRow.c_str()))
         return;
     // A full disk: said once, and the recording ends with what it has.
-    CFileException error;
-    error.m_lOsError = m_MonitorCsvFile.GetWriteError();
     LogLine(FormatTwoTexts(IDS_MON_RECORD_FAILED, "The recording file %s cannot be written (%s)",
-                           m_MonitorCsvFile.GetFilePath(), error.GetErrorMessage()));
+                           m_MonitorCsvFile.GetFilePath(), m_MonitorCsvFile.GetWriteErrorMessage()));
     StopMonitorRecord();
 }
 

@@ -44,11 +44,9 @@ void CServiceDlg::WriteCapture()
     // out at once, so that a full disk is said now and not lost in the close.
     if (!m_DownloadFile.Write(m_strCapture.GetString(), static_cast<UINT>(m_strCapture.GetLength())) ||
         !m_DownloadFile.Flush()) {
-        CFileException error;
-        error.m_lOsError = m_DownloadFile.GetWriteError();
         LogLine(FormatTwoTexts(IDS_CAPTURE_WRITE_FAILED,
                                "The read-out file %s could not be written (%s): its lines are in the log",
-                               m_DownloadFile.GetFilePath(), error.GetErrorMessage()));
+                               m_DownloadFile.GetFilePath(), m_DownloadFile.GetWriteErrorMessage()));
     }
     m_strCapture.Empty();
 }
