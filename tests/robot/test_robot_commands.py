@@ -11,6 +11,7 @@ import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
 from robot import RobotError, RobotTestCase, test_bin, windows_path  # noqa: E402
+from session import wait_for  # noqa: E402
 from tool import tool_folder, tool_run  # noqa: E402
 
 IDOK, IDCANCEL, IDYES, IDNO = 1, 2, 6, 7
@@ -51,7 +52,9 @@ class RobotCommandsTest(RobotTestCase):
     def test_typing_stops_at_the_edit_limit_and_a_set_text_does_not(self):
         dialog = self.start("text")
         self.assertEqual(self.robot.title(dialog), "Text senden (S)")
-        self.assertEqual(self.robot.focus(dialog), IDC_TEXT_ENTRY)
+        # the dialog can show before it has set its focus: on a busy machine, a moment later
+        self.assertTrue(wait_for(lambda: self.robot.focus(dialog) == IDC_TEXT_ENTRY, 5.0),
+                        "the focus is in control %d" % self.robot.focus(dialog))
         self.robot.type_text(dialog, IDC_TEXT_ENTRY, "ABCDEFGHIJ")
         self.assertEqual(self.robot.text(dialog, IDC_TEXT_ENTRY), "ABCDEFGH")
 
@@ -71,7 +74,9 @@ class RobotCommandsTest(RobotTestCase):
         self.robot.move_focus(dialog, IDCANCEL)
         self.assertEqual(self.robot.focus(dialog), IDCANCEL)
         self.robot.move_focus(dialog, IDC_TEXT_ENTRY)
-        self.assertEqual(self.robot.focus(dialog), IDC_TEXT_ENTRY)
+        # the dialog can show before it has set its focus: on a busy machine, a moment later
+        self.assertTrue(wait_for(lambda: self.robot.focus(dialog) == IDC_TEXT_ENTRY, 5.0),
+                        "the focus is in control %d" % self.robot.focus(dialog))
         self.robot.type_text(dialog, IDC_TEXT_ENTRY, "XY")  # replaces the selected text
         self.assertEqual(self.robot.text(dialog, IDC_TEXT_ENTRY), "XY")
         self.assertTrue(self.robot.enabled(dialog, IDOK))
