@@ -153,6 +153,44 @@ void CServiceDlg::OnComRadio()
     LogById(IDS_PORT_CHANGED);
 }
 
+BOOL CServiceDlg::PreTranslateMessage(MSG* pMsg)
+{
+    // The dialog manager would make Enter and Esc into OK and Cancel, which end the main
+    // window in the middle of a download; in this window the two keys do nothing.
+    switch (pMsg->message) {
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_CHAR:
+        return pMsg->wParam == VK_RETURN || pMsg->wParam == VK_ESCAPE;
+    default:
+        return FALSE;
+    }
+}
+
+void CServiceDlg::OnOK()
+{
+    // The window has no OK: it is no form to be confirmed.
+}
+
+// Exit in the menu, the close box and Alt+F4 (the close box's Cancel).
+void CServiceDlg::OnCancel()
+{
+    if (ConfirmEnd())
+        CDialog::OnCancel();
+}
+
+BOOL CServiceDlg::ConfirmEnd()
+{
+    if (m_nOperation == OP_IDLE && !m_bBusy)
+        return TRUE;
+    BOOL bDownload = m_nOperation == OP_DOWNLOAD || m_nOperation == OP_IMAGE_START;
+    CString strText;
+    if (!strText.LoadString(bDownload ? IDS_END_DURING_DOWNLOAD : IDS_END_DURING_OPERATION))
+        strText = bDownload ? "A firmware download is running.\nEnd Zevanto and abandon it?"
+                            : "An operation is still running.\nEnd Zevanto and abandon it?";
+    return MessageBox(strText, nullptr, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+}
+
 void CServiceDlg::OnSysCommand(UINT nID, LPARAM lParam)
 {
     if ((nID & 0xFFF0) == IDM_ABOUTBOX) {

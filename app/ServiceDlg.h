@@ -58,6 +58,7 @@ public:
     void OnInitReply();
     void Disconnect();
     void EmptyReceiveLine();      // the line and a pending DLE: a new transaction begins
+    void EndUnfinishedOperation(); // what an operation cut short leaves, said and kept
 
     // --- link/ReceiveFramer.cpp: the bytes of one receive event, and one byte -------------
     void ReceiveBytes(const BYTE* pBytes, int nCount);
@@ -73,7 +74,8 @@ public:
     // --- ops/Readout.cpp: the one-line query, read-outs and their capture --------------------
     void ParseSingleLine();
     void OnReadoutLine();
-    void WriteCapture();          // the lines collected so far, in one write
+    BOOL WriteCapture();          // the lines collected so far, in one write; FALSE when it failed
+    void KeepCaptureCutShort();   // a capture that did not end by its empty line
 
     // --- ops/TextCommands.cpp: the clock and the texts after a letter ------------------------
     void SendClock();
@@ -113,6 +115,7 @@ public:
     void WriteCfgMode();          // the 'H' step
     void WriteCfgKind();          // the '1' step
     void WriteCfgOption();        // the 'B' step
+    void LogConfigWriteCut();     // the step not taken and the steps written, once a chain
 
     // --- monitor/MonitorStart.cpp: the live flow monitor ---------------------------------------
     void StartMonitor();
@@ -123,7 +126,11 @@ public:
     INT_PTR PromptForFileOfKind(BOOL bOpen, const char* pszExtension, UINT nKindID);
     void StartDownload();
     void SendNextFrame(BOOL bResend);
-    BOOL BuildImageFrame();       // TRUE at the end of the file (the end frame is sent)
+    // The next frame of the file; TRUE at its end (an image's end frame is sent), and when
+    // the file failed (said, and idle).
+    BOOL BuildImageFrame();
+    BOOL BuildLineFrame();
+    void LogDownloadAbandoned();   // where a download that did not finish stopped
 
     // --- app: the window's controls and choices ------------------------------------------------
     CProgressCtrl m_ProgressCtrl;
@@ -162,6 +169,10 @@ public:
     CString m_strCapture;       // read-out lines collected for the capture file
     CStdioFile m_DownloadFile;  // the transfer file: firmware to send or capture to write
     UINT m_nFrameCount = 0;     // frames taken from the firmware file in this download
+    UINT m_nFirmwareFrames = 0; // the frames the file holds (its lines, or its blocks)
+    ULONGLONG m_nFirmwareEnd = 0;  // where the download must end in the file
+    ULONGLONG m_nFirmwareSent = 0; // the bytes of the file that have gone out
+    UINT m_nFrameRefusals = 0;  // NAKs of the current frame in a row
     CString m_strFrame;         // the frame last built, sent again after a NAK
     int m_nCfgValue1 = 0;       // the 'r' reply's three numbers
     int m_nCfgValue2 = 0;
@@ -169,6 +180,7 @@ public:
     int m_nCfgMode = 0;         // 'h': 0, 1, -1 for anything else
     int m_nCfgKind = 0;         // '3': 1 "SCANIA", 0 "OTHER", -1 for anything else
     int m_nCfgOption = 0;       // 'b': 0, 1, -1 for anything else
+    BOOL m_bCfgWriteCutLogged = FALSE; // the write chain's stop has been said
 
     // --- params: the values of the parameter reads ----------------------------------------------
     int m_nParamG = 0;          // 'g': 0, 1, -1 for anything else
@@ -193,6 +205,12 @@ protected:
     void OnDeviceRadio();
     void OnComRadio();
     void LogUnsavedSettings();
+    // The window ends by Exit, the close box and Alt+F4, never by Enter or Esc.
+    BOOL PreTranslateMessage(MSG* pMsg) override;
+    void OnOK() override;
+    void OnCancel() override;
+    // TRUE when nothing runs, or the user agrees to end what runs.
+    BOOL ConfirmEnd();
     // app/MenuEnabling.cpp
     LRESULT OnInitMenuPopup(WPARAM wParam, LPARAM lParam);
     // app/MessageBoxes.cpp
@@ -252,6 +270,9 @@ protected:
     LRESULT OnConfigEditor(WPARAM wParam, LPARAM lParam);
     // ops/FirmwareDownload.cpp
     BOOL OpenFirmwareFile();
+    BOOL SurveyFirmwareFile();    // FALSE when the download does not start (said, idle)
+    void StopDownloadUnread(const CString& strReason);
+    void StopDownloadRefused();
     // monitor/MonitorStart.cpp
     void PlaceBeside(HWND hWnd);
     // monitor/MonitorRecord.cpp: the monitor's recording to a CSV file

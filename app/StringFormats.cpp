@@ -10,3 +10,11 @@ CString FormatTwoTexts(UINT nID, const char* pszFallback, const char* psz1, cons
     strText.Format(strFormat, psz1, psz2);
     return strText;
 }
+
+CString LoadText(UINT nID, const char* pszFallback)
+{
+    CString strText;
+    if (!strText.LoadString(nID))
+        strText = pszFallback;
+    return strText;
+}

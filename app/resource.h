@@ -59,7 +59,6 @@
 #define IDC_INTERFACE_RS232    1014  // interface radio group: positions 0 to 3
 #define IDC_INTERFACE_RS232_MODIFIED 1015
 #define IDC_INTERFACE_RS485    1016
-#define IDC_INTERFACE_OTHER    1017
 #define IDC_PARAM_C_0          1025  // 'c' radio group: positions 0 and 1
 #define IDC_PARAM_C_1          1026
 
@@ -192,3 +191,21 @@
 #define IDS_MON_RECORD_BUTTON  197   // the record button's text
 #define IDS_MON_STOP_BUTTON    198   // the record button's text while recording
 #define IDS_CSV_FILES          199   // the CSV files' kind, in the file dialog's filter
+#define IDS_END_DURING_DOWNLOAD 200  // the question before the program ends in a download
+#define IDS_END_DURING_OPERATION 201 // the question before the program ends in an operation
+#define IDS_DOWNLOAD_ABANDONED_LINES 202  // two unsigned numbers: the line in flight, the lines
+#define IDS_DOWNLOAD_ABANDONED_BLOCKS 203 // two unsigned numbers: the block in flight, the blocks
+#define IDS_FIRMWARE_EMPTY     204   // one text: a firmware file with nothing to send
+#define IDS_FIRMWARE_BAD_RECORDS 205 // the file, the bad lines, the first one's number, why
+#define IDS_FIRMWARE_SEND_ANYWAY 206 // the question after IDS_FIRMWARE_BAD_RECORDS
+#define IDS_SREC_NOT_RECORD    207   // why a line is no S-record
+#define IDS_SREC_NOT_HEX       208
+#define IDS_SREC_LENGTH        209
+#define IDS_SREC_CHECKSUM      210
+#define IDS_FIRMWARE_READ_FAILED 211 // the file, the reason, the bytes sent, the bytes of the file
+#define IDS_FIRMWARE_CHANGED   212   // the reason when the file is not the size it was
+#define IDS_DOWNLOAD_REFUSED_LINE 213  // two unsigned numbers: the line, the refusals in a row
+#define IDS_DOWNLOAD_REFUSED_BLOCK 214 // two unsigned numbers: the block, the refusals in a row
+#define IDS_CFG_WRITE_CUT      215   // two texts: the step not taken, the steps written
+#define IDS_CFG_WRITE_CUT_NONE 216   // one text: the step not taken
+#define IDS_CAPTURE_ENDED_EARLY 217  // a number and a text: the lines kept, the capture file

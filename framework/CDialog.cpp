@@ -22,8 +22,63 @@ HWND CDialog::OwnerForModal() const
     return pMainWnd && pMainWnd != this ? pMainWnd->m_hWnd : nullptr;
 }
 
+namespace {
+HHOOK g_hMessageFilter = nullptr;
+bool g_bFiltering = false;
+}
+
+void CDialog::InstallMessageFilter()
+{
+    // Once, for the thread that runs the dialogs: the program has no other.
+    if (!g_hMessageFilter)
+        g_hMessageFilter = ::SetWindowsHookExA(WH_MSGFILTER, MessageFilter, nullptr, ::GetCurrentThreadId());
+}
+
+LRESULT CALLBACK CDialog::MessageFilter(int nCode, WPARAM wParam, LPARAM lParam)
+{
+    // A modeless dialog's own IsDialogMessage calls the filter again: that call is the
+    // dialog manager's.
+    if (nCode == MSGF_DIALOGBOX && !g_bFiltering) {
+        MSG* pMsg = reinterpret_cast<MSG*>(lParam);
+        // The dialog the message is on its way to: the window itself or the nearest
+        // parent that is one of ours (a control's dialog).
+        HWND hWnd = pMsg->hwnd;
+        CDialog* pDlg = FromHandle(hWnd);
+        while (!pDlg && hWnd && (::GetWindowLongA(hWnd, GWL_STYLE) & WS_CHILD)) {
+            hWnd = ::GetParent(hWnd);
+            pDlg = FromHandle(hWnd);
+        }
+        g_bFiltering = true;
+        BOOL bTaken = pDlg && pDlg->PreTranslateMessage(pMsg);
+        g_bFiltering = false;
+        if (bTaken)
+            return 1;
+    }
+    return ::CallNextHookEx(g_hMessageFilter, nCode, wParam, lParam);
+}
+
+CDialog* CDialog::FromHandle(HWND hWnd)
+{
+    // Windows' dialog class with this framework's procedure; message boxes and the
+    // file dialog are dialogs of their own.
+    if (!hWnd || ::GetClassLongPtrA(hWnd, GCW_ATOM) != reinterpret_cast<ULONG_PTR>(WC_DIALOG))
+        return nullptr;
+    if (::GetWindowLongPtrA(hWnd, DWLP_DLGPROC) != reinterpret_cast<LONG_PTR>(&CDialog::DialogProc))
+        return nullptr;
+    return reinterpret_cast<CDialog*>(::GetWindowLongPtrA(hWnd, DWLP_USER));
+}
+
+BOOL CDialog::PreTranslateMessage(MSG* pMsg)
+{
+    if (!m_bModeless || pMsg->message < WM_KEYFIRST || pMsg->message > WM_KEYLAST)
+        return FALSE;
+    return ::IsDialogMessageA(m_hWnd, pMsg);
+}
+
 INT_PTR CDialog::DoModal()
 {
+    InstallMessageFilter();
+    m_bModeless = FALSE;
     LPCSTR pszTemplate = MAKEINTRESOURCEA(m_nIDTemplate);
     HINSTANCE hInst = AfxFindResourceHandle(pszTemplate, RT_DIALOG);
     return ::DialogBoxParamA(hInst, pszTemplate, OwnerForModal(), DialogProc,
@@ -32,6 +87,8 @@ INT_PTR CDialog::DoModal()
 
 BOOL CDialog::Create(UINT nIDTemplate, CWnd* pParentWnd)
 {
+    InstallMessageFilter();
+    m_bModeless = TRUE;
     m_nIDTemplate = nIDTemplate;
     m_pParentWnd = pParentWnd;
     LPCSTR pszTemplate = MAKEINTRESOURCEA(nIDTemplate);

@@ -1,5 +1,12 @@
 // CDialog: a window made from a dialog template of the resource module. DoModal runs it
 // with Windows' own modal loop (DialogBoxParam); Create makes it modeless.
+//
+// Every modal loop (a dialog's, a message box's) hands each message to the dialog manager
+// (IsDialogMessage), which first offers it to the thread's message filter. The framework's
+// filter gives the dialog the message is on its way to a look at it first
+// (PreTranslateMessage): that is how a modeless dialog gets its keyboard (Tab, Enter,
+// Esc) while another dialog's loop runs, and how a dialog keeps keys from the dialog
+// manager.
 #pragma once
 
 #include "CWnd.h"
@@ -27,6 +34,13 @@ public:
 
     BOOL OnCmdMsg(UINT nID, int nCode) override;
 
+    // A modeless dialog hands its keyboard to the dialog manager; a modal one has its
+    // loop do that.
+    BOOL PreTranslateMessage(MSG* pMsg) override;
+
+    // The dialog of this framework that hWnd is, or nullptr.
+    static CDialog* FromHandle(HWND hWnd);
+
 protected:
     // Called after the window is gone; a modeless dialog that owns itself deletes itself here.
     virtual void PostNcDestroy() {}
@@ -35,9 +49,12 @@ protected:
 
     UINT m_nIDTemplate;
     CWnd* m_pParentWnd;
+    BOOL m_bModeless = FALSE;
 
     DECLARE_MESSAGE_MAP()
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK MessageFilter(int nCode, WPARAM wParam, LPARAM lParam);
+    static void InstallMessageFilter();
 };

@@ -76,6 +76,7 @@ BOOL CStdioFile::Open(const char* pszFileName, UINT nOpenFlags, CFileException* 
     }
     m_strFileName = pszFileName;
     m_nWriteError = 0;
+    m_nReadError = 0;
     return TRUE;
 }
 
@@ -121,27 +122,74 @@ BOOL CStdioFile::ReadString(CString& rString)
     rString.Empty();
     if (!m_pStream)
         return FALSE;
+    BOOL bLine = FALSE;
     if (m_bTextRead) {
         std::string strLine;
-        if (!ReadTextLine(m_pStream, strLine))
-            return FALSE;
-        rString = CString(strLine.data(), static_cast<int>(strLine.size()));
-        return TRUE;
+        bLine = ReadTextLine(m_pStream, strLine);
+        if (bLine)
+            rString = CString(strLine.data(), static_cast<int>(strLine.size()));
+    } else {
+        int ch;
+        while ((ch = std::fgetc(m_pStream)) != EOF) {
+            bLine = TRUE;
+            if (ch == '\n')
+                break;
+            rString += static_cast<char>(ch);
+        }
     }
-    int ch;
-    bool bAny = false;
-    while ((ch = std::fgetc(m_pStream)) != EOF) {
-        bAny = true;
-        if (ch == '\n')
-            return TRUE;
-        rString += static_cast<char>(ch);
+    // A line cut off by a failed read is no line.
+    if (std::ferror(m_pStream)) {
+        NoteReadFailure();
+        rString.Empty();
+        return FALSE;
     }
-    return bAny;
+    return bLine;
 }
 
 UINT CStdioFile::Read(void* pBuffer, UINT nCount)
 {
-    return m_pStream ? static_cast<UINT>(std::fread(pBuffer, 1, nCount, m_pStream)) : 0;
+    if (!m_pStream)
+        return 0;
+    UINT nRead = static_cast<UINT>(std::fread(pBuffer, 1, nCount, m_pStream));
+    if (nRead < nCount && std::ferror(m_pStream))
+        NoteReadFailure();
+    return nRead;
+}
+
+void CStdioFile::NoteReadFailure()
+{
+    if (m_nReadError == 0) {
+        m_nReadError = static_cast<DWORD>(_doserrno);
+        if (m_nReadError == 0)
+            m_nReadError = ERROR_READ_FAULT;
+    }
+}
+
+BOOL CStdioFile::ReadFailed() const
+{
+    return m_nReadError != 0;
+}
+
+CString CStdioFile::GetReadErrorMessage() const
+{
+    CFileException error;
+    error.m_lOsError = m_nReadError;
+    return error.GetErrorMessage();
+}
+
+BOOL CStdioFile::IsAtEnd() const
+{
+    return m_pStream && std::feof(m_pStream);
+}
+
+BOOL CStdioFile::SeekToBegin()
+{
+    if (!m_pStream)
+        return FALSE;
+    m_nReadError = 0;
+    BOOL bDone = _fseeki64(m_pStream, 0, SEEK_SET) == 0;
+    std::clearerr(m_pStream); // the end mark of the read before
+    return bDone;
 }
 
 ULONGLONG CStdioFile::GetLength() const

@@ -43,9 +43,17 @@ public:
     BOOL WriteString(const char* pszText);
     BOOL Write(const void* pData, UINT nCount);
     CString GetWriteErrorMessage() const;
-    // Reads one line without its line end; FALSE at the end of the file.
+    // Reads one line without its line end; FALSE at the end of the file, or when the
+    // read failed (ReadFailed tells the two apart).
     BOOL ReadString(CString& rString);
     UINT Read(void* pBuffer, UINT nCount);
+    // TRUE once a read has failed: what Read and ReadString gave so far is all there is,
+    // and the file's end was not reached. GetReadErrorMessage gives the system's reason.
+    BOOL ReadFailed() const;
+    CString GetReadErrorMessage() const;
+    // TRUE when a read has met the end of the file.
+    BOOL IsAtEnd() const;
+    BOOL SeekToBegin();
     ULONGLONG GetLength() const;
     ULONGLONG GetPosition() const;
     BOOL Flush();
@@ -59,5 +67,7 @@ private:
     CString m_strFileName;
     bool m_bTextRead = false; // a text file read as bytes: ReadString takes CR LF as the line end
     BOOL NoteWriteFailure();
+    void NoteReadFailure();
     DWORD m_nWriteError = 0;  // the system's reason of the first failed write, 0 while none
+    DWORD m_nReadError = 0;   // the same for the first failed read
 };

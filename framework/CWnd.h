@@ -63,6 +63,11 @@ public:
     // not ask for the default handling; *pResult then holds the handler's result.
     BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
 
+    // Called with a message on its way to this window or one of its controls, before the
+    // dialog manager sees it (CDialog says when). TRUE when the window has dealt with it:
+    // it then goes no further.
+    virtual BOOL PreTranslateMessage(MSG* pMsg) { return FALSE; }
+
 protected:
     virtual void DoDataExchange(CDataExchange* pDX) {}
     virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);

@@ -1,4 +1,6 @@
 #include "DataExchange.h"
+#include "AfxFormatString.h"
+#include "afxres.h"
 
 #include <cfloat>
 #include <cstdio>
@@ -6,17 +8,25 @@
 #include <cstring>
 
 namespace {
-// The framework's own messages; the program's texts come from the language library.
-const char kEnterInteger[] = "Please enter an integer.";
-const char kEnterUnsigned[] = "Please enter a positive integer or 0.";
-const char kEnterNumber[] = "Please enter a number.";
-
 // Tells the user why a value is refused, in a box owned by the dialog, and fails the
 // exchange: the message first, so that the focus Fail sets is not taken by the box.
 void Refuse(CDataExchange* pDX, const char* pszText)
 {
     pDX->m_pDlgWnd->MessageBox(pszText, nullptr, MB_OK | MB_ICONEXCLAMATION);
     pDX->Fail();
+}
+
+// The message nIDPrompt of the resource module (the program's language) with its inserts
+// %1 and %2, or the framework's English text when the module lacks it.
+void RefuseWith(CDataExchange* pDX, UINT nIDPrompt, const char* pszEnglish, const char* psz1 = "",
+                const char* psz2 = "")
+{
+    CString strFormat;
+    if (!strFormat.LoadString(nIDPrompt))
+        strFormat = pszEnglish;
+    CString strText;
+    AfxFormatStrings(strText, strFormat, psz1, psz2);
+    Refuse(pDX, strText);
 }
 
 // Sets a control's text only when it differs: a dialog that shows its members on every
@@ -160,7 +170,7 @@ void DDX_Text(CDataExchange* pDX, int nIDC, UINT& value)
     if (pDX->m_bSaveAndValidate) {
         long long number = 0;
         if (!ParseWholeNumber(ControlText(hWndCtrl), false, number))
-            Refuse(pDX, kEnterUnsigned);
+            RefuseWith(pDX, AFX_IDP_PARSE_UINT, "Please enter a positive integer or 0.");
         else
             value = static_cast<UINT>(number);
     } else {
@@ -179,7 +189,7 @@ void DDX_Text(CDataExchange* pDX, int nIDC, int& value)
         long long number = 0;
         if (!ParseWholeNumber(ControlText(hWndCtrl), true, number) || number < -0x80000000LL ||
             number > 0x7FFFFFFFLL)
-            Refuse(pDX, kEnterInteger);
+            RefuseWith(pDX, AFX_IDP_PARSE_INT, "Please enter an integer.");
         else
             value = static_cast<int>(number);
     } else {
@@ -200,9 +210,9 @@ void DDV_MaxChars(CDataExchange* pDX, const CString& value, int nChars)
         return;
     }
     if (value.GetLength() > nChars) {
-        CString strText;
-        strText.Format("Please enter no more than %d characters.", nChars);
-        Refuse(pDX, strText);
+        CString strMax;
+        strMax.Format("%d", nChars);
+        RefuseWith(pDX, AFX_IDP_PARSE_STRING_SIZE, "Please enter no more than %1 characters.", strMax);
     }
 }
 
@@ -211,9 +221,10 @@ void DDV_MinMaxUInt(CDataExchange* pDX, UINT value, UINT minVal, UINT maxVal)
     if (pDX->m_bFailed || !pDX->m_bSaveAndValidate)
         return;
     if (value < minVal || value > maxVal) {
-        CString strText;
-        strText.Format("Please enter a number from %u to %u.", minVal, maxVal);
-        Refuse(pDX, strText);
+        CString strMin, strMax;
+        strMin.Format("%u", minVal);
+        strMax.Format("%u", maxVal);
+        RefuseWith(pDX, AFX_IDP_PARSE_INT_RANGE, "Please enter a number from %1 to %2.", strMin, strMax);
     }
 }
 
@@ -222,9 +233,10 @@ void DDV_MinMaxInt(CDataExchange* pDX, int value, int minVal, int maxVal)
     if (pDX->m_bFailed || !pDX->m_bSaveAndValidate)
         return;
     if (value < minVal || value > maxVal) {
-        CString strText;
-        strText.Format("Please enter a number from %d to %d.", minVal, maxVal);
-        Refuse(pDX, strText);
+        CString strMin, strMax;
+        strMin.Format("%d", minVal);
+        strMax.Format("%d", maxVal);
+        RefuseWith(pDX, AFX_IDP_PARSE_INT_RANGE, "Please enter a number from %1 to %2.", strMin, strMax);
     }
 }
 
@@ -241,7 +253,7 @@ void DDX_Text(CDataExchange* pDX, int nIDC, float& value)
         while (pszEnd && IsBlank(*pszEnd))
             ++pszEnd;
         if (pszEnd == psz || (pszEnd && *pszEnd) || !(number >= -FLT_MAX && number <= FLT_MAX))
-            Refuse(pDX, kEnterNumber);
+            RefuseWith(pDX, AFX_IDP_PARSE_REAL, "Please enter a number.");
         else
             value = static_cast<float>(number);
     } else {
@@ -257,8 +269,9 @@ void DDV_MinMaxFloat(CDataExchange* pDX, float value, float minVal, float maxVal
     if (pDX->m_bFailed || !pDX->m_bSaveAndValidate)
         return;
     if (!(value >= minVal && value <= maxVal)) {
-        CString strText;
-        strText.Format("Please enter a number from %g to %g.", static_cast<double>(minVal), static_cast<double>(maxVal));
-        Refuse(pDX, strText);
+        CString strMin, strMax;
+        strMin.Format("%g", static_cast<double>(minVal));
+        strMax.Format("%g", static_cast<double>(maxVal));
+        RefuseWith(pDX, AFX_IDP_PARSE_REAL_RANGE, "Please enter a number from %1 to %2.", strMin, strMax);
     }
 }

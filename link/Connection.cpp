@@ -48,15 +48,12 @@ BOOL CServiceDlg::CheckBusy()
 
 void CServiceDlg::ReturnToIdle()
 {
+    EndUnfinishedOperation();
     // The monitor's recording ends with it; its window closes, the object stays for the
     // next start.
     StopMonitorRecord();
     if (m_pMonitorDlg)
         m_pMonitorDlg->DestroyWindow();
-    // A capture that ends otherwise than by its empty line (a time-out, the busy
-    // question, a disconnect, a link error) keeps the lines it has received.
-    if (m_nOperation == OP_CAPTURE && m_DownloadFile.IsOpen())
-        WriteCapture();
     if (m_DownloadFile.IsOpen())
         m_DownloadFile.Close();
     m_ProgressCtrl.SendMessage(PBM_SETPOS, 0);
@@ -68,11 +65,33 @@ void CServiceDlg::ReturnToIdle()
     m_bDlePending = FALSE;
 }
 
+void CServiceDlg::EndUnfinishedOperation()
+{
+    // An operation that ends otherwise than by its own completion (a time-out, the busy
+    // question, a disconnect, a link error, the end of the program) says where it
+    // stopped, while its state is still here; a capture keeps the lines it has received.
+    // Completions set the operation to idle before they return to idle.
+    switch (m_nOperation) {
+    case OP_IMAGE_START:
+    case OP_DOWNLOAD:
+        LogDownloadAbandoned();
+        break;
+    case OP_CAPTURE:
+        KeepCaptureCutShort();
+        break;
+    default:
+        if (IsConfigWrite(m_nOperation))
+            LogConfigWriteCut();
+        break;
+    }
+}
+
 BOOL CServiceDlg::SendPendingWrite()
 {
     KillTimer(TIMER_RESPONSE);
     if (!SendCommand(m_strPendingWrite.GetString(), m_strPendingWrite.GetLength()))
         return FALSE; // refused: reported, and idle already; a chain ends here
+    m_nOperation = OP_IDLE; // the write is complete
     ReturnToIdle();
     return TRUE;
 }

@@ -44,6 +44,12 @@ enum Operation {
     OP_WRITE_F_ALONE = 34,  // "F" without a read
 };
 
+// The four steps of the configuration write.
+inline bool IsConfigWrite(Operation nOperation)
+{
+    return nOperation >= OP_CFG_WRITE_R && nOperation <= OP_CFG_WRITE_B;
+}
+
 // Private messages of the main window: steps that open a dialog are posted, so that no
 // modal dialog runs inside a command's start or the receive handling.
 enum PrivateMessage : UINT {

@@ -23,13 +23,19 @@ void CServiceDlg::ReceiveByte(BYTE nByte)
         m_bTxDone = TRUE;
         SendNextFrame(FALSE);
         break;
-    case RxByte::Nak:
+    case RxByte::Nak: {
         KillTimer(TIMER_RESPONSE);
         m_bTxDone = TRUE;
+        // A download's NAK is its own to say (the last one it takes ends it).
+        BOOL bDownload = m_nOperation == OP_DOWNLOAD;
         SendNextFrame(TRUE);
-        if (m_nOperation != OP_DOWNLOAD)
+        if (!bDownload)
             LogText("[NAK]");
+        // The write chain stops at the refused step: the log says what was written.
+        if (IsConfigWrite(m_nOperation))
+            LogConfigWriteCut();
         break;
+    }
     case RxByte::DlePending:
         break;
     case RxByte::LineEnd:

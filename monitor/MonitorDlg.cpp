@@ -39,7 +39,6 @@ void CMonitorDlg::DoDataExchange(CDataExchange* pDX)
     DDX_Text(pDX, IDC_MON_DEVIATION, m_strDeviation);
     DDX_Text(pDX, IDC_MON_COUNTERS, m_strCounters);
     DDX_Text(pDX, IDC_MON_LITRES, m_fLitres);
-    DDV_MinMaxFloat(pDX, m_fLitres, 0.0f, 100.0f);
     DDX_Text(pDX, IDC_MON_FLOW, m_nFlowRate);
     DDX_Text(pDX, IDC_MON_ERRORS, m_nImpulseErrors);
     DDX_Text(pDX, IDC_MON_WHOLE, m_nWholeReading);
@@ -58,6 +57,13 @@ BOOL CMonitorDlg::OnInitDialog()
     m_pFlowFont = std::make_unique<CDeviceFont>(m_pFlowDC, "Arial", 360, 0, CDeviceFont::styleBold, TRUE);
     m_pFlowFont->ApplyToWindow(GetDlgItem(IDC_MON_FLOW));
     return TRUE;
+}
+
+void CMonitorDlg::OnOK()
+{
+    // The window shows the device's values and takes none: OK hides it as Cancel does,
+    // whatever the device sent (a part volume of 150 L included).
+    EndDialog(IDOK);
 }
 
 void CMonitorDlg::OnPaint()

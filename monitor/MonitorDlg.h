@@ -42,6 +42,8 @@ public:
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
+    // Called for OK (Enter): hides the window without reading its values back.
+    void OnOK() override;
     // Shows the members in the controls.
     void OnPaint();
     // The window goes, the object stays: its contexts and fonts go with the window.

@@ -2,17 +2,44 @@
 // device with ACK (the next frame) or NAK (the same frame again). S-record files (types
 // 0 and 2) go line by line; image files (type 1) in 132-byte blocks after the device has
 // taken 'D' with ESC, closed by an end frame. The progress bar follows the file position.
+//
+// A download is complete only when the whole file, as it was when it was chosen, has
+// gone out: every read is checked, and a file that cannot be read to its end, or that
+// changes on the way, stops the download without its end frame. A file is looked at
+// before 'D': one with nothing to send is refused, and S-records the device would refuse
+// are named first. A frame the device refuses kMaxRefusals times in a row ends it too.
 #include "ServiceDlg.h"
 #include "FirmwareFrames.h"
-#include "FormatCheck.h"
+#include "SRecordCheck.h"
 #include "StringFormats.h"
 
 #include <climits>
 
 namespace {
+const UINT kMaxRefusals = 100;
+
 BOOL IsImageDevice(int nDeviceType)
 {
     return nDeviceType == 1;
+}
+
+UINT ClampToUInt(ULONGLONG nValue)
+{
+    return nValue > UINT_MAX ? UINT_MAX : static_cast<UINT>(nValue);
+}
+
+UINT SRecordFaultText(SRecordFault fault)
+{
+    switch (fault) {
+    case SRecordFault::NotHex:
+        return IDS_SREC_NOT_HEX;
+    case SRecordFault::Length:
+        return IDS_SREC_LENGTH;
+    case SRecordFault::Checksum:
+        return IDS_SREC_CHECKSUM;
+    default:
+        return IDS_SREC_NOT_RECORD;
+    }
 }
 }
 
@@ -23,15 +50,16 @@ void CServiceDlg::StartDownload()
         ReturnToIdle();
         return;
     }
-    // Opened before 'D': a device told to take firmware must get it.
-    if (!OpenFirmwareFile())
+    // Opened and looked at before 'D': a device told to take firmware must get it.
+    if (!OpenFirmwareFile() || !SurveyFirmwareFile())
         return;
     LogByIdText(IDS_DOWNLOAD_START, m_strFilePath);
     m_nFrameCount = 0;
+    m_nFrameRefusals = 0;
+    m_nFirmwareSent = 0;
     if (!SendCommand("D", 1))
         return; // refused: reported, idle, the file closed
-    ULONGLONG nLength = m_DownloadFile.GetLength();
-    m_ProgressCtrl.SetRange32(0, nLength > INT_MAX ? INT_MAX : static_cast<int>(nLength));
+    m_ProgressCtrl.SetRange32(0, static_cast<int>(m_nFirmwareEnd > INT_MAX ? INT_MAX : m_nFirmwareEnd));
     if (bImage) {
         m_nOperation = OP_IMAGE_START;
         SetTimer(TIMER_RESPONSE, 15000);
@@ -56,56 +84,173 @@ BOOL CServiceDlg::OpenFirmwareFile()
     return FALSE;
 }
 
+BOOL CServiceDlg::SurveyFirmwareFile()
+{
+    // The end the download must reach: an image file's length, or where an S-record
+    // file's text ends (a Ctrl+Z may end it early).
+    SRecordSurvey survey;
+    if (IsImageDevice(m_nDeviceType)) {
+        m_nFirmwareEnd = m_DownloadFile.GetLength();
+        m_nFirmwareFrames = ClampToUInt((m_nFirmwareEnd + kImageBlockSize - 1) / kImageBlockSize);
+    } else {
+        CString strLine;
+        while (m_DownloadFile.ReadString(strLine))
+            survey.Add(std::string(strLine.GetString(), strLine.GetLength()));
+        m_nFirmwareEnd = m_DownloadFile.GetPosition();
+        m_nFirmwareFrames = survey.nLines;
+        if (m_DownloadFile.ReadFailed()) {
+            StopDownloadUnread(m_DownloadFile.GetReadErrorMessage());
+            return FALSE;
+        }
+        m_DownloadFile.SeekToBegin();
+    }
+
+    BOOL bEmpty = IsImageDevice(m_nDeviceType) ? m_nFirmwareEnd == 0 : survey.nRecords == 0;
+    if (bEmpty) {
+        CString strMessage = FormatById(IDS_FIRMWARE_EMPTY, "s",
+                                        "The firmware file %s holds nothing to send: the download does not start.",
+                                        m_strFilePath.GetString());
+        LogLine(strMessage);
+        ReturnToIdle();
+        MessageBox(strMessage, nullptr, MB_OK | MB_ICONEXCLAMATION);
+        return FALSE;
+    }
+    if (survey.nBad == 0)
+        return TRUE;
+
+    // The device decides what it takes: the technician may send the file all the same.
+    CString strReason;
+    if (!strReason.LoadString(SRecordFaultText(survey.firstFault)))
+        strReason = "no valid S-record";
+    CString strFinding =
+        FormatById(IDS_FIRMWARE_BAD_RECORDS, "suus",
+                   "The firmware file %s: %u of its lines are no valid S-record; the first is line %u (%s).",
+                   m_strFilePath.GetString(), survey.nBad, survey.nFirstBad, strReason.GetString());
+    LogLine(strFinding);
+    CString strQuestion;
+    if (!strQuestion.LoadString(IDS_FIRMWARE_SEND_ANYWAY))
+        strQuestion = "\n\nSend the file anyway? The device decides what it takes.";
+    if (MessageBox(strFinding + strQuestion, nullptr, MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) != IDYES) {
+        ReturnToIdle();
+        return FALSE;
+    }
+    return TRUE;
+}
+
 void CServiceDlg::SendNextFrame(BOOL bResend)
 {
     // ACK and NAK outside a download mean nothing here.
     if (m_nOperation != OP_DOWNLOAD)
         return;
     if (bResend) {
-        CString strFormat;
-        CString strLine = "IDS-Error";
-        if (strFormat.LoadString(IDS_DOWNLOAD_RESEND) && IsFormatFor(strFormat, "uu"))
-            strLine.Format(strFormat, m_nFrameCount, static_cast<UINT>(m_DownloadFile.GetPosition()));
-        LogLine(strLine);
+        if (++m_nFrameRefusals >= kMaxRefusals) {
+            StopDownloadRefused();
+            return;
+        }
+        LogLine(FormatById(IDS_DOWNLOAD_RESEND, "uu", "Repeating block %u (file position %u)", m_nFrameCount,
+                           ClampToUInt(m_DownloadFile.GetPosition())));
         if (SendCommand(m_strFrame.GetString(), m_strFrame.GetLength()))
             SetTimer(TIMER_RESPONSE, 10000);
         return;
     }
 
-    BOOL bEnd = FALSE;
-    if (IsImageDevice(m_nDeviceType)) {
-        bEnd = BuildImageFrame();
-    } else {
-        CString strLine;
-        bEnd = !m_DownloadFile.ReadString(strLine);
-        if (!bEnd) {
-            std::string strFrame = BuildS19Frame(std::string(strLine.GetString(), strLine.GetLength()));
-            m_strFrame = CString(strFrame.data(), static_cast<int>(strFrame.size()));
-        }
-    }
+    m_nFrameRefusals = 0;
+    BOOL bEnd = IsImageDevice(m_nDeviceType) ? BuildImageFrame() : BuildLineFrame();
+    if (m_nOperation != OP_DOWNLOAD)
+        return; // the file failed, or the end frame was refused: reported, idle already
     if (bEnd) {
-        // Complete only if the end frame (if any) went out: a refused one is idle already.
-        if (m_nOperation == OP_DOWNLOAD) {
-            LogById(IDS_DOWNLOAD_DONE);
-            ReturnToIdle();
-        }
+        LogById(IDS_DOWNLOAD_DONE);
+        m_nOperation = OP_IDLE; // complete: nothing abandoned
+        ReturnToIdle();
         return;
     }
-    m_ProgressCtrl.SetPos(static_cast<int>(m_DownloadFile.GetPosition()));
+    m_nFirmwareSent = m_DownloadFile.GetPosition();
+    m_ProgressCtrl.SetPos(static_cast<int>(m_nFirmwareSent > INT_MAX ? INT_MAX : m_nFirmwareSent));
     m_strRxLine.Empty();
     ++m_nFrameCount;
     if (SendCommand(m_strFrame.GetString(), m_strFrame.GetLength()))
         SetTimer(TIMER_RESPONSE, 10000);
 }
 
+BOOL CServiceDlg::BuildLineFrame()
+{
+    CString strLine;
+    BOOL bLine = m_DownloadFile.ReadString(strLine);
+    ULONGLONG nPosition = m_DownloadFile.GetPosition();
+    if (m_DownloadFile.ReadFailed()) {
+        StopDownloadUnread(m_DownloadFile.GetReadErrorMessage());
+        return TRUE;
+    }
+    // A line the file's end cut short, or lines the file did not have when it was
+    // chosen, would go out as firmware.
+    BOOL bShorter = (bLine ? m_DownloadFile.IsAtEnd() : TRUE) && nPosition < m_nFirmwareEnd;
+    if (bShorter || nPosition > m_nFirmwareEnd) {
+        StopDownloadUnread(LoadText(IDS_FIRMWARE_CHANGED, "the file changed while it was being sent"));
+        return TRUE;
+    }
+    if (!bLine)
+        return TRUE;
+    std::string strFrame = BuildS19Frame(std::string(strLine.GetString(), strLine.GetLength()));
+    m_strFrame = CString(strFrame.data(), static_cast<int>(strFrame.size()));
+    return FALSE;
+}
+
 BOOL CServiceDlg::BuildImageFrame()
 {
     unsigned char block[kImageBlockSize];
     UINT nRead = m_DownloadFile.Read(block, sizeof block);
+    ULONGLONG nPosition = m_DownloadFile.GetPosition();
+    if (m_DownloadFile.ReadFailed()) {
+        StopDownloadUnread(m_DownloadFile.GetReadErrorMessage());
+        return TRUE;
+    }
+    // Only the file's own last block is short, and only its end ends the download.
+    if (nPosition > m_nFirmwareEnd || (nRead < kImageBlockSize && nPosition != m_nFirmwareEnd)) {
+        StopDownloadUnread(LoadText(IDS_FIRMWARE_CHANGED, "the file changed while it was being sent"));
+        return TRUE;
+    }
     std::string strFrame = nRead == 0 ? ImageEndFrame() : BuildImageBlock(block, nRead, m_nFrameCount);
     m_strFrame = CString(strFrame.data(), static_cast<int>(strFrame.size()));
     if (nRead > 0)
         return FALSE;
     SendCommand(m_strFrame.GetString(), m_strFrame.GetLength());
     return TRUE;
+}
+
+void CServiceDlg::StopDownloadUnread(const CString& strReason)
+{
+    // Said before the return to idle, which closes the file and says where it stopped;
+    // the box comes last, over a tool that is idle again.
+    CString strMessage = FormatById(
+        IDS_FIRMWARE_READ_FAILED, "ssuu",
+        "The firmware file %s could not be read to its end (%s): the download stopped after %u of %u bytes.",
+        m_strFilePath.GetString(), strReason.GetString(), ClampToUInt(m_nFirmwareSent), ClampToUInt(m_nFirmwareEnd));
+    LogLine(strMessage);
+    ReturnToIdle();
+    MessageBox(strMessage, nullptr, MB_OK | MB_ICONEXCLAMATION);
+}
+
+void CServiceDlg::StopDownloadRefused()
+{
+    BOOL bImage = IsImageDevice(m_nDeviceType);
+    CString strMessage = bImage ? FormatById(IDS_DOWNLOAD_REFUSED_BLOCK, "uu",
+                                             "The device refused block %u of the firmware file %u times in a row: "
+                                             "the download stops.",
+                                             m_nFrameCount, kMaxRefusals)
+                                : FormatById(IDS_DOWNLOAD_REFUSED_LINE, "uu",
+                                             "The device refused line %u of the firmware file %u times in a row: "
+                                             "the download stops.",
+                                             m_nFrameCount, kMaxRefusals);
+    LogLine(strMessage);
+    ReturnToIdle();
+    MessageBox(strMessage, nullptr, MB_OK | MB_ICONEXCLAMATION);
+}
+
+void CServiceDlg::LogDownloadAbandoned()
+{
+    BOOL bImage = IsImageDevice(m_nDeviceType);
+    LogLine(FormatById(bImage ? IDS_DOWNLOAD_ABANDONED_BLOCKS : IDS_DOWNLOAD_ABANDONED_LINES, "uu",
+                       bImage ? "Firmware download abandoned at block %u of %u"
+                              : "Firmware download abandoned at line %u of %u",
+                       m_nFrameCount, m_nFirmwareFrames));
 }

@@ -38,17 +38,34 @@ void CServiceDlg::OnReadoutLine()
     ReturnToIdle();
 }
 
-void CServiceDlg::WriteCapture()
+BOOL CServiceDlg::WriteCapture()
 {
     // The file is text: each line feed becomes the platform's line end. The write goes
     // out at once, so that a full disk is said now and not lost in the close.
-    if (!m_DownloadFile.Write(m_strCapture.GetString(), static_cast<UINT>(m_strCapture.GetLength())) ||
-        !m_DownloadFile.Flush()) {
+    BOOL bWritten = m_DownloadFile.Write(m_strCapture.GetString(), static_cast<UINT>(m_strCapture.GetLength())) &&
+                    m_DownloadFile.Flush();
+    if (!bWritten) {
         LogLine(FormatTwoTexts(IDS_CAPTURE_WRITE_FAILED,
                                "The read-out file %s could not be written (%s): its lines are in the log",
                                m_DownloadFile.GetFilePath(), m_DownloadFile.GetWriteErrorMessage()));
     }
     m_strCapture.Empty();
+    return bWritten;
+}
+
+void CServiceDlg::KeepCaptureCutShort()
+{
+    // A time-out, the busy question, a disconnect or a link error: the file keeps the
+    // lines as the device sent them, and says it is not the whole read-out.
+    if (!m_DownloadFile.IsOpen())
+        return;
+    int nLines = 0;
+    for (int i = 0; i < m_strCapture.GetLength(); ++i)
+        nLines += m_strCapture[i] == '\n';
+    CString strPath = m_DownloadFile.GetFilePath();
+    if (WriteCapture())
+        LogLine(FormatById(IDS_CAPTURE_ENDED_EARLY, "ds", "Read-out ended early: %d lines kept in %s", nLines,
+                           strPath.GetString()));
 }
 
 // Posted by the capture command once the busy check has agreed: the file, then 'O'.

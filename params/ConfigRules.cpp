@@ -25,3 +25,23 @@ bool CalculateStep(const char* pszHigh, const char* pszLow, const char* pszStep,
     nResult = (nHigh - nLow) / nStep;
     return true;
 }
+
+bool ReadCalculatorInput(const char* pszText, unsigned& nValue)
+{
+    while (*pszText == ' ' || *pszText == '\t')
+        ++pszText;
+    if (*pszText < '0' || *pszText > '9')
+        return false;
+    unsigned long long nNumber = 0;
+    for (; *pszText >= '0' && *pszText <= '9'; ++pszText) {
+        nNumber = nNumber * 10 + static_cast<unsigned>(*pszText - '0');
+        if (nNumber > 0xFFFFFFFFull)
+            return false;
+    }
+    while (*pszText == ' ' || *pszText == '\t')
+        ++pszText;
+    if (*pszText)
+        return false;
+    nValue = static_cast<unsigned>(nNumber);
+    return true;
+}

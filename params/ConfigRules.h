@@ -13,3 +13,7 @@ unsigned FromThirds(unsigned n);
 // the low one wraps round to a large result). false, and nothing divided, when the step
 // reads as 0.
 bool CalculateStep(const char* pszHigh, const char* pszLow, const char* pszStep, unsigned& nResult);
+
+// A calculator input: a whole decimal number, blanks around it allowed. false for
+// anything else ("", "abc", "12ab"), which is no reading to calculate with.
+bool ReadCalculatorInput(const char* pszText, unsigned& nValue);

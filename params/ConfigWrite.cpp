@@ -4,6 +4,7 @@
 #include "ServiceDlg.h"
 #include "DeviceConfigDlg.h"
 #include "FormatCheck.h"
+#include "StringFormats.h"
 
 #include <cstdio>
 
@@ -40,6 +41,7 @@ LRESULT CServiceDlg::OnConfigEditor(WPARAM, LPARAM)
     if (strFormat.LoadString(IDS_CFG_WRITE) && IsFormatFor(strFormat, "uuu"))
         strLine.Format(strFormat, dlg.m_nValue1, dlg.m_nValue2, dlg.m_nValue3);
     LogLine(strLine);
+    m_bCfgWriteCutLogged = FALSE;
     if (!SendWriteLetter(OP_CFG_WRITE_R, 'R'))
         return 0;
     char szValues[48];
@@ -80,4 +82,24 @@ void CServiceDlg::WriteCfgOption()
         return;
     m_strPendingWrite = ValueText(m_nCfgOption);
     SendWriteLetter(OP_CFG_WRITE_B, 'B');
+}
+
+void CServiceDlg::LogConfigWriteCut()
+{
+    // Said once: at a NAK, and not again when the busy question later ends the step.
+    if (m_bCfgWriteCutLogged || !IsConfigWrite(m_nOperation))
+        return;
+    m_bCfgWriteCutLogged = TRUE;
+    static const char* const kSteps[] = { "'R'", "'H'", "'1'", "'B'" };
+    int nStep = m_nOperation - OP_CFG_WRITE_R;
+    if (nStep == 0) {
+        LogLine(FormatById(IDS_CFG_WRITE_CUT_NONE, "s",
+                           "Configuration write incomplete: %s was not taken; nothing was written", kSteps[0]));
+        return;
+    }
+    CString strWritten = kSteps[0];
+    for (int i = 1; i < nStep; ++i)
+        strWritten += CString(", ") + kSteps[i];
+    LogLine(FormatById(IDS_CFG_WRITE_CUT, "ss", "Configuration write incomplete: %s was not taken; written before it: %s",
+                       kSteps[nStep], strWritten.GetString()));
 }

@@ -82,16 +82,17 @@ void CDeviceConfigDlg::ApplyEnableRule()
         ::EnableWindow(GetDlgItem(nID), !bDirect);
 }
 
-void CDeviceConfigDlg::RunGuarded(void (CDeviceConfigDlg::*pfnRule)())
+BOOL CDeviceConfigDlg::RunGuarded(BOOL (CDeviceConfigDlg::*pfnRule)())
 {
     if (m_bChecking)
-        return;
+        return TRUE;
     m_bChecking = TRUE;
-    (this->*pfnRule)();
+    BOOL bAgreed = (this->*pfnRule)();
     m_bChecking = FALSE;
+    return bAgreed;
 }
 
-void CDeviceConfigDlg::RunOnLeaving(void (CDeviceConfigDlg::*pfnRule)())
+void CDeviceConfigDlg::RunOnLeaving(BOOL (CDeviceConfigDlg::*pfnRule)())
 {
     // Only when the user went to another control. Not for Cancel either: the values
     // are about to be dropped, and Cancel must close whatever they are.
@@ -99,11 +100,12 @@ void CDeviceConfigDlg::RunOnLeaving(void (CDeviceConfigDlg::*pfnRule)())
         RunGuarded(pfnRule);
 }
 
-void CDeviceConfigDlg::TakeValues()
+BOOL CDeviceConfigDlg::TakeValues()
 {
     // A value refused on the way has been reported; the handler goes on with the
     // members as far as the exchange got.
     UpdateData(TRUE);
+    return TRUE;
 }
 
 void CDeviceConfigDlg::OnKindClicked()
@@ -141,15 +143,41 @@ void CDeviceConfigDlg::OnCalculator()
     RunGuarded(&CDeviceConfigDlg::RunCalculator);
 }
 
-void CDeviceConfigDlg::RunCalculator()
+BOOL CDeviceConfigDlg::RunCalculator()
 {
     CStepCalcDlg dlg(this);
     if (dlg.DoModal() != IDOK || dlg.m_nResult < 2 || dlg.m_nResult > 16)
-        return;
+        return TRUE;
     m_nValue1Thirds = dlg.m_nResult;
     m_nValue1 = 3 * dlg.m_nResult;
     UpdateData(FALSE);
     ::SetFocus(GetDlgItem(IDC_CFG_VALUE1_THIRDS));
+    return TRUE;
+}
+
+void CDeviceConfigDlg::OnOK()
+{
+    // Enter leaves the field it is pressed in without moving the focus: its rule runs
+    // here, as leaving the field would run it, once every value is in its range (a value
+    // out of it has been said, with the focus on it). A conflict the rule finds keeps the
+    // editor open with the focus on the field.
+    if (!UpdateData(TRUE))
+        return;
+    struct FieldRule {
+        int nIDC;
+        BOOL (CDeviceConfigDlg::*pfnRule)();
+    };
+    static const FieldRule kRules[] = {
+        { IDC_CFG_VALUE1, &CDeviceConfigDlg::ApplyFirstNumberRule },
+        { IDC_CFG_VALUE3, &CDeviceConfigDlg::ApplyThirdNumberRule },
+        { IDC_CFG_VALUE1_THIRDS, &CDeviceConfigDlg::ApplyFirstInThirdsRule },
+        { IDC_CFG_VALUE3_THIRDS, &CDeviceConfigDlg::ApplyThirdInThirdsRule },
+    };
+    for (const FieldRule& rule : kRules) {
+        if (IsFocusOn(this, rule.nIDC) && !RunGuarded(rule.pfnRule))
+            return;
+    }
+    CDialog::OnOK();
 }
 
 void CDeviceConfigDlg::ShowOrderConflict(UINT nIDPrompt, int nIDC)
@@ -181,62 +209,66 @@ void CDeviceConfigDlg::OnThirdInThirdsLeft()
 }
 
 // The order is compared before either number is turned into thirds.
-void CDeviceConfigDlg::ApplyFirstNumberRule()
+BOOL CDeviceConfigDlg::ApplyFirstNumberRule()
 {
     TakeValues();
     UINT a = m_nValue1;
     if (a < kValue1Min || a > kValue1Max)
-        return;
+        return TRUE; // out of range: the exchange says so
     if (a < m_nValue3) {
         ShowOrderConflict(IDS_CFG_FIRST_TOO_LOW, IDC_CFG_VALUE1);
-        return;
+        return FALSE;
     }
     UINT n = ToThirds(a);
     m_nValue1Thirds = n;
     m_nValue1 = FromThirds(n);
     UpdateData(FALSE);
+    return TRUE;
 }
 
-void CDeviceConfigDlg::ApplyThirdNumberRule()
+BOOL CDeviceConfigDlg::ApplyThirdNumberRule()
 {
     TakeValues();
     UINT a = m_nValue3;
     if (a > kValue3Max)
-        return;
+        return TRUE; // out of range: the exchange says so
     if (a > m_nValue1) {
         ShowOrderConflict(IDS_CFG_THIRD_TOO_HIGH, IDC_CFG_VALUE3);
-        return;
+        return FALSE;
     }
     UINT n = ToThirds(a);
     m_nValue3Thirds = n;
     m_nValue3 = FromThirds(n);
     UpdateData(FALSE);
+    return TRUE;
 }
 
-void CDeviceConfigDlg::ApplyFirstInThirdsRule()
+BOOL CDeviceConfigDlg::ApplyFirstInThirdsRule()
 {
     TakeValues();
     UINT a = m_nValue1Thirds;
     if (a == 0 || a > kThirdsMax)
-        return;
+        return TRUE; // out of range: the exchange says so
     if (a < m_nValue3Thirds) {
         ShowOrderConflict(IDS_CFG_FIRST_TOO_LOW, IDC_CFG_VALUE1_THIRDS);
-        return;
+        return FALSE;
     }
     m_nValue1 = FromThirds(a);
     UpdateData(FALSE);
+    return TRUE;
 }
 
-void CDeviceConfigDlg::ApplyThirdInThirdsRule()
+BOOL CDeviceConfigDlg::ApplyThirdInThirdsRule()
 {
     TakeValues();
     UINT a = m_nValue3Thirds;
     if (a > kThirdsMax)
-        return;
+        return TRUE; // out of range: the exchange says so
     if (a > m_nValue1Thirds) {
         ShowOrderConflict(IDS_CFG_THIRD_TOO_HIGH, IDC_CFG_VALUE3_THIRDS);
-        return;
+        return FALSE;
     }
     m_nValue3 = FromThirds(a);
     UpdateData(FALSE);
+    return TRUE;
 }

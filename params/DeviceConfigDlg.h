@@ -26,6 +26,8 @@ protected:
     void DoDataExchange(CDataExchange* pDX) override;
     // Enables the entry mode's fields, then shows the members.
     BOOL OnInitDialog() override;
+    // Called for OK, also by Enter in a field: the field's rule first, then the values.
+    void OnOK() override;
 
     // Mode 0 enables the direct numbers and the option, mode 1 the numbers in thirds and
     // the calculator; any other mode changes nothing.
@@ -62,15 +64,16 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    void ApplyFirstNumberRule();
-    void ApplyThirdNumberRule();
-    void ApplyFirstInThirdsRule();
-    void ApplyThirdInThirdsRule();
-    void TakeValues();
-    void RunCalculator();
-    // Runs pfnRule unless a rule is running already.
-    void RunGuarded(void (CDeviceConfigDlg::*pfnRule)());
+    // Each rule is FALSE when it found the numbers out of order (said, focus back).
+    BOOL ApplyFirstNumberRule();
+    BOOL ApplyThirdNumberRule();
+    BOOL ApplyFirstInThirdsRule();
+    BOOL ApplyThirdInThirdsRule();
+    BOOL TakeValues();
+    BOOL RunCalculator();
+    // Runs pfnRule unless a rule is running already; its result, TRUE when none ran.
+    BOOL RunGuarded(BOOL (CDeviceConfigDlg::*pfnRule)());
     // The same for an edit that lost the focus, when the focus went to another of the
     // dialog's controls but Cancel.
-    void RunOnLeaving(void (CDeviceConfigDlg::*pfnRule)());
+    void RunOnLeaving(BOOL (CDeviceConfigDlg::*pfnRule)());
 };

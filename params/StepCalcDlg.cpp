@@ -1,6 +1,5 @@
 #include "StepCalcDlg.h"
 #include "ConfigMessages.h"
-#include "ConfigReplies.h"
 #include "ConfigRules.h"
 #include "FormatCheck.h"
 #include "resource.h"
@@ -88,8 +87,13 @@ void CStepCalcDlg::Calculate()
         ShowMessage();
         return;
     }
-    // The readings are taken as they stand (their ranges are checked as the user leaves
-    // them); a step of 0 is never divided by: the step's range says what it takes.
+    // Each input is checked as leaving it checks it: a text that is no number, or a
+    // number out of its range, gives no result.
+    if (!IsInRange(IDC_CALC_HIGH, m_strHigh, HIGH_MIN, HIGH_MAX) ||
+        !IsInRange(IDC_CALC_LOW, m_strLow, LOW_MIN, LOW_MAX) ||
+        !IsInRange(IDC_CALC_STEP, m_strStep, STEP_MIN, STEP_MAX))
+        return;
+    // A step of 0 is never divided by.
     UINT nResult = 0;
     if (!CalculateStep(m_strHigh, m_strLow, m_strStep, nResult)) {
         IsInRange(IDC_CALC_STEP, m_strStep, STEP_MIN, STEP_MAX);
@@ -112,8 +116,8 @@ void CStepCalcDlg::Calculate()
 
 BOOL CStepCalcDlg::IsInRange(int nIDC, const CString& strInput, UINT nMin, UINT nMax)
 {
-    UINT nValue = static_cast<UINT>(LeadingNumber(strInput));
-    if (nValue >= nMin && nValue <= nMax)
+    UINT nValue = 0;
+    if (ReadCalculatorInput(strInput, nValue) && nValue >= nMin && nValue <= nMax)
         return TRUE;
     ShowRangeMessage(nMin, nMax, IDS_RANGE);
     ::SetFocus(GetDlgItem(nIDC));

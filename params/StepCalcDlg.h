@@ -45,7 +45,7 @@ private:
     void Calculate();
     void CheckInput(int nIDC, const CString& strInput, UINT nMin, UINT nMax);
     // FALSE, after the range message and with the focus put back on input nIDC, when
-    // strInput read as a number lies outside nMin to nMax.
+    // strInput is no whole number or lies outside nMin to nMax.
     BOOL IsInRange(int nIDC, const CString& strInput, UINT nMin, UINT nMax);
     // The input that the user left for Calculate: its check runs with the calculation.
     int m_nLeftForCalculate = 0;

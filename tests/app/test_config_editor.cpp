@@ -330,7 +330,7 @@ TEST_CASE("each number has its range, and OK takes the numbers once they are all
         { IDC_CFG_VALUE1_THIRDS, "0", "17", "Bitte einen Wert von 1 bis 17 eingeben." },
         { IDC_CFG_VALUE1_THIRDS, "18", "1", "Bitte einen Wert von 1 bis 17 eingeben." },
         { IDC_CFG_VALUE3_THIRDS, "18", "0", "Bitte einen Wert von 0 bis 17 eingeben." },
-        { IDC_CFG_VALUE2, "abc", "40", "Please enter a positive integer or 0." },
+        { IDC_CFG_VALUE2, "abc", "40", "Bitte eine positive ganze Zahl oder 0 eingeben." },
     };
     const size_t nCases = sizeof cases / sizeof cases[0];
     // No mode: every field is enabled.

@@ -37,7 +37,13 @@ struct CExchangeTestDlg : CDialog {
 
 struct ExchangeFixture {
     CExchangeTestDlg dlg;
-    ExchangeFixture() { REQUIRE(dlg.Create(IDD_TEST_EXCHANGE)); }
+    // The test program as the resource module: it holds none of the framework's messages,
+    // so its own English texts stand in.
+    ExchangeFixture()
+    {
+        AfxSetResourceHandle(AfxGetInstanceHandle());
+        REQUIRE(dlg.Create(IDD_TEST_EXCHANGE));
+    }
     ~ExchangeFixture() { dlg.DestroyWindow(); }
 
     std::string Text(int nIDC) const
@@ -221,6 +227,38 @@ TEST_CASE("the checks refuse a text too long and a number out of range")
         CHECK(fixture.dlg.UpdateData(FALSE));
         CHECK(answerer.Boxes().empty());
         CHECK(fixture.Text(IDC_TEST_TEXT) == "far too long");
+    }
+}
+
+TEST_CASE("the framework's messages are the language library's, in its language")
+{
+    struct Language {
+        const char* pszLibrary;
+        const char *pszUnsigned, *pszSigned, *pszTooLong, *pszRange;
+    };
+    const Language languages[] = {
+        { "ZEV_DE.DLL", "Bitte eine positive ganze Zahl oder 0 eingeben.", "Bitte eine ganze Zahl eingeben.",
+          "Bitte höchstens 5 Zeichen eingeben.", "Bitte eine Zahl von -10 bis 10 eingeben." },
+        { "ZEV_EN.DLL", "Please enter a positive integer or 0.", "Please enter an integer.",
+          "Please enter no more than 5 characters.", "Please enter a number from -10 to 10." },
+    };
+    for (const Language& language : languages) {
+        CAPTURE(language.pszLibrary);
+        ExchangeFixture fixture;
+        UseLanguageLibrary(language.pszLibrary);
+        BOOL bSaved = TRUE;
+        fixture.SetText(IDC_TEST_UNSIGNED, "x");
+        CHECK(SaveAnswering(fixture.dlg, bSaved) == std::vector<std::string>{ language.pszUnsigned });
+        fixture.SetText(IDC_TEST_UNSIGNED, "1");
+        fixture.SetText(IDC_TEST_SIGNED, "x");
+        CHECK(SaveAnswering(fixture.dlg, bSaved) == std::vector<std::string>{ language.pszSigned });
+        fixture.SetText(IDC_TEST_SIGNED, "11");
+        fixture.dlg.m_nMinSigned = -10;
+        fixture.dlg.m_nMaxSigned = 10;
+        CHECK(SaveAnswering(fixture.dlg, bSaved) == std::vector<std::string>{ language.pszRange });
+        fixture.SetText(IDC_TEST_TEXT, "sixsix");
+        CHECK(SaveAnswering(fixture.dlg, bSaved) == std::vector<std::string>{ language.pszTooLong });
+        CHECK_FALSE(bSaved);
     }
 }
 

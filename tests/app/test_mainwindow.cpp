@@ -1,11 +1,16 @@
 // The main window in the program's own process: its initialisation, the menu enabling
-// rules for every connection state and device type, the radio groups and the teardown.
+// rules for every connection state and device type, the radio groups, the teardown, and
+// the letters of its menus and controls in both languages.
 #include "MainWindowFixture.h"
+#include "UiRobot.h"
 
 #include <doctest.h>
 
 #include <algorithm>
+#include <cctype>
+#include <map>
 #include <set>
+#include <string>
 
 namespace {
 const UINT kGatedItems[] = { 40012, 40013, 40017, 40003, 40008, 40006, 40002, 40018,
@@ -168,4 +173,81 @@ TEST_CASE("a minimised window centres its icon, odd remainders to the right")
     CHECK(CenteredIconOffset(32, 32) == 0);
     CHECK(CenteredIconOffset(31, 32) == 0);
     CHECK(CenteredIconOffset(29, 32) == -1);
+}
+
+namespace {
+// The letter after a single '&' of a menu or control text, in lower case; 0 for none.
+char Mnemonic(const std::string& strText)
+{
+    for (std::size_t i = 0; i + 1 < strText.size(); ++i) {
+        if (strText[i] != '&')
+            continue;
+        if (strText[i + 1] != '&')
+            return static_cast<char>(::tolower(static_cast<unsigned char>(strText[i + 1])));
+        ++i; // "&&" is a plain '&'
+    }
+    return 0;
+}
+
+std::string MenuText(HMENU hMenu, int nPos)
+{
+    char szText[256] = {};
+    ::GetMenuStringA(hMenu, nPos, szText, sizeof szText, MF_BYPOSITION);
+    return szText;
+}
+}
+
+TEST_CASE("every language's mnemonics reach one thing each: the menus' and the main window's controls")
+{
+    for (const char* pszLibrary : { "ZEV_DE.DLL", "ZEV_EN.DLL" }) {
+        INFO(pszLibrary);
+        HMODULE hLibrary = ::LoadLibraryA(DistPath(pszLibrary).c_str());
+        REQUIRE(hLibrary != nullptr);
+        HMENU hMenu = ::LoadMenuA(hLibrary, MAKEINTRESOURCEA(IDR_MAIN_MENU));
+        REQUIRE(hMenu != nullptr);
+
+        // Alt and a letter opens a popup of the menu bar; within a popup a letter
+        // chooses one item.
+        std::map<char, std::string> barLetters;
+        for (int i = 0; i < ::GetMenuItemCount(hMenu); ++i) {
+            std::string strPopup = MenuText(hMenu, i);
+            CAPTURE(strPopup);
+            char chBar = Mnemonic(strPopup);
+            REQUIRE(chBar != 0);
+            CHECK(barLetters.emplace(chBar, strPopup).second);
+            HMENU hPopup = ::GetSubMenu(hMenu, i);
+            std::map<char, std::string> itemLetters;
+            for (int pos = 0; pos < ::GetMenuItemCount(hPopup); ++pos) {
+                if (::GetMenuItemID(hPopup, pos) == 0)
+                    continue; // a separator
+                std::string strItem = MenuText(hPopup, pos);
+                CAPTURE(strItem);
+                char chItem = Mnemonic(strItem);
+                CHECK(chItem != 0);
+                auto inserted = itemLetters.emplace(chItem, strItem);
+                CHECK_MESSAGE(inserted.second, "shares its letter with " << inserted.first->second);
+            }
+        }
+        ::DestroyMenu(hMenu);
+
+        // The dialog manager gives Alt and a control's letter to the control: no letter of
+        // the main window's controls may be one of the menu bar's.
+        HWND hDlg = ::CreateDialogParamA(hLibrary, MAKEINTRESOURCEA(IDD_SERVICE_DIALOG), nullptr,
+                                         [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+        REQUIRE(hDlg != nullptr);
+        int nLabelled = 0;
+        for (HWND hChild = ::GetWindow(hDlg, GW_CHILD); hChild; hChild = ::GetWindow(hChild, GW_HWNDNEXT)) {
+            std::string strText = UiRobot::Text(hChild);
+            char ch = Mnemonic(strText);
+            if (!ch)
+                continue;
+            ++nLabelled;
+            CAPTURE(strText);
+            auto onBar = barLetters.find(ch);
+            CHECK_MESSAGE(onBar == barLetters.end(), "its letter opens the menu " << onBar->second);
+        }
+        CHECK(nLabelled == 7); // COM1 to COM4 and the three devices
+        ::DestroyWindow(hDlg);
+        ::FreeLibrary(hLibrary);
+    }
 }

@@ -198,17 +198,16 @@ TEST_CASE("the w and f dialog shows the switch and the two bits and gives each b
     }
 }
 
-TEST_CASE("the interface dialog offers the three interfaces and another one")
+TEST_CASE("the interface dialog offers the three interfaces the device defines, and none for another reply")
 {
-    const std::vector<int> buttons = { IDC_INTERFACE_RS232, IDC_INTERFACE_RS232_MODIFIED, IDC_INTERFACE_RS485,
-                                       IDC_INTERFACE_OTHER };
+    const std::vector<int> buttons = { IDC_INTERFACE_RS232, IDC_INTERFACE_RS232_MODIFIED, IDC_INTERFACE_RS485 };
+    // Position 3 (another reply) is one past the group: no button, and OK gives -1.
     CheckRadioBothWays<CInterfaceDlg>(buttons);
     RadioRun run = RunRadioDialog<CInterfaceDlg>(buttons, 2, 0);
-    REQUIRE(run.texts.size() == 4);
+    REQUIRE(run.texts.size() == 3);
     CHECK(run.texts[0] == "RS232");
     CHECK(run.texts[1] == "RS232 MODIFIED");
     CHECK(run.texts[2] == "RS485");
-    CHECK(run.texts[3] == "&Andere");
 }
 
 TEST_CASE("the c dialog offers 0 and 1")
@@ -228,8 +227,7 @@ TEST_CASE("both libraries hold the parameter templates with their controls and t
         { IDD_PARAM_F, { IDC_PARAM_F_ZERO, IDOK, IDCANCEL } },
         { IDD_PARAM_WF, { IDC_F_HIGH, IDC_F_LOW, IDC_W_ON, IDOK, IDCANCEL } },
         { IDD_INTERFACE,
-          { IDC_INTERFACE_RS232, IDC_INTERFACE_RS232_MODIFIED, IDC_INTERFACE_RS485, IDC_INTERFACE_OTHER, IDOK,
-            IDCANCEL } },
+          { IDC_INTERFACE_RS232, IDC_INTERFACE_RS232_MODIFIED, IDC_INTERFACE_RS485, IDOK, IDCANCEL } },
         { IDD_PARAM_C, { IDC_PARAM_C_0, IDC_PARAM_C_1, IDOK, IDCANCEL } },
         { IDD_CONFIG,
           { IDC_CFG_MODE_DIRECT, IDC_CFG_MODE_THIRDS, IDC_CFG_OPTION_0, IDC_CFG_OPTION_1, IDC_CFG_KIND,

@@ -95,13 +95,17 @@ TEST_CASE("Calculate: the result, or one message, and OK only for a result from 
         { "", "500", "50", IN_PLACE, "", kMissing, 0 }, // in place: leaving it empty is refused
         { "1000", "", "50", CLICK, "", kMissing, 0 },
         { "1000", "500", "", CLICK, "", kMissing, 0 },
-        // An input's range is checked when the user leaves it, also for Calculate; the
-        // inputs not left are taken as they stand.
+        // Calculate checks every input as leaving it does, whether the user left it or not:
+        // one out of its range, or no number, gives no result.
         { "1500", "500", "50", CLICK, "", kHighRange, IDC_CALC_HIGH },
-        { "1500", "500", "50", IN_PLACE, "20", kOutOfRange, 0 },
-        { "1000", "300", "50", CLICK, "14", "", 0 },
-        { "1000", "500", "5", IN_PLACE, "100", kOutOfRange, 0 },
+        { "1500", "500", "50", IN_PLACE, "", kHighRange, IDC_CALC_HIGH },
+        { "1000", "300", "50", CLICK, "", kLowRange, IDC_CALC_LOW },
+        { "1000", "500", "5", IN_PLACE, "", kStepRange, IDC_CALC_STEP },
+        { "1000", "500", "101", IN_PLACE, "", kStepRange, IDC_CALC_STEP },
         { "100", "50", "5", CLICK, "", kHighRange, IDC_CALC_HIGH }, // 10, from three wrong inputs
+        { "abc", "500", "50", IN_PLACE, "", kHighRange, IDC_CALC_HIGH }, // not 85899335, a wrapped quotient
+        { "abc", "500", "50", CLICK, "", kHighRange, IDC_CALC_HIGH },
+        { "1000", "5x0", "50", IN_PLACE, "", kLowRange, IDC_CALC_LOW },
         // A step of 0 is refused with its range and never divided by.
         { "1000", "500", "0", CLICK, "", kStepRange, IDC_CALC_STEP },
         { "1000", "500", "00", IN_PLACE, "", kStepRange, IDC_CALC_STEP },

@@ -114,7 +114,7 @@ TEST_CASE("a text set past the limit is refused on OK and the edit gets the focu
     INT_PTR nResult = fixture.dlg.DoModal();
     REQUIRE(driver.Join());
 
-    CHECK(strBox == "Please enter no more than 8 characters.");
+    CHECK(strBox == "Bitte höchstens 8 Zeichen eingeben.");
     CHECK(nFocusAfterBox == IDC_TEXT_ENTRY);
     CHECK(nResult == IDOK);
     CHECK(std::string(fixture.dlg.m_strText) == "12345678");

@@ -41,9 +41,10 @@ class AdapterPulledTest(DeviceEndTestCase):
             time.sleep(0.05)
         self.fail("no box")
 
-    def pull(self, run=None, others=()):
+    def pull(self, run=None, others=(), after=()):
         """Tears the pair down as a pulled adapter does: one box and one log line say so,
-        and once the box is answered no other box follows (the response timer of the
+        followed only by the lines `after` (where the transaction cut off stopped), and
+        once the box is answered no other box follows (the response timer of the
         transaction cut off must not report a time-out of it). The error text."""
         run = run or self.run
         self.pair.stop()
@@ -55,7 +56,7 @@ class AdapterPulledTest(DeviceEndTestCase):
         self.assertEqual(title, TITLE)
         self.assertTrue(text.startswith(LINK_ERROR) and len(text) > len(LINK_ERROR) + 5, text)
         self.assert_no_box(run, timeout=1.5)  # past the 1000 ms of a command's response timer
-        self.assertEqual(log_texts(run)[-1], text)
+        self.assertEqual(log_texts(run)[-1 - len(after):], [text] + list(after))
         self.assertNotIn(RX_TIMEOUT, run.log_window())
         return text
 
@@ -100,9 +101,10 @@ class AdapterPulledTest(DeviceEndTestCase):
         download(3)
         self.assertEqual(self.pair.read(count=len(frames[3]), timeout=5.0), frames[3])
         self.assertEqual(self.robot.progress(self.run.main, IDC_PROGRESS)[0], 4 * 128)
-        self.pull()
+        abandoned = "Firmware-Download abgebrochen bei Block 4 von 7"
+        text = self.pull(after=[abandoned])
         # no false success, the bar back at 0, the file let go: it can be held exclusively
-        self.assertEqual(log_texts_after(self.run, DOWNLOAD_STARTED)[:-1], [])
+        self.assertEqual(log_texts_after(self.run, DOWNLOAD_STARTED), [text, abandoned])
         self.assertEqual(self.robot.progress(self.run.main, IDC_PROGRESS)[0], 0)
         self.robot.lock(path)
         self.robot.unlock(path)
@@ -124,8 +126,9 @@ class AdapterPulledTest(DeviceEndTestCase):
         self.assertEqual(self.pair.read(count=1, timeout=5.0), b"O")
         self.pair.write(ESC + b"FIRST\rSECOND\r")
         self.assertTrue(self.log_has(">> SECOND"))
-        text = self.pull()
-        self.assertEqual(log_texts_after(self.run, CAPTURING), [">> FIRST", ">> SECOND", text])
+        early = "Auslesen vorzeitig beendet: 2 Zeilen in %s behalten" % windows_path(path)
+        text = self.pull(after=[early])
+        self.assertEqual(log_texts_after(self.run, CAPTURING), [">> FIRST", ">> SECOND", text, early])
         with open(path, "rb") as f:
             self.assertEqual(f.read(), b"FIRST\r\nSECOND\r\n")
         self.robot.lock(path)
@@ -156,8 +159,11 @@ class AdapterPulledTest(DeviceEndTestCase):
                         self.assertEqual(self.pair.read(count=len(value), timeout=3.0), value)
                 # the letter `cut` waits for its ESC
                 self.assertTrue(self.log_has(written[cut]))
-                text = self.pull()
-                self.assertEqual(log_texts_after(self.run, "Konfiguration b: "), written[:cut + 1] + [text])
+                letters = ["'%s'" % letter.decode() for letter, _ in steps]
+                stopped = "Konfiguration unvollständig geschrieben: %s wurde nicht angenommen; " % letters[cut] + (
+                    "davor geschrieben: " + ", ".join(letters[:cut]) if cut else "nichts wurde geschrieben")
+                text = self.pull(after=[stopped])
+                self.assertEqual(log_texts_after(self.run, "Konfiguration b: "), written[:cut + 1] + [text, stopped])
                 self.plug_back_and_reconnect(1)
                 self.assert_idle()
 

@@ -1,8 +1,9 @@
 """Firmware download faults through the real ZEV.EXE against ZEVSIM.EXE (a Corlaxa taking
-image files): one block NAKed a thousand times and then taken, and a device that falls
-silent in the middle. The first still delivers the whole file; the second ends in the
-time-out message with the file closed, the bar at 0 and the tool idle: the same file
-opens again for the next download, and a read-out runs."""
+image files): one block NAKed 99 times and then taken, one refused 100 times, the busy
+question's Yes in the middle, and a device that falls silent in the middle. The first
+still delivers the whole file; the others end the download without its end frame, say
+where it stopped, and leave the file closed, the bar at 0 and the tool idle: the same
+file opens again for the next download, and a read-out runs."""
 import os
 import shutil
 import sys
@@ -12,8 +13,9 @@ import unittest
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
 import hex_log  # noqa: E402
 from firmware_files import block_frames, write_image  # noqa: E402
-from operations import (DISCONNECT, END_FRAME, IDC_PROGRESS, IDOK, READOUT, RX_TIMEOUT, answer_box,  # noqa: E402
-                        assert_no_box, file_log_texts, log_texts_after, start_download)
+from operations import (BUSY_CAPTION, DISCONNECT, END_FRAME, IDC_PROGRESS, IDOK, IDYES, READOUT,  # noqa: E402
+                        RX_TIMEOUT, SimWire, answer_box, assert_idle, assert_no_box, file_log_texts, log_texts,
+                        log_texts_after, start_download)
 from robot import RobotTestCase, windows_path  # noqa: E402
 from session import sim_session, wait_for  # noqa: E402
 from tool import TITLE  # noqa: E402
@@ -42,13 +44,13 @@ class DownloadFaultTest(RobotTestCase):
         with open(self.fw_out, "rb") as f:
             return f.read()
 
-    def test_a_block_naked_a_thousand_times_is_then_taken_and_the_file_delivered(self):
-        s = self.session("--nak-frame", "3", "--nak-repeat", "1000")
+    def test_a_block_naked_99_times_is_then_taken_and_the_file_delivered(self):
+        s = self.session("--nak-frame", "3", "--nak-repeat", "99")
         start_download(self, self.robot, s, self.path)
         self.assertTrue(s.log_has(DONE, 120.0), "the download did not end")
         self.assertEqual(self.delivered(s, 1), self.image)
         frames = block_frames(self.image)
-        expected = b"D" + frames[0] + frames[1] + frames[2] * 1001 + b"".join(frames[3:]) + END_FRAME
+        expected = b"D" + frames[0] + frames[1] + frames[2] * 100 + b"".join(frames[3:]) + END_FRAME
         self.assertTrue(wait_for(lambda: len(hex_log.received(s.sim.log_text())) >= len(expected) + 6))
         self.assertEqual(hex_log.received(s.sim.log_text())[-len(expected):], expected)
         self.assertEqual(self.robot.progress(s.main, IDC_PROGRESS)[0], 0)
@@ -56,8 +58,46 @@ class DownloadFaultTest(RobotTestCase):
         self.assertEqual(s.run.close(), 0)
         lines = file_log_texts(s.folder)
         resend = "Block 3 wird wiederholt (Dateiposition 384)"
-        self.assertEqual(lines[lines.index(STARTED + windows_path(self.path)) + 1:][:1001],
-                         [resend] * 1000 + [DONE])
+        self.assertEqual(lines[lines.index(STARTED + windows_path(self.path)) + 1:][:100],
+                         [resend] * 99 + [DONE])
+
+    def test_a_block_refused_100_times_in_a_row_ends_the_download(self):
+        s = self.session("--nak-frame", "3", "--nak-repeat", "1000")
+        wire = SimWire(s.sim)
+        wire.mark()
+        start_download(self, self.robot, s, self.path)
+        refused = "Das Gerät hat Block 3 der Firmware-Datei 100-mal in Folge abgelehnt: der Download endet."
+        self.assertEqual(answer_box(self, self.robot, s.main, IDOK, 30.0), (TITLE, refused))
+        frames = block_frames(self.image)
+        self.assertEqual(wire.quiet_since_mark(), b"D" + frames[0] + frames[1] + frames[2] * 100)
+        abandoned = "Firmware-Download abgebrochen bei Block 3 von %d" % BLOCKS
+        self.assertEqual(log_texts(s.run)[-2:], [refused, abandoned])
+        self.assertEqual(self.robot.progress(s.main, IDC_PROGRESS)[0], 0)
+        self.robot.lock(self.path)  # nobody holds the file any more
+        self.robot.unlock(self.path)
+        # idle: the device, left in its download, is woken up anew
+        s.command(DISCONNECT)
+        self.assertTrue(wait_for(lambda: log_texts(s.run)[-1] == "Verbindung getrennt"))
+        assert_no_box(self, self.robot, s.main)
+        s.connect()
+        assert_idle(self, s, wire)
+        self.assertEqual(s.run.close(), 0)
+        resend = "Block 3 wird wiederholt (Dateiposition 384)"
+        lines = file_log_texts(s.folder)
+        self.assertEqual(lines[lines.index(STARTED + windows_path(self.path)) + 1:][:101],
+                         [resend] * 99 + [refused, abandoned])
+
+    def test_yes_to_the_busy_question_abandons_the_download_and_says_where(self):
+        s = self.session("--silent-after-frame", "5")
+        wire = SimWire(s.sim)
+        start_download(self, self.robot, s, self.path)
+        self.assertTrue(wait_for(lambda: self.robot.progress(s.main, IDC_PROGRESS)[0] == 5 * 128))
+        s.command(READOUT)
+        self.assertEqual(answer_box(self, self.robot, s.main, IDYES)[0], BUSY_CAPTION)
+        self.assertTrue(wait_for(lambda: "Firmware-Download abgebrochen bei Block 5 von 10" in log_texts(s.run)))
+        self.assertEqual(log_texts_after(s.run, STARTED)[0], "Firmware-Download abgebrochen bei Block 5 von 10")
+        self.assertEqual(self.robot.progress(s.main, IDC_PROGRESS)[0], 0)
+        self.assertNotIn(DONE, log_texts(s.run))
 
     def test_a_device_silent_in_the_middle_ends_in_the_time_out_and_the_file_is_let_go(self):
         s = self.session("--silent-after-frame", "4")
@@ -65,7 +105,9 @@ class DownloadFaultTest(RobotTestCase):
         # the fourth block waits for an answer that does not come: 10 s
         self.assertTrue(wait_for(lambda: self.robot.progress(s.main, IDC_PROGRESS)[0] == 4 * 128))
         self.assertEqual(answer_box(self, self.robot, s.main, IDOK, 15.0), (TITLE, RX_TIMEOUT))
-        self.assertEqual(log_texts_after(s.run, STARTED), [RX_TIMEOUT])
+        self.assertTrue(wait_for(lambda: len(log_texts_after(s.run, STARTED)) == 2))
+        self.assertEqual(log_texts_after(s.run, STARTED),
+                         [RX_TIMEOUT, "Firmware-Download abgebrochen bei Block 4 von %d" % BLOCKS])
         self.assertEqual(self.robot.progress(s.main, IDC_PROGRESS)[0], 0)
         self.robot.lock(self.path)  # nobody holds the file any more
         self.robot.unlock(self.path)
@@ -81,7 +123,8 @@ class DownloadFaultTest(RobotTestCase):
         self.assertEqual(log_texts_after(s.run, STARTED), [])
         self.assertEqual(self.robot.progress(s.main, IDC_PROGRESS)[0], 4 * 128)
         s.command(DISCONNECT)
-        self.assertTrue(wait_for(lambda: log_texts_after(s.run, STARTED) == ["Verbindung getrennt"]))
+        self.assertTrue(wait_for(lambda: log_texts_after(s.run, STARTED) == [
+            "Firmware-Download abgebrochen bei Block 4 von %d" % BLOCKS, "Verbindung getrennt"]))
         self.assertEqual(self.robot.progress(s.main, IDC_PROGRESS)[0], 0)
         s.connect()
 

@@ -104,9 +104,10 @@ class CaptureDeviceEndTest(CaptureFolder, DeviceEndTestCase):
         self.pair.write(ESC + b"FIRST\rSECOND\r")  # and then nothing
         self.assertTrue(self.log_has(">> SECOND"))
         self.assertEqual(answer_box(self, self.robot, self.run.main, IDOK), (TITLE, RX_TIMEOUT))
-        self.assertEqual(log_texts_after(self.run, CAPTURING), [">> FIRST", ">> SECOND", RX_TIMEOUT])
-        # written when the answered box has returned
-        wait_for(lambda: file_bytes(path))
+        # written when the answered box has returned, and the log says it is not the whole read-out
+        early = "Auslesen vorzeitig beendet: 2 Zeilen in %s behalten" % windows_path(path)
+        self.assertTrue(wait_for(lambda: len(log_texts_after(self.run, CAPTURING)) == 4))
+        self.assertEqual(log_texts_after(self.run, CAPTURING), [">> FIRST", ">> SECOND", RX_TIMEOUT, early])
         self.assertEqual(file_bytes(path), b"FIRST\r\nSECOND\r\n")
         self.assert_idle()
 
@@ -120,6 +121,9 @@ class CaptureDeviceEndTest(CaptureFolder, DeviceEndTestCase):
         self.assertEqual(self.pair.read(count=1, timeout=3.0), b"E")
         self.assertTrue(self.log_has("Verbindung getrennt"))
         self.assertEqual(file_bytes(path), b"FIRST\r\nSECOND\r\n")
+        self.assertEqual(log_texts_after(self.run, CAPTURING)[-2:],
+                         ["Auslesen vorzeitig beendet: 2 Zeilen in %s behalten" % windows_path(path),
+                          "Verbindung getrennt"])
         self.connect(1)
         self.assert_idle()
 

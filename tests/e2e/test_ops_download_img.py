@@ -1,5 +1,6 @@
 """Firmware download of image files to a Corlaxa (type 1) through the real ZEV.EXE: 'D', the
-device's ESC, 132-byte block frames with their numbers, sums and filler, the end frame;
+device's ESC, 132-byte block frames with their numbers, sums and filler, the end frame
+(an empty image is refused before 'D': test_faults_download_file.py);
 a NAKed block sent again with its number; the progress bar; against ZEVSIM.EXE
 (sim_session) and, where the test must hold an answer back, Python as the device
 (DeviceEndTestCase)."""
@@ -40,10 +41,10 @@ class ImageDownloadTest(RobotTestCase):
         with open(self.fw_out, "rb") as f:
             return f.read()
 
-    def test_images_of_0_129_256_bytes_and_300_blocks(self):
+    def test_images_of_129_256_bytes_and_300_blocks(self):
         s = self.session()
         wire = SimWire(s.sim)
-        for number, size in enumerate((0, 129, 256, 300 * BLOCK), 1):
+        for number, size in enumerate((129, 256, 300 * BLOCK), 1):
             with self.subTest(size=size):
                 path = os.path.join(self.files, "fw%d.IMG" % size)
                 image = write_image(path, size, seed=number)

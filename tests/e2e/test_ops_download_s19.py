@@ -90,12 +90,16 @@ class S19DownloadTest(RobotTestCase):
         self.assertEqual(self.firmware_out(s), "".join(line + "\n" for line in lines))
         self.assert_done_and_idle(s, wire, path)
 
+        # a file with no line at all has nothing for the device: it is refused before 'D'
         empty = self.write_file("empty.S19", b"")
         wire.mark()
         self.download(s, empty)
-        self.assertTrue(s.log_has(STARTED + windows_path(empty)))
-        self.assertEqual(wire.quiet_since_mark(), b"D")
-        self.assert_done_and_idle(s, wire, empty)
+        title, text = answer_box(self, self.robot, s.main, IDOK)
+        self.assertEqual((title, text), (TITLE, "Die Firmware-Datei %s enthält nichts zu senden: der Download "
+                                                "beginnt nicht." % windows_path(empty)))
+        self.assertEqual(log_texts(s.run)[-1], text)
+        self.assertEqual(wire.quiet_since_mark(), b"")
+        assert_idle(self, s, wire)
 
     def test_a_naked_line_is_sent_again_and_the_download_goes_on(self):
         s = self.session(2, "--nak-frame", "5", "--nak-repeat", "2")

@@ -3,7 +3,7 @@ must decide when the device answers: the configuration editor with no mode and n
 option chosen; a command given while a chain step or the 'F' follow-up waits for the
 device's ESC (the busy question, not a letter in the middle of the write); a NAK to a
 write letter, and a write letter left unanswered, which stop the chain before its value
-text; an 'f' reply that is no bit pattern, which keeps the bits read before."""
+text, and the one log line that says which steps were written; an 'f' reply that is no bit pattern, which keeps the bits read before."""
 import os
 import sys
 import unittest
@@ -17,6 +17,7 @@ from parameters import (CONFIG_EDIT, CONFIG_TITLE, G_TITLE, IDC_CFG_MODE, IDC_CF
 from session import wait_for  # noqa: E402
 
 CONFIG_READ_LOG = "Konfiguration b: "
+CUT_AT_H = "Konfiguration unvollständig geschrieben: 'H' wurde nicht angenommen; davor geschrieben: 'R'"
 UNEXPECTED_ESC = "Unerwartetes ESC vom Gerät"
 
 
@@ -122,15 +123,16 @@ class WriteChainDeviceEndTest(DeviceEndTestCase):
         self.pair.write(ESC)
         self.expect(b"9,33,0\r" b"H")
         self.pair.write(NAK)
-        self.assertTrue(wait_for(lambda: log_texts(self.run)[-1:] == ["[NAK]"]))
+        self.assertTrue(wait_for(lambda: log_texts(self.run)[-2:] == ["[NAK]", CUT_AT_H]))
         self.expect_nothing()  # neither the value nor "1"
         self.assertEqual(log_texts_after(self.run, CONFIG_READ_LOG),
-                         ["Konfiguration schreiben (R): 9,33,0", "Eingabeart schreiben (H): 0", "[NAK]"])
-        # the step still waits: the next command offers to end it
+                         ["Konfiguration schreiben (R): 9,33,0", "Eingabeart schreiben (H): 0", "[NAK]", CUT_AT_H])
+        # the step still waits: the next command offers to end it, and says nothing more of it
         self.ask_busy(COMMAND_Y, IDYES)
         self.expect(b"Y")
         self.pair.write(ESC)
         self.assertTrue(self.log_has(COMMAND_Y_LOG))
+        self.assertEqual(log_texts(self.run).count(CUT_AT_H), 1)
 
         # a parameter write
         dialog = self.read(PARAM_G, (b"g",), (b"1",), G_TITLE)
@@ -170,7 +172,35 @@ class WriteChainDeviceEndTest(DeviceEndTestCase):
         self.expect_nothing()  # neither "0\r" nor "1"
         self.assertEqual(log_texts_after(self.run, CONFIG_READ_LOG),
                          ["Konfiguration schreiben (R): 9,33,0", "Eingabeart schreiben (H): 0", RX_TIMEOUT,
-                          UNEXPECTED_ESC])
+                          CUT_AT_H, UNEXPECTED_ESC])
+        self.assert_idle()
+
+    def test_the_log_names_the_steps_written_when_the_first_or_the_last_step_is_not_taken(self):
+        # 'R' refused: nothing is written
+        editor = self.read_config()
+        close_dialog(self, self.robot, editor, IDOK)
+        self.expect(b"R")
+        self.pair.write(NAK)
+        cut_at_r = "Konfiguration unvollständig geschrieben: 'R' wurde nicht angenommen; nichts wurde geschrieben"
+        self.assertTrue(wait_for(lambda: log_texts(self.run)[-1:] == [cut_at_r]), log_texts(self.run))
+        self.expect_nothing()
+        self.ask_busy(COMMAND_Y, IDYES)
+        self.expect(b"Y")
+        self.pair.write(ESC)
+        self.assertTrue(self.log_has(COMMAND_Y_LOG))
+
+        # 'B' unanswered: 'R', 'H' and '1' are written
+        editor = self.read_config(b"1", b"1")
+        close_dialog(self, self.robot, editor, IDOK)
+        for letter, value in ((b"R", b"9,33,0\r"), (b"H", b"1\r"), (b"1", b"0\r")):
+            self.expect(letter)
+            self.pair.write(ESC)
+            self.expect(value)
+        self.expect(b"B")
+        self.assertEqual(answer_box(self, self.robot, self.run.main, IDOK)[1], RX_TIMEOUT)
+        cut_at_b = "Konfiguration unvollständig geschrieben: 'B' wurde nicht angenommen; davor geschrieben: 'R', 'H', '1'"
+        self.assertTrue(wait_for(lambda: log_texts(self.run)[-2:] == [RX_TIMEOUT, cut_at_b]), log_texts(self.run))
+        self.expect_nothing()
         self.assert_idle()
 
     def test_an_f_reply_that_is_no_bit_pattern_keeps_the_bits_read_before(self):

@@ -1,6 +1,8 @@
 // A firmware text file read line by line, as the download sends it: the lines are the
 // text up to 0x1A split at LF with CR LF taken as LF; each frame is its line and one CR.
+// The tool's check of each line agrees with the device's.
 #include "FirmwareFrames.h"
+#include "SRecordCheck.h"
 #include "FuzzCheck.h"
 #include "TextLineReader.h"
 #include "srecord.h"
@@ -56,6 +58,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
         // The device's check of the record takes any line without harm.
         zevsim::SRecordCheck check = zevsim::checkSRecord(strLine);
         FUZZ_CHECK(check.status != zevsim::SRecordStatus::Good || strLine[0] == 'S');
+        // The tool's check before the download finds a fault exactly where the device
+        // would refuse the record (an empty line the device takes as it is).
+        if (!strLine.empty())
+            FUZZ_CHECK((CheckSRecordLine(strLine) == SRecordFault::None) ==
+                       (check.status == zevsim::SRecordStatus::Good));
         lines.push_back(strLine);
     }
     FUZZ_CHECK(!ReadTextLine(pFile, strLine));

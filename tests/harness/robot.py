@@ -144,6 +144,15 @@ class Robot:
         and an edit reached has its whole text selected, so typing replaces it."""
         self.call("movefocus", "%x" % hwnd, control_id)
 
+    def key(self, hwnd, vk):
+        """Presses and releases key `vk` (a virtual-key code) where the keyboard focus of
+        `hwnd`'s program is, as the keyboard does."""
+        self.call("key", "%x" % hwnd, vk)
+
+    def syschar(self, hwnd, char):
+        """Alt and the letter `char`, as the dialog manager sees it."""
+        self.call("syschar", "%x" % hwnd, char)
+
     def enabled(self, hwnd, control_id):
         return self._value("enabled", "%x" % hwnd, control_id) == "1"
 

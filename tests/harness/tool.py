@@ -8,6 +8,7 @@ import configparser
 import os
 import shutil
 import tempfile
+import time
 
 from processes import enter
 from robot import Robot, RobotError
@@ -17,6 +18,12 @@ IDC_DEVICE = (1000, 1001, 1004)
 IDC_LOG = 1002
 IDC_COM = (1010, 1011, 1012, 1013)
 TITLE = "Zevanto"
+IDYES = 6
+# The questions before the end of an operation still running, in both languages.
+END_QUESTIONS = ("Ein Vorgang läuft noch.\nZevanto beenden und den Vorgang abbrechen?",
+                 "Ein Firmware-Download läuft.\nZevanto beenden und den Download abbrechen?",
+                 "An operation is still running.\nEnd Zevanto and abandon it?",
+                 "A firmware download is running.\nEnd Zevanto and abandon the download?")
 
 
 def dist_dir():
@@ -104,10 +111,21 @@ class ToolRun:
         return self.robot.text(self.main, IDC_LOG)
 
     def close(self, timeout=10.0):
-        """Closes the main window as the close box does; returns the exit code."""
-        if self.main:
-            self.robot.close(self.main)
-        return self.robot.exit_code(timeout)
+        """Closes the main window as the close box does; returns the exit code. The close
+        box asks before it ends an operation still running: a test that closes right after
+        the device's last answer may find its command not quite done on a busy machine,
+        and that question is answered Yes (tests of the question answer it themselves)."""
+        if not self.main:
+            return self.robot.exit_code(timeout)
+        self.robot.close(self.main)
+        end = time.monotonic() + timeout
+        while True:
+            code = self.robot.exit_code(0.2)
+            if code is not None or time.monotonic() > end:
+                return code
+            box = self.robot.other_window(self.main, 0.1)
+            if box is not None and self.robot.text(box, 0xFFFF) in END_QUESTIONS:
+                self.robot.post_click(box, IDYES)
 
     def stop(self):
         """Ends this run's program if it still runs, even after the robot has started

@@ -138,3 +138,18 @@ TEST_CASE("any texts of the calculator's lengths give the quotient that strtol's
     // The texts met steps of 0 often enough to matter.
     CHECK(nZeroSteps > 1000);
 }
+
+TEST_CASE("a calculator input is a reading only when it is a whole number")
+{
+    struct Case { const char* pszText; bool bNumber; unsigned nValue; } cases[] = {
+        { "1000", true, 1000 }, { " 700 ", true, 700 }, { "\t50", true, 50 }, { "007", true, 7 },
+        { "", false, 0 }, { "abc", false, 0 }, { "12ab", false, 0 }, { "1 2", false, 0 }, { "-5", false, 0 },
+        { "+5", false, 0 }, { "4294967296", false, 0 }, { "4294967295", true, 4294967295u },
+    };
+    for (const Case& c : cases) {
+        CAPTURE(c.pszText);
+        unsigned nValue = 12345;
+        CHECK(ReadCalculatorInput(c.pszText, nValue) == c.bNumber);
+        CHECK(nValue == (c.bNumber ? c.nValue : 12345u));
+    }
+}

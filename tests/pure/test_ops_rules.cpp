@@ -3,6 +3,7 @@
 #include "ClockText.h"
 #include "ConfigReplies.h"
 #include "FirmwareFrames.h"
+#include "SRecordCheck.h"
 
 #include <doctest.h>
 
@@ -119,4 +120,52 @@ TEST_CASE("the clock text: two digits each, year to second, then CR")
     time.tm_min = 59;
     time.tm_sec = 9;
     CHECK(FormatClockText(time) == "260131235909\r");
+}
+
+TEST_CASE("S-record lines: the faults the device refuses a record for, found before the download")
+{
+    struct Case { const char* pszLine; SRecordFault fault; } cases[] = {
+        { "S00600004844521B", SRecordFault::None },            // header "HDR"
+        { "S1130000285F245F2212226A000424290008237C2A", SRecordFault::None },
+        { "S5030001FB", SRecordFault::None },
+        { "S9030000FC", SRecordFault::None },
+        { "S9030000FC  \t", SRecordFault::None },              // blanks at the end: the device ignores them
+        { "s9030000FC", SRecordFault::NotRecord },             // lower-case s
+        { "S4030000FC", SRecordFault::NotRecord },             // reserved type
+        { "SX030000FC", SRecordFault::NotRecord },
+        { "   ", SRecordFault::NotRecord },
+        { "S", SRecordFault::NotRecord },
+        { "S9030000FG", SRecordFault::NotHex },
+        { "S9030000FC\r", SRecordFault::NotHex },              // a CR that was no line end
+        { "S9 030000FC", SRecordFault::NotHex },
+        { "S9030000F", SRecordFault::Length },                 // odd digits
+        { "S9040000FC", SRecordFault::Length },                // count 4, three bytes follow
+        { "S902FCFD", SRecordFault::Length },                  // too short for address and checksum
+        { "S9", SRecordFault::Length },
+        { "S9030000FD", SRecordFault::Checksum },
+        { "", SRecordFault::None },                            // an empty line goes out as a lone CR
+    };
+    for (const Case& c : cases) {
+        CAPTURE(c.pszLine);
+        CHECK(CheckSRecordLine(c.pszLine) == c.fault);
+    }
+}
+
+TEST_CASE("the survey of a file counts its lines, its records and its bad lines, and keeps the first")
+{
+    SRecordSurvey survey;
+    for (const char* pszLine : { "S00600004844521B", "", "S9030000FD", "S1", "S9030000FC" })
+        survey.Add(pszLine);
+    CHECK(survey.nLines == 5);
+    CHECK(survey.nRecords == 4);
+    CHECK(survey.nBad == 2);
+    CHECK(survey.nFirstBad == 3);
+    CHECK(survey.firstFault == SRecordFault::Checksum);
+
+    SRecordSurvey blank;
+    blank.Add("");
+    blank.Add("");
+    CHECK(blank.nLines == 2);
+    CHECK(blank.nRecords == 0); // nothing to send
+    CHECK(blank.nBad == 0);
 }

@@ -192,6 +192,32 @@ bool UiRobot::MoveFocus(HWND hDlg, int id)
                                           SMTO_NORMAL, 10000, nullptr);
 }
 
+namespace {
+HWND FocusOf(HWND hWnd)
+{
+    GUITHREADINFO info = { sizeof info };
+    if (::GetGUIThreadInfo(::GetWindowThreadProcessId(hWnd, nullptr), &info) && info.hwndFocus)
+        return info.hwndFocus;
+    return hWnd;
+}
+}
+
+void UiRobot::Key(HWND hWnd, UINT vk)
+{
+    HWND hFocus = FocusOf(hWnd);
+    UINT nScan = ::MapVirtualKeyA(vk, MAPVK_VK_TO_VSC);
+    // The loop's translation makes the character of the key, where the dialog manager
+    // leaves the key to the control.
+    ::PostMessageA(hFocus, WM_KEYDOWN, vk, 1 | (nScan << 16));
+    ::PostMessageA(hFocus, WM_KEYUP, vk, 1 | (nScan << 16) | 0xC0000000u);
+}
+
+void UiRobot::SysChar(HWND hWnd, char ch)
+{
+    // Bit 29: Alt is down.
+    ::PostMessageA(FocusOf(hWnd), WM_SYSCHAR, static_cast<unsigned char>(ch), 1 | (1u << 29));
+}
+
 bool UiRobot::IsEnabled(HWND hDlg, int id)
 {
     return ::IsWindowEnabled(::GetDlgItem(hDlg, id)) != FALSE;

@@ -64,6 +64,12 @@ public:
     // text selected. Waits until the dialog has handled it (up to 10 s: a check that
     // opens a box holds it); false when there is no such control or no answer.
     static bool MoveFocus(HWND hDlg, int id);
+    // Key vk pressed and released at the focus of hWnd's thread (hWnd when none has it),
+    // posted as the keyboard's messages are: the dialog manager of the thread's loop sees
+    // them first.
+    static void Key(HWND hWnd, UINT vk);
+    // Alt and a letter: the WM_SYSCHAR that the keyboard's Alt+letter becomes.
+    static void SysChar(HWND hWnd, char ch);
     static bool IsEnabled(HWND hDlg, int id);
     // In an open common file dialog (Open or Save As): enters path in the file-name
     // field and presses the dialog's OK button, as a user would. It does not wait: a

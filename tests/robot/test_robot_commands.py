@@ -61,7 +61,7 @@ class RobotCommandsTest(RobotTestCase):
         self.robot.set_text(dialog, IDC_TEXT_ENTRY, "123456789")
         self.assertEqual(self.robot.text(dialog, IDC_TEXT_ENTRY), "123456789")
         self.robot.post_click(dialog, IDOK)
-        self.assertEqual(self.answer_box(dialog, IDOK), "Please enter no more than 8 characters.")
+        self.assertEqual(self.answer_box(dialog, IDOK), "Bitte höchstens 8 Zeichen eingeben.")
         self.assertEqual(self.robot.focus(dialog), IDC_TEXT_ENTRY)
 
         self.robot.set_text(dialog, IDC_TEXT_ENTRY, "Grüße\t1")

@@ -20,6 +20,9 @@
 //   type HWND ID TEXT                type a text into a control, a WM_CHAR per character
 //   focus HWND                       the id of the window's control with the focus, or 0
 //   movefocus HWND ID                move the focus to a control as Tab would, and wait
+//   key HWND VK                      press and release key VK (decimal) where the focus of
+//                                    HWND's thread is (posted, as the keyboard does)
+//   syschar HWND CHAR                Alt and the letter CHAR, as the dialog manager sees it
 //   enabled HWND ID                  1 when the control takes input
 //   filedialog HWND PATH             in an open file dialog: PATH as file name, then OK
 //   controls HWND                    the child controls: ID, class and text of each, all
@@ -172,6 +175,14 @@ std::string Run(UiRobot& robot, const std::vector<std::string>& args)
     if (cmd == "movefocus" && need(2)) {
         if (!UiRobot::MoveFocus(ParseHwnd(args[1]), static_cast<int>(ParseNumber(args[2]))))
             return "error no such control, or no answer";
+        return "ok";
+    }
+    if (cmd == "key" && need(2)) {
+        UiRobot::Key(ParseHwnd(args[1]), static_cast<UINT>(ParseNumber(args[2])));
+        return "ok";
+    }
+    if (cmd == "syschar" && need(2) && !args[2].empty()) {
+        UiRobot::SysChar(ParseHwnd(args[1]), args[2][0]);
         return "ok";
     }
     if (cmd == "enabled" && need(2))
