@@ -35,14 +35,16 @@ function(zev_test_program target)
   set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${ZEV_TEST_BIN_DIR})
 endfunction()
 
-# A second prefix whose display reports 120 pixels per inch, for the font sizes.
+# Prefixes whose displays report 120 and 144 pixels per inch, for the font sizes and the
+# layouts that mix dialog units with a font's own size.
 set(ZEV_TEST_PREFIX_120DPI ${CMAKE_BINARY_DIR}/wine/test-prefix-120dpi)
+set(ZEV_TEST_PREFIX_144DPI ${CMAKE_BINARY_DIR}/wine/test-prefix-144dpi)
 
-# zev_add_test(NAME name COMMAND cmd... [SERIAL] [DPI120] [TIMEOUT s]): a test run under
-# Wine in the test prefix (DPI120: in the 120-dpi prefix). SERIAL tests use the COM-port
-# ptys and never run side by side.
+# zev_add_test(NAME name COMMAND cmd... [SERIAL] [DPI120|DPI144] [TIMEOUT s]): a test run
+# under Wine in the test prefix (DPI120, DPI144: in the prefix of that resolution). SERIAL
+# tests use the COM-port ptys and never run side by side.
 function(zev_add_test)
-  cmake_parse_arguments(T "SERIAL;DPI120" "NAME;TIMEOUT" "COMMAND" ${ARGN})
+  cmake_parse_arguments(T "SERIAL;DPI120;DPI144" "NAME;TIMEOUT" "COMMAND" ${ARGN})
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 300)
   endif()
@@ -51,6 +53,9 @@ function(zev_add_test)
   if(T_DPI120)
     list(TRANSFORM env REPLACE "^WINEPREFIX=.*" "WINEPREFIX=${ZEV_TEST_PREFIX_120DPI}")
     set(fixture wine_prefix_120dpi)
+  elseif(T_DPI144)
+    list(TRANSFORM env REPLACE "^WINEPREFIX=.*" "WINEPREFIX=${ZEV_TEST_PREFIX_144DPI}")
+    set(fixture wine_prefix_144dpi)
   endif()
   add_test(NAME ${T_NAME} COMMAND ${T_COMMAND} WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
   set_tests_properties(${T_NAME} PROPERTIES

@@ -1,8 +1,11 @@
-// The version text, the text grid and fonts sized in tenths of a point.
+// The version text, the text grid, fonts sized in tenths of a point, and the about box
+// that shows the version.
+#include "AboutDlg.h"
 #include "AppTestEnvironment.h"
 #include "DeviceFont.h"
 #include "TextGrid.h"
 #include "VersionString.h"
+#include "resource.h"
 #include "commit.h"
 
 #include <doctest.h>
@@ -180,4 +183,42 @@ TEST_CASE("fonts sized in tenths of a point")
         ::DestroyWindow(hEdit);
     }
     ::DeleteDC(hDC);
+}
+
+TEST_CASE("the about box's version text lies clear of its controls, in both languages")
+{
+    // Painted in the system font, at column 6 and row 2 of its grid: the text does not
+    // grow with the dialog units as the controls do, so the layout keeps that band free.
+    for (const char* pszLibrary : { "ZEV_DE.DLL", "ZEV_EN.DLL" }) {
+        INFO(pszLibrary);
+        UseLanguageLibrary(pszLibrary);
+        CAboutDlg dlg;
+        REQUIRE(dlg.Create(IDD_ABOUTBOX));
+        HDC hDC = ::GetDC(dlg.m_hWnd);
+        TEXTMETRICA tm = {};
+        ::GetTextMetricsA(hDC, &tm);
+        int nLine = tm.tmHeight + tm.tmExternalLeading;
+        int nColumn = tm.tmAveCharWidth * (2 + (tm.tmPitchAndFamily & 1)) / 2;
+        // The longest version text: a commit and the sources modified.
+        const char szVersion[] = "Version 65535.65535.65535.65535 (0123abc, modified)";
+        SIZE extent = {};
+        ::GetTextExtentPoint32A(hDC, szVersion, sizeof szVersion - 1, &extent);
+        ::ReleaseDC(dlg.m_hWnd, hDC);
+        RECT text = { 6 * nColumn, 2 * nLine, 6 * nColumn + extent.cx, 2 * nLine + extent.cy };
+        RECT client = {};
+        ::GetClientRect(dlg.m_hWnd, &client);
+        CHECK(text.right <= client.right);
+        int nControls = 0;
+        for (HWND hChild = ::GetWindow(dlg.m_hWnd, GW_CHILD); hChild; hChild = ::GetWindow(hChild, GW_HWNDNEXT)) {
+            RECT control = {};
+            ::GetWindowRect(hChild, &control);
+            ::MapWindowPoints(nullptr, dlg.m_hWnd, reinterpret_cast<POINT*>(&control), 2);
+            RECT overlap = {};
+            CAPTURE(::GetDlgCtrlID(hChild));
+            CHECK_FALSE(::IntersectRect(&overlap, &text, &control));
+            ++nControls;
+        }
+        CHECK(nControls == 4); // the icon, the name, the purpose, OK
+        dlg.DestroyWindow();
+    }
 }

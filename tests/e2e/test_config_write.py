@@ -1,5 +1,6 @@
 """The configuration editor through the real ZEV.EXE against ZEVSIM.EXE: it opens after
-the read with the values read, its rules run as the user leaves an edit, and OK writes
+the read with the values read, its rules run as the user leaves an edit (and, for the edit that has the focus, when
+Enter or OK is pressed), and OK writes
 the four groups back in a chain, 'R' 'H' '1' 'B', each value text only after the
 device's ESC to its letter. The simulator keeps what was written, so the next read shows
 it. Cancel writes nothing and leaves the tool idle."""
@@ -9,11 +10,14 @@ import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
 from operations import ESC, IDCANCEL, IDOK, assert_idle, log_texts_after  # noqa: E402
+from session import wait_for  # noqa: E402
 from parameters import (CONFIG_EDIT, CONFIG_TITLE, IDC_CFG_CALCULATE, IDC_CFG_KIND, IDC_CFG_MODE,  # noqa: E402
                         IDC_CFG_OPTION, IDC_CFG_VALUE1, IDC_CFG_VALUE1_THIRDS, IDC_CFG_VALUE2, IDC_CFG_VALUE3,
                         IDC_CFG_VALUE3_THIRDS, SimSessionTestCase, checked_buttons, close_dialog, device,
                         open_dialog, tool)
 
+VK_RETURN = 0x0D
+FIRST_TOO_LOW = "Der erste Wert darf nicht kleiner als der dritte sein."
 EDITS = (IDC_CFG_VALUE1, IDC_CFG_VALUE2, IDC_CFG_VALUE3, IDC_CFG_VALUE1_THIRDS, IDC_CFG_VALUE3_THIRDS)
 DIRECT = (IDC_CFG_VALUE1, IDC_CFG_VALUE2, IDC_CFG_VALUE3)
 IN_THIRDS = (IDC_CFG_VALUE1_THIRDS, IDC_CFG_VALUE3_THIRDS, IDC_CFG_CALCULATE)
@@ -87,6 +91,44 @@ class ConfigWriteTest(SimSessionTestCase):
         self.assertEqual(self.enabled(editor, IN_THIRDS), [True] * 3)
         close_dialog(self, self.robot, editor, IDCANCEL)
         self.assert_wire(*read_turns(b"30,33,9", b"1", b"SCANIA", b"0"))
+        assert_idle(self, self.s, self.wire)
+
+    def test_enter_in_a_field_applies_its_rule_before_the_values_are_written(self):
+        editor = self.open_editor()
+        self.robot.click(editor, IDC_CFG_MODE[0])   # direct, with the default values 9, 33, 0
+        if self.robot.checked(editor, IDC_CFG_KIND):
+            self.robot.click(editor, IDC_CFG_KIND)  # OTHER
+        self.robot.click(editor, IDC_CFG_OPTION[0])
+        self.enter(editor, IDC_CFG_VALUE1, "30", then=IDC_CFG_VALUE3)
+        self.enter(editor, IDC_CFG_VALUE3, "9", then=IDC_CFG_VALUE2)
+        # 2 and Enter: below the third value, said as leaving the field says it; nothing written
+        self.robot.move_focus(editor, IDC_CFG_VALUE1)
+        self.robot.type_text(editor, IDC_CFG_VALUE1, "2")
+        self.robot.key(editor, VK_RETURN)
+        box = self.robot.window("ZEV", 5.0)
+        self.assertIsNotNone(box, "no message")
+        self.assertEqual(self.robot.text(box, 0xFFFF), FIRST_TOO_LOW)
+        self.robot.post_click(box, IDOK)
+        self.assertTrue(self.robot.gone(box))
+        self.assertTrue(wait_for(lambda: self.robot.focus(editor) == IDC_CFG_VALUE1))
+        self.assertEqual(self.robot.text(editor, IDC_CFG_VALUE1), "2")
+        # 10 and Enter: whole thirds, as leaving the field makes it: 9
+        self.robot.move_focus(editor, IDC_CFG_VALUE1)
+        self.robot.type_text(editor, IDC_CFG_VALUE1, "10")
+        self.robot.key(editor, VK_RETURN)
+        self.assertTrue(self.robot.gone(editor), "Enter did not close the editor")
+        write = [tool(b"R"), device(ESC), tool(b"9,33,9\r" b"H"), device(ESC), tool(b"0\r" b"1"),
+                 device(ESC), tool(b"0\r" b"B"), device(ESC), tool(b"0\r")]
+        turns = self.talk.since_mark(read_turns(b"", b"", b"", b"") + write)
+        self.assertEqual(turns[8:], write)
+        assert_idle(self, self.s, self.wire)
+
+        # the device as the other tests find it: 9, 33, 0, direct, OTHER, option 0
+        editor = self.open_editor()
+        self.robot.click(editor, IDC_CFG_MODE[0])
+        close_dialog(self, self.robot, editor, IDOK)
+        self.assertTrue(wait_for(lambda: log_texts_after(self.s.run, "Konfiguration b: ")[-1:] ==
+                                 ["Option schreiben (B): 0"]))
         assert_idle(self, self.s, self.wire)
 
 

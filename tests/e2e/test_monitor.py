@@ -1,7 +1,8 @@
 """The live flow monitor through the real ZEV.EXE and KORA.DLL: frames of each length
 from a device played by Python (exact bytes, raw 0x00, 0x11, 0x13, 0x7F, 0x80 and 0xFF in
 the decoded fields) and from ZEVSIM's stream; the window's read-outs and the log; hiding,
-the busy question, a restart, and the window closing when the connection returns to idle."""
+the busy question, a restart, and the window closing when the connection returns to idle;
+the keyboard in the window: Tab between its buttons, Enter and Esc hide it."""
 import os
 import sys
 import time
@@ -18,6 +19,8 @@ TITLE = "Durchflussmonitor"
 STARTED = "Durchflussmonitor gestartet"
 IDC_VOLUME, IDC_READING1, IDC_BAR, IDC_LITRES, IDC_WHOLE = 1008, 1009, 1010, 1012, 1013
 IDC_READING2, IDC_DEVIATION, IDC_COUNTERS, IDC_FLOW, IDC_ERRORS = 1016, 1017, 1018, 1021, 1022
+IDC_RECORD, IDOK = 1030, 1
+VK_TAB, VK_RETURN, VK_ESCAPE = 0x09, 0x0D, 0x1B
 
 # The decoded fields carry the bytes a serial line with flow control could lose or change.
 ODD_BYTES = dict(volume=1234.5, reading1=-0.004, reading2=98765.4321, flow=0x1113, whole=-7.9,
@@ -119,6 +122,37 @@ class MonitorTest(MonitorWindowTestCase):
         self.robot.command(self.run.main, DISCONNECT)
         self.assertEqual(self.pair.read(count=1, timeout=3.0), b"E")
         self.assertTrue(self.robot.gone(window))
+
+
+    def test_the_keyboard_moves_between_the_buttons_and_enter_or_esc_hides_the_window(self):
+        self.start(1, 0)
+        self.connect(0)
+        window = self.start_monitor()
+        # a part volume no check of a value typed would let pass: the window takes none back
+        self.send(full_frame(flow=300, twice_errors=2, litres=150.25))
+        self.assertTrue(self.shows(window, IDC_LITRES, "150.25"))
+        self.robot.move_focus(window, IDC_RECORD)
+        order = []
+        for _ in range(3):
+            self.robot.key(window, VK_TAB)
+            self.assertTrue(wait_for(lambda: self.robot.focus(window) != (order or [IDC_RECORD])[-1], 3.0))
+            order.append(self.robot.focus(window))
+        self.assertEqual(order, [IDOK, IDCANCEL, IDC_RECORD])
+
+        # Enter presses the button that has the focus (OK here); Esc is Cancel from anywhere
+        for key, focus in ((VK_RETURN, IDOK), (VK_ESCAPE, IDC_RECORD)):
+            with self.subTest(key=key):
+                self.robot.move_focus(window, focus)
+                self.robot.key(window, key)
+                self.assertTrue(wait_for(lambda: self.robot.window(TITLE, 0.1) is None, 3.0), "the window stays")
+                self.assertIsNone(self.robot.other_window(self.run.main, 0.3), "a box came")
+                # hidden, not ended: the monitor still runs, and its start asks first
+                self.robot.command(self.run.main, MONITOR)
+                self.assertEqual(answer_box(self, self.robot, self.run.main, IDYES)[0], BUSY_CAPTION)
+                self.assertEqual(self.pair.read(count=1, timeout=3.0), b"M")
+                window = self.robot.window(TITLE, 5.0)
+                self.assertIsNotNone(window, "shown again")
+        self.assertNotIn("Bitte", self.run.log_window())
 
 
 class SimulatedMonitorTest(DeviceEndTestCase):
