@@ -184,6 +184,9 @@ void CServiceDlg::OnTimer(UINT_PTR nIDEvent)
     case TIMER_BAUD_SWITCH:
         SwitchBaudRate();
         break;
+    case TIMER_LINE_ERRORS:
+        OnLineErrorTimer();
+        break;
     }
     CDialog::OnTimer(nIDEvent);
 }

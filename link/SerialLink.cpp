@@ -53,6 +53,7 @@ void CServiceDlg::CloseLink()
     // The library lets what was written go out before it closes, and drops the event
     // that would report it: a closed link has nothing in flight for the watchdog.
     KillTimer(TIMER_WATCHDOG);
+    SayLineErrorsNow(); // the link's counts go with it
     m_bTxDone = FALSE;
     m_bLinkOpen = 0;
     KoraClose(m_hLink);
@@ -82,6 +83,7 @@ void CServiceDlg::OnLinkError()
     // of this message (they would fire while the box is open) or after it.
     KillTimer(TIMER_RESPONSE);
     KillTimer(TIMER_WATCHDOG);
+    SayLineErrorsNow(); // what the line did before it went comes first
     char szText[260] = {};
     KoraGetErrorText(m_hLink, szText);
     CString strMessage = CString("KORA - Error\n\n") + szText;
