@@ -161,6 +161,7 @@ public:
     CString m_strRxLine;        // the reply line being collected, without its CR
     BOOL m_bTxDone = FALSE;     // the last transmission has been reported complete
     CString m_strPendingWrite;  // the value text sent when the device answers ESC
+    BOOL m_bLinkLost = FALSE;   // a link error closed the link, and none has opened since
     LineErrorTally m_LineErrors;      // line errors taken from the library, not yet said
     ULONGLONG m_nLineErrorLineAt = 0; // GetTickCount64 of the last line about them; 0 none
     BOOL m_bLineErrorTimer = FALSE;   // timer 104 runs: a line about them is due
@@ -219,6 +220,8 @@ protected:
     void CloseTrace();
     // link/SerialLink.cpp
     BOOL WaitAndTest(LONG nEventClass, LONG nTimeoutMs);
+    CString LinkLostAdvice() const; // "\n\n" and what the technician does once the link is lost
+    void ReportLinkLost();        // a command while the link is lost: said once, nothing sent
     // link/LineErrors.cpp
     void TakeLineErrors();        // the library's counts into m_LineErrors
     void SayLineErrors();         // one log line about m_LineErrors, if it holds any

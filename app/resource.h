@@ -192,6 +192,8 @@
 #define IDS_MON_RECORD_BUTTON  197   // the record button's text
 #define IDS_MON_STOP_BUTTON    198   // the record button's text while recording
 #define IDS_CSV_FILES          199   // the CSV files' kind, in the file dialog's filter
+#define IDS_LINK_LOST_ADVICE   260   // after a link error: what the technician does
+#define IDS_LINK_LOST          261   // a command while the link is lost: nothing is sent
 #define IDS_LINE_ERRORS        262   // port number, the kinds' names, their count since the last such line
 #define IDS_LINE_ERROR_FRAMING 263   // the kinds' names in that line
 #define IDS_LINE_ERROR_PARITY  264
