@@ -58,10 +58,10 @@ extern "C" {
  * is 0, and KoraSetParam then returns the count it held (not negative): taking the four
  * counts after KORA_EVENT_LINE_ERROR reads and clears them, so every error is counted
  * exactly once. */
-#define KORA_PARAM_FRAMING_ERRORS 0x202014
-#define KORA_PARAM_PARITY_ERRORS  0x202015
-#define KORA_PARAM_OVERRUN_ERRORS 0x202016
-#define KORA_PARAM_BREAK_ERRORS   0x202017
+#define KORA_PARAM_FRAMING_ERRORS 0x202031
+#define KORA_PARAM_PARITY_ERRORS  0x202032
+#define KORA_PARAM_OVERRUN_ERRORS 0x202033
+#define KORA_PARAM_BREAK_ERRORS   0x202034
 
 /* Status code of KoraTestStatus: "the link is good", i.e. the wait reached its
  * condition on a link that is up. Line errors do not make a link bad: one noisy byte
