@@ -4,6 +4,7 @@
 #pragma once
 
 #include "KoraLink.h"
+#include "LineErrorTally.h"
 #include "Operation.h"
 #include "afxwin.h"
 #include "resource.h"
@@ -47,6 +48,11 @@ public:
     void OnReceive() override;
     void OnTransmitDone() override;
     void OnLinkError() override;
+
+    // --- link/LineErrors.cpp: line errors, counted by the library, said once a second -----
+    void OnEvent8() override;     // bit 8: line errors have been counted
+    void OnLineErrorTimer();      // timer 104: the line that was held back is due
+    void SayLineErrorsNow();      // the link ends: what it counted is said at once
 
     // --- link/Connection.cpp: connection control -------------------------------------------
     BOOL SendCommand(const void* pData, int nLength); // FALSE when the send was refused
@@ -162,6 +168,10 @@ public:
     CString m_strRxLine;        // the reply line being collected, without its CR
     BOOL m_bTxDone = FALSE;     // the last transmission has been reported complete
     CString m_strPendingWrite;  // the value text sent when the device answers ESC
+    BOOL m_bLinkLost = FALSE;   // a link error closed the link, and none has opened since
+    LineErrorTally m_LineErrors;      // line errors taken from the library, not yet said
+    ULONGLONG m_nLineErrorLineAt = 0; // GetTickCount64 of the last line about them; 0 none
+    BOOL m_bLineErrorTimer = FALSE;   // timer 104 runs: a line about them is due
 
     // --- ops: texts, files, the download and the configuration read --------------------------
     CString m_strEnteredText;   // the text entered for 'N' or 'H'
@@ -228,6 +238,11 @@ protected:
     void CloseTrace();
     // link/SerialLink.cpp
     BOOL WaitAndTest(LONG nEventClass, LONG nTimeoutMs);
+    CString LinkLostAdvice() const; // "\n\n" and what the technician does once the link is lost
+    void ReportLinkLost();        // a command while the link is lost: said once, nothing sent
+    // link/LineErrors.cpp
+    void TakeLineErrors();        // the library's counts into m_LineErrors
+    void SayLineErrors();         // one log line about m_LineErrors, if it holds any
     // link/Connection.cpp
     void SwitchBaudRate();
     void ShowPortFailure();

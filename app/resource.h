@@ -209,3 +209,10 @@
 #define IDS_CFG_WRITE_CUT      215   // two texts: the step not taken, the steps written
 #define IDS_CFG_WRITE_CUT_NONE 216   // one text: the step not taken
 #define IDS_CAPTURE_ENDED_EARLY 217  // a number and a text: the lines kept, the capture file
+#define IDS_LINK_LOST_ADVICE   260   // after a link error: what the technician does
+#define IDS_LINK_LOST          261   // a command while the link is lost: nothing is sent
+#define IDS_LINE_ERRORS        262   // port number, the kinds' names, their count since the last such line
+#define IDS_LINE_ERROR_FRAMING 263   // the kinds' names in that line
+#define IDS_LINE_ERROR_PARITY  264
+#define IDS_LINE_ERROR_OVERRUN 265
+#define IDS_LINE_ERROR_BREAK   266

@@ -9,7 +9,8 @@
  * with a handle that is not an open link, a wait with no link open) are kept as the
  * library's last error, which KoraGetErrorText returns for any handle that is not
  * an open link (for example -1 after a failed open). Once a link has failed (its port
- * went away or its transmitter stalled) its text stays the cause of that failure.
+ * went away or its transmitter stalled) its text stays the cause of that failure. Line
+ * errors are no failure and leave the text alone: they are counted (KORA_EVENT_LINE_ERROR).
  *
  * Events: the library calls the callbacks registered for a link on the thread that
  * opened it, from that thread's message loop, one at a time; that thread must run a
@@ -29,9 +30,11 @@ extern "C" {
 #define KORA_EVENT_READY    1   /* the link is up: port set up, reception running (once per link) */
 #define KORA_EVENT_RECEIVED 2   /* received bytes are waiting for KoraRead */
 #define KORA_EVENT_SENT     4   /* the transmitter is empty: every byte written so far has gone out */
-#define KORA_EVENT_SLOT8    8   /* accepted for registration; raised by no event */
-#define KORA_EVENT_ERROR    16  /* a line error, or the link failed (port gone, transmitter
-                                   stalled); raised once per link, for whichever comes first */
+#define KORA_EVENT_LINE_ERROR 8 /* line errors (framing, parity, overrun, break) have been counted;
+                                   the counts wait for KoraSetParam with KORA_PARAM_..._ERRORS.
+                                   The link goes on: damaged bytes are the protocol's to deal with */
+#define KORA_EVENT_ERROR    16  /* the link failed (port gone, transmitter stalled); raised once
+                                   per link */
 #define KORA_EVENT_SLOT32   32  /* accepted for registration; raised by no event */
 #define KORA_EVENT_SLOT64   64  /* accepted for registration; raised by no event */
 
@@ -47,16 +50,31 @@ extern "C" {
  * written data that has not gone out within this time plus its own time on the line
  * at the link's baud rate means the transmitter is stalled; the link then fails. */
 #define KORA_PARAM_WRITE_TIMEOUT 0x202013
+/* The link's line-error counters: how many times the port has reported a framing error,
+ * a parity error, an overrun (of the UART or of the driver's receive queue) or a break
+ * since the counter was last set. The port reports kinds, not numbers, so several errors
+ * of one kind that come between two looks at the port count once; the library looks
+ * after every piece received and every 250 ms. The only value a counter can be set to
+ * is 0, and KoraSetParam then returns the count it held (not negative): taking the four
+ * counts after KORA_EVENT_LINE_ERROR reads and clears them, so every error is counted
+ * exactly once. */
+#define KORA_PARAM_FRAMING_ERRORS 0x202031
+#define KORA_PARAM_PARITY_ERRORS  0x202032
+#define KORA_PARAM_OVERRUN_ERRORS 0x202033
+#define KORA_PARAM_BREAK_ERRORS   0x202034
 
 /* Status code of KoraTestStatus: "the link is good", i.e. the wait reached its
- * condition on a link that is up and has seen no line error since it was opened. */
+ * condition on a link that is up. Line errors do not make a link bad: one noisy byte
+ * (a device being switched on, a byte at another baud rate) must not fail a wake-up;
+ * they are counted (KORA_EVENT_LINE_ERROR) and the link goes on. */
 #define KORA_STATUS_LINK_GOOD    0x202020
 
 /* Bits of a non-negative KoraWait result (the state of the link when the wait ended). */
 #define KORA_STATE_READY       KORA_EVENT_READY     /* the link is up */
 #define KORA_STATE_RX_WAITING  KORA_EVENT_RECEIVED  /* received bytes wait for KoraRead */
 #define KORA_STATE_TX_EMPTY    KORA_EVENT_SENT      /* nothing is left to send */
-#define KORA_STATE_LINE_ERROR  KORA_EVENT_ERROR     /* a line error has been seen since open */
+#define KORA_STATE_LINE_ERROR  KORA_EVENT_ERROR     /* a line error has been seen since open
+                                                       (for information; the link is still good) */
 
 /* Failure results. */
 #define KORA_E_ARGUMENT  (-1)  /* malformed connection string, unknown code, bad value or pointer */
@@ -96,12 +114,13 @@ LONG WINAPI KoraRead(LONG hLink, void *pBuffer, LONG nCapacity);
  * again (once for writes queued back to back). Writing 0 bytes does nothing. */
 LONG WINAPI KoraWrite(LONG hLink, const void *pData, LONG nLength);
 
-/* @7 Sets a link parameter (KORA_PARAM_...). Returns 0 or a failure. */
+/* @7 Sets a link parameter (KORA_PARAM_...). Returns 0 or a failure; for a line-error
+ * counter (set to 0) the count it held. */
 LONG WINAPI KoraSetParam(LONG hLink, LONG nCode, LONG nValue);
 
 /* @8 Tests a result of KoraWait against a status code. For KORA_STATUS_LINK_GOOD:
- * non-zero when the result is not negative, has KORA_STATE_READY and has no
- * KORA_STATE_LINE_ERROR. Any other status code, or a negative result, gives 0. */
+ * non-zero when the result is not negative and has KORA_STATE_READY, whether or not it
+ * has KORA_STATE_LINE_ERROR. Any other status code, or a negative result, gives 0. */
 LONG WINAPI KoraTestStatus(LONG nWaitResult, LONG nStatusCode);
 
 /* @9 Registers (pfn non-null) or removes (pfn null) the callback of one event bit of a

@@ -25,6 +25,12 @@ BOOL CServiceDlg::SendCommand(const void* pData, int nLength)
 
 BOOL CServiceDlg::CheckBusy()
 {
+    if (m_bConnected && m_bLinkLost) {
+        // The link error closed the link: a letter would go nowhere and its time-out would
+        // blame the device. Said once, with what to do; nothing is sent, no timer armed.
+        ReportLinkLost();
+        return FALSE;
+    }
     if (m_bBusy) {
         if (AskYesNo(IDS_BUSY_QUESTION, IDS_BUSY_CAPTION) != IDYES)
             return FALSE;
@@ -189,19 +195,26 @@ void CServiceDlg::OnTimer(UINT_PTR nIDEvent)
 {
     switch (nIDEvent) {
     case TIMER_WATCHDOG:
+        // The time-out ends the transaction: the other timer must not report it again
+        // while this box is open.
         KillTimer(TIMER_WATCHDOG);
+        KillTimer(TIMER_RESPONSE);
         LogById(IDS_TX_TIMEOUT);
         ShowMessage(IDS_TX_TIMEOUT);
         ReturnToIdle();
         break;
     case TIMER_RESPONSE:
         KillTimer(TIMER_RESPONSE);
+        KillTimer(TIMER_WATCHDOG);
         LogById(IDS_RX_TIMEOUT);
         ShowMessage(IDS_RX_TIMEOUT);
         ReturnToIdle();
         break;
     case TIMER_BAUD_SWITCH:
         SwitchBaudRate();
+        break;
+    case TIMER_LINE_ERRORS:
+        OnLineErrorTimer();
         break;
     }
     CDialog::OnTimer(nIDEvent);

@@ -1,6 +1,6 @@
 // KoraLink: the program's side of the serial library KORA.DLL. It holds the handle of
 // the open link and the seven event slots that the library calls, one per event bit;
-// here every slot does nothing, the main window gives three of them their work.
+// here every slot does nothing, the main window gives four of them their work.
 #pragma once
 
 #include <kora.h>
@@ -12,13 +12,13 @@ public:
     KoraLink(const KoraLink&) = delete;
     KoraLink& operator=(const KoraLink&) = delete;
 
-    // One slot per event bit; bits 8, 32 and 64 are registered like the others, but
-    // KORA.DLL raises none of them.
+    // One slot per event bit; bits 32 and 64 are registered like the others, but
+    // KORA.DLL raises neither.
     virtual void OnLinkReady() {}    // bit 1: the port is set up and receiving
     virtual void OnReceive() {}      // bit 2: bytes have arrived
     virtual void OnTransmitDone() {} // bit 4: what was written has left the transmitter
-    virtual void OnEvent8() {}
-    virtual void OnLinkError() {}    // bit 16: line error, or the port went away
+    virtual void OnEvent8() {}       // bit 8: line errors have been counted (the link goes on)
+    virtual void OnLinkError() {}    // bit 16: the port went away or the transmitter stalled
     virtual void OnEvent32() {}
     virtual void OnEvent64() {}
 

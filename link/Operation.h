@@ -71,6 +71,7 @@ enum PrivateMessage : UINT {
 enum Timer {
     TIMER_WATCHDOG = 101,   // a send has not been reported complete
     TIMER_RESPONSE = 102,   // the device has not answered
-    TIMER_BAUD_SWITCH = 103 // 30 ms after the wake-up: the working baud rate
+    TIMER_BAUD_SWITCH = 103, // 30 ms after the wake-up: the working baud rate
+    TIMER_LINE_ERRORS = 104  // the next line about line errors is due (link/LineErrors.cpp)
 };
 

@@ -26,6 +26,7 @@ BOOL CServiceDlg::OpenLink(int nBaud)
     if (m_hLink < 0) {
         m_hLink = KoraOpen(strConnection.c_str());
         if (m_hLink >= 0) {
+            m_bLinkLost = FALSE;
             RegisterCallbacks();
             KoraSetParam(m_hLink, KORA_PARAM_RX_QUEUE, kLinkParameterValue);
             KoraSetParam(m_hLink, KORA_PARAM_TX_QUEUE, kLinkParameterValue);
@@ -53,6 +54,7 @@ void CServiceDlg::CloseLink()
     // The library lets what was written go out before it closes, and drops the event
     // that would report it: a closed link has nothing in flight for the watchdog.
     KillTimer(TIMER_WATCHDOG);
+    SayLineErrorsNow(); // the link's counts go with it
     m_bTxDone = FALSE;
     m_bLinkOpen = 0;
     KoraClose(m_hLink);
@@ -79,14 +81,36 @@ void CServiceDlg::OnTransmitDone()
 void CServiceDlg::OnLinkError()
 {
     // The error ends the transaction: its timers must not report a time-out of it on top
-    // of this message (they would fire while the box is open) or after it.
+    // of this message (they would fire while the box is open) or after it, and a wake-up's
+    // baud switch must not open the port again behind the user's back.
     KillTimer(TIMER_RESPONSE);
     KillTimer(TIMER_WATCHDOG);
+    KillTimer(TIMER_BAUD_SWITCH);
+    SayLineErrorsNow(); // what the line did before it went comes first
+    m_bLinkLost = TRUE;
     char szText[260] = {};
     KoraGetErrorText(m_hLink, szText);
-    CString strMessage = CString("KORA - Error\n\n") + szText;
+    CString strMessage = CString("KORA - Error\n\n") + szText + LinkLostAdvice();
     LogLine(strMessage);
     MessageBox(strMessage, nullptr, MB_OK);
     CloseLink();
     ReturnToIdle();
+}
+
+CString CServiceDlg::LinkLostAdvice() const
+{
+    CString strAdvice;
+    if (!strAdvice.LoadString(IDS_LINK_LOST_ADVICE))
+        strAdvice = "Once the adapter is back: Connection > Disconnect, then Connection > Connect.";
+    return "\n\n" + strAdvice;
+}
+
+void CServiceDlg::ReportLinkLost()
+{
+    CString strLost;
+    if (!strLost.LoadString(IDS_LINK_LOST))
+        strLost = "The connection to the device is lost: nothing was sent.";
+    CString strMessage = strLost + LinkLostAdvice();
+    LogLine(strMessage);
+    MessageBox(strMessage, nullptr, MB_OK);
 }

@@ -38,17 +38,21 @@ static void fail_with_system_error(kora_link *link, const char *format, DWORD co
     library_unlock();
 }
 
-static const char *line_error_name(DWORD errors)
+/* With the lock held: counts the kinds of line error that the port reported and tells
+ * the program. The link goes on; a damaged byte is the protocol's to deal with. */
+static void count_line_errors(kora_link *link, DWORD errors)
 {
-    if (errors & CE_BREAK)
-        return "a break on the line";
-    if (errors & CE_FRAME)
-        return "a framing error (wrong baud rate or noise)";
-    if (errors & CE_RXPARITY)
-        return "a parity error";
-    if (errors & CE_RXOVER)
-        return "the receive queue overflowed";
-    return "a receive overrun";
+    static const DWORD kinds[LINE_ERROR_KINDS] = {
+        [LINE_FRAMING] = CE_FRAME,
+        [LINE_PARITY] = CE_RXPARITY,
+        [LINE_OVERRUN] = CE_OVERRUN | CE_RXOVER,
+        [LINE_BREAK] = CE_BREAK,
+    };
+    for (int kind = 0; kind < LINE_ERROR_KINDS; kind++)
+        if ((errors & kinds[kind]) && link->line_errors[kind] < MAXLONG)
+            link->line_errors[kind]++;
+    link->line_error = 1;
+    link_post(link, KORA_EVENT_LINE_ERROR);
 }
 
 /* Asks the port for its state; 0 when it no longer answers (the link has then failed). */
@@ -61,13 +65,12 @@ static int check_port(io_state *io, DWORD *queued)
         fail_with_system_error(link, "COM%u is gone (unplugged?): %s", GetLastError());
         return 0;
     }
+#ifdef KORA_LINE_ERROR_SEAM
+    errors |= kora_line_error_seam(link->port);
+#endif
     if (errors & LINE_ERRORS) {
         library_lock();
-        link_error(link, "Line error on COM%u: %s.", link->port, line_error_name(errors));
-        if (!link->line_error)
-            link_post(link, KORA_EVENT_ERROR);
-        link->line_error = 1;
-        library_state_changed();
+        count_line_errors(link, errors);
         library_unlock();
     }
     if (queued)

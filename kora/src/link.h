@@ -8,6 +8,10 @@
 #define KORA_EVENT_SLOTS 7
 #define KORA_TEXT_SIZE 256
 
+/* The kinds of line error, each counted on its own, in the order of their parameter
+ * codes (KORA_PARAM_FRAMING_ERRORS and on). */
+enum { LINE_FRAMING, LINE_PARITY, LINE_OVERRUN, LINE_BREAK, LINE_ERROR_KINDS };
+
 typedef struct event_slot {
     KoraEventProc proc;
     LONG_PTR context;
@@ -31,6 +35,7 @@ typedef struct kora_link {
     int ready;                 /* the I/O thread has reception running */
     int failed;                /* the port went away or the transmitter stalled */
     int line_error;            /* a line error has been seen since open */
+    LONG line_errors[LINE_ERROR_KINDS]; /* counted since the program last took them */
     int sending;               /* the I/O thread is writing a piece */
     int wrote_since_rx_post;   /* bytes were written since KORA_EVENT_RECEIVED was last posted */
     ULONGLONG rx_posted_at;    /* GetTickCount64 of that post */
@@ -64,7 +69,8 @@ void library_error_text(char *out);          /* KORA_TEXT_SIZE bytes */
 /* With the lock held: the link's error text, unless the link has failed already
  * (the cause of the failure stays its text). */
 void link_error(kora_link *link, const char *format, ...) __attribute__((format(printf, 2, 3)));
-/* With the lock held: marks the link failed with the text, raises KORA_EVENT_ERROR. */
+/* With the lock held: marks the link failed with the text, raises KORA_EVENT_ERROR
+ * (once: a failed link does no more I/O). */
 void link_fail(kora_link *link, const char *format, ...);
 
 /* The KORA_STATE_... bits of the link, with the lock held. */
@@ -80,5 +86,12 @@ void event_window_destroy(HWND window);
 void system_message(DWORD code, char *out, size_t size);
 
 DWORD WINAPI link_io_thread(void *link);
+
+#ifdef KORA_LINE_ERROR_SEAM
+/* Only in the test build of the library's sources (tests/kora): line-error flags (CE_...)
+ * that the test program adds to what ClearCommError reports for the port, since neither
+ * a pty nor Wine ever reports one. KORA.DLL has no such seam. */
+DWORD kora_line_error_seam(unsigned port);
+#endif
 
 #endif

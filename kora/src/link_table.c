@@ -106,8 +106,7 @@ void link_fail(kora_link *link, const char *format, ...)
     va_end(args);
     link->failed = 1;
     byte_queue_clear(&link->tx);
-    if (!link->line_error)
-        link_post(link, KORA_EVENT_ERROR);
+    link_post(link, KORA_EVENT_ERROR);
     library_state_changed();
 }
 

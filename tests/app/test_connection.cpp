@@ -3,10 +3,14 @@
 // The port is COM8, which the test prefix does not map: every open fails.
 #include "BoxAnswerer.h"
 #include "MainWindowFixture.h"
+#include "MonitorDlg.h"
 
 #include <doctest.h>
 
 namespace {
+// The second paragraph of the link-error box, and of the box of a command while the link is lost.
+const char kLinkLostAdvice[] = "\n\nSobald der Adapter wieder steckt: Verbindung > Trennen, dann Verbindung > Verbinden.";
+
 struct ConnectionFixture : MainWindowFixture {
     ConnectionFixture() { dlg.m_nComIndex = 7; }
 
@@ -175,11 +179,71 @@ TEST_CASE("a link error is logged and shown, and leaves the link closed and the 
     KoraOpen("ASYNC/COM:8,SPEED=9600,FLOW=XONXOFF"); // fails: the library's error names COM8
     dlg.OnLinkError();
     REQUIRE(answerer.Boxes().size() == 1);
-    CHECK(answerer.Boxes()[0].text.rfind("KORA - Error\n\n", 0) == 0);
-    CHECK(answerer.Boxes()[0].text.find("COM8") != std::string::npos);
+    std::string text = answerer.Boxes()[0].text;
+    CHECK(text.rfind("KORA - Error\n\n", 0) == 0);
+    CHECK(text.find("COM8") != std::string::npos);
+    // Below the library's text: what the technician does about it.
+    CHECK(text.size() > std::string(kLinkLostAdvice).size());
+    CHECK(text.substr(text.size() - std::string(kLinkLostAdvice).size()) == kLinkLostAdvice);
     CHECK(fixture.LogWindowText().find("KORA - Error\n\n") != std::string::npos);
+    CHECK(fixture.NewLogLines().back() == text);
     CHECK(dlg.m_bLinkOpen == FALSE);
     CHECK(dlg.m_hLink == -1);
     CHECK(dlg.m_nOperation == OP_IDLE);
     CHECK(dlg.m_bConnected == TRUE); // the menus still show the device as connected
+}
+
+TEST_CASE("after a link error a command says once that the link is lost, and sends nothing")
+{
+    ConnectionFixture fixture;
+    CServiceDlg& dlg = fixture.dlg;
+    BoxAnswerer answerer(IDOK);
+    dlg.m_bConnected = TRUE;
+    dlg.OnLinkError();
+    REQUIRE(answerer.Boxes().size() == 1);
+    const std::string lost = std::string("Die Verbindung zum Gerät ist unterbrochen: es wurde nichts gesendet.") + kLinkLostAdvice;
+
+    for (UINT nCommand : { ID_DEVICE_CLOCK, ID_MONITOR, ID_PARAM_G }) {
+        CAPTURE(nCommand);
+        size_t nBoxes = answerer.Boxes().size();
+        dlg.SendMessage(WM_COMMAND, nCommand);
+        PumpMessages(1300); // past a response timer of 1000 ms, had one been armed
+        REQUIRE(answerer.Boxes().size() == nBoxes + 1);
+        CHECK(answerer.Boxes().back().text == lost);
+        CHECK(answerer.Boxes().back().caption == "Zevanto tests");
+        CHECK(fixture.NewLogLines().back() == lost);
+        CHECK(dlg.m_nOperation == OP_IDLE);
+        CHECK(dlg.m_bBusy == FALSE);
+        CHECK(dlg.m_bConnected == TRUE);
+    }
+    CHECK((dlg.m_pMonitorDlg == nullptr || dlg.m_pMonitorDlg->m_hWnd == nullptr)); // no monitor opened
+
+    // Disconnect still works (the closed link sends nothing), and the device no longer
+    // counts as connected: a command then offers to connect, as ever.
+    dlg.SendMessage(WM_COMMAND, ID_LINK_DISCONNECT);
+    CHECK(dlg.m_bConnected == FALSE);
+    CHECK(fixture.NewLogLines().back() == "Verbindung getrennt");
+    CHECK(answerer.Boxes().size() == 4);
+}
+
+TEST_CASE("a time-out ends its transaction: the other timer does not report it again")
+{
+    ConnectionFixture fixture;
+    CServiceDlg& dlg = fixture.dlg;
+    BoxAnswerer answerer(IDOK);
+    dlg.m_bConnected = TRUE;
+
+    // A transmitter that stalls: the watchdog expires first, the response timer would
+    // expire while its box is open.
+    for (UINT nFirst : { TIMER_WATCHDOG, TIMER_RESPONSE }) {
+        CAPTURE(nFirst);
+        size_t nBoxes = answerer.Boxes().size();
+        dlg.m_nOperation = OP_READ_G;
+        dlg.m_bBusy = TRUE;
+        dlg.SetTimer(nFirst, 20);
+        dlg.SetTimer(nFirst == TIMER_WATCHDOG ? TIMER_RESPONSE : TIMER_WATCHDOG, 60);
+        PumpMessages(500);
+        CHECK(answerer.Boxes().size() == nBoxes + 1);
+        CHECK(dlg.m_nOperation == OP_IDLE);
+    }
 }

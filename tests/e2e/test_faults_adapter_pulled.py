@@ -1,10 +1,11 @@
 """The serial adapter pulled out in the middle of a transaction, through the real ZEV.EXE and
 KORA.DLL: the pty pair torn down during a firmware download, a capture, the configuration
-write chain and the monitor. Each time the tool says so once ("KORA - Error" in one box
-and one log line, no time-out on top of it), ends the transaction (file closed, capture
-kept, progress bar at 0, monitor closed) and stays usable: the adapter plugged back on
-the same path, disconnect and connect wake the device up again without a restart. Python
-plays the device; ZEVSIM.EXE streams the monitor's frames."""
+write chain and the monitor, and while idle. Each time the tool says so once ("KORA -
+Error" and what to do about it, in one box and one log line, no time-out on top of it),
+ends the transaction (file closed, capture kept, progress bar at 0, monitor closed) and
+stays usable: a command meanwhile says once that the link is lost and sends nothing; the
+adapter plugged back on the same path, disconnect and connect wake the device up again
+without a restart. Python plays the device; ZEVSIM.EXE streams the monitor's frames."""
 import contextlib
 import os
 import sys
@@ -23,6 +24,9 @@ from session import sim_session, wait_for  # noqa: E402
 from tool import TITLE  # noqa: E402
 
 LINK_ERROR = "KORA - Error\n\nCOM1 "
+# The box's second paragraph, also in the box of a command while the link is lost
+ADVICE = "\n\nSobald der Adapter wieder steckt: Verbindung > Trennen, dann Verbindung > Verbinden."
+LINK_LOST = "Die Verbindung zum Gerät ist unterbrochen: es wurde nichts gesendet." + ADVICE
 DISCONNECTED = "Verbindung getrennt"
 DOWNLOAD_STARTED = "Firmware-Download gestartet: "
 DOWNLOAD_DONE = "Firmware-Download abgeschlossen"
@@ -54,7 +58,8 @@ class AdapterPulledTest(DeviceEndTestCase):
         self.robot.post_click(box, IDOK)
         self.assertTrue(self.robot.gone(box), "the box did not close")
         self.assertEqual(title, TITLE)
-        self.assertTrue(text.startswith(LINK_ERROR) and len(text) > len(LINK_ERROR) + 5, text)
+        self.assertTrue(text.startswith(LINK_ERROR) and len(text) > len(LINK_ERROR + ADVICE) + 5, text)
+        self.assertTrue(text.endswith(ADVICE), text)
         self.assert_no_box(run, timeout=1.5)  # past the 1000 ms of a command's response timer
         self.assertEqual(log_texts(run)[-1 - len(after):], [text] + list(after))
         self.assertNotIn(RX_TIMEOUT, run.log_window())
@@ -81,6 +86,27 @@ class AdapterPulledTest(DeviceEndTestCase):
         self.pair.write(ESC)
         text = self.pair.read(count=14, timeout=3.0)
         self.assertEqual((len(text), text[-2:]), (14, b"\r\r"), text)
+
+    def test_one_command_after_the_pull_brings_one_box(self):
+        self.start(1, 1)
+        self.connect(1)
+        self.pull()
+        monitors_before = self.robot.window(MONITOR_TITLE, 0.1)
+        for command in (CLOCK, MONITOR):
+            with self.subTest(command=command):
+                self.robot.command(self.run.main, command)
+                box = self.box(self.run, ())
+                title, text = self.robot.title(box), self.robot.text(box, 0xFFFF)
+                self.robot.post_click(box, IDOK)
+                self.assertTrue(self.robot.gone(box), "the box did not close")
+                self.assertEqual((title, text), (TITLE, LINK_LOST))
+                self.assert_no_box(timeout=1.5)  # no response timer was armed
+                self.assertEqual(log_texts(self.run)[-1], LINK_LOST)
+        self.assertNotIn(RX_TIMEOUT, self.run.log_window())
+        self.assertIsNone(monitors_before)
+        self.assertIsNone(self.robot.window(MONITOR_TITLE, 0.3), "the monitor opened")
+        self.plug_back_and_reconnect(1)
+        self.assert_idle()
 
     def test_download_is_ended_its_file_closed_and_a_new_download_runs(self):
         self.start(1, 1)
