@@ -192,3 +192,4 @@
 #define IDS_MON_RECORD_BUTTON  197   // the record button's text
 #define IDS_MON_STOP_BUTTON    198   // the record button's text while recording
 #define IDS_CSV_FILES          199   // the CSV files' kind, in the file dialog's filter
+#define IDS_TRACE_LIMIT        300   // the trace has reached its size limit: file name, the limit in MB (a text)
