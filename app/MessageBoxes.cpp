@@ -4,11 +4,11 @@
 
 int CServiceDlg::MessageBox(const char* pszText, const char* pszCaption, UINT nType)
 {
-    // The user reads the log while a box waits: it shows every line so far, and lines
-    // logged while the box is up (by timers, by receive events) show at once.
-    FlushLogWindow();
+    // The user reads the log while a box waits: it shows every line so far (on the disk
+    // too), and lines logged while the box is up (by timers, by receive events) show at once.
     BOOL bBurst = m_bLogBurst;
     m_bLogBurst = FALSE;
+    FlushLog();
     int nResult = CDialog::MessageBox(pszText, pszCaption, nType);
     m_bLogBurst = bBurst;
     return nResult;

@@ -113,8 +113,11 @@ BOOL CServiceDlg::OnInitDialog()
     if (m_nMaxLogLines < 1)
         m_nMaxLogLines = 1;
 
+    // Without its log the program ends: the modal run is ended as a dialog's is, before
+    // its loop starts (a quit posted from here would leave the ending to whichever
+    // message loop takes it first). The teardown runs as at any end.
     if (!OpenLogFile())
-        CDialog::OnDestroy(); // ends the modal run once initialisation is over
+        EndDialog(IDABORT);
     else
         OpenTrace();
 

@@ -40,6 +40,12 @@ public:
     void LogByIdText(UINT nID, const char* pszText);
     // Shows the lines that wait for the end of a log burst (link/LogBurst.h).
     void FlushLogWindow();
+    // The end of a log burst: its lines to the window, and the log file to the disk.
+    void FlushLog();
+    void FlushLogFile();
+    // A file the program writes cannot be written (a full disk): the text in the log at
+    // once and in a box when the message loop runs next. Each file says it once.
+    void ReportFileFailure(const CString& strText);
 
     // --- link/SerialLink.cpp: the serial link ----------------------------------------------
     BOOL OpenLink(int nBaud);     // TRUE when the link is open and good
@@ -153,8 +159,11 @@ public:
     std::unique_ptr<CDeviceFont> m_pLogFont; // the log edit's font, kept while the edit lives
     CStdioFile m_LogFile;
     CStdioFile m_TraceFile;     // the traffic trace, open only with [Debug] Trace=1
+    ULONGLONG m_nTraceBytes = 0;   // the trace file's length so far
+    ULONGLONG m_nTraceLimit = 0;   // its length may not pass this ([Debug] TraceLimitMB)
+    int m_nTraceLimitMB = 0;
     BOOL m_bLogFileFailed = FALSE; // a write failed: the file is left as it was, the window goes on
-    CString m_strLogFileFailure;   // what the log and the box say about it
+    CString m_strFileFailures;     // failures of the files not yet shown in a box
     BOOL m_bLogBurst = FALSE;   // log lines wait in m_strLogPending for the burst's end
     CString m_strLogPending;    // stamped lines, each ending in CR LF, not yet in the window
     std::vector<int> m_LogPendingLines; // the lines each of them is in the window
@@ -235,6 +244,7 @@ protected:
     // link/Trace.cpp
     void OpenTrace();
     void TraceBytes(bool bSent, const void* pBytes, int nCount);
+    void StopTraceAtLimit(const std::string& strLastLine);
     void CloseTrace();
     // link/SerialLink.cpp
     BOOL WaitAndTest(LONG nEventClass, LONG nTimeoutMs);

@@ -216,3 +216,4 @@
 #define IDS_LINE_ERROR_PARITY  264
 #define IDS_LINE_ERROR_OVERRUN 265
 #define IDS_LINE_ERROR_BREAK   266
+#define IDS_TRACE_LIMIT        300   // the trace has reached its size limit: file name, the limit in MB (a text)

@@ -77,13 +77,21 @@ BOOL CStdioFile::Open(const char* pszFileName, UINT nOpenFlags, CFileException* 
     m_strFileName = pszFileName;
     m_nWriteError = 0;
     m_nReadError = 0;
+    m_bWriting = (nOpenFlags & (modeWrite | modeReadWrite)) != 0;
+    m_bTextWrite = m_bWriting && !bBinary;
+    // A failed write never cuts into what the file held before it was opened.
+    LARGE_INTEGER size = {};
+    m_nFlushedLength = (nOpenFlags & modeCreate) == 0 && ::GetFileSizeEx(hFile, &size)
+                           ? static_cast<ULONGLONG>(size.QuadPart)
+                           : 0;
     return TRUE;
 }
 
 BOOL CStdioFile::WriteString(const char* pszText)
 {
-    if (!m_pStream)
+    if (!m_pStream || m_nWriteError != 0)
         return FALSE;
+    BeginWrite();
     // A flush that failed earlier (Flush, or a full buffer) leaves the stream's error set.
     if (std::fputs(pszText, m_pStream) != EOF && !std::ferror(m_pStream))
         return TRUE;
@@ -92,8 +100,9 @@ BOOL CStdioFile::WriteString(const char* pszText)
 
 BOOL CStdioFile::Write(const void* pData, UINT nCount)
 {
-    if (!m_pStream)
+    if (!m_pStream || m_nWriteError != 0)
         return FALSE;
+    BeginWrite();
     if ((nCount == 0 || std::fwrite(pData, 1, nCount, m_pStream) == nCount) && !std::ferror(m_pStream))
         return TRUE;
     return NoteWriteFailure();
@@ -106,15 +115,83 @@ CString CStdioFile::GetWriteErrorMessage() const
     return error.GetErrorMessage();
 }
 
+HANDLE CStdioFile::StreamHandle() const
+{
+    return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(m_pStream)));
+}
+
+void CStdioFile::BeginWrite()
+{
+    // The C library takes its error code from the system's last error even when the
+    // system reported none (a write that took only part of the bytes): an old code
+    // would stand for the reason.
+    _doserrno = 0;
+    ::SetLastError(ERROR_SUCCESS);
+}
+
 BOOL CStdioFile::NoteWriteFailure()
 {
     if (m_nWriteError == 0) {
-        // The C library keeps the system's code of the write that failed.
-        m_nWriteError = static_cast<DWORD>(_doserrno);
-        if (m_nWriteError == 0)
-            m_nWriteError = ERROR_WRITE_FAULT;
+        m_nWriteError = SystemWriteError();
+        if (m_bWriting)
+            CutToWholeLines();
     }
     return FALSE;
+}
+
+DWORD CStdioFile::SystemWriteError()
+{
+    DWORD nError = static_cast<DWORD>(_doserrno);
+    if (nError != 0)
+        return nError; // the system refused a write: its own reason
+    if (!m_bWriting)
+        return ERROR_WRITE_FAULT;
+    // The system took only part of a write (a disk that fills up in the middle of it),
+    // which to it is no error, and the C library gave up on the rest. The system's
+    // reason is what a write of the rest meets; the byte is cut away with the rest.
+    DWORD nWritten = 0;
+    if (!::WriteFile(StreamHandle(), " ", 1, &nWritten, nullptr) && ::GetLastError() != ERROR_SUCCESS)
+        return ::GetLastError();
+    return ERROR_WRITE_FAULT;
+}
+
+void CStdioFile::CutToWholeLines()
+{
+    HANDLE hFile = StreamHandle();
+    LARGE_INTEGER size = {};
+    if (!::GetFileSizeEx(hFile, &size) || static_cast<ULONGLONG>(size.QuadPart) <= m_nFlushedLength)
+        return;
+    ULONGLONG nEnd = m_nFlushedLength;
+    // A text file keeps every whole line that reached the disk: the last line feed after
+    // the last good flush is searched from the end, through a handle that may read.
+    HANDLE hRead = m_bTextWrite ? ::ReOpenFile(hFile, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, 0)
+                                : INVALID_HANDLE_VALUE;
+    if (hRead != INVALID_HANDLE_VALUE) {
+        char buffer[4096];
+        ULONGLONG nTo = static_cast<ULONGLONG>(size.QuadPart);
+        while (nTo > nEnd) {
+            DWORD nChunk = static_cast<DWORD>(nTo - nEnd < sizeof buffer ? nTo - nEnd : sizeof buffer);
+            LARGE_INTEGER from;
+            from.QuadPart = static_cast<LONGLONG>(nTo - nChunk);
+            DWORD nRead = 0;
+            if (!::SetFilePointerEx(hRead, from, nullptr, FILE_BEGIN) ||
+                !::ReadFile(hRead, buffer, nChunk, &nRead, nullptr) || nRead != nChunk)
+                break;
+            DWORD i = nChunk;
+            while (i > 0 && buffer[i - 1] != '\n')
+                --i;
+            if (i > 0) {
+                nEnd = static_cast<ULONGLONG>(from.QuadPart) + i;
+                break;
+            }
+            nTo = static_cast<ULONGLONG>(from.QuadPart);
+        }
+        ::CloseHandle(hRead);
+    }
+    LARGE_INTEGER end;
+    end.QuadPart = static_cast<LONGLONG>(nEnd);
+    if (::SetFilePointerEx(hFile, end, nullptr, FILE_BEGIN))
+        ::SetEndOfFile(hFile);
 }
 
 BOOL CStdioFile::ReadString(CString& rString)
@@ -122,6 +199,7 @@ BOOL CStdioFile::ReadString(CString& rString)
     rString.Empty();
     if (!m_pStream)
         return FALSE;
+    _doserrno = 0; // the reason of a read that fails, not an old code
     BOOL bLine = FALSE;
     if (m_bTextRead) {
         std::string strLine;
@@ -150,6 +228,7 @@ UINT CStdioFile::Read(void* pBuffer, UINT nCount)
 {
     if (!m_pStream)
         return 0;
+    _doserrno = 0;
     UINT nRead = static_cast<UINT>(std::fread(pBuffer, 1, nCount, m_pStream));
     if (nRead < nCount && std::ferror(m_pStream))
         NoteReadFailure();
@@ -211,19 +290,29 @@ ULONGLONG CStdioFile::GetPosition() const
 
 BOOL CStdioFile::Flush()
 {
-    if (!m_pStream)
+    if (!m_pStream || m_nWriteError != 0)
         return FALSE;
-    if (std::fflush(m_pStream) == 0 && !std::ferror(m_pStream))
+    if (m_bWriting)
+        BeginWrite();
+    if (std::fflush(m_pStream) == 0 && !std::ferror(m_pStream)) {
+        LARGE_INTEGER zero = {}, position = {};
+        if (m_bWriting && ::SetFilePointerEx(StreamHandle(), zero, &position, FILE_CURRENT))
+            m_nFlushedLength = static_cast<ULONGLONG>(position.QuadPart);
         return TRUE;
+    }
     return NoteWriteFailure();
 }
 
 void CStdioFile::Close()
 {
     if (m_pStream) {
+        // After a failure the C library's buffer is empty: a failed flush drops it.
+        if (m_bWriting && m_nWriteError == 0)
+            Flush();
         std::fclose(m_pStream);
         m_pStream = nullptr;
     }
+    m_bWriting = false;
 }
 
 void CStdioFile::Abort()

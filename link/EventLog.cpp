@@ -6,11 +6,17 @@
 // second would freeze the tool. Lines logged during one receive event (a log burst)
 // therefore reach the window together, in one replacement and one repaint, placed so
 // that the window ends exactly as the line-by-line rule leaves it (LogWindowPlan.h). The
-// file gets each line at once. A line logged outside a burst shows at once.
+// file gets each line at once, and goes to the disk at the end of each burst: a crash or
+// a power cut loses no line the window has shown. A line logged outside a burst is a
+// burst of its own.
+//
+// The file is open for this program alone to write (others may read it): a second
+// start in the same folder cannot empty it under the running one.
 //
 // A write of the file that fails (a full disk) is said once, in the window and in a box,
-// and the file is written no more: it holds every line up to the failure, with no gap
-// after it that would read as a quiet device. The window goes on as before.
+// and the file is written no more: it ends with the last whole line that reached the
+// disk, with no gap after it that would read as a quiet device. The window goes on as
+// before. The trace and the monitor's recording say their failures the same way.
 #include "ServiceDlg.h"
 #include "FormatCheck.h"
 #include "LogWindowPlan.h"
@@ -28,7 +34,9 @@ const int kMaxShownLogLine = 4096;
 BOOL CServiceDlg::OpenLogFile()
 {
     CFileException error;
-    if (!m_LogFile.Open(kLogFileName, CStdioFile::modeCreate | CStdioFile::modeWrite | CStdioFile::typeText,
+    if (!m_LogFile.Open(kLogFileName,
+                        CStdioFile::modeCreate | CStdioFile::modeWrite | CStdioFile::shareDenyWrite |
+                            CStdioFile::typeText,
                         &error)) {
         // Without its log the program does not run; the user learns why first.
         CString strMessage = FormatTwoTexts(IDS_LOGFILE_FAILED, "The log file %s cannot be created:\n%s",
@@ -65,26 +73,52 @@ void CServiceDlg::LogLine(const CString& strText)
     strShown += "\r\n";
     m_strLogPending += strShown;
     m_LogPendingLines.push_back(LogEntryLines(std::string(strShown.GetString(), strShown.GetLength())));
-    if (!m_bLogBurst)
-        FlushLogWindow();
     if (bFileFailed)
+        OnLogFileFailed();
+    if (!m_bLogBurst)
+        FlushLog();
+}
+
+void CServiceDlg::FlushLog()
+{
+    FlushLogWindow();
+    FlushLogFile();
+}
+
+void CServiceDlg::FlushLogFile()
+{
+    if (m_LogFile.IsOpen() && !m_bLogFileFailed && !m_LogFile.Flush())
         OnLogFileFailed();
 }
 
 void CServiceDlg::OnLogFileFailed()
 {
+    if (m_bLogFileFailed)
+        return;
     m_bLogFileFailed = TRUE;
-    m_strLogFileFailure = FormatTwoTexts(IDS_LOGFILE_UNWRITABLE, "The log file %s cannot be written (%s)",
-                                         kLogFileName, m_LogFile.GetWriteErrorMessage());
-    LogLine(m_strLogFileFailure);
+    ReportFileFailure(FormatTwoTexts(IDS_LOGFILE_UNWRITABLE, "The log file %s cannot be written (%s)", kLogFileName,
+                                     m_LogFile.GetWriteErrorMessage()));
+}
+
+void CServiceDlg::ReportFileFailure(const CString& strText)
+{
+    LogLine(strText);
     // The box waits for the message loop: a failed write may come in the middle of the
-    // receive handling, which must not run again inside it.
-    PostMessage(WM_LOG_FILE_FAILED);
+    // receive handling, which must not run again inside it. Failures that come before
+    // the box shows share it.
+    if (m_strFileFailures.IsEmpty())
+        PostMessage(WM_LOG_FILE_FAILED);
+    else
+        m_strFileFailures += "\n\n";
+    m_strFileFailures += strText;
 }
 
 LRESULT CServiceDlg::OnLogFileFailedBox(WPARAM, LPARAM)
 {
-    MessageBox(m_strLogFileFailure, nullptr, MB_OK | MB_ICONEXCLAMATION);
+    CString strText = m_strFileFailures;
+    m_strFileFailures.Empty();
+    if (!strText.IsEmpty())
+        MessageBox(strText, nullptr, MB_OK | MB_ICONEXCLAMATION);
     return 0;
 }
 

@@ -1,5 +1,6 @@
 // CLogBurst: while it lives, the lines logged reach the log window together, when it
-// ends (the log file gets each at once). A burst inside a burst changes nothing.
+// ends (the log file gets each at once, and goes to the disk when the outermost burst
+// ends). A burst inside a burst changes nothing.
 #pragma once
 
 #include "ServiceDlg.h"
@@ -11,6 +12,8 @@ public:
     {
         m_dlg.FlushLogWindow();
         m_dlg.m_bLogBurst = m_bOuter;
+        if (!m_bOuter)
+            m_dlg.FlushLogFile();
     }
     CLogBurst(const CLogBurst&) = delete;
     CLogBurst& operator=(const CLogBurst&) = delete;

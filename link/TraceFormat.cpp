@@ -1,5 +1,6 @@
 #include "TraceFormat.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -52,4 +53,20 @@ std::string TraceHeader(const char* pszStarted)
 {
     return std::string("Zevanto traffic trace, started ") + pszStarted +
            "\ntime         TX sent / RX received, the operation in progress, the bytes in hex |as text|\n";
+}
+
+std::string TraceLimitLine(const char* pszTime, int nLimitMB)
+{
+    return std::string(pszTime) + " -- the trace ends here: it has reached its size limit of " +
+           std::to_string(nLimitMB) + " MB ([Debug] TraceLimitMB in ZEV.INI)\n";
+}
+
+int TraceLimitMegabytes(int nSetting)
+{
+    return nSetting >= 1 ? nSetting : kDefaultTraceLimitMB;
+}
+
+unsigned long long TextFileBytes(const std::string& strText)
+{
+    return strText.size() + static_cast<unsigned long long>(std::count(strText.begin(), strText.end(), '\n'));
 }

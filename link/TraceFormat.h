@@ -16,3 +16,15 @@ std::string OperationName(int nOperation);
 
 // The first lines of a trace file: what the columns hold.
 std::string TraceHeader(const char* pszStarted);
+
+// The trace's last line when it reaches its size limit (nLimitMB megabytes), in the
+// records' manner: the time first.
+std::string TraceLimitLine(const char* pszTime, int nLimitMB);
+
+// The size limit in megabytes that a setting gives: below 1 it is the default.
+int TraceLimitMegabytes(int nSetting);
+const int kDefaultTraceLimitMB = 100;
+
+// The bytes a text takes in a file written in text mode, where each line feed becomes
+// CR LF.
+unsigned long long TextFileBytes(const std::string& strText);

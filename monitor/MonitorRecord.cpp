@@ -1,6 +1,9 @@
 // The monitor's recording: started and stopped with the monitor window's button, one CSV
 // row for every decoded frame while the monitor runs, hidden window or not; the log rule
-// stays as it is. The recording ends with the monitor (the return to idle).
+// stays as it is. The recording ends with the monitor (the return to idle). Each row goes
+// to the disk at once: a full disk is said at the row it hits, in the log and in a box
+// (the monitor's stream would scroll a log line away), and the file ends with the last
+// whole row.
 #include "ServiceDlg.h"
 #include "MonitorDlg.h"
 #include "MonitorFrame.h"
@@ -38,11 +41,11 @@ void CServiceDlg::RecordFrame(const unsigned char* pFrame)
     if (!m_MonitorCsvFile.IsOpen())
         return;
     std::string strRow = FormatMonitorCsvRow(TimeOfDayWithMilliseconds(), DecodeMonitorFrame(pFrame));
-    if (m_MonitorCsvFile.WriteString(strRow.c_str()))
+    if (m_MonitorCsvFile.WriteString(strRow.c_str()) && m_MonitorCsvFile.Flush())
         return;
     // A full disk: said once, and the recording ends with what it has.
-    LogLine(FormatTwoTexts(IDS_MON_RECORD_FAILED, "The recording file %s cannot be written (%s)",
-                           m_MonitorCsvFile.GetFilePath(), m_MonitorCsvFile.GetWriteErrorMessage()));
+    ReportFileFailure(FormatTwoTexts(IDS_MON_RECORD_FAILED, "The recording file %s cannot be written (%s)",
+                                     m_MonitorCsvFile.GetFilePath(), m_MonitorCsvFile.GetWriteErrorMessage()));
     StopMonitorRecord();
 }
 

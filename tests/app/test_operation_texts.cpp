@@ -79,6 +79,8 @@ const OperationText kOperationTexts[] = {
     { IDS_MON_RECORD_BUTTON, "" },
     { IDS_MON_STOP_BUTTON, "" },
     { IDS_CSV_FILES, "" },
+    // The trace's size limit.
+    { IDS_TRACE_LIMIT, "ss" },
 };
 
 // The string as the library holds it: not through the framework's search, which would

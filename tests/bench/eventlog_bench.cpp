@@ -1,8 +1,9 @@
 // The event log under a burst of lines from the device, with the log window already full:
 // where one line's time goes when each line is placed on its own (each message of the
-// line-by-line rules), what one log call costs now, how many lines a
-// second reach the window and the file through the receive path, and how long the window
-// keeps a message sent to it waiting meanwhile. Prints figures; asserts nothing about them.
+// line-by-line rules, and the log file's flush at the end of each burst), what one log
+// call costs now, how many lines a second reach the window and the file through the
+// receive path, and how long the window keeps a message sent to it waiting meanwhile.
+// Prints figures; asserts nothing about them.
 #include "AppTestEnvironment.h"
 #include "ServiceDlg.h"
 
@@ -76,8 +77,8 @@ void StepCosts(CServiceDlg& dlg, int nLines)
     CEdit& edit = dlg.m_LogEdit;
     const char* names[] = { "count lines", "index of line 1", "select the first line", "scroll caret (top)",
                             "delete the first line", "count again", "time stamp", "file",
-                            "index of the last line", "select to the end", "scroll caret (end)",
-                            "replace with the line", "repaint" };
+                            "file to the disk", "index of the last line", "select to the end",
+                            "scroll caret (end)", "replace with the line", "repaint" };
     const int nSteps = sizeof names / sizeof names[0];
     std::vector<double> total(nSteps, 0.0);
     for (int n = 0; n < nLines; ++n) {
@@ -96,6 +97,7 @@ void StepCosts(CServiceDlg& dlg, int nLines)
         nCount = edit.GetLineCount(); lap();
         CString strLine = CTime::GetCurrentTime().Format("%H:%M:%S ") + ">> (CR) 123"; lap();
         dlg.m_LogFile.WriteString(strLine); dlg.m_LogFile.WriteString("\n"); lap();
+        dlg.m_LogFile.Flush(); lap(); // a line outside a burst is a burst of its own
         strLine += "\r\n";
         nIndex = edit.LineIndex(nCount - 1); lap();
         edit.SetSel(nIndex, -1); lap();

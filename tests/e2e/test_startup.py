@@ -40,7 +40,7 @@ class StartupTest(RobotTestCase):
             "Setup": {"LanguageLibrary": "ZEV_DE.DLL"},
             "ComPort": {"ComPortNo": "1"},
             "Device": {"Device": "Vantik"},
-            "Debug": {"Trace": "0"}})
+            "Debug": {"Trace": "0", "TraceLimitMB": "100"}})
 
     def test_com_port_number_outside_one_to_four_starts_on_com1(self):
         for stored, index in (("0", 0), ("5", 0), ("4", 3), ("-3", 0), ("2", 1)):

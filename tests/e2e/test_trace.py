@@ -1,7 +1,8 @@
 """The traffic trace through the real ZEV.EXE with Python as the device: with [Debug]
 Trace=1 every byte sent and received is in ZevTrace.TXT, in order, each piece with its
 time to the millisecond, its direction and the operation in progress, in hex and as text;
-without it there is no trace file, and the settings file shows the key."""
+without it there is no trace file, and the settings file shows the keys. The trace stops
+at its size limit ([Debug] TraceLimitMB) with a last line, and the log says so."""
 import os
 import re
 import sys
@@ -12,6 +13,8 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 from device_end import DeviceEndTestCase  # noqa: E402
 from operations import ESC, READOUT  # noqa: E402
 
+LIMIT_LINE = re.compile(r"^\d\d:\d\d:\d\d\.\d{3} -- the trace ends here: it has reached its size limit of (\d+) MB "
+                        r"\(\[Debug\] TraceLimitMB in ZEV\.INI\)$")
 RECORD = re.compile(r"^(\d\d:\d\d:\d\d\.\d{3}) (TX|RX) +(\d+) (\S.{11}) ((?:[0-9A-F]{2} ){1,16}) *\|(.{1,16})\|$")
 MORE = re.compile(r"^ {32}((?:[0-9A-F]{2} ){1,16}) *\|(.{1,16})\|$")
 
@@ -69,7 +72,42 @@ class TraceTest(DeviceEndTestCase):
         self.assertEqual(self.run.close(), 0)
         self.assertFalse(os.path.exists(self.folder.file("ZevTrace.TXT")))
         with open(self.folder.file("ZEV.INI")) as f:
-            self.assertIn("[Debug]\nTrace=0\n", f.read().replace("\r\n", "\n"))
+            self.assertIn("[Debug]\nTrace=0\nTraceLimitMB=100\n", f.read().replace("\r\n", "\n"))
+
+    def test_the_trace_stops_at_its_size_limit_with_a_last_line_and_a_log_line(self):
+        self.start(1, 0, more_settings="[Debug]\nTrace=1\nTraceLimitMB=1\n")
+        self.connect(0)
+        self.robot.command(self.run.main, READOUT)
+        self.assertEqual(self.pair.read(count=1, timeout=5.0), b"V")
+        self.pair.write(ESC)
+        # about 5.5 bytes of trace a byte of traffic: 300 lines of 800 bytes pass 1 MB
+        lines = [b"ZEILE %04d " % n + bytes(0x20 + (n + i) % 0x5F for i in range(789)) for n in range(300)]
+        stopped = "Die Datei ZevTrace.TXT für den Datenverkehr hat ihre Größengrenze von 1 MB erreicht " \
+                  "([Debug] TraceLimitMB in ZEV.INI): die Aufzeichnung endet hier"
+        for start in range(0, len(lines), 20):
+            self.pair.write(b"".join(line + b"\r" for line in lines[start:start + 20]))
+            self.assertTrue(self.log_has(">> " + lines[start + 19][:40].decode(), timeout=20.0))
+        self.pair.write(b"\r")
+        self.assertTrue(self.log_has(" >> \r\n"))
+        self.assertEqual(self.run.close(), 0)
+
+        self.assertEqual(self.folder.settings()["Debug"], {"Trace": "1", "TraceLimitMB": "1"})
+        logged = [line[9:] for line in self.folder.log_lines()]
+        self.assertEqual(logged.count(stopped), 1)
+        with open(self.folder.file("ZevTrace.TXT"), "rb") as f:
+            text = f.read().decode("ascii")
+        self.assertLessEqual(len(text), 1024 * 1024, "the trace passed its limit")
+        self.assertGreater(len(text), 1024 * 1024 - 2000, "the trace stopped long before its limit")
+        self.assertTrue(text.endswith("\r\n"))
+        rows = text.split("\r\n")[:-1]
+        self.assertRegex(rows[-1], LIMIT_LINE)
+        self.assertEqual(LIMIT_LINE.match(rows[-1]).group(1), "1")
+        found = records("\r\n".join(rows[:-1]) + "\r\n")
+        received = b"".join(r[4] for r in found if r[1] == "RX")
+        whole = b"ZEV TEST DEVICE\r" + ESC + b"".join(line + b"\r" for line in lines) + b"\r"
+        self.assertTrue(whole.startswith(received), "records lost or out of order")
+        self.assertLess(len(received), len(whole), "the limit was not reached")
+        self.assertNotEqual([r for r in found if r[1] == "TX"][-1][4], b"E", "traced after the limit")
 
 
 if __name__ == "__main__":

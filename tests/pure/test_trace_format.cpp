@@ -41,3 +41,28 @@ TEST_CASE("operation names, and a code the program does not have")
     CHECK(OperationName(35) == "op 35");
     CHECK(OperationName(-1) == "op -1");
 }
+
+TEST_CASE("the last line at the size limit, in the records' manner")
+{
+    CHECK(TraceLimitLine("14:03:07.123", 100) ==
+          "14:03:07.123 -- the trace ends here: it has reached its size limit of 100 MB ([Debug] TraceLimitMB in "
+          "ZEV.INI)\n");
+}
+
+TEST_CASE("the size limit: a setting below 1 MB is the default")
+{
+    CHECK(TraceLimitMegabytes(1) == 1);
+    CHECK(TraceLimitMegabytes(250) == 250);
+    CHECK(TraceLimitMegabytes(0) == kDefaultTraceLimitMB);
+    CHECK(TraceLimitMegabytes(-3) == kDefaultTraceLimitMB);
+    CHECK(kDefaultTraceLimitMB == 100);
+}
+
+TEST_CASE("a text's bytes in a text-mode file: each line feed becomes CR LF")
+{
+    CHECK(TextFileBytes("") == 0);
+    CHECK(TextFileBytes("abc") == 3);
+    CHECK(TextFileBytes("a\nbc\n") == 7);
+    CHECK(TextFileBytes(FormatTraceRecord("14:03:07.123", true, 6, reinterpret_cast<const unsigned char*>("L"), 1)) ==
+          85);
+}
