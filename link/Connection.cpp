@@ -16,9 +16,11 @@ BOOL CServiceDlg::SendCommand(const void* pData, int nLength)
         ReturnToIdle();
         return FALSE;
     }
-    SetTimer(TIMER_WATCHDOG, 1000);
     m_bTxDone = FALSE;
     KoraWrite(m_hLink, pData, nLength);
+    // Armed after the bytes are on their way: the report that they have gone comes through
+    // the message loop, after this call, and a download's next frame waits for nothing.
+    SetTimer(TIMER_WATCHDOG, 1000);
     TraceBytes(true, pData, nLength);
     return TRUE;
 }

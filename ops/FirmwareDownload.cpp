@@ -165,11 +165,14 @@ void CServiceDlg::SendNextFrame(BOOL bResend)
         return;
     }
     m_nFirmwareSent = m_DownloadFile.GetPosition();
-    m_ProgressCtrl.SetPos(static_cast<int>(m_nFirmwareSent > INT_MAX ? INT_MAX : m_nFirmwareSent));
     m_strRxLine.Empty();
     ++m_nFrameCount;
-    if (SendCommand(m_strFrame.GetString(), m_strFrame.GetLength()))
-        SetTimer(TIMER_RESPONSE, 10000);
+    if (!SendCommand(m_strFrame.GetString(), m_strFrame.GetLength()))
+        return; // refused: reported, idle already
+    SetTimer(TIMER_RESPONSE, 10000);
+    // The bar repaints at once, which takes longer than all the rest of a frame: it
+    // follows the frame, which is on its way by now.
+    m_ProgressCtrl.SetPos(static_cast<int>(m_nFirmwareSent > INT_MAX ? INT_MAX : m_nFirmwareSent));
 }
 
 BOOL CServiceDlg::BuildLineFrame()

@@ -11,13 +11,17 @@ wire time as on a cable. From the simulator's hex log (microsecond stamps):
   efficiency  the protocol's own time (every frame and every ACK on the wire) divided
               by the measured time from 'D' to the last ACK.
 The same S19 download with Python in the tool's place (no Wine on the tool's side) gives
-the floor that the pty and the simulator's own serial layer set.
+the floor that the pty and the simulator's own serial layer set; with a bare Win32 program
+in the tool's place (bare_download.exe: overlapped ReadFile and WriteFile, nothing else),
+the floor of any program under Wine. The tool's aims, from the same run: its turnaround
+within 1.5 times the bare program's, its efficiency within 3 points of Python's.
 The S19 download again with the traffic trace on ([Debug] Trace=1), which must not slow it.
 Then a 4 MB image at full pty speed, with the tool's working set before, during and after.
 """
 import contextlib
 import os
 import statistics
+import subprocess
 import sys
 import tempfile
 import time
@@ -29,7 +33,7 @@ import hex_log  # noqa: E402
 from firmware_files import LARGE_S19, s19_lines, s19_path, write_image  # noqa: E402
 from ptys import pty_pair  # noqa: E402
 from processes import end_on_signals  # noqa: E402
-from robot import Robot  # noqa: E402
+from robot import Robot, windows_path  # noqa: E402
 from session import sim_session  # noqa: E402
 from simulator import simulator  # noqa: E402
 from tool_end import tool_end  # noqa: E402
@@ -73,6 +77,19 @@ def python_download(owner, folder, lines):
     return hex_log.entries(sim.log_text())
 
 
+def bare_download(owner, folder, path):
+    """The S19 download with a bare Win32 program as the tool."""
+    pair = pty_pair(owner, 1)
+    sim = simulator(owner, folder, "--type", "0", "--line-rate")
+    sim.wait_for_output("waiting for a wake-up")
+    program = subprocess.run(["wine", os.path.join(os.environ["ZEV_TEST_BIN"], "bare_download.exe"), "1", "0",
+                              windows_path(path)], capture_output=True, timeout=300)
+    if program.returncode != 0:
+        raise RuntimeError("the bare download ended with %r" % program.returncode)
+    time.sleep(0.2)
+    return hex_log.entries(sim.log_text())
+
+
 def frame_timing(entries):
     """(first 'D' received, [(frame start received, ACK sent)], last ACK sent)."""
     data = [(when, kind, payload) for when, kind, payload in entries if kind in ("RX", "TX")]
@@ -105,6 +122,7 @@ def report(name, entries, baud):
           % (statistics.median(device), received / len(pairs) * 10000.0 / baud))
     print("  efficiency (wire time %.2f s / measured): %.1f %%; the tool's turnarounds take %.1f %%"
           % (wire, 100.0 * wire / total, 100.0 * sum(turnarounds) / 1000 / total))
+    return statistics.median(turnarounds), 100.0 * wire / total
 
 
 def main():
@@ -114,7 +132,7 @@ def main():
 
         with contextlib.ExitStack() as run:
             _, entries, _ = download(run, robot, 0, s19_path(LARGE_S19), ["--line-rate"], 300)
-            report("S19 (%s)" % LARGE_S19, entries, 38400)
+            tool = report("S19 (%s)" % LARGE_S19, entries, 38400)
         with contextlib.ExitStack() as run:
             session, entries, _ = download(run, robot, 0, s19_path(LARGE_S19), ["--line-rate"], 300,
                                            more_settings="[Debug]\nTrace=1\n")
@@ -122,7 +140,14 @@ def main():
             print("  trace file: %d KB" % (os.path.getsize(session.folder.file("ZevTrace.TXT")) // 1024))
         with contextlib.ExitStack() as run:
             entries = python_download(run, folder, s19_lines(s19_path(LARGE_S19)))
-            report("The same with Python as the tool (the floor of pty and simulator)", entries, 38400)
+            floor = report("The same with Python as the tool (the floor of pty and simulator)", entries, 38400)
+        with contextlib.ExitStack() as run:
+            entries = bare_download(run, folder, s19_path(LARGE_S19))
+            bare = report("The same with a bare Win32 program as the tool (the floor under Wine)", entries, 38400)
+        print("S19 turnaround: the tool %.2f ms, %.2f times the bare Win32 program's %.2f ms (aim: 1.5 at most)"
+              % (tool[0], tool[0] / bare[0], bare[0]))
+        print("S19 efficiency: the tool %.1f %%, %.1f points below Python's %.1f %% (aim: 3 at most)"
+              % (tool[1], floor[1] - tool[1], floor[1]))
 
         image = os.path.join(folder, "firmware-64k.IMG")
         write_image(image, 64 * 1024)
