@@ -187,10 +187,10 @@ BOOL CServiceDlg::ConfirmEnd()
     if (m_nOperation == OP_IDLE && !m_bBusy)
         return TRUE;
     BOOL bDownload = m_nOperation == OP_DOWNLOAD || m_nOperation == OP_IMAGE_START;
-    CString strText;
-    if (!strText.LoadString(bDownload ? IDS_END_DURING_DOWNLOAD : IDS_END_DURING_OPERATION))
-        strText = bDownload ? "A firmware download is running.\nEnd Zevanto and abandon it?"
-                            : "An operation is still running.\nEnd Zevanto and abandon it?";
+    CString strText = bDownload ? LoadText(IDS_END_DURING_DOWNLOAD,
+                                           "A firmware download is running.\nEnd Zevanto and abandon the download?")
+                                : LoadText(IDS_END_DURING_OPERATION,
+                                           "An operation is still running.\nEnd Zevanto and abandon it?");
     return MessageBox(strText, nullptr, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }
 

@@ -296,6 +296,7 @@ protected:
     // ops/FirmwareDownload.cpp
     BOOL OpenFirmwareFile();
     BOOL SurveyFirmwareFile();    // FALSE when the download does not start (said, idle)
+    void StopDownload(const CString& strMessage); // logged, idle, then shown in a box
     void StopDownloadUnread(const CString& strReason);
     void StopDownloadRefused();
     // monitor/MonitorStart.cpp

@@ -3,7 +3,7 @@
 // its last such line. They end nothing: the device's NAK and the time-outs deal with a
 // damaged byte, and only the loss of the port is a link error.
 #include "ServiceDlg.h"
-#include "FormatCheck.h"
+#include "StringFormats.h"
 
 namespace {
 // KORA's counter of each kind, and the kind's name in the log line.
@@ -70,19 +70,12 @@ void CServiceDlg::SayLineErrors()
     for (const auto& kind : kLineErrorKinds) {
         if (!m_LineErrors.anCounts[kind.nKind])
             continue;
-        CString strName;
-        if (!strName.LoadString(kind.nNameID))
-            strName = kind.pszFallback;
         if (!strKinds.IsEmpty())
             strKinds += ", ";
-        strKinds += strName;
+        strKinds += LoadText(kind.nNameID, kind.pszFallback);
     }
-    CString strFormat;
-    if (!strFormat.LoadString(IDS_LINE_ERRORS) || !IsFormatFor(strFormat, "dsd"))
-        strFormat = "Line error on COM%d: %s, %d since the last line";
-    CString strLine;
-    strLine.Format(strFormat, m_nComIndex + 1, strKinds.GetString(), m_LineErrors.Total());
-    LogLine(strLine);
+    LogLine(FormatById(IDS_LINE_ERRORS, "dsd", "Line error on COM%d: %s, %d since the last line", m_nComIndex + 1,
+                       strKinds.GetString(), m_LineErrors.Total()));
     m_LineErrors = LineErrorTally();
     m_nLineErrorLineAt = GetTickCount64();
 }

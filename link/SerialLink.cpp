@@ -2,6 +2,7 @@
 // receive event, and what a link error does.
 #include "ServiceDlg.h"
 #include "ConnectionString.h"
+#include "StringFormats.h"
 
 #include <string>
 
@@ -99,18 +100,14 @@ void CServiceDlg::OnLinkError()
 
 CString CServiceDlg::LinkLostAdvice() const
 {
-    CString strAdvice;
-    if (!strAdvice.LoadString(IDS_LINK_LOST_ADVICE))
-        strAdvice = "Once the adapter is back: Connection > Disconnect, then Connection > Connect.";
-    return "\n\n" + strAdvice;
+    return "\n\n" + LoadText(IDS_LINK_LOST_ADVICE,
+                              "Once the adapter is back: Connection > Disconnect, then Connection > Connect.");
 }
 
 void CServiceDlg::ReportLinkLost()
 {
-    CString strLost;
-    if (!strLost.LoadString(IDS_LINK_LOST))
-        strLost = "The connection to the device is lost: nothing was sent.";
-    CString strMessage = strLost + LinkLostAdvice();
+    CString strMessage = LoadText(IDS_LINK_LOST, "The connection to the device is lost: nothing was sent.") +
+                         LinkLostAdvice();
     LogLine(strMessage);
     MessageBox(strMessage, nullptr, MB_OK);
 }

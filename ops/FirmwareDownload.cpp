@@ -28,6 +28,12 @@ UINT ClampToUInt(ULONGLONG nValue)
     return nValue > UINT_MAX ? UINT_MAX : static_cast<UINT>(nValue);
 }
 
+// A file position for the progress bar, whose range is an int.
+int ProgressPosition(ULONGLONG nValue)
+{
+    return nValue > INT_MAX ? INT_MAX : static_cast<int>(nValue);
+}
+
 UINT SRecordFaultText(SRecordFault fault)
 {
     switch (fault) {
@@ -59,7 +65,7 @@ void CServiceDlg::StartDownload()
     m_nFirmwareSent = 0;
     if (!SendCommand("D", 1))
         return; // refused: reported, idle, the file closed
-    m_ProgressCtrl.SetRange32(0, static_cast<int>(m_nFirmwareEnd > INT_MAX ? INT_MAX : m_nFirmwareEnd));
+    m_ProgressCtrl.SetRange32(0, ProgressPosition(m_nFirmwareEnd));
     if (bImage) {
         m_nOperation = OP_IMAGE_START;
         SetTimer(TIMER_RESPONSE, 15000);
@@ -107,29 +113,22 @@ BOOL CServiceDlg::SurveyFirmwareFile()
 
     BOOL bEmpty = IsImageDevice(m_nDeviceType) ? m_nFirmwareEnd == 0 : survey.nRecords == 0;
     if (bEmpty) {
-        CString strMessage = FormatById(IDS_FIRMWARE_EMPTY, "s",
-                                        "The firmware file %s holds nothing to send: the download does not start.",
-                                        m_strFilePath.GetString());
-        LogLine(strMessage);
-        ReturnToIdle();
-        MessageBox(strMessage, nullptr, MB_OK | MB_ICONEXCLAMATION);
+        StopDownload(FormatById(IDS_FIRMWARE_EMPTY, "s",
+                                "The firmware file %s holds nothing to send: the download does not start.",
+                                m_strFilePath.GetString()));
         return FALSE;
     }
     if (survey.nBad == 0)
         return TRUE;
 
     // The device decides what it takes: the technician may send the file all the same.
-    CString strReason;
-    if (!strReason.LoadString(SRecordFaultText(survey.firstFault)))
-        strReason = "no valid S-record";
+    CString strReason = LoadText(SRecordFaultText(survey.firstFault), "no valid S-record");
     CString strFinding =
         FormatById(IDS_FIRMWARE_BAD_RECORDS, "suus",
                    "The firmware file %s: %u of its lines are no valid S-record; the first is line %u (%s).",
                    m_strFilePath.GetString(), survey.nBad, survey.nFirstBad, strReason.GetString());
     LogLine(strFinding);
-    CString strQuestion;
-    if (!strQuestion.LoadString(IDS_FIRMWARE_SEND_ANYWAY))
-        strQuestion = "\n\nSend the file anyway? The device decides what it takes.";
+    CString strQuestion = LoadText(IDS_FIRMWARE_SEND_ANYWAY, "\n\nSend the file anyway? The device decides what it takes.");
     if (MessageBox(strFinding + strQuestion, nullptr, MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) != IDYES) {
         ReturnToIdle();
         return FALSE;
@@ -172,7 +171,7 @@ void CServiceDlg::SendNextFrame(BOOL bResend)
     SetTimer(TIMER_RESPONSE, 10000);
     // The bar repaints at once, which takes longer than all the rest of a frame: it
     // follows the frame, which is on its way by now.
-    m_ProgressCtrl.SetPos(static_cast<int>(m_nFirmwareSent > INT_MAX ? INT_MAX : m_nFirmwareSent));
+    m_ProgressCtrl.SetPos(ProgressPosition(m_nFirmwareSent));
 }
 
 BOOL CServiceDlg::BuildLineFrame()
@@ -220,17 +219,21 @@ BOOL CServiceDlg::BuildImageFrame()
     return TRUE;
 }
 
-void CServiceDlg::StopDownloadUnread(const CString& strReason)
+void CServiceDlg::StopDownload(const CString& strMessage)
 {
-    // Said before the return to idle, which closes the file and says where it stopped;
-    // the box comes last, over a tool that is idle again.
-    CString strMessage = FormatById(
-        IDS_FIRMWARE_READ_FAILED, "ssuu",
-        "The firmware file %s could not be read to its end (%s): the download stopped after %u of %u bytes.",
-        m_strFilePath.GetString(), strReason.GetString(), ClampToUInt(m_nFirmwareSent), ClampToUInt(m_nFirmwareEnd));
+    // Said before the return to idle, which closes the file and says where a download
+    // that began stopped; the box comes last, over a tool that is idle again.
     LogLine(strMessage);
     ReturnToIdle();
     MessageBox(strMessage, nullptr, MB_OK | MB_ICONEXCLAMATION);
+}
+
+void CServiceDlg::StopDownloadUnread(const CString& strReason)
+{
+    StopDownload(FormatById(
+        IDS_FIRMWARE_READ_FAILED, "ssuu",
+        "The firmware file %s could not be read to its end (%s): the download stopped after %u of %u bytes.",
+        m_strFilePath.GetString(), strReason.GetString(), ClampToUInt(m_nFirmwareSent), ClampToUInt(m_nFirmwareEnd)));
 }
 
 void CServiceDlg::StopDownloadRefused()
@@ -244,9 +247,7 @@ void CServiceDlg::StopDownloadRefused()
                                              "The device refused line %u of the firmware file %u times in a row: "
                                              "the download stops.",
                                              m_nFrameCount, kMaxRefusals);
-    LogLine(strMessage);
-    ReturnToIdle();
-    MessageBox(strMessage, nullptr, MB_OK | MB_ICONEXCLAMATION);
+    StopDownload(strMessage);
 }
 
 void CServiceDlg::LogDownloadAbandoned()
