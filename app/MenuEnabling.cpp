@@ -26,6 +26,8 @@ const MenuRule kMenuRules[] = {
     { ID_READOUT_VIEW,      ID_PARAM_WF,          ConnectedType1 },
     { ID_READOUT_VIEW,      ID_PARAM_C,           ConnectedType1 },
     { ID_READOUT_VIEW,      ID_DEVICE_CLOCK,      ConnectedType1 },
+    { ID_READOUT_VIEW,      ID_SETTINGS_SAVE,     ConnectedType1 },
+    { ID_READOUT_VIEW,      ID_SETTINGS_RESTORE,  ConnectedType1 },
     { ID_MONITOR,           ID_MONITOR,           ConnectedType0 },
 };
 

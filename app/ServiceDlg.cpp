@@ -5,6 +5,7 @@
 #include "DeviceFont.h"
 #include "MonitorDlg.h"
 #include "INIFile.h"
+#include "SettingsRun.h"
 #include "StringFormats.h"
 
 BEGIN_MESSAGE_MAP(CServiceDlg, CDialog)
@@ -58,6 +59,12 @@ BEGIN_MESSAGE_MAP(CServiceDlg, CDialog)
     ON_MESSAGE(WM_PARAM_WF, &CServiceDlg::OnParamWFDialog)
     ON_MESSAGE(WM_PARAM_G, &CServiceDlg::OnParamGDialog)
     ON_MESSAGE(WM_PARAM_J, &CServiceDlg::OnParamJDialog)
+    // params/DeviceSettings.cpp
+    ON_COMMAND(ID_SETTINGS_SAVE, &CServiceDlg::OnSettingsSave)
+    ON_COMMAND(ID_SETTINGS_RESTORE, &CServiceDlg::OnSettingsRestore)
+    ON_MESSAGE(WM_SETTINGS_SAVE, &CServiceDlg::OnSettingsSaveFile)
+    ON_MESSAGE(WM_SETTINGS_RESTORE, &CServiceDlg::OnSettingsRestoreFile)
+    ON_MESSAGE(WM_SETTINGS_COMPARE, &CServiceDlg::OnSettingsCompare)
     // link/EventLog.cpp
     ON_MESSAGE(WM_LOG_FILE_FAILED, &CServiceDlg::OnLogFileFailedBox)
     ON_MESSAGE(WM_MONITOR_RECORD, &CServiceDlg::OnMonitorRecord)

@@ -15,6 +15,8 @@
 class CDeviceFont;
 class CMonitorDlg;
 class INIFile;
+struct DeviceSettings;
+struct SettingsRun;
 
 class CServiceDlg : public CDialog, public KoraLink {
 public:
@@ -128,6 +130,15 @@ public:
     void WriteCfgKind();          // the '1' step
     void WriteCfgOption();        // the 'B' step
     void LogConfigWriteCut();     // the step not taken and the steps written, once a chain
+    void WriteCfgValues(UINT nValue1, UINT nValue2, UINT nValue3); // the 'R' step
+
+    // --- params/DeviceSettings.cpp: the device settings saved to a file and restored --------
+    // Its steps are the reads and writes above, carried on by the dispatcher.
+    BOOL IsSettingsRead() const;  // the operation in progress is a read of a settings run
+    BOOL IsSettingsWrite() const; // ... or one of its writes
+    void OnSettingsReply();       // a read's line: parsed, kept, and the next step
+    void OnSettingsWritten();     // a write's ESC: the value text, and the next step
+    void EndSettingsRun();        // a settings run that did not finish: said, and dropped
 
     // --- monitor/MonitorStart.cpp: the live flow monitor ---------------------------------------
     void StartMonitor();
@@ -193,6 +204,7 @@ public:
     ULONGLONG m_nFirmwareSent = 0; // the bytes of the file that have gone out
     UINT m_nFrameRefusals = 0;  // NAKs of the current frame in a row
     CString m_strFrame;         // the frame last built, sent again after a NAK
+    CString m_strDeviceIdent;   // the identification line of the last wake-up
     int m_nCfgValue1 = 0;       // the 'r' reply's three numbers
     int m_nCfgValue2 = 0;
     int m_nCfgValue3 = 0;
@@ -208,6 +220,9 @@ public:
     int m_nParamF = 0;          // 'f': 0 to 3
     int m_nInterface = 0;       // '4': 0 RS232, 1 RS232 MODIFIED, 2 RS485, 3 other
     int m_nParamC = 0;          // 'c': 0, 1, -1 for anything else
+
+    // --- params: a save or restore of the device settings in progress -------------------------
+    std::unique_ptr<SettingsRun> m_pSettingsRun;
 
     // --- monitor --------------------------------------------------------------------------------
     std::unique_ptr<CMonitorDlg> m_pMonitorDlg; // kept from its first start to the teardown
@@ -293,6 +308,20 @@ protected:
     LRESULT OnParamFDialog(WPARAM wParam, LPARAM lParam);
     // params/ConfigWrite.cpp
     LRESULT OnConfigEditor(WPARAM wParam, LPARAM lParam);
+    // params/DeviceSettings.cpp
+    void OnSettingsSave();
+    void OnSettingsRestore();
+    LRESULT OnSettingsSaveFile(WPARAM wParam, LPARAM lParam);
+    LRESULT OnSettingsRestoreFile(WPARAM wParam, LPARAM lParam);
+    LRESULT OnSettingsCompare(WPARAM wParam, LPARAM lParam);
+    BOOL ReadSettingsFile(const CString& strPath, DeviceSettings& settings); // FALSE: said
+    void NextSettingsStep();
+    void ReadSettingsValue(char chLetter);
+    void WriteSettingsValue(char chLetter);
+    void OnSettingsRead();        // a pass of the nine reads is complete
+    void SaveSettingsFile();
+    void VerifySettings();
+    void FinishSettingsRun();     // the run is complete: dropped, idle
     // ops/FirmwareDownload.cpp
     BOOL OpenFirmwareFile();
     BOOL SurveyFirmwareFile();    // FALSE when the download does not start (said, idle)

@@ -16,6 +16,7 @@
 #define IDD_PARAM_G            156
 #define IDD_PARAM_J            159
 #define IDD_STEP_CALCULATOR    1003
+#define IDD_SETTINGS_COMPARE   170   // the restore's comparison of device and file
 
 // Icon and menu
 #define IDR_MAINFRAME          128
@@ -83,6 +84,10 @@
 #define IDC_CALC_RESULT        1011  // read-only
 #define IDC_CALC_RUN           1012  // calculates
 
+// Controls of the settings comparison
+#define IDC_SETTINGS_FILE      1040  // the settings file's path
+#define IDC_SETTINGS_ROWS      1041  // one row per value: name, device, file, what is done
+
 // The about box's item of the system menu (a multiple of 16, below 0xF000)
 #define IDM_ABOUTBOX           0x0010
 
@@ -108,6 +113,8 @@
 #define ID_PARAM_C             40022  // 'c' / 'C'
 #define ID_PARAM_WF            40023  // 'w' 'f' / 'W' 'F'
 #define ID_PARAM_J             40024  // 'j' / 'J'
+#define ID_SETTINGS_SAVE       40030  // the reads of the configuration and parameters into a file
+#define ID_SETTINGS_RESTORE    40031  // a settings file compared, written and read back
 
 // Strings
 #define IDS_ABOUTBOX           101   // the about item of the system menu
@@ -209,6 +216,40 @@
 #define IDS_CFG_WRITE_CUT      215   // two texts: the step not taken, the steps written
 #define IDS_CFG_WRITE_CUT_NONE 216   // one text: the step not taken
 #define IDS_CAPTURE_ENDED_EARLY 217  // a number and a text: the lines kept, the capture file
+#define IDS_SETTINGS_FILES     218   // the settings files' kind, in the file dialog's filter
+#define IDS_SETTINGS_SAVE_START 219  // one text: the settings file
+#define IDS_SETTINGS_SAVED     220   // one text: the settings file
+#define IDS_SETTINGS_SAVE_FAILED 221 // the settings file, the reason
+#define IDS_SETTINGS_RESTORE_START 222 // one text: the settings file
+#define IDS_SETTINGS_UNREADABLE 223  // the settings file, the reason
+#define IDS_SETTINGS_BAD_FILE  224   // the settings file, what is wrong with it
+#define IDS_SETFILE_TOO_LARGE  225   // what is wrong: no number or text
+#define IDS_SETFILE_NOT_TEXT   226   // what is wrong: one unsigned number, the line
+#define IDS_SETFILE_BAD_LINE   227   //   the line
+#define IDS_SETFILE_UNKNOWN_SECTION 228 // the line, the section
+#define IDS_SETFILE_UNKNOWN_KEY 229  //   the line, the key
+#define IDS_SETFILE_DUPLICATE_KEY 230 //  the line, the key
+#define IDS_SETFILE_BAD_ESCAPE 231   //   the line
+#define IDS_SETFILE_MISSING_TYPE 232 //   none
+#define IDS_SETFILE_MISSING_VALUE 233 //  one text: the value's letter
+#define IDS_SETFILE_NO_END     234   //   none
+#define IDS_SETFILE_AFTER_END  235   //   the line
+#define IDS_SETTINGS_OTHER_TYPE 236  // the settings file, its device type, the type connected
+#define IDS_SETTINGS_CANCELLED 237   // the comparison was cancelled: nothing written
+#define IDS_SETTINGS_NOT_WRITTEN 238 // two texts: the value's letter, why it is not written
+#define IDS_SETTINGS_VERIFIED  239   // the restore is written and read back equal
+#define IDS_SETTINGS_ALREADY   240   // the device held the file's values: nothing written
+#define IDS_SETTINGS_DIFFERS   241   // three texts: the letter, the device's reply, the file's
+#define IDS_SETTINGS_NOT_VERIFIED 242 // one unsigned number: the values that differ
+#define IDS_SETTINGS_CUT_SAVE  243   // one text: the step where a save stopped
+#define IDS_SETTINGS_CUT_NONE  244   // one text: the step where a restore stopped
+#define IDS_SETTINGS_CUT_WRITTEN 245 // two texts: that step, the letters already written
+#define IDS_SETTINGS_ROW_EQUAL 246   // the comparison's last column
+#define IDS_SETTINGS_ROW_WRITE 247
+#define IDS_SETTINGS_ROW_AFTER_W 248
+#define IDS_SETTINGS_REFUSED_NUMBERS 249 // why a value is not written
+#define IDS_SETTINGS_REFUSED_RANGE 250 //  two unsigned numbers: the range
+#define IDS_SETTINGS_REFUSED_WORD 251
 #define IDS_LINK_LOST_ADVICE   260   // after a link error: what the technician does
 #define IDS_LINK_LOST          261   // a command while the link is lost: nothing is sent
 #define IDS_LINE_ERRORS        262   // port number, the kinds' names, their count since the last such line

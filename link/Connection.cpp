@@ -79,6 +79,10 @@ void CServiceDlg::EndUnfinishedOperation()
     // question, a disconnect, a link error, the end of the program) says where it
     // stopped, while its state is still here; a capture keeps the lines it has received.
     // Completions set the operation to idle before they return to idle.
+    if (m_pSettingsRun && m_nOperation != OP_IDLE) {
+        EndSettingsRun();
+        return;
+    }
     switch (m_nOperation) {
     case OP_IMAGE_START:
     case OP_DOWNLOAD:
@@ -132,6 +136,7 @@ void CServiceDlg::OnInitReply()
     m_nOperation = OP_IDLE;
     m_bTxDone = TRUE;
     m_bConnected = TRUE;
+    m_strDeviceIdent = m_strRxLine;
     CString strLine;
     strLine.Format(">> (Init.) %s", m_strRxLine.GetString());
     LogLine(strLine);

@@ -31,8 +31,11 @@ void CServiceDlg::ReceiveByte(BYTE nByte)
         SendNextFrame(TRUE);
         if (!bDownload)
             LogText("[NAK]");
-        // The write chain stops at the refused step: the log says what was written.
-        if (IsConfigWrite(m_nOperation))
+        // A settings run ends at a refused step, the write chain stops there: the log
+        // says what was written.
+        if (IsSettingsRead() || IsSettingsWrite())
+            ReturnToIdle();
+        else if (IsConfigWrite(m_nOperation))
             LogConfigWriteCut();
         break;
     }
@@ -61,6 +64,12 @@ void CServiceDlg::DropOverlongLine()
 
 void CServiceDlg::OnLineEnd()
 {
+    // A save or restore of the device settings reads with the reads of the cycles, and
+    // goes on with its own next step.
+    if (IsSettingsRead()) {
+        OnSettingsReply();
+        return;
+    }
     switch (m_nOperation) {
     case OP_WAKEUP:
         OnInitReply();
@@ -131,6 +140,10 @@ void CServiceDlg::OnLineEnd()
 
 void CServiceDlg::OnEscape()
 {
+    if (IsSettingsWrite()) {
+        OnSettingsWritten();
+        return;
+    }
     switch (m_nOperation) {
     case OP_IMAGE_START:
         // The device has taken 'D': the first block follows.

@@ -36,18 +36,23 @@ LRESULT CServiceDlg::OnConfigEditor(WPARAM, LPARAM)
     m_nCfgKind = dlg.m_nKind;
     m_nCfgOption = dlg.m_nOption;
 
+    WriteCfgValues(dlg.m_nValue1, dlg.m_nValue2, dlg.m_nValue3);
+    return 0;
+}
+
+void CServiceDlg::WriteCfgValues(UINT nValue1, UINT nValue2, UINT nValue3)
+{
     CString strFormat;
     CString strLine = "IDS-Error";
     if (strFormat.LoadString(IDS_CFG_WRITE) && IsFormatFor(strFormat, "uuu"))
-        strLine.Format(strFormat, dlg.m_nValue1, dlg.m_nValue2, dlg.m_nValue3);
+        strLine.Format(strFormat, nValue1, nValue2, nValue3);
     LogLine(strLine);
     m_bCfgWriteCutLogged = FALSE;
     if (!SendWriteLetter(OP_CFG_WRITE_R, 'R'))
-        return 0;
+        return;
     char szValues[48];
-    std::snprintf(szValues, sizeof szValues, "%u,%u,%u\r", dlg.m_nValue1, dlg.m_nValue2, dlg.m_nValue3);
+    std::snprintf(szValues, sizeof szValues, "%u,%u,%u\r", nValue1, nValue2, nValue3);
     m_strPendingWrite = szValues;
-    return 0;
 }
 
 void CServiceDlg::WriteCfgMode()
