@@ -57,10 +57,10 @@ enum class SettingsFault {
     UnknownKey,      // a key its section does not have, or a key before any section
     DuplicateKey,    // a key given twice
     BadEscape,       // a backslash not followed by "\\" or "\xHH"
-    MissingType,     // no Type in [Device]
-    MissingValue,    // one of the nine values is missing (strDetail names it)
-    NoEnd,           // the text ends before [End]: a file cut short
-    AfterEnd,        // something other than blank lines after [End]
+    MissingType,     // no Type in [Device] (line 0)
+    MissingValue,    // one of the nine values is missing (strDetail names it; line 0)
+    NoEnd,           // the text ends before [End]: a file cut short (the line: its last)
+    AfterEnd,        // something other than blank lines and comments after [End]
 };
 
 constexpr std::size_t kMaxSettingsFile = 64 * 1024;

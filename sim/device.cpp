@@ -265,6 +265,10 @@ void Device::valueTextByte(std::uint8_t byte, Millis now) {
     note(std::string("value text for ") + writeLetter_ + " longer than 64 bytes: refused", now);
     return;
   }
+  if (config_.faults.writeNotKept.find(writeLetter_) != std::string::npos) {
+    note(std::string("write ") + writeLetter_ + " \"" + text_ + "\": not kept (fault option)", now);
+    return;
+  }
   const WriteOutcome outcome = applyWrite(writeLetter_, text_, values_);
   note(std::string("write ") + writeLetter_ + " \"" + text_ + "\": " + outcome.message, now);
 }

@@ -24,6 +24,7 @@ struct FaultOptions {
   int noCrEvery = 0;        // every nth reply line goes out without its CR
   int dropAfterFrames = 0;  // drop the port after n frames (download frames taken, monitor frames sent)
   int noisePerSecond = 0;   // random bytes a second of read-out lines and monitor frames carry with them
+  std::string writeNotKept; // write letters whose value text is taken but not kept: reads answer the old value
 };
 
 struct DeviceConfig {

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "monitor_frame.h"
+#include "value_writes.h"
 
 namespace zevsim {
 namespace {
@@ -110,6 +111,10 @@ const char* usageText() {
       "                         read-outs and the monitor stream: before each read-out line\n"
       "                         but the closing empty one, as many as its gap and wire time\n"
       "                         hold, and before each monitor frame\n"
+      "  --write-not-kept LETTERS\n"
+      "                         for these write letters (of RH1BGJWF2CSN) answer ESC and\n"
+      "                         take the value text as usual, but keep nothing: later\n"
+      "                         reads answer the old value\n"
       "  --seed N               seed of the random garbage and noise bytes (default 1)\n"
       "\n"
       "It ends on Ctrl+C, when standard input closes, after --seconds, or when the port\n"
@@ -200,7 +205,7 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
     if (known) continue;
 
     if (name == "--port" || name == "--settings" || name == "--log" || name == "--firmware-out" ||
-        name == "--silent-after" || name == "--seed" || name == "--l-answer") {
+        name == "--silent-after" || name == "--seed" || name == "--l-answer" || name == "--write-not-kept") {
       if (!takeValue() || value.empty()) return fail(name + " needs a value");
       if (name == "--port") {
         o.port = portName(value);
@@ -214,6 +219,12 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
       } else if (name == "--l-answer") {
         if (!parseLAnswer(value, o.device.lAnswer))
           return fail("--l-answer " + value + ": expected line, esc, esc-line or text-esc");
+      } else if (name == "--write-not-kept") {
+        for (char letter : value)
+          if (!isWriteLetter(letter))
+            return fail("--write-not-kept " + value + ": '" + std::string(1, letter) +
+                        "' is no write letter (expected letters of RH1BGJWF2CSN)");
+        o.device.faults.writeNotKept = value;
       } else if (name == "--silent-after") {
         if (value.size() != 1) return fail("--silent-after " + value + ": expected one command letter");
         o.device.faults.silentAfter = value[0];

@@ -58,6 +58,18 @@ def sample_replies():
     return replies + [b"9,33", b"", b"RS232 MODIFIED", b"-2147483649", b"99999999999,1,"]
 
 
+def settings_files():
+    """Device settings files as the tool writes them, and as a person may have edited one."""
+    values = [b"r=9,33,0", b"h=0", b"3=OTHER", b"b=0", b"j=0", b"w=1", b"f=2", b"4=RS232", b"c=0"]
+    written = b"\r\n".join([b"; Zevanto device settings", b"[Device]", b"Type=Corlaxa",
+                              b"Identification=Corlaxa V2.14 SN 104711", b"Saved=2026-12-07 21:40:05",
+                              b"Tool=Version 1.0.0.0001 (abc1234)", b"", b"[Values]", b"; three numbers: 9, 33, 0"]
+                             + values + [b"", b"[End]", b""])
+    edited = b"\n".join([b"[Values]", b"; shuffled, LF line ends, escapes"] + values[::-1][:-1]
+                         + [b"r=\\x209,33\\\\\\x0D", b"  [Device]", b"Type=Brennix", b"[End]", b"", b"; end"])
+    return [("written", written), ("edited", edited), ("cut-short", written[:200])]
+
+
 def make_seeds():
     seeds = os.path.join(WORK, "seeds")
     shutil.rmtree(seeds, ignore_errors=True)
@@ -98,6 +110,8 @@ def make_seeds():
         write(os.path.join(seeds, "fuzz_connection"), "connection-%d" % i, b"\x40" + text)
     write(os.path.join(seeds, "fuzz_config_rules"), "calculator", b"\x03\x00\x00\x00" + b"\x041000\x03100\x0210")
     write(os.path.join(seeds, "fuzz_byte_queue"), "push-pop", bytes(range(64)))
+    for name, text in settings_files():
+        write(os.path.join(seeds, "fuzz_settings_file"), name, text)
     return seeds
 
 

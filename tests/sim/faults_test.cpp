@@ -185,3 +185,24 @@ TEST_CASE("--drop-after closes the port after n frames") {
     CHECK(bench.dropped());
   }
 }
+
+TEST_CASE("--write-not-kept: ESC and the value text as usual, but reads answer the old value") {
+  zevsim::FaultOptions faults;
+  faults.writeNotKept = "FR";
+  Bench bench = awakeDevice(1, faults);
+  CHECK(bench.send("F") == "\x1B");
+  CHECK(bench.send("3\r").empty());
+  CHECK(bench.send("f") == "2\r");
+  CHECK(bench.send("R") == "\x1B");
+  CHECK(bench.send("12,40,6\r").empty());
+  CHECK(bench.send("r") == "9,33,0\r");  // the CR ended the text: 'r' is a command again
+  // the other write letters keep their values
+  CHECK(bench.send("W") == "\x1B");
+  bench.send("5\r");
+  CHECK(bench.send("w") == "5\r");
+  CHECK(bench.device.values().replies.at('f') == "2");
+  const std::string notes = bench.notes();
+  CHECK(notes.find("write F \"3\": not kept (fault option)") != std::string::npos);
+  CHECK(notes.find("write R \"12,40,6\": not kept (fault option)") != std::string::npos);
+  CHECK(notes.find("write W \"5\": 'w' now answers \"5\"") != std::string::npos);
+}

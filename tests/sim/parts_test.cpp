@@ -51,7 +51,7 @@ TEST_CASE("command line: a full set of options") {
        "--input-timeout", "250", "--escape-xonxoff", "--nak-every", "3", "--silent-after", "g",
        "--garbage-every", "4", "--no-cr-every", "5", "--drop-after", "6", "--seed", "7", "--no-stdin",
        "--l-answer", "esc", "--line-gap", "1500", "--nak-frame", "8", "--nak-repeat", "1000",
-       "--silent-after-frame", "9", "--line-rate"});
+       "--silent-after-frame", "9", "--line-rate", "--write-not-kept", "F2R"});
   REQUIRE_MESSAGE(parsed.ok, parsed.error);
   const Options& o = parsed.options;
   CHECK(o.port == "COM21");
@@ -78,6 +78,7 @@ TEST_CASE("command line: a full set of options") {
   CHECK(o.device.faults.nakRepeat == 1000);
   CHECK(o.device.faults.silentAfterFrame == 9);
   CHECK(o.device.lineRate);
+  CHECK(o.device.faults.writeNotKept == "F2R");
 }
 
 TEST_CASE("command line: what a device starts with when only the port is given") {
@@ -95,6 +96,7 @@ TEST_CASE("command line: what a device starts with when only the port is given")
   CHECK(parsed.options.device.faults.nakRepeat == 1);
   CHECK(parsed.options.device.faults.silentAfterFrame == 0);
   CHECK_FALSE(parsed.options.device.lineRate);
+  CHECK(parsed.options.device.faults.writeNotKept.empty());
 }
 
 TEST_CASE("command line: mistakes are named") {
@@ -115,6 +117,8 @@ TEST_CASE("command line: mistakes are named") {
       {{"--port", "COM1", "--line-gap", "-1"}, "--line-gap -1"},
       {{"--port", "COM1", "--nak-repeat", "0"}, "--nak-repeat 0: expected a number from 1"},
       {{"--port", "COM1", "--nak-repeat", "5"}, "--nak-repeat needs --nak-frame"},
+      {{"--port", "COM1", "--write-not-kept", "Fr"}, "--write-not-kept Fr: 'r' is no write letter"},
+      {{"--port", "COM1", "--write-not-kept", ""}, "--write-not-kept needs a value"},
   };
   for (const auto& c : cases) {
     const ParsedOptions parsed = parseOptions(c.args);

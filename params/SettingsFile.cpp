@@ -1,0 +1,241 @@
+#include "SettingsFile.h"
+#include "SettingsRules.h"
+
+#include <cstring>
+
+namespace {
+
+const char kHexDigits[] = "0123456789ABCDEF";
+const char kCrLf[] = "\r\n";
+
+enum class Section { None, Device, Values, End };
+
+// The header keys and their fields, in the order they are written.
+const char* const kDeviceKeys[] = { "Type", "Identification", "Saved", "Tool" };
+std::string DeviceSettings::* const kDeviceFields[] = {
+    &DeviceSettings::strType, &DeviceSettings::strIdent, &DeviceSettings::strSaved, &DeviceSettings::strTool
+};
+const int kDeviceKeyCount = 4;
+
+int HexValue(char ch)
+{
+    if (ch >= '0' && ch <= '9')
+        return ch - '0';
+    if (ch >= 'A' && ch <= 'F')
+        return ch - 'A' + 10;
+    return -1;
+}
+
+bool IsBlank(char ch)
+{
+    return ch == ' ' || ch == '\t';
+}
+
+// The line without blanks at either end, for comments, sections and blank lines only: a
+// key=value line is taken as it stands.
+std::string Trimmed(const std::string& strLine)
+{
+    std::size_t nFirst = 0;
+    while (nFirst < strLine.size() && IsBlank(strLine[nFirst]))
+        ++nFirst;
+    std::size_t nLast = strLine.size();
+    while (nLast > nFirst && IsBlank(strLine[nLast - 1]))
+        --nLast;
+    return strLine.substr(nFirst, nLast - nFirst);
+}
+
+void AddLine(std::string& strText, const std::string& strLine)
+{
+    strText += strLine;
+    strText += kCrLf;
+}
+
+SettingsReadResult Fault(SettingsFault fault, unsigned nLine, const std::string& strDetail = std::string())
+{
+    SettingsReadResult result;
+    result.fault = fault;
+    result.nLine = nLine;
+    result.strDetail = strDetail;
+    return result;
+}
+
+} // namespace
+
+int SettingsIndex(char chLetter)
+{
+    if (chLetter == 0)
+        return -1; // strchr would find the terminator
+    const char* pszAt = std::strchr(kSettingsLetters, chLetter);
+    return pszAt ? static_cast<int>(pszAt - kSettingsLetters) : -1;
+}
+
+std::string EscapeSettingsValue(const std::string& strValue)
+{
+    // Blanks at the ends are escaped so that an editor that trims lines keeps them.
+    std::size_t nLead = 0;
+    while (nLead < strValue.size() && strValue[nLead] == ' ')
+        ++nLead;
+    std::size_t nTrail = strValue.size();
+    while (nTrail > nLead && strValue[nTrail - 1] == ' ')
+        --nTrail;
+    std::string strEscaped;
+    for (std::size_t i = 0; i < strValue.size(); ++i) {
+        unsigned char ch = static_cast<unsigned char>(strValue[i]);
+        bool bEndBlank = ch == ' ' && (i < nLead || i >= nTrail);
+        if (ch == '\\') {
+            strEscaped += "\\\\";
+        } else if (ch < 0x20 || ch > 0x7E || bEndBlank) {
+            strEscaped += "\\x";
+            strEscaped += kHexDigits[ch >> 4];
+            strEscaped += kHexDigits[ch & 0x0F];
+        } else {
+            strEscaped += static_cast<char>(ch);
+        }
+    }
+    return strEscaped;
+}
+
+bool UnescapeSettingsValue(const std::string& strEscaped, std::string& strValue)
+{
+    std::string strResult;
+    for (std::size_t i = 0; i < strEscaped.size(); ++i) {
+        char ch = strEscaped[i];
+        if (ch != '\\') {
+            strResult += ch;
+            continue;
+        }
+        if (i + 1 < strEscaped.size() && strEscaped[i + 1] == '\\') {
+            strResult += '\\';
+            i += 1;
+            continue;
+        }
+        if (i + 3 < strEscaped.size() && strEscaped[i + 1] == 'x') {
+            int nHigh = HexValue(strEscaped[i + 2]);
+            int nLow = HexValue(strEscaped[i + 3]);
+            if (nHigh >= 0 && nLow >= 0) {
+                strResult += static_cast<char>(nHigh * 16 + nLow);
+                i += 3;
+                continue;
+            }
+        }
+        return false;
+    }
+    strValue = strResult;
+    return true;
+}
+
+std::string WriteSettingsText(const DeviceSettings& settings)
+{
+    std::string strText;
+    AddLine(strText, "; Zevanto device settings");
+    AddLine(strText, "[Device]");
+    for (int i = 0; i < kDeviceKeyCount; ++i)
+        AddLine(strText, std::string(kDeviceKeys[i]) + "=" + EscapeSettingsValue(settings.*kDeviceFields[i]));
+    AddLine(strText, "");
+    AddLine(strText, "[Values]");
+    for (int i = 0; i < kSettingsCount; ++i) {
+        const char chLetter = kSettingsLetters[i];
+        const std::string& strReply = settings.replies[i];
+        // Descriptions are made of known words and digits only: no line break can hide in one.
+        std::string strMeaning = DescribeSettingsReply(chLetter, strReply);
+        if (!strMeaning.empty())
+            AddLine(strText, "; " + strMeaning);
+        AddLine(strText, std::string(1, chLetter) + "=" + EscapeSettingsValue(strReply));
+    }
+    AddLine(strText, "");
+    AddLine(strText, "[End]");
+    return strText;
+}
+
+SettingsReadResult ReadSettingsText(const std::string& strText)
+{
+    if (strText.size() > kMaxSettingsFile)
+        return Fault(SettingsFault::TooLarge, 0);
+    std::size_t nNul = strText.find('\0');
+    if (nNul != std::string::npos) {
+        unsigned nLine = 1;
+        for (std::size_t i = 0; i < nNul; ++i)
+            if (strText[i] == '\n')
+                ++nLine;
+        return Fault(SettingsFault::NotText, nLine);
+    }
+
+    SettingsReadResult result;
+    bool abDeviceSeen[kDeviceKeyCount] = {};
+    bool abValueSeen[kSettingsCount] = {};
+    Section section = Section::None;
+    unsigned nLine = 0;
+    std::size_t nPos = 0;
+    while (nPos < strText.size()) {
+        ++nLine;
+        std::size_t nEnd = strText.find('\n', nPos);
+        if (nEnd == std::string::npos)
+            nEnd = strText.size();
+        std::string strLine = strText.substr(nPos, nEnd - nPos);
+        nPos = nEnd + 1;
+        if (!strLine.empty() && strLine.back() == '\r')
+            strLine.pop_back();
+        // A CR anywhere else is no line end this reader knows: a garbled line.
+        if (strLine.find('\r') != std::string::npos)
+            return Fault(SettingsFault::BadLine, nLine);
+
+        std::string strTrimmed = Trimmed(strLine);
+        if (strTrimmed.empty())
+            continue;
+        if (strTrimmed[0] == ';')
+            continue;
+        if (section == Section::End)
+            return Fault(SettingsFault::AfterEnd, nLine);
+        if (strTrimmed[0] == '[') {
+            if (strTrimmed.back() != ']' || strTrimmed.size() < 2)
+                return Fault(SettingsFault::BadLine, nLine);
+            std::string strName = strTrimmed.substr(1, strTrimmed.size() - 2);
+            if (strName == "Device")
+                section = Section::Device;
+            else if (strName == "Values")
+                section = Section::Values;
+            else if (strName == "End")
+                section = Section::End;
+            else
+                return Fault(SettingsFault::UnknownSection, nLine, strName);
+            continue;
+        }
+
+        std::size_t nEquals = strLine.find('=');
+        if (nEquals == std::string::npos || nEquals == 0)
+            return Fault(SettingsFault::BadLine, nLine);
+        std::string strKey = strLine.substr(0, nEquals);
+        std::string* pField = nullptr;
+        bool* pSeen = nullptr;
+        if (section == Section::Device) {
+            for (int i = 0; i < kDeviceKeyCount; ++i)
+                if (strKey == kDeviceKeys[i]) {
+                    pField = &(result.settings.*kDeviceFields[i]);
+                    pSeen = &abDeviceSeen[i];
+                }
+        } else if (section == Section::Values && strKey.size() == 1) {
+            int nIndex = SettingsIndex(strKey[0]);
+            if (nIndex >= 0) {
+                pField = &result.settings.replies[nIndex];
+                pSeen = &abValueSeen[nIndex];
+            }
+        }
+        if (!pField)
+            return Fault(SettingsFault::UnknownKey, nLine, strKey);
+        if (*pSeen)
+            return Fault(SettingsFault::DuplicateKey, nLine, strKey);
+        if (!UnescapeSettingsValue(strLine.substr(nEquals + 1), *pField))
+            return Fault(SettingsFault::BadEscape, nLine, strKey);
+        *pSeen = true;
+    }
+
+    // A file cut short lacks its end first of all; what else it lacks follows from that.
+    if (section != Section::End)
+        return Fault(SettingsFault::NoEnd, nLine);
+    if (!abDeviceSeen[0])
+        return Fault(SettingsFault::MissingType, 0, kDeviceKeys[0]);
+    for (int i = 0; i < kSettingsCount; ++i)
+        if (!abValueSeen[i])
+            return Fault(SettingsFault::MissingValue, 0, std::string(1, kSettingsLetters[i]));
+    return result;
+}
