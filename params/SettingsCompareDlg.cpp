@@ -15,10 +15,16 @@ BOOL CSettingsCompareDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
     ::SetDlgItemTextA(m_hWnd, IDC_SETTINGS_FILE, m_strFile);
+    CString strRows;
+    for (const CString& strRow : m_Rows) {
+        if (!strRows.IsEmpty())
+            strRows += "\r\n";
+        strRows += strRow;
+    }
     HWND hRows = GetDlgItem(IDC_SETTINGS_ROWS);
-    ::SendMessageA(hRows, LB_SETTABSTOPS, sizeof kTabStops / sizeof kTabStops[0],
-                   reinterpret_cast<LPARAM>(kTabStops));
-    for (const CString& strRow : m_Rows)
-        ::SendMessageA(hRows, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(strRow.GetString()));
-    return TRUE;
+    ::SendMessageA(hRows, EM_SETTABSTOPS, sizeof kTabStops / sizeof kTabStops[0], reinterpret_cast<LPARAM>(kTabStops));
+    ::SetWindowTextA(hRows, strRows);
+    // OK has the focus: the rows are to be read, Enter writes them.
+    ::SetFocus(GetDlgItem(IDOK));
+    return FALSE;
 }

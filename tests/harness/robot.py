@@ -104,11 +104,6 @@ class Robot:
     def text(self, hwnd, control_id):
         return self._value("text", "%x" % hwnd, control_id)
 
-    def items(self, hwnd, control_id):
-        """The items of a list box, in their order."""
-        answer = self.call("items", "%x" % hwnd, control_id)
-        return [_unescape(item) for item in answer[3:].split("\x1f")] if answer.startswith("ok ") else []
-
     def checked(self, hwnd, control_id):
         return self._value("checked", "%x" % hwnd, control_id) == "1"
 

@@ -115,23 +115,6 @@ std::string UiRobot::Text(HWND hWnd)
     return text;
 }
 
-std::vector<std::string> UiRobot::ListItems(HWND hDlg, int id)
-{
-    std::vector<std::string> items;
-    HWND hList = ::GetDlgItem(hDlg, id);
-    LRESULT count = ::SendMessageA(hList, LB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        LRESULT length = ::SendMessageA(hList, LB_GETTEXTLEN, i, 0);
-        if (length < 0)
-            break;
-        std::string text(static_cast<size_t>(length) + 1, '\0');
-        LRESULT copied = ::SendMessageA(hList, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
-        text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
-        items.push_back(text);
-    }
-    return items;
-}
-
 std::string UiRobot::ClassName(HWND hWnd)
 {
     char name[256] = {};

@@ -37,9 +37,6 @@ public:
     static std::string Text(HWND hWnd);
     static std::string ItemText(HWND hDlg, int id) { return Text(::GetDlgItem(hDlg, id)); }
     static std::string ClassName(HWND hWnd);
-    // The items of a list box, in their order (LB_GETTEXT, which Windows carries across
-    // processes).
-    static std::vector<std::string> ListItems(HWND hDlg, int id);
     static bool IsChecked(HWND hDlg, int id);
 
     // Clicks a button as the user would, and waits until the program has handled it.

@@ -133,15 +133,6 @@ std::string Run(UiRobot& robot, const std::vector<std::string>& args)
         return "ok " + UiRobot::ClassName(ParseHwnd(args[1]));
     if (cmd == "text" && need(2))
         return "ok " + Escape(UiRobot::ItemText(ParseHwnd(args[1]), static_cast<int>(ParseNumber(args[2]))));
-    if (cmd == "items" && need(2)) {
-        std::string answer = "ok";
-        const char* separator = " ";
-        for (const std::string& item : UiRobot::ListItems(ParseHwnd(args[1]), static_cast<int>(ParseNumber(args[2])))) {
-            answer += separator + Escape(item);
-            separator = "\x1f";
-        }
-        return answer;
-    }
     if (cmd == "checked" && need(2))
         return UiRobot::IsChecked(ParseHwnd(args[1]), static_cast<int>(ParseNumber(args[2]))) ? "ok 1" : "ok 0";
     if (cmd == "click" && need(2)) {
