@@ -13,8 +13,10 @@ import argparse
 import configparser
 import contextlib
 import os
+import shutil
 import subprocess
 import sys
+import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "harness"))
@@ -28,6 +30,7 @@ TITLE = "Zevanto"
 CONNECT, DISCONNECT, READOUT = 40012, 40013, 40006
 TEXT_S, DOWNLOAD, MONITOR = 40005, 40017, 40015
 CONFIG_EDIT = 40018
+SETTINGS_SAVE, SETTINGS_RESTORE = 40030, 40031
 IDC_PROGRESS = 1003
 IDC_DEVICE = (1000, 1001, 1004)
 SELECTION_CHANGED = "Auswahl geändert"
@@ -155,21 +158,57 @@ def monitor(robot, main, shotdir):
     return [screenshot(os.path.join(shotdir, "monitor.png"))]
 
 
-def config_editor(robot, main, shotdir):
-    """The configuration editor with what the device's configuration read gave; cancelled."""
-    robot.command(main, CONFIG_EDIT)
-    editor = robot.window("Konfiguration", 10.0)
-    if editor is None:
-        print("zev: the configuration editor did not open", file=sys.stderr)
+def photograph_and_cancel(robot, title, what, path):
+    """The dialog `title` that a command opens, photographed to `path` and cancelled, so
+    that nothing is written."""
+    dialog = robot.window(title, 20.0)
+    if dialog is None:
+        print("zev: the %s did not open" % what, file=sys.stderr)
         return []
-    shot = screenshot(os.path.join(shotdir, "config-editor.png"))
-    robot.click(editor, 2)  # Cancel: nothing is written
-    robot.gone(editor)
+    shot = screenshot(path)
+    robot.click(dialog, 2)  # Cancel
+    robot.gone(dialog)
     return [shot]
 
 
+def config_editor(robot, main, shotdir):
+    """The configuration editor with what the device's configuration read gave."""
+    robot.command(main, CONFIG_EDIT)
+    return photograph_and_cancel(robot, "Konfiguration", "configuration editor",
+                                 os.path.join(shotdir, "config-editor.png"))
+
+
+def settings_compare(robot, main, shotdir):
+    """The device settings saved, and another unit's settings set against them in the
+    restore's comparison; cancelled, so nothing is written."""
+    folder = tempfile.mkdtemp(prefix="zevrun-")
+    try:
+        saved = os.path.join(folder, "unit-1.ZEVSET")
+        robot.command(main, SETTINGS_SAVE)
+        if not fill_file_dialog(robot, main, saved) or not wait_for_log(robot, main, "gesichert in", 20.0):
+            print("zev: the device settings were not saved", file=sys.stderr)
+            return []
+        with open(saved, newline="") as f:
+            text = f.read()
+        other = os.path.join(folder, "unit-7.ZEVSET")
+        with open(other, "w", newline="") as f:
+            f.write(text.replace("\r\nr=9,33,0\r\n", "\r\nr=30,40,9\r\n").replace("\r\n3=OTHER\r\n", "\r\n3=SCANIA\r\n")
+                    .replace("\r\nw=1\r\n", "\r\nw=70000000000\r\n"))
+        robot.command(main, SETTINGS_RESTORE)
+        if not fill_file_dialog(robot, main, other):
+            return []
+        return photograph_and_cancel(robot, "Geräteeinstellungen wiederherstellen", "settings comparison",
+                                     os.path.join(shotdir, "settings-compare.png"))
+    finally:
+        shutil.rmtree(folder, True)
+
+
+def corlaxa_windows(robot, main, shotdir):
+    return config_editor(robot, main, shotdir) + settings_compare(robot, main, shotdir)
+
+
 # The windows that only one device type offers: (type, what photographs it)
-TYPE_WINDOWS = ((0, monitor), (1, config_editor))
+TYPE_WINDOWS = ((0, monitor), (1, corlaxa_windows))
 
 
 def other_types(robot, main, shotdir, device_type, restart_device):
