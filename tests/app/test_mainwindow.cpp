@@ -14,7 +14,7 @@
 
 namespace {
 const UINT kGatedItems[] = { 40012, 40013, 40017, 40003, 40008, 40006, 40002, 40018,
-                             40019, 40024, 40020, 40023, 40022, 40004, 40015 };
+                             40019, 40024, 40020, 40023, 40022, 40004, 40015, 40030, 40031 };
 const UINT kUngatedItems[] = { 40005, 40007, 40009, 40010, 40011, 40016, IDCANCEL };
 
 // Opens every popup of the menu bar as the user would and collects the greyed items.

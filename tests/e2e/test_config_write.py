@@ -129,6 +129,10 @@ class ConfigWriteTest(SimSessionTestCase):
         close_dialog(self, self.robot, editor, IDOK)
         self.assertTrue(wait_for(lambda: log_texts_after(self.s.run, "Konfiguration b: ")[-1:] ==
                                  ["Option schreiben (B): 0"]))
+        # the log line comes as 'B' goes out: the last value text follows the device's ESC
+        write = [tool(b"R"), device(ESC), tool(b"9,33,0\r" b"H"), device(ESC), tool(b"0\r" b"1"),
+                 device(ESC), tool(b"0\r" b"B"), device(ESC), tool(b"0\r")]
+        self.assertEqual(self.talk.since_mark(read_turns(b"", b"", b"", b"") + write)[8:], write)
         assert_idle(self, self.s, self.wire)
 
 
