@@ -55,8 +55,10 @@ def choose(robot, session, command, path):
 
 
 def wait_log(session, text, count, timeout=60.0):
+    """Waits until `count` lines of the log file hold `text` (the window keeps only its
+    last lines)."""
     end = time.monotonic() + timeout
-    while session.run.log_window().count(text) < count:
+    while sum(text in line for line in session.folder.log_lines()) < count:
         if time.monotonic() > end:
             raise RuntimeError("%r did not come; the log shows:\n%s" % (text, session.run.log_window()[-2000:]))
         time.sleep(0.05)
@@ -96,7 +98,7 @@ def main():
             files[name] = os.path.join(folder, name + ".ZEVSET")
             with open(files[name], "w", newline="") as f:
                 f.write(settings_text(values))
-        with contextlib.ExitStack() as run, Robot() as robot:
+        with Robot() as robot, contextlib.ExitStack() as run:
             settings = simulator_settings(run, **B)
             session = sim_session(run, robot, 1, sim_args=("--settings", windows_path(settings), "--line-rate"))
             session.connect()
