@@ -37,6 +37,7 @@ int baudAfterSend(const std::string& sent) {
 ReplayMatcher::ReplayMatcher(const std::vector<TraceRecord>& records, bool fast) {
   Millis sentAt = 0;
   for (const TraceRecord& record : records) {
+    if (record.bytes.empty()) continue;  // the tool traces no empty piece of traffic
     if (record.sent) {
       exchanges_.push_back({record.bytes, record.line, {}});
       sentAt = record.time;
