@@ -10,6 +10,7 @@
 #include "run_loop.h"
 #include "settings_file.h"
 #include "stop_signals.h"
+#include "trace_parse.h"
 
 using namespace zevsim;
 
@@ -30,6 +31,18 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "ZEVSIM: cannot create log file %s\n", options.logPath.c_str());
     return 2;
   }
+  if (!options.replayPath.empty()) {
+    const TraceParse trace = readTrace(options.replayPath);
+    if (!trace.ok) {
+      std::fprintf(stderr, "ZEVSIM: %s\n", trace.error.c_str());
+      log.note(trace.error);
+      return 2;
+    }
+    StopSignals stop;
+    stop.start(options.watchStdin);
+    return runReplay(options, trace, log, stop);
+  }
+
   DeviceValues values = defaultValues(options.device.type);
   if (!options.settingsPath.empty()) {
     const SettingsLoad load = loadSettings(options.settingsPath, values);

@@ -93,6 +93,21 @@ const char* usageText() {
       "                         written or after the byte before it, so no answer to a\n"
       "                         frame comes before the frame could have arrived\n"
       "\n"
+      "replaying a recorded session:\n"
+      "  --replay FILE          play the device's side of the tool's traffic trace FILE\n"
+      "                         (ZevTrace.TXT, written with [Debug] Trace=1): each send of\n"
+      "                         the tool that matches the trace's next TX record (in any\n"
+      "                         pieces, or several at once) is answered with the RX records\n"
+      "                         that follow it, each after its gap in the trace; no RX\n"
+      "                         record, no answer. A send that differs is noted and not\n"
+      "                         answered; the replay goes on at the first later TX record\n"
+      "                         (round to the trace's start) that begins with the bytes\n"
+      "                         sent since the last record matched, or, when none does,\n"
+      "                         drops them and waits for the same record again. The port\n"
+      "                         takes the working rate after a wake-up, 9600 after 'E'.\n"
+      "                         The device options (--type, --settings, faults) are not used\n"
+      "  --replay-fast          with --replay: every answer at once, without the gaps\n"
+      "\n"
       "faults on request:\n"
       "  --nak-every N          NAK every Nth download frame, good or not\n"
       "  --nak-frame N          NAK the Nth frame of each download (counted as the tool\n"
@@ -178,6 +193,10 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
       o.device.escapeXonXoff = true;
       continue;
     }
+    if (name == "--replay-fast") {
+      o.replayFast = true;
+      continue;
+    }
     if (name == "--line-rate") {
       o.device.lineRate = true;
       continue;
@@ -205,7 +224,8 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
     if (known) continue;
 
     if (name == "--port" || name == "--settings" || name == "--log" || name == "--firmware-out" ||
-        name == "--silent-after" || name == "--seed" || name == "--l-answer" || name == "--write-not-kept") {
+        name == "--replay" || name == "--silent-after" || name == "--seed" || name == "--l-answer" ||
+        name == "--write-not-kept") {
       if (!takeValue() || value.empty()) return fail(name + " needs a value");
       if (name == "--port") {
         o.port = portName(value);
@@ -214,6 +234,8 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
         o.settingsPath = value;
       } else if (name == "--log") {
         o.logPath = value;
+      } else if (name == "--replay") {
+        o.replayPath = value;
       } else if (name == "--firmware-out") {
         o.firmwarePath = value;
       } else if (name == "--l-answer") {
@@ -246,6 +268,9 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
     return fail("--frame-length " + std::to_string(o.device.frameLength) + ": expected 140, 144 or 146");
   if (o.device.faults.nakRepeat != 1 && o.device.faults.nakFrame == 0)
     return fail("--nak-repeat needs --nak-frame: it says how often that frame is refused");
+  if (o.replayFast && o.replayPath.empty()) return fail("--replay-fast needs --replay FILE");
+  if (!o.replayPath.empty() && o.device.lineRate)
+    return fail("--line-rate does not go with --replay: the trace's gaps hold the line's time already");
   if (o.port.empty()) return fail("--port is required");
   result.ok = true;
   return result;

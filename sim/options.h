@@ -13,6 +13,8 @@ struct Options {
   std::string settingsPath;  // INI file with reply texts and start values
   std::string logPath;       // hex log of the line
   std::string firmwarePath;  // where a finished download is written
+  std::string replayPath;    // a traffic trace of the tool to play the device's side of
+  bool replayFast = false;   // the trace's answers at once, without its gaps
   int seconds = 0;           // end after this long; 0: no limit
   bool watchStdin = true;    // end when standard input closes
   DeviceConfig device;

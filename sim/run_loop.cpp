@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "device.h"
+#include "replay_device.h"
 #include "serial_port.h"
 
 namespace zevsim {
@@ -42,29 +43,25 @@ std::string saveFirmware(const std::string& path, const std::string& bytes) {
             : "writing firmware file " + path + " failed";
 }
 
-}  // namespace
+// What the loop asks of the device model and of the replay alike.
+void hand(Device& device, const std::string& bytes, Millis now) {
+  for (char byte : bytes) device.receive(static_cast<std::uint8_t>(byte), now);
+}
+void hand(ReplayDevice& replay, const std::string& bytes, Millis now) { replay.receive(bytes, now); }
+void tick(Device& device, Millis now) { device.tick(now); }
+void tick(ReplayDevice&, Millis) {}
 
-int runSimulator(const Options& options, const DeviceValues& values, HexLog& log, const StopSignals& stop) {
-  SerialPort port;
-  std::string error;
-  if (!port.open(options.port, kWakeUpBaud, error)) {
-    report(log, error);
-    return 2;
-  }
-  // Waits of a millisecond or two must last that long, not a scheduler tick.
-  if (options.device.lineRate) timeBeginPeriod(1);
-  const Millis start = nowMs();
+// Bytes in, time passing, actions out, until a stop signal, the time limit, the drop
+// fault or a vanished port.
+template <class Side>
+int serve(Side& side, SerialPort& port, const Options& options, HexLog& log, const StopSignals& stop, Millis start) {
   const Millis deadline = options.seconds > 0 ? start + options.seconds * 1000LL : -1;
-  Device device(options.device, values, start);
+  std::string error;
   bool stalled = false;
-  report(log, "type " + std::to_string(options.device.type) + " (" + deviceTypeName(options.device.type) +
-                  ") on " + options.port + " at 9600 baud" +
-                  (options.device.lineRate ? ", bytes paced at the line rate" : "") + ", waiting for a wake-up");
-
   for (;;) {
     Millis now = nowMs();
     Millis wait = 100;  // look around now and then even when nothing is planned
-    const Millis next = device.nextEvent();
+    const Millis next = side.nextEvent();
     if (next >= 0 && next - now < wait) wait = next > now ? next - now : 0;
     if (deadline >= 0 && deadline - now < wait) wait = deadline > now ? deadline - now : 0;
 
@@ -82,11 +79,11 @@ int runSimulator(const Options& options, const DeviceValues& values, HexLog& log
         return 1;
       }
       if (!bytes.empty()) log.received(bytes);
-      for (char byte : bytes) device.receive(static_cast<std::uint8_t>(byte), now);
+      hand(side, bytes, now);
     }
-    device.tick(now);
+    tick(side, now);
 
-    const std::vector<Action> due = device.takeDue(now);
+    const std::vector<Action> due = side.takeDue(now);
     for (size_t i = 0; i < due.size(); ++i) {
       const Action& action = due[i];
       switch (action.kind) {
@@ -126,6 +123,47 @@ int runSimulator(const Options& options, const DeviceValues& values, HexLog& log
       return 0;
     }
   }
+}
+
+}  // namespace
+
+int runSimulator(const Options& options, const DeviceValues& values, HexLog& log, const StopSignals& stop) {
+  SerialPort port;
+  std::string error;
+  if (!port.open(options.port, kWakeUpBaud, error)) {
+    report(log, error);
+    return 2;
+  }
+  // Waits of a millisecond or two must last that long, not a scheduler tick.
+  if (options.device.lineRate) timeBeginPeriod(1);
+  const Millis start = nowMs();
+  Device device(options.device, values, start);
+  report(log, "type " + std::to_string(options.device.type) + " (" + deviceTypeName(options.device.type) +
+                  ") on " + options.port + " at 9600 baud" +
+                  (options.device.lineRate ? ", bytes paced at the line rate" : "") + ", waiting for a wake-up");
+  return serve(device, port, options, log, stop, start);
+}
+
+int runReplay(const Options& options, const TraceParse& trace, HexLog& log, const StopSignals& stop) {
+  SerialPort port;
+  std::string error;
+  if (!port.open(options.port, kWakeUpBaud, error)) {
+    report(log, error);
+    return 2;
+  }
+  // The trace's gaps are kept to the millisecond, not to a scheduler tick.
+  timeBeginPeriod(1);
+  const Millis start = nowMs();
+  ReplayDevice replay(trace.records, options.replayFast);
+  const ReplayMatcher& matcher = replay.matcher();
+  report(log, "replaying " + options.replayPath + ": " + std::to_string(matcher.exchanges()) + " TX records" +
+                  (trace.limitReached ? " (the trace ended at its size limit)" : "") + ", answers " +
+                  (options.replayFast ? "at once" : "with the trace's gaps") + "; on " + options.port +
+                  " at 9600 baud, waiting for the tool");
+  if (matcher.answersBeforeFirstSend() > 0)
+    report(log, std::to_string(matcher.answersBeforeFirstSend()) +
+                    " RX records come before the trace's first TX record: nothing asks for them, they are not sent");
+  return serve(replay, port, options, log, stop, start);
 }
 
 }  // namespace zevsim

@@ -97,6 +97,19 @@ TEST_CASE("command line: what a device starts with when only the port is given")
   CHECK(parsed.options.device.faults.silentAfterFrame == 0);
   CHECK_FALSE(parsed.options.device.lineRate);
   CHECK(parsed.options.device.faults.writeNotKept.empty());
+  CHECK(parsed.options.replayPath.empty());
+  CHECK_FALSE(parsed.options.replayFast);
+}
+
+TEST_CASE("command line: a replay of a trace, with its gaps or fast; --type is taken and not used") {
+  ParsedOptions parsed = parseOptions({"--port", "COM21", "--replay", "ZevTrace.TXT", "--type", "1"});
+  REQUIRE_MESSAGE(parsed.ok, parsed.error);
+  CHECK(parsed.options.replayPath == "ZevTrace.TXT");
+  CHECK_FALSE(parsed.options.replayFast);
+  parsed = parseOptions({"--port", "COM21", "--replay-fast", "--replay=Z:\\traces\\ZevTrace.TXT"});
+  REQUIRE_MESSAGE(parsed.ok, parsed.error);
+  CHECK(parsed.options.replayPath == "Z:\\traces\\ZevTrace.TXT");
+  CHECK(parsed.options.replayFast);
 }
 
 TEST_CASE("command line: mistakes are named") {
@@ -119,6 +132,9 @@ TEST_CASE("command line: mistakes are named") {
       {{"--port", "COM1", "--nak-repeat", "5"}, "--nak-repeat needs --nak-frame"},
       {{"--port", "COM1", "--write-not-kept", "Fr"}, "--write-not-kept Fr: 'r' is no write letter"},
       {{"--port", "COM1", "--write-not-kept", ""}, "--write-not-kept needs a value"},
+      {{"--port", "COM1", "--replay"}, "--replay needs a value"},
+      {{"--port", "COM1", "--replay-fast"}, "--replay-fast needs --replay FILE"},
+      {{"--port", "COM1", "--replay", "ZevTrace.TXT", "--line-rate"}, "--line-rate does not go with --replay"},
   };
   for (const auto& c : cases) {
     const ParsedOptions parsed = parseOptions(c.args);
