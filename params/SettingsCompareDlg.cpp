@@ -4,7 +4,7 @@
 namespace {
 // Where the columns after the first begin, in dialog units; the column heads of the
 // template stand at the same places.
-const int kTabStops[] = { 36, 126, 216 };
+const int kTabStops[] = { 30, 104, 178 };
 }
 
 CSettingsCompareDlg::CSettingsCompareDlg(CWnd* pParentWnd) : CDialog(IDD_SETTINGS_COMPARE, pParentWnd)

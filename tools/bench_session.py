@@ -185,7 +185,7 @@ def settings_compare(robot, main, shotdir):
     try:
         saved = os.path.join(folder, "unit-1.ZEVSET")
         robot.command(main, SETTINGS_SAVE)
-        if not fill_file_dialog(robot, main, saved) or not wait_for_log(robot, main, "gesichert in", 20.0):
+        if not fill_file_dialog(robot, main, saved) or not wait_for_log(robot, main, "Geräteeinstellungen gesichert in", 20.0):
             print("zev: the device settings were not saved", file=sys.stderr)
             return []
         with open(saved, newline="") as f:
