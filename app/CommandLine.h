@@ -1,0 +1,54 @@
+// The command line of an unattended run: the steps a script gives, in its order, and the
+// choices that hold for this run only. Plain rules, no window: the program turns a fault
+// into its message from the language library.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The device steps, each what the technician would choose in the menu.
+enum class StepKind { Download, Clock, RestoreSettings, SaveSettings, Readout };
+
+struct RunStep {
+    StepKind kind = StepKind::Clock;
+    std::string strFile; // as given (relative to the current folder); empty for the clock
+};
+
+struct CommandLine {
+    int nPort = 0;            // 1 to 4; 0 when not given
+    int nDeviceType = -1;     // 0 Vantik, 1 Corlaxa, 2 Brennix; -1 when not given
+    std::string strLanguage;  // the language library; empty when not given
+    std::vector<RunStep> steps;
+    std::string strResult;    // the file the result rows go to; empty when not given
+    bool bRepeat = false;
+    bool bQuiet = false;
+};
+
+enum class ArgumentFault {
+    None,
+    Unknown,       // no such switch (or a value where a switch belongs)
+    MissingValue,  // the switch's value is missing, or is the next switch
+    BadPort,       // not a number from 1 to 4
+    BadDevice,     // not one of the three device names
+    Twice,         // a choice given twice (the steps may repeat)
+    NoSteps,       // /result or /repeat without a device step
+};
+
+struct CommandLineParse {
+    ArgumentFault fault = ArgumentFault::None;
+    std::string strArgument; // the argument at fault, as given
+    CommandLine line;
+};
+
+// The arguments after the program's name. A switch starts with '/' or '-' and is matched
+// without regard to case; /port, /device, /lang, /download, /restore-settings,
+// /save-settings, /readout and /result take the next argument as their value.
+CommandLineParse ParseCommandLine(const std::vector<std::string>& args);
+
+// The name a step has in the result rows and the log: the switch without its '/'.
+const char* StepName(StepKind kind);
+
+// With /repeat, each unit's files get the unit's number before the extension (the
+// folder's dots are left alone): "out\\read.txt" and 3 give "out\\read-3.txt"; a name
+// without an extension gets it at the end.
+std::string NumberedFileName(const std::string& strPath, unsigned nUnit);
