@@ -32,6 +32,7 @@ enum class ArgumentFault {
     BadDevice,     // not one of the three device names
     Twice,         // a choice given twice (the steps may repeat)
     NoSteps,       // /result or /repeat without a device step
+    NeedsCorlaxa,  // a settings step for another device type (found once the type is known)
 };
 
 struct CommandLineParse {

@@ -1,6 +1,7 @@
 // The main window: construction, its message map, data exchange, initialisation, the
 // radio groups, the system menu, the minimised icon and the teardown.
 #include "ServiceDlg.h"
+#include "UnattendedRun.h"
 #include "AboutDlg.h"
 #include "DeviceFont.h"
 #include "MonitorDlg.h"
@@ -68,6 +69,8 @@ BEGIN_MESSAGE_MAP(CServiceDlg, CDialog)
     // link/EventLog.cpp
     ON_MESSAGE(WM_LOG_FILE_FAILED, &CServiceDlg::OnLogFileFailedBox)
     ON_MESSAGE(WM_MONITOR_RECORD, &CServiceDlg::OnMonitorRecord)
+    // app/UnattendedRun.cpp
+    ON_MESSAGE(WM_UNATTENDED_STEP, &CServiceDlg::OnUnattendedStep)
 END_MESSAGE_MAP()
 
 CServiceDlg::CServiceDlg() : CDialog(IDD_SERVICE_DIALOG), m_nComIndex(0), m_nDeviceType(-1)
@@ -145,6 +148,10 @@ BOOL CServiceDlg::OnInitDialog()
 
     if (m_Menu.LoadMenu(IDR_MAIN_MENU))
         SetMenu(&m_Menu);
+    if (m_LogFile.IsOpen())
+        StartUnattendedRun();
+    else if (m_pCommandLine && !m_pCommandLine->steps.empty())
+        m_nExitCode = EXIT_FILE; // the run cannot keep its record
     return TRUE;
 }
 
@@ -191,7 +198,8 @@ void CServiceDlg::OnCancel()
 
 BOOL CServiceDlg::ConfirmEnd()
 {
-    if (m_nOperation == OP_IDLE && !m_bBusy)
+    // Closing the window is how a bench run ends: nobody is asked.
+    if (m_pRun || (m_nOperation == OP_IDLE && !m_bBusy))
         return TRUE;
     BOOL bDownload = m_nOperation == OP_DOWNLOAD || m_nOperation == OP_IMAGE_START;
     CString strText = bDownload ? LoadText(IDS_END_DURING_DOWNLOAD,
@@ -236,6 +244,7 @@ HCURSOR CServiceDlg::OnQueryDragIcon()
 
 void CServiceDlg::OnDestroy()
 {
+    StopUnattendedRun();
     ReturnToIdle();
     Disconnect();
     CloseLink();

@@ -6,6 +6,7 @@
 #include "KoraLink.h"
 #include "LineErrorTally.h"
 #include "Operation.h"
+#include "RunOutcome.h"
 #include "afxwin.h"
 #include "resource.h"
 
@@ -15,6 +16,8 @@
 class CDeviceFont;
 class CMonitorDlg;
 class INIFile;
+struct CommandLine;
+struct UnattendedRun;
 struct DeviceSettings;
 struct SettingsRun;
 
@@ -155,6 +158,10 @@ public:
     BOOL BuildLineFrame();
     void LogDownloadAbandoned();   // where a download that did not finish stopped
 
+    // --- app/UnattendedRun.cpp: the command line's steps, run without a person ------------
+    // Where a step fails: the first failure of a step is its outcome. Nothing without a run.
+    void NoteStepFailure(RunFailure failure);
+
     // --- app: the window's controls and choices ------------------------------------------------
     CProgressCtrl m_ProgressCtrl;
     CEdit m_LogEdit;
@@ -163,6 +170,10 @@ public:
     HICON m_hIcon;
     CMenu m_Menu;
     INIFile* m_pSettings = nullptr; // start-up's settings file, written back after the window
+    const CommandLine* m_pCommandLine = nullptr; // start-up's arguments; none without them
+    CString m_strRunArguments;  // the arguments as given, for the log
+    int m_nExitCode = 0;        // the program's exit code once an unattended run has ended
+    std::unique_ptr<UnattendedRun> m_pRun; // the unattended run, from the window's start to its end
 
     // --- link: the event log -----------------------------------------------------------------
     HDC m_pLogDC = nullptr;     // the log edit's context, held while the window lives
@@ -177,6 +188,7 @@ public:
     CString m_strFileFailures;     // failures of the files not yet shown in a box
     BOOL m_bLogBurst = FALSE;   // log lines wait in m_strLogPending for the burst's end
     CString m_strLogPending;    // stamped lines, each ending in CR LF, not yet in the window
+    CString m_strLastLogText;   // the last line's text, without its time stamp
     std::vector<int> m_LogPendingLines; // the lines each of them is in the window
 
     // --- link: the connection and the receive line -------------------------------------------
@@ -245,6 +257,21 @@ protected:
     void OnCancel() override;
     // TRUE when nothing runs, or the user agrees to end what runs.
     BOOL ConfirmEnd();
+    // app/UnattendedRun.cpp
+    void StartUnattendedRun();    // from OnInitDialog, once the log is open
+    LRESULT OnUnattendedStep(WPARAM wParam, LPARAM lParam);
+    int AnswerUnattended(const char* pszText, UINT nType); // a box's answer: logged, No
+    BOOL IsIdleForRun() const;    // the step's operation has ended
+    void WaitForUnits();          // /repeat: the first unit is woken up as every next one
+    void BeginUnit();
+    void OnUnitAnswered();
+    void RunNextStep();
+    void EndStep();
+    void FinishUnit();            // the unit's outcome: logged, its row written
+    void EndUnit();               // ... and the next unit waited for, or the run's end
+    void OnNextUnitTimer();
+    void EndRun();
+    void StopUnattendedRun();     // the window closes: the unit in progress is recorded
     // app/MenuEnabling.cpp
     LRESULT OnInitMenuPopup(WPARAM wParam, LPARAM lParam);
     // app/MessageBoxes.cpp

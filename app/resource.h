@@ -250,6 +250,33 @@
 #define IDS_SETTINGS_REFUSED_NUMBERS 249 // why a value is not written
 #define IDS_SETTINGS_REFUSED_RANGE 250 //  two unsigned numbers: the range
 #define IDS_SETTINGS_REFUSED_WORD 251
+// The unattended run (app/UnattendedRun.cpp, app/ServiceApp.cpp)
+#define IDS_RUN_START          320   // one text: the arguments as given
+#define IDS_RUN_UNIT_START     321   // one unsigned number: the unit
+#define IDS_RUN_UNIT_DONE      322   // an unsigned number and a text: the unit, the seconds
+#define IDS_RUN_UNIT_FAILED    323   // unsigned, text, text, unsigned: the unit, the step, what the exit code means, the code
+#define IDS_RUN_NEXT_UNIT      324
+#define IDS_RUN_SAME_IDENT     325   // one text: the identification line
+#define IDS_RUN_ANSWERED_NO    326
+#define IDS_RUN_RESULT_FAILED  327   // two texts: the file, the reason
+#define IDS_RUN_END            328   // an unsigned number and a text: the exit code, what it means
+#define IDS_RUN_NEEDS_CORLAXA  329   // one text: the argument
+#define IDS_ARG_UNKNOWN        330   // one text: the argument
+#define IDS_ARG_MISSING        331   // one text: the argument
+#define IDS_ARG_BAD_PORT       332   // one text: the argument
+#define IDS_ARG_BAD_DEVICE     333   // one text: the argument
+#define IDS_ARG_TWICE          334   // one text: the argument
+#define IDS_ARG_NO_STEPS       335   // one text: the argument
+#define IDS_USAGE              336
+#define IDS_EXIT_0             337   // what exit code 0 means
+#define IDS_EXIT_1             338
+#define IDS_EXIT_2             339
+#define IDS_EXIT_3             340
+#define IDS_EXIT_4             341
+#define IDS_EXIT_5             342
+#define IDS_EXIT_6             343
+#define IDS_EXIT_7             344
+#define IDS_EXIT_8             345
 #define IDS_LINK_LOST_ADVICE   260   // after a link error: what the technician does
 #define IDS_LINK_LOST          261   // a command while the link is lost: nothing is sent
 #define IDS_LINE_ERRORS        262   // port number, the kinds' names, their count since the last such line

@@ -11,6 +11,7 @@ BOOL CServiceDlg::SendCommand(const void* pData, int nLength)
     if (!m_bLinkOpen)
         return TRUE; // nothing goes out; the response timer tells the user
     if (!m_bTxDone && !WaitAndTest(KORA_EVENT_SENT, 5000)) {
+        NoteStepFailure(RunFailure::TimeOut);
         LogById(IDS_TX_REFUSED);
         ShowMessage(IDS_TX_REFUSED);
         ReturnToIdle();
@@ -71,6 +72,9 @@ void CServiceDlg::ReturnToIdle()
     m_bTxDone = TRUE;
     m_bBusy = FALSE;
     m_bDlePending = FALSE;
+    // An unattended run goes on with its next step once this handling is over.
+    if (m_pRun)
+        PostMessage(WM_UNATTENDED_STEP);
 }
 
 void CServiceDlg::EndUnfinishedOperation()
@@ -140,6 +144,8 @@ void CServiceDlg::OnInitReply()
     CString strLine;
     strLine.Format(">> (Init.) %s", m_strRxLine.GetString());
     LogLine(strLine);
+    if (m_pRun)
+        PostMessage(WM_UNATTENDED_STEP); // the unit has answered
 }
 
 void CServiceDlg::SwitchBaudRate()
@@ -176,6 +182,7 @@ void CServiceDlg::ShowPortFailure()
 {
     char szReason[260] = {};
     KoraGetErrorText(m_hLink, szReason);
+    NoteStepFailure(RunFailure::PortFailed);
     int nPort = m_nComIndex + 1;
     CString strFormat;
     CString strMessage;
@@ -206,6 +213,7 @@ void CServiceDlg::OnTimer(UINT_PTR nIDEvent)
         // while this box is open.
         KillTimer(TIMER_WATCHDOG);
         KillTimer(TIMER_RESPONSE);
+        NoteStepFailure(RunFailure::TimeOut);
         LogById(IDS_TX_TIMEOUT);
         ShowMessage(IDS_TX_TIMEOUT);
         ReturnToIdle();
@@ -213,6 +221,7 @@ void CServiceDlg::OnTimer(UINT_PTR nIDEvent)
     case TIMER_RESPONSE:
         KillTimer(TIMER_RESPONSE);
         KillTimer(TIMER_WATCHDOG);
+        NoteStepFailure(m_nOperation == OP_WAKEUP ? RunFailure::NoAnswer : RunFailure::TimeOut);
         LogById(IDS_RX_TIMEOUT);
         ShowMessage(IDS_RX_TIMEOUT);
         ReturnToIdle();
@@ -222,6 +231,9 @@ void CServiceDlg::OnTimer(UINT_PTR nIDEvent)
         break;
     case TIMER_LINE_ERRORS:
         OnLineErrorTimer();
+        break;
+    case TIMER_NEXT_UNIT:
+        OnNextUnitTimer();
         break;
     }
     CDialog::OnTimer(nIDEvent);

@@ -59,6 +59,7 @@ void CServiceDlg::CloseLogFile()
 void CServiceDlg::LogLine(const CString& strText)
 {
     CString strLine = CTime::GetCurrentTime().Format("%H:%M:%S ") + strText;
+    m_strLastLogText = strText;
     BOOL bFileFailed = FALSE;
     if (m_LogFile.IsOpen() && !m_bLogFileFailed)
         bFileFailed = !m_LogFile.WriteString(strLine) || !m_LogFile.WriteString("\n");
@@ -102,6 +103,7 @@ void CServiceDlg::OnLogFileFailed()
 
 void CServiceDlg::ReportFileFailure(const CString& strText)
 {
+    NoteStepFailure(RunFailure::FileFailed);
     LogLine(strText);
     // The box waits for the message loop: a failed write may come in the middle of the
     // receive handling, which must not run again inside it. Failures that come before

@@ -68,6 +68,7 @@ enum PrivateMessage : UINT {
     WM_SETTINGS_SAVE = WM_USER + 15,   // the settings file to save, then the reads
     WM_SETTINGS_RESTORE = WM_USER + 16, // the settings file to restore, then the reads
     WM_SETTINGS_COMPARE = WM_USER + 17, // the reads are done: device and file compared
+    WM_UNATTENDED_STEP = WM_USER + 18,  // an unattended run: see whether its step has ended
 };
 
 // The window timers of the main window.
@@ -75,6 +76,7 @@ enum Timer {
     TIMER_WATCHDOG = 101,   // a send has not been reported complete
     TIMER_RESPONSE = 102,   // the device has not answered
     TIMER_BAUD_SWITCH = 103, // 30 ms after the wake-up: the working baud rate
-    TIMER_LINE_ERRORS = 104  // the next line about line errors is due (link/LineErrors.cpp)
+    TIMER_LINE_ERRORS = 104, // the next line about line errors is due (link/LineErrors.cpp)
+    TIMER_NEXT_UNIT = 105    // an unattended run with /repeat: the next unit's wake-up
 };
 

@@ -29,8 +29,10 @@ void CServiceDlg::ReceiveByte(BYTE nByte)
         // A download's NAK is its own to say (the last one it takes ends it).
         BOOL bDownload = m_nOperation == OP_DOWNLOAD;
         SendNextFrame(TRUE);
-        if (!bDownload)
+        if (!bDownload) {
             LogText("[NAK]");
+            NoteStepFailure(RunFailure::Nak);
+        }
         // A settings run ends at a refused step, the write chain stops there: the log
         // says what was written.
         if (IsSettingsRead() || IsSettingsWrite())

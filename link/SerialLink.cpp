@@ -89,6 +89,7 @@ void CServiceDlg::OnLinkError()
     KillTimer(TIMER_BAUD_SWITCH);
     SayLineErrorsNow(); // what the line did before it went comes first
     m_bLinkLost = TRUE;
+    NoteStepFailure(RunFailure::LinkLost);
     char szText[260] = {};
     KoraGetErrorText(m_hLink, szText);
     CString strMessage = CString("KORA - Error\n\n") + szText + LinkLostAdvice();
@@ -106,6 +107,7 @@ CString CServiceDlg::LinkLostAdvice() const
 
 void CServiceDlg::ReportLinkLost()
 {
+    NoteStepFailure(RunFailure::LinkLost);
     CString strMessage = LoadText(IDS_LINK_LOST, "The connection to the device is lost: nothing was sent.") +
                          LinkLostAdvice();
     LogLine(strMessage);

@@ -82,6 +82,7 @@ BOOL CServiceDlg::OpenFirmwareFile()
     CFileException error;
     if (m_DownloadFile.Open(m_strFilePath, nFlags, &error))
         return TRUE;
+    NoteStepFailure(RunFailure::FileFailed);
     CString strMessage = FormatTwoTexts(IDS_FIRMWARE_UNREADABLE, "The firmware file %s cannot be opened (%s)",
                                         m_strFilePath, error.GetErrorMessage());
     LogLine(strMessage);
@@ -113,6 +114,7 @@ BOOL CServiceDlg::SurveyFirmwareFile()
 
     BOOL bEmpty = IsImageDevice(m_nDeviceType) ? m_nFirmwareEnd == 0 : survey.nRecords == 0;
     if (bEmpty) {
+        NoteStepFailure(RunFailure::FileFailed);
         StopDownload(FormatById(IDS_FIRMWARE_EMPTY, "s",
                                 "The firmware file %s holds nothing to send: the download does not start.",
                                 m_strFilePath.GetString()));
@@ -128,6 +130,7 @@ BOOL CServiceDlg::SurveyFirmwareFile()
                    "The firmware file %s: %u of its lines are no valid S-record; the first is line %u (%s).",
                    m_strFilePath.GetString(), survey.nBad, survey.nFirstBad, strReason.GetString());
     LogLine(strFinding);
+    NoteStepFailure(RunFailure::FileFailed); // nothing in an unattended run: its answer is No
     CString strQuestion = LoadText(IDS_FIRMWARE_SEND_ANYWAY, "\n\nSend the file anyway? The device decides what it takes.");
     if (MessageBox(strFinding + strQuestion, nullptr, MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) != IDYES) {
         ReturnToIdle();
@@ -230,6 +233,7 @@ void CServiceDlg::StopDownload(const CString& strMessage)
 
 void CServiceDlg::StopDownloadUnread(const CString& strReason)
 {
+    NoteStepFailure(RunFailure::FileFailed);
     StopDownload(FormatById(
         IDS_FIRMWARE_READ_FAILED, "ssuu",
         "The firmware file %s could not be read to its end (%s): the download stopped after %u of %u bytes.",
@@ -238,6 +242,7 @@ void CServiceDlg::StopDownloadUnread(const CString& strReason)
 
 void CServiceDlg::StopDownloadRefused()
 {
+    NoteStepFailure(RunFailure::Nak);
     BOOL bImage = IsImageDevice(m_nDeviceType);
     CString strMessage = bImage ? FormatById(IDS_DOWNLOAD_REFUSED_BLOCK, "uu",
                                              "The device refused block %u of the firmware file %u times in a row: "

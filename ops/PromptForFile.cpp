@@ -1,6 +1,7 @@
 // The file dialog for one kind of file: firmware to open, a capture file to save, the
 // monitor's recording to save.
 #include "ServiceDlg.h"
+#include "UnattendedRun.h"
 
 INT_PTR CServiceDlg::PromptForFile(BOOL bOpen, const char* pszExtension)
 {
@@ -9,6 +10,12 @@ INT_PTR CServiceDlg::PromptForFile(BOOL bOpen, const char* pszExtension)
 
 INT_PTR CServiceDlg::PromptForFileOfKind(BOOL bOpen, const char* pszExtension, UINT nKindID)
 {
+    // An unattended run names its files on the command line.
+    if (m_pRun) {
+        std::string strFile = m_pRun->CurrentFile();
+        m_strFilePath = strFile.c_str();
+        return strFile.empty() ? IDCANCEL : IDOK;
+    }
     CString strKind;
     CString strAll;
     strKind.LoadString(nKindID);

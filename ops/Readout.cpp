@@ -45,6 +45,7 @@ BOOL CServiceDlg::WriteCapture()
     BOOL bWritten = m_DownloadFile.Write(m_strCapture.GetString(), static_cast<UINT>(m_strCapture.GetLength())) &&
                     m_DownloadFile.Flush();
     if (!bWritten) {
+        NoteStepFailure(RunFailure::FileFailed);
         LogLine(FormatTwoTexts(IDS_CAPTURE_WRITE_FAILED,
                                "The read-out file %s could not be written (%s): its lines are in the log",
                                m_DownloadFile.GetFilePath(), m_DownloadFile.GetWriteErrorMessage()));
@@ -78,6 +79,7 @@ LRESULT CServiceDlg::OnCaptureFile(WPARAM, LPARAM)
     CFileException error;
     if (!m_DownloadFile.Open(m_strFilePath, CStdioFile::modeCreate | CStdioFile::modeWrite | CStdioFile::typeText,
                              &error)) {
+        NoteStepFailure(RunFailure::FileFailed);
         LogLine(FormatTwoTexts(IDS_CAPTURE_UNWRITABLE, "The capture file %s cannot be created (%s)", m_strFilePath,
                                error.GetErrorMessage()));
         ReturnToIdle();

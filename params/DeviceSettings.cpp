@@ -177,6 +177,7 @@ BOOL CServiceDlg::ReadSettingsFile(const CString& strPath, DeviceSettings& setti
     }
     if (strMessage.IsEmpty())
         return TRUE;
+    NoteStepFailure(RunFailure::FileFailed);
     LogLine(strMessage);
     ReturnToIdle();
     MessageBox(strMessage, nullptr, MB_OK | MB_ICONEXCLAMATION);
@@ -400,7 +401,8 @@ LRESULT CServiceDlg::OnSettingsCompare(WPARAM, LPARAM)
         dlg.m_Rows.push_back(CString(row.chLetter) + "\t" + Shown(row.strDevice) + "\t" + Shown(row.strFile) + "\t" +
                              strAction);
     }
-    INT_PTR nResult = dlg.DoModal();
+    // An unattended run has chosen already: the file is to be restored.
+    INT_PTR nResult = m_pRun ? IDOK : dlg.DoModal();
     if (!m_pSettingsRun)
         return 0; // ended while the dialog was open
     if (nResult != IDOK) {
@@ -451,6 +453,7 @@ void CServiceDlg::VerifySettings()
     }
     CString strMessage = FormatById(IDS_SETTINGS_NOT_VERIFIED, "u",
                                     "Device settings not verified: %u of the values differ from the file", nDiffering);
+    NoteStepFailure(RunFailure::NotVerified);
     LogLine(strMessage);
     FinishSettingsRun();
     MessageBox(strMessage, nullptr, MB_OK | MB_ICONEXCLAMATION);

@@ -1,0 +1,5 @@
+// What a program started by a script says before or instead of its window: to the
+// standard error of whoever started it, or, when nobody listens there, in a box.
+#pragma once
+
+void TellCaller(const char* pszText);

@@ -1,0 +1,420 @@
+// The unattended run: the command line's steps carried out as if the technician chose
+// each command from the menu, unit after unit with /repeat. Nothing waits for a person:
+// a question is answered No, an error box's text goes to the log, and the step fails.
+// Each unit ends with its row in the result file.
+//
+// A step is started by the menu command's own handler; the operations say nothing to the
+// run when they end, they only return to idle, which posts WM_UNATTENDED_STEP. Failures
+// are noted where they are found (NoteStepFailure), so a step that returns to idle with
+// nothing noted has been done.
+#include "ServiceDlg.h"
+#include "DeviceTypes.h"
+#include "FileDigest.h"
+#include "StringFormats.h"
+#include "UnattendedRun.h"
+
+#include <cstdio>
+
+namespace {
+// A unit done, the next one is woken up this often until one answers.
+const UINT kNextUnitPeriodMs = 2000;
+
+bool StepWritesFile(StepKind kind)
+{
+    return kind == StepKind::SaveSettings || kind == StepKind::Readout;
+}
+
+// Relative names are taken from the current folder when the run starts: a file dialog
+// may change the folder later, a script's names must not change with it.
+std::string FullPath(const std::string& strPath)
+{
+    char szFull[MAX_PATH];
+    DWORD nLength = ::GetFullPathNameA(strPath.c_str(), sizeof szFull, szFull, nullptr);
+    return nLength > 0 && nLength < sizeof szFull ? std::string(szFull) : strPath;
+}
+
+std::string FileNameOf(const std::string& strPath)
+{
+    std::size_t nSlash = strPath.find_last_of("\\/");
+    return nSlash == std::string::npos ? strPath : strPath.substr(nSlash + 1);
+}
+
+// A box's text as one log line: its line breaks become blanks.
+CString OneLine(const char* pszText)
+{
+    CString strLine;
+    bool bBreak = false;
+    for (const char* p = pszText; *p; ++p) {
+        if (*p == '\r' || *p == '\n') {
+            bBreak = !strLine.IsEmpty();
+            continue;
+        }
+        if (bBreak)
+            strLine += ' ';
+        bBreak = false;
+        strLine += *p;
+    }
+    return strLine;
+}
+
+CString ExitCodeText(int nCode)
+{
+    static const char* const kFallbacks[] = {
+        "every step done", "bad arguments", "the port cannot be opened, or it failed", "no answer to the wake-up",
+        "a time-out or a NAK in a step", "a file cannot be read or written", "the settings restore did not verify",
+        "the window was closed before the steps were done", "a step failed otherwise"};
+    if (nCode < 0 || nCode > EXIT_OTHER)
+        nCode = EXIT_OTHER;
+    return LoadText(IDS_EXIT_0 + nCode, kFallbacks[nCode]);
+}
+
+// Appends the row, after the header when the file is new or empty; one write, so a row
+// is in the file whole or not at all. The reason when it failed, else empty.
+CString AppendResultRow(const std::string& strPath, const std::string& strHeader, const std::string& strRow)
+{
+    HANDLE hFile = ::CreateFileA(strPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+    CFileException error;
+    if (hFile == INVALID_HANDLE_VALUE) {
+        error.m_lOsError = ::GetLastError();
+        return error.GetErrorMessage();
+    }
+    LARGE_INTEGER size = {};
+    std::string strText = ::GetFileSizeEx(hFile, &size) && size.QuadPart == 0 ? strHeader + strRow : strRow;
+    DWORD nWritten = 0;
+    if (!::WriteFile(hFile, strText.data(), static_cast<DWORD>(strText.size()), &nWritten, nullptr) ||
+        nWritten != strText.size() || !::FlushFileBuffers(hFile))
+        error.m_lOsError = ::GetLastError() ? ::GetLastError() : ERROR_HANDLE_DISK_FULL;
+    ::CloseHandle(hFile);
+    return error.m_lOsError ? error.GetErrorMessage() : CString();
+}
+}
+
+std::string UnattendedRun::CurrentFile() const
+{
+    if (m_nStep >= m_line.steps.size())
+        return std::string();
+    const std::string& strFile = m_files[m_nStep];
+    // With /repeat, a file the step writes gets the unit's number: no unit's read-out
+    // or settings overwrite the one before.
+    if (m_line.bRepeat && StepWritesFile(m_line.steps[m_nStep].kind))
+        return NumberedFileName(strFile, m_nUnit);
+    return strFile;
+}
+
+// --- the run ------------------------------------------------------------------------------------
+
+void CServiceDlg::StartUnattendedRun()
+{
+    if (m_pCommandLine && m_pCommandLine->bQuiet)
+        PostMessage(WM_SYSCOMMAND, SC_MINIMIZE);
+    if (!m_pCommandLine || m_pCommandLine->steps.empty())
+        return; // choices for this start only: the window is the technician's
+    m_pRun = std::make_unique<UnattendedRun>();
+    UnattendedRun& run = *m_pRun;
+    run.m_line = *m_pCommandLine;
+    for (const RunStep& step : run.m_line.steps)
+        run.m_files.push_back(step.strFile.empty() ? std::string() : FullPath(step.strFile));
+    if (!run.m_line.strResult.empty())
+        run.m_strResultPath = FullPath(run.m_line.strResult);
+
+    // The run's commands are the steps: a menu command or another port in the middle of
+    // a unit would fail the step that runs. The window can still be closed.
+    if (HMENU hMenu = ::GetMenu(m_hWnd)) {
+        for (int nItem = 0, nCount = ::GetMenuItemCount(hMenu); nItem < nCount; ++nItem)
+            ::EnableMenuItem(hMenu, static_cast<UINT>(nItem), MF_BYPOSITION | MF_GRAYED);
+        ::DrawMenuBar(m_hWnd);
+    }
+    for (int nID : {IDC_COM1, IDC_COM2, IDC_COM3, IDC_COM4, IDC_DEVICE_VANTIK, IDC_DEVICE_CORLAXA, IDC_DEVICE_BRENNIX})
+        ::EnableWindow(::GetDlgItem(m_hWnd, nID), FALSE);
+
+    LogByIdText(IDS_RUN_START, m_strRunArguments);
+    PostMessage(WM_UNATTENDED_STEP);
+}
+
+void CServiceDlg::NoteStepFailure(RunFailure failure)
+{
+    if (!m_pRun || (m_pRun->m_phase != UnattendedRun::Waking && m_pRun->m_phase != UnattendedRun::Running))
+        return;
+    // The first failure is the step's: what follows from it (the box, the return to
+    // idle) says nothing new.
+    if (m_pRun->m_stepFailure != RunFailure::None)
+        return;
+    m_pRun->m_stepFailure = failure;
+    PostMessage(WM_UNATTENDED_STEP);
+}
+
+int CServiceDlg::AnswerUnattended(const char* pszText, UINT nType)
+{
+    // Most boxes repeat the line just logged; the others are logged here.
+    CString strLine = OneLine(pszText);
+    if (strLine != OneLine(m_strLastLogText))
+        LogLine(strLine);
+    NoteStepFailure(RunFailure::Other);
+    switch (nType & MB_TYPEMASK) {
+    case MB_YESNO:
+    case MB_YESNOCANCEL:
+        LogById(IDS_RUN_ANSWERED_NO);
+        return IDNO;
+    case MB_OKCANCEL:
+    case MB_RETRYCANCEL:
+        LogById(IDS_RUN_ANSWERED_NO);
+        return IDCANCEL;
+    default:
+        return IDOK;
+    }
+}
+
+LRESULT CServiceDlg::OnUnattendedStep(WPARAM, LPARAM)
+{
+    if (!m_pRun)
+        return 0;
+    UnattendedRun& run = *m_pRun;
+    switch (run.m_phase) {
+    case UnattendedRun::Starting:
+        if (run.m_line.bRepeat) {
+            WaitForUnits();
+        } else {
+            BeginUnit();
+            ConnectDevice();
+        }
+        break;
+    case UnattendedRun::Waking:
+        if (run.m_stepFailure != RunFailure::None) {
+            run.m_unit.steps.emplace_back("connect", OutcomeWord(run.m_stepFailure));
+            run.m_unitFailure = run.m_stepFailure;
+            EndUnit();
+        } else if (m_bConnected && m_nOperation == OP_IDLE) {
+            OnUnitAnswered();
+        }
+        break;
+    case UnattendedRun::Running:
+        if (run.m_stepFailure != RunFailure::None || IsIdleForRun())
+            EndStep();
+        break;
+    case UnattendedRun::Waiting:
+        if (m_bConnected && m_nOperation == OP_IDLE) {
+            KillTimer(TIMER_NEXT_UNIT);
+            BeginUnit();
+            OnUnitAnswered();
+        }
+        break;
+    case UnattendedRun::Ended:
+        break;
+    }
+    return 0;
+}
+
+BOOL CServiceDlg::IsIdleForRun() const
+{
+    return m_nOperation == OP_IDLE && !m_bBusy && !m_pSettingsRun;
+}
+
+void CServiceDlg::BeginUnit()
+{
+    UnattendedRun& run = *m_pRun;
+    ++run.m_nUnit;
+    run.m_nStep = 0;
+    run.m_stepFailure = RunFailure::None;
+    run.m_unitFailure = RunFailure::None;
+    run.m_unit = UnitResult();
+    CTime now = CTime::GetCurrentTime();
+    run.m_unit.strDate = now.Format("%Y-%m-%d").GetString();
+    run.m_unit.strTime = now.Format("%H:%M:%S").GetString();
+    run.m_unit.nPort = m_nComIndex + 1;
+    run.m_unit.strDevice = DeviceNameOfType(m_nDeviceType);
+    if (run.m_phase != UnattendedRun::Waiting)
+        run.m_nUnitStart = ::GetTickCount64(); // a waiting run set it at the wake-up that was answered
+    run.m_phase = UnattendedRun::Waking;
+    LogLine(FormatById(IDS_RUN_UNIT_START, "u", "Unit %u", run.m_nUnit));
+}
+
+void CServiceDlg::OnUnitAnswered()
+{
+    UnattendedRun& run = *m_pRun;
+    std::string strIdent(m_strDeviceIdent.GetString(), m_strDeviceIdent.GetLength());
+    run.m_unit.strIdent = strIdent;
+    // Units of one kind differ in their serial numbers: the same line again is most
+    // likely the unit before, not yet taken off. Said, not refused: it may be meant.
+    if (run.m_nUnit > 1 && strIdent == run.m_strLastIdent)
+        LogByIdText(IDS_RUN_SAME_IDENT, m_strDeviceIdent);
+    run.m_strLastIdent = strIdent;
+    run.m_unit.steps.emplace_back("connect", OutcomeWord(RunFailure::None));
+    run.m_phase = UnattendedRun::Running;
+    RunNextStep();
+}
+
+void CServiceDlg::RunNextStep()
+{
+    UnattendedRun& run = *m_pRun;
+    if (run.m_nStep >= run.m_line.steps.size()) {
+        EndUnit();
+        return;
+    }
+    run.m_stepFailure = RunFailure::None;
+    switch (run.m_line.steps[run.m_nStep].kind) {
+    case StepKind::Download: {
+        // The record names what the unit got: the file as it is when its download starts.
+        std::string strFile = run.CurrentFile();
+        FileDigest digest = DigestOfFile(strFile.c_str());
+        run.m_unit.strFirmware = FileNameOf(strFile);
+        run.m_unit.nFirmwareBytes = digest.nBytes;
+        run.m_unit.strFirmwareSha256 = digest.strSha256;
+        OnFirmwareDownload();
+        break;
+    }
+    case StepKind::Clock:
+        OnClock();
+        break;
+    case StepKind::RestoreSettings:
+        OnSettingsRestore();
+        break;
+    case StepKind::SaveSettings:
+        OnSettingsSave();
+        break;
+    case StepKind::Readout:
+        OnCapture();
+        break;
+    }
+    // A step that ended at once (refused before anything was sent) is seen ended too.
+    PostMessage(WM_UNATTENDED_STEP);
+}
+
+void CServiceDlg::EndStep()
+{
+    UnattendedRun& run = *m_pRun;
+    RunFailure failure = run.m_stepFailure;
+    run.m_unit.steps.emplace_back(StepName(run.m_line.steps[run.m_nStep].kind), OutcomeWord(failure));
+    if (failure == RunFailure::None) {
+        ++run.m_nStep;
+        RunNextStep();
+        return;
+    }
+    run.m_unitFailure = failure;
+    // A step that failed while its operation still runs (a NAK that ends nothing by
+    // itself) is ended here, and says where it stopped.
+    if (!IsIdleForRun())
+        ReturnToIdle();
+    ++run.m_nStep;
+    EndUnit();
+}
+
+void CServiceDlg::FinishUnit()
+{
+    UnattendedRun& run = *m_pRun;
+    for (std::size_t nStep = run.m_nStep; nStep < run.m_line.steps.size(); ++nStep)
+        run.m_unit.steps.emplace_back(StepName(run.m_line.steps[nStep].kind), "skipped");
+    run.m_nStep = run.m_line.steps.size();
+    run.m_unit.dSeconds = static_cast<double>(::GetTickCount64() - run.m_nUnitStart) / 1000.0;
+    run.m_unit.nExitCode = ExitCodeOf(run.m_unitFailure);
+
+    if (run.m_unitFailure == RunFailure::None) {
+        char szSeconds[32];
+        std::snprintf(szSeconds, sizeof szSeconds, "%.1f", run.m_unit.dSeconds);
+        LogLine(FormatById(IDS_RUN_UNIT_DONE, "us", "Unit %u: every step done (%s s)", run.m_nUnit, szSeconds));
+    } else {
+        // The step that failed is the last one with an outcome other than "skipped".
+        std::string strStep = "connect";
+        for (const auto& step : run.m_unit.steps)
+            if (step.second != "skipped")
+                strStep = step.first;
+        LogLine(FormatById(IDS_RUN_UNIT_FAILED, "ussu", "Unit %u: %s failed: %s (exit code %u)", run.m_nUnit,
+                           strStep.c_str(), ExitCodeText(run.m_unit.nExitCode).GetString(),
+                           static_cast<unsigned>(run.m_unit.nExitCode)));
+        run.m_nExitCode = run.m_unit.nExitCode;
+    }
+
+    if (!run.m_strResultPath.empty()) {
+        CString strReason = AppendResultRow(run.m_strResultPath, ResultCsvHeader(run.m_unit.steps.size()),
+                                            ResultCsvRow(run.m_unit));
+        if (!strReason.IsEmpty()) {
+            LogLine(FormatTwoTexts(IDS_RUN_RESULT_FAILED, "The result file %s cannot be written (%s)",
+                                   run.m_strResultPath.c_str(), strReason));
+            // The unit's record is lost: a script must not take the run for a good one.
+            if (run.m_nExitCode == EXIT_DONE)
+                run.m_nExitCode = EXIT_FILE;
+        }
+    }
+}
+
+void CServiceDlg::EndUnit()
+{
+    UnattendedRun& run = *m_pRun;
+    FinishUnit();
+    if (!run.m_line.bRepeat) {
+        EndRun();
+        EndDialog(IDOK); // the usual end: the device gets its disconnect
+        return;
+    }
+    if (m_bConnected)
+        Disconnect();
+    LogById(IDS_RUN_NEXT_UNIT);
+    run.m_phase = UnattendedRun::Waiting;
+    SetTimer(TIMER_NEXT_UNIT, kNextUnitPeriodMs);
+}
+
+void CServiceDlg::WaitForUnits()
+{
+    // A bench is started before its first unit is connected: that unit is waited for as
+    // every next one is. A port that cannot be opened is no unit to wait for: the script
+    // is told at once.
+    OpenPort();
+    if (!m_bLinkOpen) {
+        ShowPortFailure();
+        m_pRun->m_nExitCode = EXIT_PORT;
+        EndRun();
+        EndDialog(IDOK);
+        return;
+    }
+    m_pRun->m_phase = UnattendedRun::Waiting;
+    m_pRun->m_nUnitStart = ::GetTickCount64();
+    WakeUpDevice();
+    SetTimer(TIMER_NEXT_UNIT, kNextUnitPeriodMs);
+}
+
+void CServiceDlg::OnNextUnitTimer()
+{
+    if (!m_pRun || m_pRun->m_phase != UnattendedRun::Waiting || m_bConnected)
+        return;
+    // Quietly: a wake-up every 2 s would bury the log. A port that is not there now
+    // (the adapter is being changed) is tried again next time.
+    if (!OpenLink(9600) && !m_bLinkOpen) {
+        KillTimer(TIMER_RESPONSE);
+        return;
+    }
+    m_pRun->m_nUnitStart = ::GetTickCount64();
+    WakeUpDevice();
+}
+
+void CServiceDlg::EndRun()
+{
+    UnattendedRun& run = *m_pRun;
+    if (run.m_phase == UnattendedRun::Ended)
+        return;
+    KillTimer(TIMER_NEXT_UNIT);
+    run.m_phase = UnattendedRun::Ended;
+    m_nExitCode = run.m_nExitCode;
+    LogLine(FormatById(IDS_RUN_END, "us", "Unattended run ended: exit code %u (%s)", static_cast<unsigned>(m_nExitCode),
+                       ExitCodeText(m_nExitCode).GetString()));
+}
+
+void CServiceDlg::StopUnattendedRun()
+{
+    if (!m_pRun || m_pRun->m_phase == UnattendedRun::Ended)
+        return;
+    UnattendedRun& run = *m_pRun;
+    if (run.m_phase == UnattendedRun::Waking || run.m_phase == UnattendedRun::Running) {
+        // The window was closed in the middle of a unit: what runs says where it stopped,
+        // and the unit's row says the step that was stopped.
+        RunFailure failure = run.m_stepFailure != RunFailure::None ? run.m_stepFailure : RunFailure::Stopped;
+        ReturnToIdle();
+        const char* pszStep = run.m_phase == UnattendedRun::Waking ? "connect"
+                                                                    : StepName(run.m_line.steps[run.m_nStep].kind);
+        run.m_unit.steps.emplace_back(pszStep, OutcomeWord(failure));
+        if (run.m_phase == UnattendedRun::Running)
+            ++run.m_nStep;
+        run.m_unitFailure = failure;
+        FinishUnit();
+    }
+    EndRun();
+}

@@ -1,0 +1,40 @@
+// An unattended run in progress: the command line's steps, the unit being worked on and
+// what each of its steps came to. The main window carries it (app/UnattendedRun.cpp).
+#pragma once
+
+#include "CommandLine.h"
+#include "ResultRow.h"
+#include "RunOutcome.h"
+#include "afxwin.h"
+
+#include <string>
+#include <vector>
+
+struct UnattendedRun {
+    enum Phase {
+        Starting,   // the window is up; the first unit's wake-up follows
+        Waking,     // a unit's wake-up is out
+        Running,    // the unit answered; its steps run one after another
+        Waiting,    // a unit is done: the next one is woken up every 2 s
+        Ended,      // nothing more runs; the window ends or has ended
+    };
+
+    CommandLine m_line;
+    std::string m_strArguments;        // as given, for the log
+    std::vector<std::string> m_files;  // each step's file as a full path
+    std::string m_strResultPath;       // the result file as a full path; empty: none
+
+    Phase m_phase = Starting;
+    unsigned m_nUnit = 0;              // the unit's number, from 1
+    std::size_t m_nStep = 0;           // the step running, in m_line.steps
+    RunFailure m_stepFailure = RunFailure::None; // the first failure of the step running
+    RunFailure m_unitFailure = RunFailure::None; // the first failure of the unit
+    ULONGLONG m_nUnitStart = 0;        // GetTickCount64 at the unit's wake-up
+    UnitResult m_unit;                 // the unit's row, filled in as it goes
+    int m_nExitCode = EXIT_DONE;       // the last failed unit's code; 0 while none failed
+    std::string m_strLastIdent;        // the unit before's identification line
+
+    // The file the step running chooses instead of a file dialog: numbered by unit with
+    // /repeat when the step writes it.
+    std::string CurrentFile() const;
+};
