@@ -2,13 +2,18 @@
 """./zev run's session: ZEV.EXE in its folder on COM1, and on the other end of COM1 either
 the device simulator ZEVSIM.EXE (over a pty pair) or a real serial device.
 
-    bench_session.py RUNDIR TTYDIR SHOTDIR [--device PATH] [--headless]
+    bench_session.py RUNDIR TTYDIR SHOTDIR [--device PATH] [--headless] [--cwd DIR -- ARGS...]
 
 With --headless (no display of the user's) the UI robot drives a short session, connect,
 one read-out, a text, a firmware download, the monitor (Vantik) or the configuration
 editor (Corlaxa), disconnect, and photographs the windows; the window the device of the
 settings does not offer is shown with a simulator of the other type afterwards. Otherwise
-the technician works."""
+the technician works.
+
+With ARGS after --, ZEV.EXE runs them unattended (its command line): relative file names
+are taken from DIR, the folder ./zev run was started in; the simulator plays the device
+that /device names. Then the log's last lines and the result row are printed, and the
+session exits with ZEV.EXE's exit code."""
 import argparse
 import configparser
 import contextlib
@@ -276,6 +281,52 @@ def headless(rundir, shotdir, device_type, restart_device=None):
     return 0 if code == 0 else 1
 
 
+# The switches of ZEV.EXE whose value is a file of the user's.
+FILE_SWITCHES = ("/download", "/restore-settings", "/save-settings", "/readout", "/result")
+
+
+def switch_name(arg):
+    return "/" + arg[1:].lower() if arg[:1] in "/-" else None
+
+
+def tool_arguments(args, cwd):
+    """The arguments with each relative file name made absolute against `cwd` (as a Wine
+    path): ZEV.EXE runs in its own folder, the user named the files from theirs."""
+    result = list(args)
+    for i, arg in enumerate(args[:-1]):
+        value = args[i + 1]
+        if switch_name(arg) in FILE_SWITCHES and not os.path.isabs(value) and ":" not in value:
+            result[i + 1] = "Z:" + os.path.abspath(os.path.join(cwd, value)).replace("/", "\\")
+    return result
+
+
+def argument_value(args, switch):
+    for i, arg in enumerate(args[:-1]):
+        if switch_name(arg) == switch:
+            return args[i + 1]
+    return None
+
+
+def unattended(rundir, args, cwd):
+    """ZEV.EXE with a command line; what it did, printed; its exit code."""
+    log = os.path.join(rundir, "ZevLog.TXT")
+    code = subprocess.run(["wine", "ZEV.EXE"] + tool_arguments(args, cwd), cwd=rundir).returncode
+    if os.path.exists(log):  # each start of the tool begins its log anew
+        with open(log, "rb") as f:
+            lines = f.read().decode("cp1252", "replace").splitlines()
+        print("\n".join(line for line in lines[-20:] if line))
+    result = argument_value(args, "/result")
+    if result:
+        path = os.path.join(cwd, result)
+        if os.path.exists(path):
+            with open(path, encoding="cp1252", errors="replace") as f:
+                rows = f.read().splitlines()
+            print("Result:      %s" % path)
+            print("\n".join([rows[0], rows[-1]] if len(rows) > 1 else rows))
+    print("Exit code:   %d" % code)
+    return code
+
+
 def main():
     end_on_signals()  # ./zev run ends the session with SIGTERM on Ctrl+C
     parser = argparse.ArgumentParser()
@@ -284,9 +335,16 @@ def main():
     parser.add_argument("shotdir")
     parser.add_argument("--device", help="a real serial device on COM1: no simulator")
     parser.add_argument("--headless", action="store_true")
-    args = parser.parse_args()
+    parser.add_argument("--cwd", default=os.getcwd(), help="the folder the user's file names are relative to")
+    argv = sys.argv[1:]
+    split = argv.index("--") if "--" in argv else len(argv)
+    args = parser.parse_args(argv[:split])
+    args.tool_args = argv[split + 1:]  # ZEV.EXE's command line, as given
 
     device_type = settings_for_com1(args.rundir)
+    named = argument_value(args.tool_args, "/device")
+    if named and named.capitalize() in DEVICE_NAMES:
+        device_type = DEVICE_NAMES.index(named.capitalize())
     sim = None
     with contextlib.ExitStack() as owner:  # ends the simulator and the pair, whatever happens
         restart_device = None
@@ -309,7 +367,9 @@ def main():
 
             sim = start_device(device_type, args.rundir)
             device_log = sim.log
-        if args.headless:
+        if args.tool_args:
+            code = unattended(args.rundir, args.tool_args, args.cwd)
+        elif args.headless:
             code = headless(args.rundir, args.shotdir, device_type, restart_device)
         else:
             code = subprocess.run(["wine", "ZEV.EXE"], cwd=args.rundir).returncode

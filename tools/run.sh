@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# ./zev run [--port DEVICE]: starts ZEV.EXE under Wine in build/run, the technician's
+# ./zev run [--port DEVICE] [-- ARGS...]: starts ZEV.EXE under Wine in build/run, the technician's
 # folder (the program with its libraries, ZEV.INI and ZevLog.TXT, kept between runs), on
 # COM1. On the other end of COM1 sits the device simulator ZEVSIM.EXE, or with --port a
 # real serial device. With a display the tool opens there; without one it runs on a
 # virtual display, the UI robot drives a short session and screenshots go to
-# build/screenshots.
+# build/screenshots. With ARGS, ZEV.EXE runs that command line unattended instead (file
+# names relative to the current folder); the log's last lines and the result row are
+# printed, and the exit code is ZEV.EXE's.
 # ZEV_RUN_DIR=DIR puts the run's folder, Wine prefix and screenshots under DIR instead of
 # build (the test of this script runs there, apart from the technician's folder).
 set -euo pipefail
@@ -14,11 +16,14 @@ base=${ZEV_RUN_DIR:-$build}
 rundir=$base/run
 ttydir=$rundir/tty
 port=
+tool_args=()
+user_dir=${ZEV_USER_DIR:-$PWD} # ./zev works from the checkout; the user's names are from here
 
 while [ $# -gt 0 ]; do
   case $1 in
     --port) port=${2:?--port needs a serial device, such as /dev/ttyUSB0}; shift 2 ;;
-    *) echo "usage: ./zev run [--port DEVICE]" >&2; exit 2 ;;
+    --) shift; tool_args=("$@"); break ;;
+    *) echo "usage: ./zev run [--port DEVICE] [-- ZEV.EXE ARGUMENTS...]" >&2; exit 2 ;;
   esac
 done
 if [ -n "$port" ] && [ ! -e "$port" ]; then
@@ -103,7 +108,7 @@ trap 'exit 143' TERM HUP
 [ -z "$port" ] || latency_old=$(python3 "$top/tools/latency_timer.py" set "$port") || true
 
 run_session() {
-  "${session[@]}" "$@" &
+  "${session[@]}" "$@" --cwd "$user_dir" -- "${tool_args[@]}" &
   session_pid=$!
   local code=0
   wait "$session_pid" || code=$?

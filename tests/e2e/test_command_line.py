@@ -13,12 +13,11 @@ import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
 from firmware_files import write_image  # noqa: E402
-from processes import end_process, enter  # noqa: E402
 from ptys import pty_pair  # noqa: E402
 from robot import Robot  # noqa: E402
 from session import wait_for  # noqa: E402
-from simulator import Simulator, simulator  # noqa: E402
-from tool import TITLE, ToolRun, tool_folder  # noqa: E402
+from simulator import simulator, windows_path  # noqa: E402
+from tool import IDC_LOG, TITLE, tool_folder  # noqa: E402
 
 SETTINGS = "[Setup]\nLanguageLibrary=ZEV_EN.DLL\n[ComPort]\nComPortNo=3\n[Device]\nDevice=Brennix\n"
 CORLAXA = ["/port", "1", "/device", "Corlaxa"]
@@ -57,7 +56,10 @@ class CommandLineTest(unittest.TestCase):
         return sim
 
     def assert_settings_unchanged(self):
-        self.assertEqual(self.folder.settings(), self.settings_before, "the command line's choices are not kept")
+        """The port and the device of ZEV.INI are as they were: the command line's are for its run."""
+        after = self.folder.settings()
+        for section in ("ComPort", "Device", "Setup"):
+            self.assertEqual(after[section], self.settings_before[section], "the command line's choices are not kept")
 
     def test_one_unit_every_step_done(self):
         pty_pair(self, 1)
@@ -65,12 +67,15 @@ class CommandLineTest(unittest.TestCase):
         code, err = run_tool(self.folder, CORLAXA + [
             "/download", "fw.IMG", "/clock", "/save-settings", "unit.ZEVSET", "/readout", "unit.LOG",
             "/result", "units.csv"])
-        self.assertEqual(code, 0, err + "\n".join(log_texts(self.folder)) + sim.output() + sim.log_text()[-3000:])
+        self.assertEqual(code, 0, err + "\n".join(log_texts(self.folder)))
         self.assertEqual(err, "")
 
-        # the wire: the wake-up, the download's 'D' and blocks, 'T', the nine reads, 'O', 'E'
-        received = sim.output()
-        self.assertIn("firmware image complete", received.lower() if "complete" in received else received)
+        # the device saw every step, in order, and the usual good-bye
+        said = sim.output()
+        steps = ["download ended with the end frame: 7 blocks", "clock set to", 'command r: answering',
+                 'command c: answering', "command O: read-out", "command E: session ended"]
+        self.assertEqual(sorted(steps, key=said.find), steps, said)
+        self.assertEqual(said.count("command E:"), 1, "one disconnect")
         texts = log_texts(self.folder)
         self.assertIn("Unattended run: " + " ".join(CORLAXA) + " /download fw.IMG /clock /save-settings unit.ZEVSET"
                       " /readout unit.LOG /result units.csv", texts)
@@ -97,6 +102,150 @@ class CommandLineTest(unittest.TestCase):
         self.assertEqual(row[11:], ["connect", "done", "download", "done", "clock", "done", "save-settings", "done",
                                     "readout", "done"])
         self.assert_settings_unchanged()
+
+    def test_bad_arguments_send_nothing_and_name_the_argument(self):
+        pair = pty_pair(self, 1)
+        cases = [
+            (["/clock", "/bogus"], "Unknown argument: /bogus"),
+            (["/clock", "/download"], "/download needs a value"),
+            (["/download", "/clock"], "/download needs a value"),
+            (["/port", "5", "/clock"], "the port is a number from 1 to 4"),
+            (["/device", "Vantix", "/clock"], "Vantix: the device is Vantik, Corlaxa or Brennix"),
+            (["/clock", "/quiet", "/QUIET"], "/QUIET is given twice"),
+            (["/result", "units.csv"], "/result needs at least one step"),
+            (["/device", "Vantik", "/save-settings", "a.ZEVSET"], "/save-settings needs a Corlaxa (/device Corlaxa)"),
+        ]
+        for args, message in cases:
+            with self.subTest(args=args):
+                code, err = run_tool(self.folder, ["/port", "1"] + args if "/port" not in args else args)
+                self.assertEqual(code, 1, err)
+                self.assertIn(message, err)
+                self.assertIn("Usage: ZEV.EXE [/port N]", err)
+                self.assertIn("Exit codes: 0 every step done, 1 bad arguments", err)
+        self.assertEqual(pair.read(timeout=0.3), b"", "nothing is sent")
+        self.assertFalse(os.path.exists(self.folder.file("ZevLog.TXT")), "no window, no log")
+        self.assertFalse(os.path.exists(self.folder.file("units.csv")))
+        self.assert_settings_unchanged()
+
+    def test_each_failure_kind_has_its_exit_code_and_its_log_line(self):
+        # A settings file whose 'f' the device will not keep.
+        with contextlib.ExitStack() as run:
+            pty_pair(run, 1)
+            self.start_sim(run)
+            self.assertEqual(run_tool(self.folder, CORLAXA + ["/save-settings", "saved.ZEVSET"])[0], 0)
+        with open(self.folder.file("saved.ZEVSET"), encoding="cp1252") as f:
+            text = f.read()
+        self.assertIn("\nf=2\n", text)
+        with open(self.folder.file("other.ZEVSET"), "w", encoding="cp1252", newline="") as f:
+            f.write(text.replace("\nf=2\n", "\nf=3\n"))
+
+        cases = [
+            # name, simulator (None: no device; "no pair": no port), arguments, code, log line, outcomes
+            ("port", "no pair", ["/port", "2", "/device", "Corlaxa", "/clock"], 2,
+             "COM2 cannot be opened", ["connect", "failed: port cannot be opened", "clock", "skipped"]),
+            ("no answer", None, CORLAXA + ["/clock"], 3, "No answer from the device (time-out)",
+             ["connect", "failed: no answer", "clock", "skipped"]),
+            ("time-out", ["--silent-after-frame", "3"], CORLAXA + ["/download", "fw.IMG", "/clock"], 4,
+             "Firmware download abandoned at block 3 of 7",
+             ["connect", "done", "download", "failed: time-out", "clock", "skipped"]),
+            ("NAK", ["--silent-after", "T", "--nak-frame", "2", "--nak-repeat", "200"],
+             CORLAXA + ["/download", "fw.IMG"], 4, "The device refused block 2 of the firmware file 100 times",
+             ["connect", "done", "download", "failed: NAK"]),
+            ("file", [], CORLAXA + ["/download", "missing.IMG", "/clock"], 5, "missing.IMG cannot be opened",
+             ["connect", "done", "download", "failed: file", "clock", "skipped"]),
+            ("not verified", ["--write-not-kept", "F"], CORLAXA + ["/restore-settings", "other.ZEVSET"], 6,
+             "Device settings not verified: 1 of the values differ from the file",
+             ["connect", "done", "restore-settings", "failed: not verified"]),
+        ]
+        for name, sim_args, args, code, line, outcomes in cases:
+            with self.subTest(kind=name), contextlib.ExitStack() as run:
+                if os.path.exists(self.folder.file("r.csv")):
+                    os.remove(self.folder.file("r.csv"))
+                if sim_args != "no pair":
+                    pty_pair(run, 1)
+                if sim_args not in (None, "no pair"):
+                    self.start_sim(run, *sim_args)
+                got, err = run_tool(self.folder, args + ["/result", "r.csv"])
+                texts = log_texts(self.folder)
+                self.assertEqual(got, code, "\n".join(texts[-12:]))
+                self.assertEqual(err, "", "the script learns it from the exit code and the log")
+                run_lines = texts[texts.index("Unattended run: " + " ".join(args + ["/result", "r.csv"])):]
+                self.assertTrue(any(line in t for t in run_lines), "\n".join(run_lines))
+                self.assertTrue(any(t.endswith("(exit code %d)" % code) for t in run_lines), run_lines)
+                self.assertIn("Unattended run ended: exit code %d" % code, "\n".join(run_lines))
+                row = rows(self.folder.file("r.csv"))[1]
+                self.assertEqual(row[5:7], ["failed", str(code)])
+                self.assertEqual(row[11:], outcomes)
+        self.assert_settings_unchanged()
+
+    def test_closing_the_window_stops_the_unit_and_records_it(self):
+        pty_pair(self, 1)
+        sim = self.start_sim(self, "--silent-after-frame", "2")
+        with Robot() as robot:
+            robot.start(self.folder.exe, self.folder.path,
+                        " ".join(CORLAXA + ["/download", "fw.IMG", "/clock", "/result", "r.csv"]))
+            main = robot.window(TITLE, 15.0)
+            self.assertIsNotNone(main)
+            # the device is silent after the second block: the download waits for its answer
+            self.assertTrue(wait_for(lambda: "Firmware download started" in robot.text(main, IDC_LOG), 10.0))
+            time.sleep(1.0)
+            robot.close(main)
+            self.assertEqual(robot.exit_code(15.0), 7)
+        texts = log_texts(self.folder)
+        self.assertTrue(any(t.startswith("Firmware download abandoned at block 2 of 7") for t in texts), texts)
+        self.assertIn("Unit 1: download failed: the window was closed before the steps were done (exit code 7)",
+                      texts)
+        row = rows(self.folder.file("r.csv"))[1]
+        self.assertEqual(row[11:], ["connect", "done", "download", "failed: stopped", "clock", "skipped"])
+
+    def test_a_bench_flashes_three_units_in_a_row_one_of_them_failing(self):
+        """/repeat: each unit is one row; the second unit goes silent part-way through its
+        download. The simulators are swapped as a technician swaps units."""
+        pty_pair(self, 1)
+        csv_path = self.folder.file("units.csv")
+
+        def row_count():
+            return len(rows(csv_path)) - 1 if os.path.exists(csv_path) else 0
+
+        with Robot() as robot:
+            robot.start(self.folder.exe, self.folder.path,
+                        " ".join(CORLAXA + ["/download", "fw.IMG", "/readout", "unit.LOG", "/result", "units.csv",
+                                            "/repeat", "/quiet"]))
+            main = robot.window(TITLE, 15.0)
+            self.assertIsNotNone(main)
+            units = (["--settings", self.sim_settings("SN 1")],
+                     ["--settings", self.sim_settings("SN 2"), "--silent-after-frame", "3"],
+                     ["--settings", self.sim_settings("SN 3")])
+            for number, sim_args in enumerate(units, 1):
+                with contextlib.ExitStack() as unit:
+                    self.start_sim(unit, *sim_args)
+                    # the download's response time-out is 10 s
+                    self.assertTrue(wait_for(lambda: row_count() >= number, 30.0),
+                                    "\n".join(log_texts(self.folder)[-15:]))
+            robot.close(main)
+            # the last unit that failed gives the run's exit code
+            self.assertEqual(robot.exit_code(15.0), 4)
+
+        table = rows(csv_path)
+        self.assertEqual(len(table), 4, table)
+        self.assertEqual([row[4] for row in table[1:]], ["Corlaxa SN 1", "Corlaxa SN 2", "Corlaxa SN 3"])
+        self.assertEqual([row[5] for row in table[1:]], ["done", "failed", "done"])
+        self.assertEqual(table[2][11:], ["connect", "done", "download", "failed: time-out", "readout", "skipped"])
+        for row in (table[1], table[3]):
+            self.assertEqual(row[11:], ["connect", "done", "download", "done", "readout", "done"])
+        # each unit's read-out in a file of its own
+        self.assertTrue(os.path.exists(self.folder.file("unit-1.LOG")))
+        self.assertFalse(os.path.exists(self.folder.file("unit-2.LOG")))
+        self.assertTrue(os.path.exists(self.folder.file("unit-3.LOG")))
+        texts = log_texts(self.folder)
+        self.assertEqual(sum("connect the next unit" in t for t in texts), 3, texts)
+        self.assertIn("Unit 3: every step done", "\n".join(texts))
+
+    def sim_settings(self, ident):
+        path = self.folder.file("sim-%s.ini" % ident.replace(" ", ""))
+        with open(path, "w") as f:
+            f.write("[Device]\nIdent=Corlaxa %s\n" % ident)
+        return windows_path(path)
 
 
 if __name__ == "__main__":

@@ -189,7 +189,7 @@ class StartupTest(RobotTestCase):
         self.assertEqual(self.folder.settings()["Setup"]["LanguageLibrary"], "ZEV_EN.DLL")
 
     def test_settings_file_found_however_the_program_is_started(self):
-        for name, line in (("quoted path with an argument", '"{exe}" /x'), ("unquoted path", "{exe}")):
+        for name, line in (("quoted path with an argument", '"{exe}" /quiet'), ("unquoted path", "{exe}")):
             with sub_test(self, start=name) as owner:
                 folder = tool_folder(owner, settings(port=3))
                 run = self.start(folder=folder, command_line=line.format(exe=windows_path(folder.exe)), owner=owner)
