@@ -1,6 +1,7 @@
 // The main window's message boxes: a time-out, a refused send, a question. Each shows
 // the log up to date first, since the user reads it to answer.
 #include "ServiceDlg.h"
+#include "ScriptOutput.h"
 #include "UnattendedRun.h"
 
 int CServiceDlg::MessageBox(const char* pszText, const char* pszCaption, UINT nType)
@@ -8,6 +9,11 @@ int CServiceDlg::MessageBox(const char* pszText, const char* pszCaption, UINT nT
     // In an unattended run nobody is there to read a box: its text goes to the log.
     if (m_pRun)
         return AnswerUnattended(pszText, nType);
+    // ... nor before it has begun (the log cannot be opened): the script is told.
+    if (m_pCommandLine && !m_pCommandLine->steps.empty()) {
+        TellCaller(pszText);
+        return (nType & MB_TYPEMASK) == MB_OK ? IDOK : IDNO;
+    }
     // The user reads the log while a box waits: it shows every line so far (on the disk
     // too), and lines logged while the box is up (by timers, by receive events) show at once.
     BOOL bBurst = m_bLogBurst;

@@ -198,6 +198,39 @@ class CommandLineTest(unittest.TestCase):
         row = rows(self.folder.file("r.csv"))[1]
         self.assertEqual(row[11:], ["connect", "done", "download", "failed: stopped", "clock", "skipped"])
 
+    def test_pulling_the_cable_fails_the_step_with_the_ports_code(self):
+        pair = pty_pair(self, 1)
+        write_image(self.image, 132 * 200)
+        sim = self.start_sim(self, "--line-rate")
+        with Robot() as robot:
+            robot.start(self.folder.exe, self.folder.path,
+                        " ".join(CORLAXA + ["/download", "fw.IMG", "/clock", "/result", "r.csv"]))
+            main = robot.window(TITLE, 15.0)
+            self.assertIsNotNone(main)
+            self.assertTrue(wait_for(lambda: "Firmware download started" in robot.text(main, IDC_LOG), 10.0))
+            time.sleep(0.5)
+            pair.stop()
+            sim.kill()
+            self.assertEqual(robot.exit_code(20.0), 2, "\n".join(log_texts(self.folder)[-10:]))
+        texts = log_texts(self.folder)
+        self.assertTrue(any(t.startswith("Firmware download abandoned at block") for t in texts), texts)
+        self.assertIn("Unattended run ended: exit code 2 (the port cannot be opened, or it failed)", texts)
+        row = rows(self.folder.file("r.csv"))[1]
+        self.assertEqual(row[11:], ["connect", "done", "download", "failed: link lost", "clock", "skipped"])
+
+    def test_a_second_copy_in_the_same_folder_says_why_and_ends(self):
+        """The first copy holds the log: the second cannot keep a record, says so to the
+        script, and sends nothing."""
+        pair = pty_pair(self, 1)
+        with Robot() as robot:
+            robot.start(self.folder.exe, self.folder.path, "")
+            self.assertIsNotNone(robot.window(TITLE, 15.0))
+            code, err = run_tool(self.folder, CORLAXA + ["/clock", "/result", "r.csv"])
+        self.assertEqual(code, 5, err)
+        self.assertIn("ZevLog.TXT", err)
+        self.assertEqual(pair.read(timeout=0.3), b"")
+        self.assertFalse(os.path.exists(self.folder.file("r.csv")))
+
     def test_a_bench_flashes_three_units_in_a_row_one_of_them_failing(self):
         """/repeat: each unit is one row; the second unit goes silent part-way through its
         download. The simulators are swapped as a technician swaps units."""
