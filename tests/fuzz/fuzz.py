@@ -105,6 +105,11 @@ def make_seeds():
     for i, line in enumerate([b'"C:\\Tools\\ZEV.EXE" /x\0C:\\Tools\\ZEV.EXE', b"ZEV.EXE\0Z:\\a.b\\ZEV.EXE",
                               b'"D:\\Tools 2.1\\ZEV.EXE"\0D:\\Tools 2.1\\ZEV.EXE', b'"ZEV"']):
         write(os.path.join(seeds, "fuzz_settings_path"), "command-line-%d" % i, b"\x20" + line)
+    for i, args in enumerate([[b"/port", b"2", b"/device", b"Corlaxa", b"/download", b"fw\\new.S19", b"/clock",
+                                b"/readout", b"out\\read.txt", b"/result", b"results.csv", b"/repeat", b"/quiet"],
+                               [b"-PORT", b"01", b"/save-settings", b"/restore-settings", b"a.ZEVSET"],
+                               [b"/readout", b"Corlaxa, \"V2\"\r\n\\1\xff "]]):
+        write(os.path.join(seeds, "fuzz_command_line"), "arguments-%d" % i, b"\0".join(args))
     for i, text in enumerate([b"ASYNC/COM:1,SPEED=9600,FLOW=XONXOFF", b"ASYNC/COM:256,SPEED=38400,FLOW=XONXOFF",
                               b"ASYNC/COM:0,SPEED=9600,FLOW=XONXOFF"]):
         write(os.path.join(seeds, "fuzz_connection"), "connection-%d" % i, b"\x40" + text)

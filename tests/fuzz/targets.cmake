@@ -7,6 +7,7 @@ set(ZEV_FUZZ_TARGETS
   fuzz_replies
   fuzz_config_rules
   fuzz_settings_path
+  fuzz_command_line
   fuzz_settings_file
   fuzz_connection
   fuzz_byte_queue
