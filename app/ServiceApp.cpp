@@ -61,10 +61,11 @@ CString ArgumentFaultText(ArgumentFault fault, const char* pszArgument)
         strFault = FormatById(IDS_ARG_MISSING, "s", "%s needs a value", pszArgument);
         break;
     case ArgumentFault::BadPort:
-        strFault = FormatById(IDS_ARG_BAD_PORT, "s", "%s: the port is a number from 1 to 4", pszArgument);
+        strFault = FormatById(IDS_ARG_BAD_PORT, "s", "/port %s: the port is a number from 1 to 4", pszArgument);
         break;
     case ArgumentFault::BadDevice:
-        strFault = FormatById(IDS_ARG_BAD_DEVICE, "s", "%s: the device is Vantik, Corlaxa or Brennix", pszArgument);
+        strFault =
+            FormatById(IDS_ARG_BAD_DEVICE, "s", "/device %s: the device is Vantik, Corlaxa or Brennix", pszArgument);
         break;
     case ArgumentFault::Twice:
         strFault = FormatById(IDS_ARG_TWICE, "s", "%s is given twice", pszArgument);
