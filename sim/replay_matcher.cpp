@@ -36,16 +36,21 @@ int baudAfterSend(const std::string& sent) {
 
 ReplayMatcher::ReplayMatcher(const std::vector<TraceRecord>& records, bool fast) {
   Millis sentAt = 0;
+  bool keepGaps = !fast;
   for (const TraceRecord& record : records) {
     if (record.bytes.empty()) continue;  // the tool traces no empty piece of traffic
     if (record.sent) {
       exchanges_.push_back({record.bytes, record.line, {}});
       sentAt = record.time;
+      // The tool re-opens its port at the new rate a while after such a send (30 ms after
+      // a wake-up): an answer sooner than in the trace would reach it at the old rate, or
+      // be dropped with the port's queue. So its answers keep their gaps even when fast.
+      keepGaps = !fast || baudAfterSend(record.bytes) != 0;
     } else if (exchanges_.empty()) {
       ++answersBefore_;  // nothing the tool did asked for it: there is nothing to answer
     } else {
       const Millis gap = record.time - sentAt;
-      exchanges_.back().answers.push_back({fast || gap < 0 ? 0 : gap, record.bytes});
+      exchanges_.back().answers.push_back({!keepGaps || gap < 0 ? 0 : gap, record.bytes});
     }
   }
 }

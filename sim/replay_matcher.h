@@ -3,7 +3,9 @@
 // against the trace's TX records in order, as one stream (a record may arrive in pieces,
 // or several in one), and when a TX record's bytes are all there, the RX records that
 // follow it in the trace, up to the next TX record, are the answer: each after the time
-// it came after that TX record in the trace, or at once when replayed fast. A record
+// it came after that TX record in the trace, or at once when replayed fast (but for the
+// answers to a send that switches the line's rate, a wake-up: they keep their gaps, as
+// the tool hears them only once it has switched its own rate). A record
 // answered by nothing in the trace is answered by nothing here: the tool's time-outs and
 // garbled replies come back as they were.
 //
@@ -32,7 +34,8 @@ struct ReplayAction {
 
 class ReplayMatcher {
  public:
-  // `fast`: every answer at once, without the trace's gaps.
+  // `fast`: every answer at once, without the trace's gaps, but the answers to a wake-up
+  // (or to another send that switches the rate) after their gaps.
   ReplayMatcher(const std::vector<TraceRecord>& records, bool fast);
 
   // The bytes as they came from the tool, in any pieces. Returns, in order, the baud
