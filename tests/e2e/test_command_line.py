@@ -178,16 +178,22 @@ class CommandLineTest(unittest.TestCase):
                 self.assertEqual(row[11:], outcomes)
         self.assert_settings_unchanged()
 
+    def start_download(self, robot):
+        """The tool started by the robot with a download and the clock after it; its main
+        window once the download has begun."""
+        robot.start(self.folder.exe, self.folder.path,
+                    " ".join(CORLAXA + ["/download", "fw.IMG", "/clock", "/result", "r.csv"]))
+        main = robot.window(TITLE, 15.0)
+        self.assertIsNotNone(main)
+        self.assertTrue(wait_for(lambda: "Firmware download started" in robot.text(main, IDC_LOG), 10.0))
+        return main
+
     def test_closing_the_window_stops_the_unit_and_records_it(self):
         pty_pair(self, 1)
-        sim = self.start_sim(self, "--silent-after-frame", "2")
+        self.start_sim(self, "--silent-after-frame", "2")
         with Robot() as robot:
-            robot.start(self.folder.exe, self.folder.path,
-                        " ".join(CORLAXA + ["/download", "fw.IMG", "/clock", "/result", "r.csv"]))
-            main = robot.window(TITLE, 15.0)
-            self.assertIsNotNone(main)
             # the device is silent after the second block: the download waits for its answer
-            self.assertTrue(wait_for(lambda: "Firmware download started" in robot.text(main, IDC_LOG), 10.0))
+            main = self.start_download(robot)
             time.sleep(1.0)
             robot.close(main)
             self.assertEqual(robot.exit_code(15.0), 7)
@@ -203,11 +209,7 @@ class CommandLineTest(unittest.TestCase):
         write_image(self.image, 132 * 200)
         sim = self.start_sim(self, "--line-rate")
         with Robot() as robot:
-            robot.start(self.folder.exe, self.folder.path,
-                        " ".join(CORLAXA + ["/download", "fw.IMG", "/clock", "/result", "r.csv"]))
-            main = robot.window(TITLE, 15.0)
-            self.assertIsNotNone(main)
-            self.assertTrue(wait_for(lambda: "Firmware download started" in robot.text(main, IDC_LOG), 10.0))
+            self.start_download(robot)
             time.sleep(0.5)
             pair.stop()
             sim.kill()
