@@ -270,6 +270,7 @@ protected:
     void FinishUnit();            // the unit's outcome: logged, its row written
     void EndUnit();               // ... and the next unit waited for, or the run's end
     void OnNextUnitTimer();
+    void OnQuietTimer();          // /quiet: the window is minimised once it has been shown
     void EndRun();
     void StopUnattendedRun();     // the window closes: the unit in progress is recorded
     // app/MenuEnabling.cpp

@@ -18,6 +18,8 @@
 namespace {
 // A unit done, the next one is woken up this often until one answers.
 const UINT kNextUnitPeriodMs = 2000;
+// /quiet: how often the window looks whether it has been shown, to minimise itself.
+const UINT kQuietCheckMs = 50;
 
 bool StepWritesFile(StepKind kind)
 {
@@ -106,8 +108,10 @@ std::string UnattendedRun::CurrentFile() const
 
 void CServiceDlg::StartUnattendedRun()
 {
+    // Minimised once it has been shown: the dialog manager shows a modal dialog normally
+    // when its loop first has nothing to do, which would undo an earlier minimise.
     if (m_pCommandLine && m_pCommandLine->bQuiet)
-        PostMessage(WM_SYSCOMMAND, SC_MINIMIZE);
+        SetTimer(TIMER_QUIET, kQuietCheckMs);
     if (!m_pCommandLine || m_pCommandLine->steps.empty())
         return; // choices for this start only: the window is the technician's
     m_pRun = std::make_unique<UnattendedRun>();
@@ -370,6 +374,14 @@ void CServiceDlg::WaitForUnits()
     m_pRun->m_nUnitStart = ::GetTickCount64();
     WakeUpDevice();
     SetTimer(TIMER_NEXT_UNIT, kNextUnitPeriodMs);
+}
+
+void CServiceDlg::OnQuietTimer()
+{
+    if (!::IsWindowVisible(m_hWnd))
+        return;
+    KillTimer(TIMER_QUIET);
+    ShowWindow(SW_MINIMIZE);
 }
 
 void CServiceDlg::OnNextUnitTimer()

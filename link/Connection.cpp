@@ -235,6 +235,9 @@ void CServiceDlg::OnTimer(UINT_PTR nIDEvent)
     case TIMER_NEXT_UNIT:
         OnNextUnitTimer();
         break;
+    case TIMER_QUIET:
+        OnQuietTimer();
+        break;
     }
     CDialog::OnTimer(nIDEvent);
 }

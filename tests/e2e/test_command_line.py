@@ -17,7 +17,7 @@ from ptys import pty_pair  # noqa: E402
 from robot import Robot  # noqa: E402
 from session import wait_for  # noqa: E402
 from simulator import simulator, windows_path  # noqa: E402
-from tool import IDC_LOG, TITLE, tool_folder  # noqa: E402
+from tool import IDC_COM, IDC_DEVICE, IDC_LOG, TITLE, tool_folder  # noqa: E402
 
 SETTINGS = "[Setup]\nLanguageLibrary=ZEV_EN.DLL\n[ComPort]\nComPortNo=3\n[Device]\nDevice=Brennix\n"
 CORLAXA = ["/port", "1", "/device", "Corlaxa"]
@@ -248,6 +248,9 @@ class CommandLineTest(unittest.TestCase):
                                             "/repeat", "/quiet"]))
             main = robot.window(TITLE, 15.0)
             self.assertIsNotNone(main)
+            # /quiet: minimised; the run's own commands only, the choices greyed
+            self.assertTrue(wait_for(lambda: robot.iconic(main)), "not minimised")
+            self.assertFalse(any(robot.enabled(main, control) for control in IDC_COM + IDC_DEVICE))
             units = (["--settings", self.sim_settings("SN 1")],
                      ["--settings", self.sim_settings("SN 2"), "--silent-after-frame", "3"],
                      ["--settings", self.sim_settings("SN 3")])

@@ -156,6 +156,9 @@ class Robot:
     def enabled(self, hwnd, control_id):
         return self._value("enabled", "%x" % hwnd, control_id) == "1"
 
+    def iconic(self, hwnd):
+        return self._value("iconic", "%x" % hwnd) == "1"
+
     def file_dialog(self, hwnd, path):
         """In the open file dialog `hwnd` (Open or Save As): enters `path` as the file
         name and presses OK. A Linux path is given as Wine's Z: drive shows it; any other

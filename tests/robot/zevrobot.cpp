@@ -24,6 +24,7 @@
 //                                    HWND's thread is (posted, as the keyboard does)
 //   syschar HWND CHAR                Alt and the letter CHAR, as the dialog manager sees it
 //   enabled HWND ID                  1 when the control takes input
+//   iconic HWND                      1 when the window is minimised
 //   filedialog HWND PATH             in an open file dialog: PATH as file name, then OK
 //   controls HWND                    the child controls: ID, class and text of each, all
 //                                    tab-separated (the texts escaped)
@@ -187,6 +188,8 @@ std::string Run(UiRobot& robot, const std::vector<std::string>& args)
     }
     if (cmd == "enabled" && need(2))
         return UiRobot::IsEnabled(ParseHwnd(args[1]), static_cast<int>(ParseNumber(args[2]))) ? "ok 1" : "ok 0";
+    if (cmd == "iconic" && need(1))
+        return ::IsIconic(ParseHwnd(args[1])) ? "ok 1" : "ok 0";
     if (cmd == "filedialog" && need(2)) {
         if (!UiRobot::FileDialog(ParseHwnd(args[1]), args[2]))
             return "error not a file dialog";
