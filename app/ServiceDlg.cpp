@@ -66,8 +66,9 @@ BEGIN_MESSAGE_MAP(CServiceDlg, CDialog)
     ON_MESSAGE(WM_SETTINGS_SAVE, &CServiceDlg::OnSettingsSaveFile)
     ON_MESSAGE(WM_SETTINGS_RESTORE, &CServiceDlg::OnSettingsRestoreFile)
     ON_MESSAGE(WM_SETTINGS_COMPARE, &CServiceDlg::OnSettingsCompare)
-    // link/EventLog.cpp
+    // log/EventLog.cpp
     ON_MESSAGE(WM_LOG_FILE_FAILED, &CServiceDlg::OnLogFileFailedBox)
+    // monitor/MonitorRecord.cpp
     ON_MESSAGE(WM_MONITOR_RECORD, &CServiceDlg::OnMonitorRecord)
     // app/UnattendedRun.cpp
     ON_MESSAGE(WM_UNATTENDED_STEP, &CServiceDlg::OnUnattendedStep)

@@ -7,6 +7,8 @@
 #include "LineErrorTally.h"
 #include "Operation.h"
 #include "RunOutcome.h"
+#include "ServiceMessages.h"
+#include "ServiceTimers.h"
 #include "afxwin.h"
 #include "resource.h"
 
@@ -35,7 +37,7 @@ public:
     // A message box owned by this window; it first shows the log up to date.
     int MessageBox(const char* pszText, const char* pszCaption = nullptr, UINT nType = MB_OK);
 
-    // --- link/EventLog.cpp: one time-stamped line in the window and the file ---------------
+    // --- log/EventLog.cpp: one time-stamped line in the window and the file ---------------
     void LogLine(const CString& strText);
     void LogById(UINT nID);
     void LogByIdNum(UINT nID, int nNumber);
@@ -43,7 +45,7 @@ public:
     // A string of the language library used as a format for one text (IDS-Error when it
     // is missing or is no such format).
     void LogByIdText(UINT nID, const char* pszText);
-    // Shows the lines that wait for the end of a log burst (link/LogBurst.h).
+    // Shows the lines that wait for the end of a log burst (log/LogBurst.h).
     void FlushLogWindow();
     // The end of a log burst: its lines to the window, and the log file to the disk.
     void FlushLog();
@@ -77,7 +79,7 @@ public:
     void EmptyReceiveLine();      // the line and a pending DLE: a new transaction begins
     void EndUnfinishedOperation(); // what an operation cut short leaves, said and kept
 
-    // --- link/ReceiveFramer.cpp: the bytes of one receive event, and one byte -------------
+    // --- link/ReceiveDispatch.cpp: the bytes of one receive event, and one byte ------------
     void ReceiveBytes(const BYTE* pBytes, int nCount);
     void ReceiveByte(BYTE nByte);
 
@@ -279,12 +281,12 @@ protected:
     void ShowMessage(UINT nID);   // the string in an OK box with the program's title
     int AskYesNo(UINT nTextID, UINT nCaptionID);
 
-    // link/EventLog.cpp
+    // log/EventLog.cpp
     BOOL OpenLogFile();
     void CloseLogFile();
     void OnLogFileFailed();
     LRESULT OnLogFileFailedBox(WPARAM wParam, LPARAM lParam);
-    // link/Trace.cpp
+    // log/Trace.cpp
     void OpenTrace();
     void TraceBytes(bool bSent, const void* pBytes, int nCount);
     void StopTraceAtLimit(const std::string& strLastLine);
@@ -302,7 +304,7 @@ protected:
     void OnTimer(UINT_PTR nIDEvent);
     void OnConnect();
     void OnDisconnect();
-    // link/ReceiveFramer.cpp
+    // link/ReceiveDispatch.cpp
     void OnLineEnd();
     void OnEscape();
     void LogUnexpectedLine();

@@ -236,6 +236,11 @@ void CServiceDlg::BeginUnit()
 void CServiceDlg::OnUnitAnswered()
 {
     UnattendedRun& run = *m_pRun;
+    // A device quicker than the baud switch has answered before the port was re-opened at
+    // the working rate: the switch is made now, before the first step, or the re-open
+    // would cut that step's letter or its answer.
+    if (KillTimer(TIMER_BAUD_SWITCH))
+        SwitchBaudRate();
     std::string strIdent(m_strDeviceIdent.GetString(), m_strDeviceIdent.GetLength());
     run.m_unit.strIdent = strIdent;
     // Units of one kind differ in their serial numbers: the same line again is most
@@ -386,6 +391,8 @@ void CServiceDlg::OnQuietTimer()
 
 void CServiceDlg::OnNextUnitTimer()
 {
+    if (m_bLinkOpen)
+        OnReceive(); // an answer that has arrived is not dropped by the re-open below
     if (!m_pRun || m_pRun->m_phase != UnattendedRun::Waiting || m_bConnected)
         return;
     // Quietly: a wake-up every 2 s would bury the log. A port that is not there now

@@ -1,7 +1,7 @@
 // Connection control: sending, the busy check, return to idle, the pending write, the
 // wake-up with its baud switch, disconnecting, and the three timers.
 #include "ServiceDlg.h"
-#include "FormatCheck.h"
+#include "StringFormats.h"
 #include "MonitorDlg.h"
 
 #include <cstdio>
@@ -151,6 +151,11 @@ void CServiceDlg::OnInitReply()
 void CServiceDlg::SwitchBaudRate()
 {
     KillTimer(TIMER_BAUD_SWITCH);
+    // What has arrived is taken before the link is re-opened, which would drop it: a
+    // device quicker than this timer, or a window busy elsewhere, may have its
+    // identification waiting already.
+    if (m_bLinkOpen)
+        OnReceive();
     if (m_nDeviceType == 0 || m_nDeviceType == 2)
         OpenLink(38400);
     else if (m_nDeviceType == 1)
@@ -184,12 +189,7 @@ void CServiceDlg::ShowPortFailure()
     KoraGetErrorText(m_hLink, szReason);
     NoteStepFailure(RunFailure::PortFailed);
     int nPort = m_nComIndex + 1;
-    CString strFormat;
-    CString strMessage;
-    if (strFormat.LoadString(IDS_PORT_FAILED_BOX) && IsFormatFor(strFormat, "ds"))
-        strMessage.Format(strFormat, nPort, szReason);
-    else
-        strMessage.Format("COM%d cannot be opened:\n%s", nPort, szReason);
+    CString strMessage = FormatById(IDS_PORT_FAILED_BOX, "ds", "COM%d cannot be opened:\n%s", nPort, szReason);
     MessageBox(strMessage, nullptr, MB_OK | MB_ICONEXCLAMATION);
 }
 

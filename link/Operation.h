@@ -4,8 +4,6 @@
 
 #include "ControlBytes.h"
 
-#include <windows.h>
-
 enum Operation {
     OP_IDLE = 0,
     OP_WAKEUP = 1,          // "**" CAN "B" nn: the identification line
@@ -49,35 +47,3 @@ inline bool IsConfigWrite(Operation nOperation)
 {
     return nOperation >= OP_CFG_WRITE_R && nOperation <= OP_CFG_WRITE_B;
 }
-
-// Private messages of the main window: steps that open a dialog are posted, so that no
-// modal dialog runs inside a command's start or the receive handling.
-enum PrivateMessage : UINT {
-    WM_TEXT_ENTRY = WM_USER + 1,      // the text for 'S', then the letter
-    WM_CAPTURE_FILE = WM_USER + 2,    // the capture file, then 'O'
-    WM_TEXT_COMMAND = WM_USER + 3,    // the text for 'N' (wParam 0) or 'H' (wParam 1)
-    WM_CONFIG_EDITOR = WM_USER + 5,   // the configuration read: the editor
-    WM_PARAM_INTERFACE = WM_USER + 7, // the parameter dialogs
-    WM_PARAM_F = WM_USER + 8,
-    WM_PARAM_C = WM_USER + 9,
-    WM_PARAM_WF = WM_USER + 10,
-    WM_PARAM_G = WM_USER + 11,
-    WM_PARAM_J = WM_USER + 12,
-    WM_LOG_FILE_FAILED = WM_USER + 13, // the box that says the log file cannot be written
-    WM_MONITOR_RECORD = WM_USER + 14,  // the monitor window's record button: start or stop
-    WM_SETTINGS_SAVE = WM_USER + 15,   // the settings file to save, then the reads
-    WM_SETTINGS_RESTORE = WM_USER + 16, // the settings file to restore, then the reads
-    WM_SETTINGS_COMPARE = WM_USER + 17, // the reads are done: device and file compared
-    WM_UNATTENDED_STEP = WM_USER + 18,  // an unattended run: see whether its step has ended
-};
-
-// The window timers of the main window.
-enum Timer {
-    TIMER_WATCHDOG = 101,   // a send has not been reported complete
-    TIMER_RESPONSE = 102,   // the device has not answered
-    TIMER_BAUD_SWITCH = 103, // 30 ms after the wake-up: the working baud rate
-    TIMER_LINE_ERRORS = 104, // the next line about line errors is due (link/LineErrors.cpp)
-    TIMER_NEXT_UNIT = 105,   // an unattended run with /repeat: the next unit's wake-up
-    TIMER_QUIET = 106        // /quiet: minimise the window once it is shown
-};
-

@@ -1,7 +1,7 @@
 #include "MonitorDlg.h"
 #include "DeviceFont.h"
 #include "MonitorFrame.h"
-#include "Operation.h"
+#include "ServiceMessages.h"
 #include "TextGrid.h"
 #include "resource.h"
 

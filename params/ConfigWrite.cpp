@@ -3,7 +3,6 @@
 // (kind) and 'B' (option), each letter answered with ESC before its value text goes.
 #include "ServiceDlg.h"
 #include "DeviceConfigDlg.h"
-#include "FormatCheck.h"
 #include "StringFormats.h"
 
 #include <cstdio>
@@ -42,11 +41,7 @@ LRESULT CServiceDlg::OnConfigEditor(WPARAM, LPARAM)
 
 void CServiceDlg::WriteCfgValues(UINT nValue1, UINT nValue2, UINT nValue3)
 {
-    CString strFormat;
-    CString strLine = "IDS-Error";
-    if (strFormat.LoadString(IDS_CFG_WRITE) && IsFormatFor(strFormat, "uuu"))
-        strLine.Format(strFormat, nValue1, nValue2, nValue3);
-    LogLine(strLine);
+    LogLine(FormatById(IDS_CFG_WRITE, "uuu", "IDS-Error", nValue1, nValue2, nValue3));
     m_bCfgWriteCutLogged = FALSE;
     if (!SendWriteLetter(OP_CFG_WRITE_R, 'R'))
         return;

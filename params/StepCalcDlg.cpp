@@ -1,7 +1,7 @@
 #include "StepCalcDlg.h"
 #include "ConfigMessages.h"
 #include "ConfigRules.h"
-#include "FormatCheck.h"
+#include "StringFormats.h"
 #include "resource.h"
 
 BEGIN_MESSAGE_MAP(CStepCalcDlg, CDialog)
@@ -106,11 +106,7 @@ void CStepCalcDlg::Calculate()
         ::EnableWindow(GetDlgItem(IDOK), TRUE);
         return;
     }
-    CString strFormat;
-    if (strFormat.LoadString(IDS_CALC_OUT_OF_RANGE) && IsFormatFor(strFormat, "dd"))
-        m_strMessage.Format(strFormat, RESULT_MIN, RESULT_MAX);
-    else
-        m_strMessage.Format("The result must lie from %d to %d.", RESULT_MIN, RESULT_MAX);
+    m_strMessage = FormatById(IDS_CALC_OUT_OF_RANGE, "dd", "The result must lie from %d to %d.", RESULT_MIN, RESULT_MAX);
     ShowMessage();
 }
 

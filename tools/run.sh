@@ -77,7 +77,7 @@ map_ports() {
   WINEPREFIX=$1 wineserver -w 2>/dev/null || true
 }
 
-session=(python3 "$top/tools/bench_session.py" "$rundir" "$ttydir" "$base/screenshots")
+session=(python3 "$top/tools/run_session.py" "$rundir" "$ttydir" "$base/screenshots")
 [ -z "$port" ] || session+=(--device "$port")
 export ZEV_DIST=$rundir ZEV_TEST_BIN=$build/tests/bin ZEV_FIRMWARE=$build/tests/firmware
 

@@ -185,7 +185,8 @@ class CommandLineTest(unittest.TestCase):
                     " ".join(CORLAXA + ["/download", "fw.IMG", "/clock", "/result", "r.csv"]))
         main = robot.window(TITLE, 15.0)
         self.assertIsNotNone(main)
-        self.assertTrue(wait_for(lambda: "Firmware download started" in robot.text(main, IDC_LOG), 10.0))
+        self.assertTrue(wait_for(lambda: "Firmware download started" in robot.text(main, IDC_LOG), 10.0),
+                        robot.text(main, IDC_LOG))
         return main
 
     def test_closing_the_window_stops_the_unit_and_records_it(self):

@@ -1,7 +1,8 @@
-// The receive framer and dispatcher: every byte from the device arrives here. Lines end
-// at CR; ESC, ACK and NAK end transactions; a DLE says that the next ordinary byte was
-// sent 0x20 higher, so that replies and frames can carry the control values. What a CR
-// or an ESC completes depends on the operation in progress.
+// The receive dispatcher: every byte from the device arrives here and is framed by the
+// rules of ReceiveFraming.h. Lines end at CR; ESC, ACK and NAK end transactions; a DLE
+// says that the next ordinary byte was sent 0x20 higher, so that replies and frames can
+// carry the control values. What a CR or an ESC completes depends on the operation in
+// progress, by which it is routed here.
 #include "ServiceDlg.h"
 #include "LogBurst.h"
 #include "ReceiveFraming.h"

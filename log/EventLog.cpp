@@ -18,7 +18,6 @@
 // disk, with no gap after it that would read as a quiet device. The window goes on as
 // before. The trace and the monitor's recording say their failures the same way.
 #include "ServiceDlg.h"
-#include "FormatCheck.h"
 #include "LogWindowPlan.h"
 #include "StringFormats.h"
 #include "VersionString.h"
@@ -153,27 +152,16 @@ void CServiceDlg::LogById(UINT nID)
     LogLine(strText);
 }
 
+// A string that is missing, or is no format for the argument given, is logged as the
+// missing string: a format for other arguments would read past the one given.
 void CServiceDlg::LogByIdNum(UINT nID, int nNumber)
 {
-    CString strFormat;
-    CString strText;
-    // A string that is not a format for one number would read past the argument.
-    if (strFormat.LoadString(nID) && IsFormatFor(strFormat, "d"))
-        strText.Format(strFormat, nNumber);
-    else
-        strText = kMissingString;
-    LogLine(strText);
+    LogLine(FormatById(nID, "d", kMissingString, nNumber));
 }
 
 void CServiceDlg::LogByIdText(UINT nID, const char* pszText)
 {
-    CString strFormat;
-    CString strText;
-    if (strFormat.LoadString(nID) && IsFormatFor(strFormat, "s"))
-        strText.Format(strFormat, pszText);
-    else
-        strText = kMissingString;
-    LogLine(strText);
+    LogLine(FormatById(nID, "s", kMissingString, pszText));
 }
 
 void CServiceDlg::LogText(const char* pszText)

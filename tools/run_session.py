@@ -2,7 +2,7 @@
 """./zev run's session: ZEV.EXE in its folder on COM1, and on the other end of COM1 either
 the device simulator ZEVSIM.EXE (over a pty pair) or a real serial device.
 
-    bench_session.py RUNDIR TTYDIR SHOTDIR [--device PATH] [--headless] [--cwd DIR -- ARGS...]
+    run_session.py RUNDIR TTYDIR SHOTDIR [--device PATH] [--headless] [--cwd DIR -- ARGS...]
 
 With --headless (no display of the user's) the UI robot drives a short session, connect,
 one read-out, a text, a firmware download, the monitor (Vantik) or the configuration
