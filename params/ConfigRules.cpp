@@ -1,5 +1,5 @@
 #include "ConfigRules.h"
-#include "ConfigReplies.h"
+#include "ReplyRules.h"
 
 unsigned ToThirds(unsigned v)
 {

@@ -8,7 +8,7 @@
 #include "ParamFDlg.h"
 #include "ParamGDlg.h"
 #include "ParamJDlg.h"
-#include "ParamReplies.h"
+#include "ReplyRules.h"
 #include "ParamWFDlg.h"
 
 #include <cstdio>
