@@ -148,6 +148,7 @@ public:
     // --- monitor/MonitorStart.cpp: the live flow monitor ---------------------------------------
     void StartMonitor();
     void OnFrame();               // a CR in the monitor: one frame
+    void CloseMonitor();          // the connection returns to idle: the monitor ends
 
     // --- ops/FirmwareDownload.cpp, ops/PromptForFile.cpp: firmware download -----------------
     INT_PTR PromptForFile(BOOL bOpen, const char* pszExtension);

@@ -66,3 +66,12 @@ function(zev_add_test)
     set_tests_properties(${T_NAME} PROPERTIES RESOURCE_LOCK com_ports)
   endif()
 endfunction()
+
+# zev_window_code(TARGET): a part of the program's window code (CServiceDlg's members, the
+# dialogs). It sees its own folder, the main window's header with what it names (app/,
+# link/), the window-free rules, the framework and KORA.DLL's interface.
+function(zev_window_code target)
+  target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/app
+    ${PROJECT_SOURCE_DIR}/link)
+  target_link_libraries(${target} PUBLIC zevrules framework kora)
+endfunction()

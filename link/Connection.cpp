@@ -2,7 +2,6 @@
 // wake-up with its baud switch, disconnecting, and the three timers.
 #include "ServiceDlg.h"
 #include "StringFormats.h"
-#include "MonitorDlg.h"
 
 #include <cstdio>
 
@@ -58,11 +57,7 @@ BOOL CServiceDlg::CheckBusy()
 void CServiceDlg::ReturnToIdle()
 {
     EndUnfinishedOperation();
-    // The monitor's recording ends with it; its window closes, the object stays for the
-    // next start.
-    StopMonitorRecord();
-    if (m_pMonitorDlg)
-        m_pMonitorDlg->DestroyWindow();
+    CloseMonitor();
     if (m_DownloadFile.IsOpen())
         m_DownloadFile.Close();
     m_ProgressCtrl.SendMessage(PBM_SETPOS, 0);

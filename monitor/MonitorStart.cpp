@@ -27,6 +27,15 @@ void CServiceDlg::StartMonitor()
     SendCommand("M", 1); // no response timer: the frames come until idle
 }
 
+void CServiceDlg::CloseMonitor()
+{
+    // The recording ends with the monitor; its window closes, the object stays for the
+    // next start.
+    StopMonitorRecord();
+    if (m_pMonitorDlg)
+        m_pMonitorDlg->DestroyWindow();
+}
+
 void CServiceDlg::PlaceBeside(HWND hWnd)
 {
     // To the right of the main window if the screen has room there, else to its left.
