@@ -3,6 +3,8 @@
 // writes them for the Python benchmarks. Without the variable nothing is written.
 #pragma once
 
+#include <windows.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -15,7 +17,9 @@ public:
         if (!pszFolder || !*pszFolder)
             return;
         // ctest gives the Linux path; under Wine it is on drive Z:.
-        m_strPath = std::string(pszFolder[0] == '/' ? "Z:" : "") + pszFolder + "/" + pszBench + ".jsonl";
+        std::string strFolder = std::string(pszFolder[0] == '/' ? "Z:" : "") + pszFolder;
+        CreateDirectoryA(strFolder.c_str(), nullptr); // fine when it is there
+        m_strPath = strFolder + "/" + pszBench + ".jsonl";
         if (FILE* pFile = std::fopen(m_strPath.c_str(), "w"))
             std::fclose(pFile);
     }
