@@ -47,6 +47,13 @@ function(zev_test_program target)
   set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${ZEV_TEST_BIN_DIR})
 endfunction()
 
+# Seconds the longest tests take here (measured): ctest starts them first, so that none of
+# them is left running alone at the end of a run (ctest learns the others' times itself).
+set(ZEV_TEST_SECONDS
+  app_unit 80 e2e_command_line 54 e2e_faults_noise 44 e2e_link 40 e2e_trace_replay 38
+  e2e_faults_adapter_pulled 30 app_line_errors 30 e2e_device_settings 24 e2e_params_device_end 20
+  kora_leak 19 e2e_faults_download 19 e2e_faults_log_disk 18 e2e_ops_download_s19 17)
+
 # zev_add_test(NAME name COMMAND cmd... [SERIAL] [DPI120|DPI144] [TIMEOUT s]): a test run
 # under Wine in the test prefix (DPI120, DPI144: in the prefix of that resolution). SERIAL
 # tests use the COM-port ptys: in the test prefix they run in a COM-port lane of their
@@ -85,6 +92,12 @@ function(zev_add_test)
     ENVIRONMENT "${env}"
     FIXTURES_REQUIRED ${fixture}
     TIMEOUT ${T_TIMEOUT})
+  list(FIND ZEV_TEST_SECONDS ${T_NAME} known)
+  if(known GREATER -1)
+    math(EXPR known "${known} + 1")
+    list(GET ZEV_TEST_SECONDS ${known} seconds)
+    set_tests_properties(${T_NAME} PROPERTIES COST ${seconds})
+  endif()
   if(T_SERIAL AND lock)
     set_tests_properties(${T_NAME} PROPERTIES RESOURCE_LOCK ${lock})
   endif()
