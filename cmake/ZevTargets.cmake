@@ -29,6 +29,9 @@ set(ZEV_TEST_PREFIX_144DPI ${CMAKE_BINARY_DIR}/wine/test-prefix-144dpi)
 set(ZEV_TTY_DIR_144DPI ${CMAKE_BINARY_DIR}/wine/tty-144dpi)
 set(ZEV_COM_LANES ${ZEV_TEST_PREFIX}:${ZEV_TTY_DIR} ${ZEV_TEST_PREFIX_B}:${ZEV_TTY_DIR_B})
 
+# The test harness (tools/zevharness) is a package on the Python path of every test.
+set(ZEV_PYTHON_ENV "PYTHONPATH=${PROJECT_SOURCE_DIR}/tools")
+
 set(ZEV_WINE_ENV
   "WINEPREFIX=${ZEV_TEST_PREFIX}"
   "WINEDEBUG=-all"
@@ -38,7 +41,8 @@ set(ZEV_WINE_ENV
   "ZEV_TTY=${ZEV_TTY_DIR}"
   "ZEV_TEST_BIN=${ZEV_TEST_BIN_DIR}"
   "ZEV_FIRMWARE=${ZEV_FIRMWARE_DIR}"
-  "ZEV_BENCH_FIGURES=${CMAKE_BINARY_DIR}/bench")
+  "ZEV_BENCH_FIGURES=${CMAKE_BINARY_DIR}/bench"
+  ${ZEV_PYTHON_ENV})
 
 # zev_test_program(target sources...): a doctest program built for the tests.
 function(zev_test_program target)

@@ -27,17 +27,15 @@ import tempfile
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "harness"))
-sys.path.insert(0, os.path.join(HERE, "..", "sim"))
-import hex_log  # noqa: E402
-from firmware_files import LARGE_S19, s19_lines, s19_path, write_image  # noqa: E402
-from ptys import pty_pair  # noqa: E402
-from processes import end_on_signals  # noqa: E402
-from robot import Robot, windows_path  # noqa: E402
-from session import sim_session  # noqa: E402
-from simulator import simulator  # noqa: E402
-from tool_end import tool_end  # noqa: E402
-from figures import Figures  # noqa: E402
+from zevharness import hex_log
+from zevharness.firmware_files import LARGE_S19, s19_lines, s19_path, write_image
+from zevharness.ptys import pty_pair
+from zevharness.processes import end_on_signals
+from zevharness.robot import Robot, windows_path
+from zevharness.session import sim_session
+from zevharness.simulator import simulator
+from zevharness.tool_end import tool_end
+from figures import Figures
 
 DOWNLOAD = 40017
 DONE = "Firmware-Download abgeschlossen"

@@ -23,10 +23,9 @@ import sys
 import time
 import tty
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
-from processes import end_on_signals, start_process  # noqa: E402
-from ptys import pty_pair  # noqa: E402
-from figures import Figures  # noqa: E402
+from zevharness.processes import end_on_signals, start_process
+from zevharness.ptys import pty_pair
+from figures import Figures
 
 BENCH = os.path.join(os.environ.get("ZEV_TEST_BIN", "."), "kora_latency_bench.exe")
 PINGS = 300

@@ -14,15 +14,14 @@ import sys
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "harness"))
-import hex_log  # noqa: E402
-from monitor_frames import full_frame, on_the_wire  # noqa: E402
-from processes import end_on_signals  # noqa: E402
-from ptys import pty_pair  # noqa: E402
-from robot import Robot  # noqa: E402
-from session import CONNECT, sim_session, wait_for  # noqa: E402
-from tool import tool_folder, tool_run  # noqa: E402
-from figures import Figures  # noqa: E402
+from zevharness import hex_log
+from zevharness.monitor_frames import full_frame, on_the_wire
+from zevharness.processes import end_on_signals
+from zevharness.ptys import pty_pair
+from zevharness.robot import Robot
+from zevharness.session import CONNECT, sim_session, wait_for
+from zevharness.tool import tool_folder, tool_run
+from figures import Figures
 
 MONITOR = 40015
 TICKS = os.sysconf("SC_CLK_TCK")

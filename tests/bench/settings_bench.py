@@ -22,13 +22,12 @@ import tempfile
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "harness"))
-import hex_log  # noqa: E402
-from parameters import simulator_settings  # noqa: E402
-from processes import end_on_signals  # noqa: E402
-from robot import Robot, windows_path  # noqa: E402
-from session import sim_session  # noqa: E402
-from figures import Figures  # noqa: E402
+from zevharness import hex_log
+from zevharness.parameters import simulator_settings
+from zevharness.processes import end_on_signals
+from zevharness.robot import Robot, windows_path
+from zevharness.session import sim_session
+from figures import Figures
 
 SAVE, RESTORE = 40030, 40031
 IDOK = 1

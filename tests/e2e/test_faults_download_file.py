@@ -10,14 +10,13 @@ import sys
 import tempfile
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
-from firmware_files import LARGE_S19, SMALL_S19, block_frames, s19_lines, s19_path, write_image  # noqa: E402
-from operations import (DISCONNECT, IDC_PROGRESS, IDNO, IDOK, IDYES, SimWire, answer_box,  # noqa: E402
+from zevharness.firmware_files import LARGE_S19, SMALL_S19, block_frames, s19_lines, s19_path, write_image
+from zevharness.operations import (DISCONNECT, IDC_PROGRESS, IDNO, IDOK, IDYES, SimWire, answer_box,
                         assert_idle, log_texts, log_texts_after, start_download)
-from processes import sub_test  # noqa: E402
-from robot import RobotTestCase, windows_path  # noqa: E402
-from session import sim_session, wait_for  # noqa: E402
-from tool import TITLE  # noqa: E402
+from zevharness.processes import sub_test
+from zevharness.robot import RobotTestCase, windows_path
+from zevharness.session import sim_session, wait_for
+from zevharness.tool import TITLE
 
 STARTED = "Firmware-Download gestartet: "
 DONE = "Firmware-Download abgeschlossen"

@@ -12,9 +12,8 @@ import termios
 import time
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
-from processes import start_process  # noqa: E402
-from ptys import _SPEEDS, pty_pair  # noqa: E402
+from zevharness.processes import start_process
+from zevharness.ptys import _SPEEDS, pty_pair
 
 PROBE = os.path.join(os.environ.get("ZEV_TEST_BIN", "."), "kora_probe.exe")
 

@@ -3,7 +3,7 @@
 #   prefix.sh PREFIX TTYDIR [DPI]
 # The prefix uses the null graphics driver (windows, dialogs, timers and message loops
 # work, nothing is shown) and maps COM ports to the pty pairs that the serial tests make
-# with socat (tests/harness/ptys.py): COM1-COM4 and COM12 to TTYDIR/COMn, the tool's
+# with socat (tools/zevharness/ptys.py): COM1-COM4 and COM12 to TTYDIR/COMn, the tool's
 # ends, and COM21-COM24 and COM32 (n + 20) to TTYDIR/COMn.dev, the device's ends, so a
 # Windows program (the simulator, a test) can play the device.
 set -eu
