@@ -130,6 +130,8 @@ class FirmwareFileFaultTest(RobotTestCase):
         start_download(self, self.robot, s, path)
         box = self.robot.message_box(s.main, 5.0)
         self.assertEqual(box[1:], (TITLE, question))
+        # the box may be found a moment before its dialog manager has put the focus on No
+        wait_for(lambda: self.robot.focus(box[0]) == IDNO, 2.0)
         self.assertEqual(self.robot.focus(box[0]), IDNO)
         self.robot.post_click(box[0], IDNO)
         self.assertTrue(self.robot.gone(box[0]))
