@@ -11,12 +11,26 @@ endfunction()
 
 # Where test programs land; they find the distributable DLLs through WINEPATH.
 set(ZEV_TEST_BIN_DIR ${CMAKE_BINARY_DIR}/tests/bin)
-# The private Wine prefix of the tests (null graphics driver, COM ports on ptys).
-set(ZEV_TEST_PREFIX ${CMAKE_BINARY_DIR}/wine/test-prefix)
-# The tool-side ends of the pty pairs that the test prefix maps to COM ports.
-set(ZEV_TTY_DIR ${CMAKE_BINARY_DIR}/wine/tty)
 # Firmware files for the download tests, made at build time (tests/firmware).
 set(ZEV_FIRMWARE_DIR ${CMAKE_BINARY_DIR}/tests/firmware)
+
+# The private Wine prefixes of the tests (null graphics driver, COM ports on ptys), each
+# with its own folder of pty ends that it maps its COM ports to. The serial tests run in
+# two lanes, the first two prefixes (tests/wine/com_lane.py); the others report 120 and
+# 144 pixels per inch, for the font sizes and the layouts that mix dialog units with a
+# font's own size.
+set(ZEV_TEST_PREFIX ${CMAKE_BINARY_DIR}/wine/test-prefix)
+set(ZEV_TTY_DIR ${CMAKE_BINARY_DIR}/wine/tty)
+set(ZEV_TEST_PREFIX_B ${CMAKE_BINARY_DIR}/wine/test-prefix-b)
+set(ZEV_TTY_DIR_B ${CMAKE_BINARY_DIR}/wine/tty-b)
+set(ZEV_TEST_PREFIX_120DPI ${CMAKE_BINARY_DIR}/wine/test-prefix-120dpi)
+set(ZEV_TTY_DIR_120DPI ${CMAKE_BINARY_DIR}/wine/tty-120dpi)
+set(ZEV_TEST_PREFIX_144DPI ${CMAKE_BINARY_DIR}/wine/test-prefix-144dpi)
+set(ZEV_TTY_DIR_144DPI ${CMAKE_BINARY_DIR}/wine/tty-144dpi)
+set(ZEV_COM_LANES ${ZEV_TEST_PREFIX}:${ZEV_TTY_DIR} ${ZEV_TEST_PREFIX_B}:${ZEV_TTY_DIR_B})
+
+# The test harness (tools/zevharness) is a package on the Python path of every test.
+set(ZEV_PYTHON_ENV "PYTHONPATH=${PROJECT_SOURCE_DIR}/tools")
 
 set(ZEV_WINE_ENV
   "WINEPREFIX=${ZEV_TEST_PREFIX}"
@@ -26,7 +40,9 @@ set(ZEV_WINE_ENV
   "ZEV_DIST=${ZEV_DIST_DIR}"
   "ZEV_TTY=${ZEV_TTY_DIR}"
   "ZEV_TEST_BIN=${ZEV_TEST_BIN_DIR}"
-  "ZEV_FIRMWARE=${ZEV_FIRMWARE_DIR}")
+  "ZEV_FIRMWARE=${ZEV_FIRMWARE_DIR}"
+  "ZEV_BENCH_FIGURES=${CMAKE_BINARY_DIR}/bench"
+  ${ZEV_PYTHON_ENV})
 
 # zev_test_program(target sources...): a doctest program built for the tests.
 function(zev_test_program target)
@@ -35,14 +51,18 @@ function(zev_test_program target)
   set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${ZEV_TEST_BIN_DIR})
 endfunction()
 
-# Prefixes whose displays report 120 and 144 pixels per inch, for the font sizes and the
-# layouts that mix dialog units with a font's own size.
-set(ZEV_TEST_PREFIX_120DPI ${CMAKE_BINARY_DIR}/wine/test-prefix-120dpi)
-set(ZEV_TEST_PREFIX_144DPI ${CMAKE_BINARY_DIR}/wine/test-prefix-144dpi)
+# Seconds the longest tests take here (measured): ctest starts them first, so that none of
+# them is left running alone at the end of a run (ctest learns the others' times itself).
+set(ZEV_TEST_SECONDS
+  app_unit 80 e2e_command_line 54 e2e_faults_noise 44 e2e_link 40 e2e_trace_replay 38
+  e2e_faults_adapter_pulled 30 app_line_errors 30 e2e_device_settings 24 e2e_params_device_end 20
+  kora_leak 19 e2e_faults_download 19 e2e_faults_log_disk 18 e2e_ops_download_s19 17)
 
 # zev_add_test(NAME name COMMAND cmd... [SERIAL] [DPI120|DPI144] [TIMEOUT s]): a test run
 # under Wine in the test prefix (DPI120, DPI144: in the prefix of that resolution). SERIAL
-# tests use the COM-port ptys and never run side by side.
+# tests use the COM-port ptys: in the test prefix they run in a COM-port lane of their
+# own (two run side by side, never two in one lane); in a prefix of another resolution
+# they never run beside another serial test of that prefix.
 function(zev_add_test)
   cmake_parse_arguments(T "SERIAL;DPI120;DPI144" "NAME;TIMEOUT" "COMMAND" ${ARGN})
   if(NOT T_TIMEOUT)
@@ -50,20 +70,40 @@ function(zev_add_test)
   endif()
   set(env ${ZEV_WINE_ENV})
   set(fixture wine_prefix)
-  if(T_DPI120)
-    list(TRANSFORM env REPLACE "^WINEPREFIX=.*" "WINEPREFIX=${ZEV_TEST_PREFIX_120DPI}")
-    set(fixture wine_prefix_120dpi)
-  elseif(T_DPI144)
-    list(TRANSFORM env REPLACE "^WINEPREFIX=.*" "WINEPREFIX=${ZEV_TEST_PREFIX_144DPI}")
-    set(fixture wine_prefix_144dpi)
+  set(command ${T_COMMAND})
+  if(T_DPI120 OR T_DPI144)
+    if(T_DPI120)
+      set(dpi 120dpi)
+    else()
+      set(dpi 144dpi)
+    endif()
+    string(TOUPPER ${dpi} DPI)
+    list(TRANSFORM env REPLACE "^WINEPREFIX=.*" "WINEPREFIX=${ZEV_TEST_PREFIX_${DPI}}")
+    list(TRANSFORM env REPLACE "^ZEV_TTY=.*" "ZEV_TTY=${ZEV_TTY_DIR_${DPI}}")
+    set(fixture wine_prefix_${dpi})
+    set(lock com_ports_${dpi})
+  elseif(T_SERIAL)
+    # A test program named by its target runs under Wine, as ctest runs it alone.
+    list(GET command 0 program)
+    if(TARGET ${program})
+      list(REMOVE_AT command 0)
+      list(PREPEND command ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:${program}>)
+    endif()
+    list(PREPEND command python3 ${PROJECT_SOURCE_DIR}/tests/wine/com_lane.py ${ZEV_COM_LANES} --)
   endif()
-  add_test(NAME ${T_NAME} COMMAND ${T_COMMAND} WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+  add_test(NAME ${T_NAME} COMMAND ${command} WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
   set_tests_properties(${T_NAME} PROPERTIES
     ENVIRONMENT "${env}"
     FIXTURES_REQUIRED ${fixture}
     TIMEOUT ${T_TIMEOUT})
-  if(T_SERIAL)
-    set_tests_properties(${T_NAME} PROPERTIES RESOURCE_LOCK com_ports)
+  list(FIND ZEV_TEST_SECONDS ${T_NAME} known)
+  if(known GREATER -1)
+    math(EXPR known "${known} + 1")
+    list(GET ZEV_TEST_SECONDS ${known} seconds)
+    set_tests_properties(${T_NAME} PROPERTIES COST ${seconds})
+  endif()
+  if(T_SERIAL AND lock)
+    set_tests_properties(${T_NAME} PROPERTIES RESOURCE_LOCK ${lock})
   endif()
 endfunction()
 

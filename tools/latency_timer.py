@@ -16,8 +16,7 @@ import os
 import re
 import sys
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from ports import may_open  # noqa: E402
+from ports import may_open
 
 WANTED_MS = 1
 USB_NAME = re.compile(r"^ttyUSB[0-9]+$")

@@ -11,6 +11,7 @@
 # build (the test of this script runs there, apart from the technician's folder).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
+export PYTHONPATH=$top/tools${PYTHONPATH:+:$PYTHONPATH}  # the session's harness (tools/zevharness)
 build=$top/build
 base=${ZEV_RUN_DIR:-$build}
 rundir=$base/run

@@ -24,12 +24,11 @@ import sys
 import tempfile
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "harness"))
-from firmware_files import LARGE_S19, s19_path, write_image  # noqa: E402
-from processes import end_on_signals  # noqa: E402
-from ptys import pty_pair  # noqa: E402
-from robot import Robot, RobotError  # noqa: E402
-from simulator import simulator  # noqa: E402
+from zevharness.firmware_files import LARGE_S19, s19_path, write_image
+from zevharness.processes import end_on_signals
+from zevharness.ptys import pty_pair
+from zevharness.robot import Robot, RobotError
+from zevharness.simulator import simulator
 
 TITLE = "Zevanto"
 CONNECT, DISCONNECT, READOUT = 40012, 40013, 40006

@@ -54,7 +54,7 @@
  * KoraRead that leaves bytes behind posts KORA_EVENT_RECEIVED again, so each event is
  * answered by one read and nothing waits unannounced. Received bytes are announced at
  * once when they answer something the program wrote or come after a quiet spell; a
- * stream that flows by itself is announced every 10 ms (io_thread.c says why).
+ * stream that flows by itself is announced every 20 ms (io_thread.c says why).
  *
  * One lock (library_lock) guards the table of links, each link's queues, flags and
  * callbacks, and the error texts; nobody holds it across a wait or a callback. KoraWait

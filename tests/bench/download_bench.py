@@ -27,16 +27,15 @@ import tempfile
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "harness"))
-sys.path.insert(0, os.path.join(HERE, "..", "sim"))
-import hex_log  # noqa: E402
-from firmware_files import LARGE_S19, s19_lines, s19_path, write_image  # noqa: E402
-from ptys import pty_pair  # noqa: E402
-from processes import end_on_signals  # noqa: E402
-from robot import Robot, windows_path  # noqa: E402
-from session import sim_session  # noqa: E402
-from simulator import simulator  # noqa: E402
-from tool_end import tool_end  # noqa: E402
+from zevharness import hex_log
+from zevharness.firmware_files import LARGE_S19, s19_lines, s19_path, write_image
+from zevharness.ptys import pty_pair
+from zevharness.processes import end_on_signals
+from zevharness.robot import Robot, windows_path
+from zevharness.session import sim_session
+from zevharness.simulator import simulator
+from zevharness.tool_end import tool_end
+from figures import Figures
 
 DOWNLOAD = 40017
 DONE = "Firmware-Download abgeschlossen"
@@ -127,6 +126,7 @@ def report(name, entries, baud):
 
 def main():
     end_on_signals()
+    figures = Figures("download_bench")
     with contextlib.ExitStack() as owner, tempfile.TemporaryDirectory(prefix="zevbench-") as folder:
         robot = owner.enter_context(Robot())
 
@@ -136,7 +136,7 @@ def main():
         with contextlib.ExitStack() as run:
             session, entries, _ = download(run, robot, 0, s19_path(LARGE_S19), ["--line-rate"], 300,
                                            more_settings="[Debug]\nTrace=1\n")
-            report("The same with the traffic trace on", entries, 38400)
+            traced = report("The same with the traffic trace on", entries, 38400)
             print("  trace file: %d KB" % (os.path.getsize(session.folder.file("ZevTrace.TXT")) // 1024))
         with contextlib.ExitStack() as run:
             entries = python_download(run, folder, s19_lines(s19_path(LARGE_S19)))
@@ -148,12 +148,21 @@ def main():
               % (tool[0], tool[0] / bare[0], bare[0]))
         print("S19 efficiency: the tool %.1f %%, %.1f points below Python's %.1f %% (aim: 3 at most)"
               % (tool[1], floor[1] - tool[1], floor[1]))
+        figures.add("S19 turnaround, ACK -> next frame (median)", tool[0], "ms", aim=1.5 * bare[0], floor=bare[0],
+                    note="aim 1.5 x bare Win32; Python %.2f ms" % floor[0])
+        figures.add("S19 turnaround with the trace on (median)", traced[0], "ms", aim=1.5 * bare[0], floor=bare[0],
+                    note="aim 1.5 x bare Win32")
+        figures.add("S19 efficiency (wire time / measured)", tool[1], "%", aim=floor[1] - 3, floor=floor[1],
+                    lower_is_better=False, note="aim 3 points below Python; bare Win32 %.1f %%" % bare[1])
 
         image = os.path.join(folder, "firmware-64k.IMG")
         write_image(image, 64 * 1024)
         with contextlib.ExitStack() as run:
             _, entries, _ = download(run, robot, 1, image, ["--line-rate"], 300)
-            report("IMG of 64 KB", entries, 19200)
+            img = report("IMG of 64 KB", entries, 19200)
+        figures.add("IMG 64 KB turnaround (median)", img[0], "ms", aim=1.5 * bare[0], floor=bare[0],
+                    note="aim 1.5 x bare Win32 (S19 run)")
+        figures.add("IMG 64 KB efficiency", img[1], "%", lower_is_better=False)
 
         big = os.path.join(folder, "firmware-4m.IMG")
         write_image(big, 4 * 1024 * 1024)
@@ -169,6 +178,9 @@ def main():
                   "in, %.1f MB at most during, %.1f MB after"
                   % (seconds, len(frame_timing(entries)[1]), (samples or [after])[0] / 1e6,
                      max(samples or [after]) / 1e6, after / 1e6))
+            figures.add("IMG 4 MB at full pty speed", seconds, "s")
+            figures.add("working set during the 4 MB download (most)", max(samples or [after]) / 1e6, "MB",
+                        note="before %.1f MB, after %.1f MB" % ((samples or [after])[0] / 1e6, after / 1e6))
 
 
 if __name__ == "__main__":

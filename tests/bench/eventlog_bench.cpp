@@ -5,6 +5,7 @@
 // receive path, and how long the window keeps a message sent to it waiting meanwhile.
 // Prints figures; asserts nothing about them.
 #include "AppTestEnvironment.h"
+#include "BenchFigures.h"
 #include "ServiceDlg.h"
 
 #include <algorithm>
@@ -115,14 +116,17 @@ void StepCosts(CServiceDlg& dlg, int nLines)
 }
 
 // Single log calls outside a burst, each shown at once, with the window full.
+BenchFigures g_figures("eventlog_bench");
+
 void SingleCalls(CServiceDlg& dlg, int nLines)
 {
     FillLogWindow(dlg);
     auto start = Clock::now();
     for (int n = 0; n < nLines; ++n)
         dlg.LogLine(">> (CR) 123");
-    std::printf("One log call outside a burst, window full: %.3f ms (mean of %d)\n",
-                Millis(Clock::now() - start) / nLines, nLines);
+    double dMean = Millis(Clock::now() - start) / nLines;
+    std::printf("One log call outside a burst, window full: %.3f ms (mean of %d)\n", dMean, nLines);
+    g_figures.Add("one log call outside a burst, window full", dMean, "ms");
 }
 
 // The device's bytes handed over as the receive event does, at most 1024 at a time, with
@@ -142,6 +146,8 @@ void Burst(CServiceDlg& dlg, const char* pszWhat, const std::string& strStream, 
     double dWorst = pinger.Stop();
     std::printf("%-44s %8.0f lines/s (%.2f s), slowest answer of the window %6.1f ms\n", pszWhat,
                 nLines / dSeconds, dSeconds, dWorst);
+    g_figures.Add((std::string(pszWhat) + ": lines a second").c_str(), nLines / dSeconds, "lines/s", -1, -1, false);
+    g_figures.Add((std::string(pszWhat) + ": slowest answer of the window").c_str(), dWorst, "ms");
 }
 
 std::string ShortLines(int nLines)

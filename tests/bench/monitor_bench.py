@@ -14,14 +14,14 @@ import sys
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "harness"))
-import hex_log  # noqa: E402
-from monitor_frames import full_frame, on_the_wire  # noqa: E402
-from processes import end_on_signals  # noqa: E402
-from ptys import pty_pair  # noqa: E402
-from robot import Robot  # noqa: E402
-from session import CONNECT, sim_session, wait_for  # noqa: E402
-from tool import tool_folder, tool_run  # noqa: E402
+from zevharness import hex_log
+from zevharness.monitor_frames import full_frame, on_the_wire
+from zevharness.processes import end_on_signals
+from zevharness.ptys import pty_pair
+from zevharness.robot import Robot
+from zevharness.session import CONNECT, sim_session, wait_for
+from zevharness.tool import tool_folder, tool_run
+from figures import Figures
 
 MONITOR = 40015
 TICKS = os.sysconf("SC_CLK_TCK")
@@ -100,7 +100,7 @@ def tool_pid(folder):
     return pids[0]
 
 
-def cpu_benchmark(robot):
+def cpu_benchmark(robot, figures):
     with contextlib.ExitStack() as owner:
         session = sim_session(owner, robot, 0, sim_args=["--line-rate"])
         session.connect()
@@ -122,9 +122,11 @@ def cpu_benchmark(robot):
         print("  ZEV.EXE: %.2f %% of one core, %.2f ms a frame; the wineserver beside it: %.2f %%"
               % (100 * tool / seconds, 1000 * tool / max(frames, 1), 100 * server / seconds))
         print("  by thread since the start (s): %s" % ", ".join("%s %.2f" % t for t in threads))
+        figures.add("monitor at the line rate: ZEV.EXE's CPU", 100 * tool / seconds, "% of a core",
+                    note="%.2f ms a frame; wineserver %.2f %%" % (1000 * tool / max(frames, 1), 100 * server / seconds))
 
 
-def soak(robot):
+def soak(robot, figures):
     with contextlib.ExitStack() as owner:
         pair = pty_pair(owner, 1)
         folder = tool_folder(owner, "[ComPort]\nComPortNo=1\n[Device]\nDevice=Vantik\n")
@@ -152,13 +154,18 @@ def soak(robot):
               % (SOAK_FRAMES + 1, seconds, (SOAK_FRAMES + 1) / seconds))
         print("  ZEV.EXE's working set %.1f MB before, %.1f MB after; open files %d before, %d after"
               % (memory_before / 1e6, robot.memory(run.pid) / 1e6, files_before, open_files(pid)))
+        figures.add("monitor soak: frames a second", (SOAK_FRAMES + 1) / seconds, "frames/s", aim=26,
+                    lower_is_better=False, note="the line rate carries 26")
+        figures.add("monitor soak: working set growth", (robot.memory(run.pid) - memory_before) / 1e6, "MB",
+                    note="open files %d before, %d after" % (files_before, open_files(pid)))
 
 
 def main():
     end_on_signals()
+    figures = Figures("monitor_bench")
     with Robot() as robot:
-        cpu_benchmark(robot)
-        soak(robot)
+        cpu_benchmark(robot, figures)
+        soak(robot, figures)
 
 
 if __name__ == "__main__":

@@ -22,12 +22,12 @@ import tempfile
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "harness"))
-import hex_log  # noqa: E402
-from parameters import simulator_settings  # noqa: E402
-from processes import end_on_signals  # noqa: E402
-from robot import Robot, windows_path  # noqa: E402
-from session import sim_session  # noqa: E402
+from zevharness import hex_log
+from zevharness.parameters import simulator_settings
+from zevharness.processes import end_on_signals
+from zevharness.robot import Robot, windows_path
+from zevharness.session import sim_session
+from figures import Figures
 
 SAVE, RESTORE = 40030, 40031
 IDOK = 1
@@ -79,7 +79,7 @@ def timing(entries, dialog=False):
     return end - data[0][0] - person, wire, sum(waits) - person
 
 
-def report(name, runs):
+def report(figures, name, runs):
     measured = sum(m for m, _, _ in runs)
     wire = sum(w for _, w, _ in runs)
     tool = sum(t for _, _, t in runs)
@@ -87,6 +87,8 @@ def report(name, runs):
           "the tool's share %.1f %% (aim: under 5 %%), the wire's %.1f %%"
           % (name, len(runs), measured / len(runs), wire / len(runs), tool / len(runs), 100.0 * tool / measured,
              100.0 * wire / measured))
+    figures.add(name.split(" (")[0] + ": the tool's share of the time", 100.0 * tool / measured, "%", aim=5.0,
+                note="measured %.3f s a run, wire %.3f s" % (measured / len(runs), wire / len(runs)))
 
 
 def main():
@@ -117,8 +119,9 @@ def main():
                 wait_log(session, VERIFIED, round_no + 1)
                 time.sleep(0.3)
                 restores.append(timing(hex_log.entries(session.sim.log_text())[start:], dialog=True))
-        report("Save (9 reads)", saves)
-        report("Restore (9 reads, 9 writes, 9 reads back; the comparison dialog's wait left out)", restores)
+        figures = Figures("settings_bench")
+        report(figures, "Save (9 reads)", saves)
+        report(figures, "Restore (9 reads, 9 writes, 9 reads back; the comparison dialog's wait left out)", restores)
     finally:
         shutil.rmtree(folder, True)
 

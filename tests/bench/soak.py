@@ -20,19 +20,17 @@ import tempfile
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "harness"))
-sys.path.insert(0, HERE)
-import hex_log  # noqa: E402
-from firmware_files import write_image  # noqa: E402
-from monitor_bench import open_files, tool_pid  # noqa: E402
-from operations import DISCONNECT, DOWNLOAD, IDOK, IDNO, log_texts  # noqa: E402
-from parameters import G_TITLE, IDC_PARAM_G_ON, PARAM_G  # noqa: E402
-from processes import end_on_signals  # noqa: E402
-from ptys import pty_pair  # noqa: E402
-from robot import Robot, windows_path  # noqa: E402
-from session import CONNECT, DEVICE_NAMES, wait_for  # noqa: E402
-from simulator import simulator  # noqa: E402
-from tool import IDC_DEVICE, tool_folder, tool_run  # noqa: E402
+from zevharness import hex_log
+from zevharness.firmware_files import write_image
+from monitor_bench import open_files, tool_pid
+from zevharness.operations import DISCONNECT, DOWNLOAD, IDOK, IDNO, log_texts
+from zevharness.parameters import G_TITLE, IDC_PARAM_G_ON, PARAM_G
+from zevharness.processes import end_on_signals
+from zevharness.ptys import pty_pair
+from zevharness.robot import Robot, windows_path
+from zevharness.session import CONNECT, DEVICE_NAMES, wait_for
+from zevharness.simulator import simulator
+from zevharness.tool import IDC_DEVICE, tool_folder, tool_run
 
 MONITOR, MONITOR_TITLE = 40015, "Durchflussmonitor"
 DONE = "Firmware-Download abgeschlossen"

@@ -9,25 +9,22 @@ import subprocess
 import sys
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
-from processes import start_process, sub_test  # noqa: E402
-from ptys import pty_pair  # noqa: E402
-from robot import RobotTestCase, windows_path  # noqa: E402
-from session import CONNECT, wait_for  # noqa: E402
-from tool import tool_folder, tool_run  # noqa: E402
+from zevharness.processes import start_process, sub_test
+from zevharness.ptys import pty_pair
+from zevharness.robot import RobotTestCase, windows_path
+from zevharness.session import CONNECT, wait_for
+from zevharness.tool import tool_folder, tool_run
 
-HARNESS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness")
 SETTINGS = "[ComPort]\nComPortNo=1\n[Device]\nDevice=Vantik\n"
 WAKE_UP = b"**\x18B00"
 
 # A test process that starts a pair and ZEV.EXE on COM1 and is then killed.
 KILLED = """
 import sys, time
-sys.path.insert(0, sys.argv[1])
-from ptys import PtyPair
-from tool import ToolFolder, ToolRun
+from zevharness.ptys import PtyPair
+from zevharness.tool import ToolFolder, ToolRun
 pair = PtyPair(1).start()
-folder = ToolFolder(sys.argv[2])
+folder = ToolFolder(sys.argv[1])
 run = ToolRun(folder)
 run.start()
 print(pair.socat_pid, folder.path, run.main is not None, flush=True)
@@ -99,7 +96,7 @@ class CleanUpTest(RobotTestCase):
         self.assertEqual(self.connect_on_com1(self)[2], WAKE_UP)
 
     def test_a_killed_test_process_leaves_nothing_running(self):
-        child = start_process(self, [sys.executable, "-c", KILLED, HARNESS, SETTINGS],
+        child = start_process(self, [sys.executable, "-c", KILLED, SETTINGS],
                               stdout=subprocess.PIPE, text=True)
         socat, folder, window = child.stdout.readline().split()
         self.addCleanup(shutil.rmtree, folder, ignore_errors=True)

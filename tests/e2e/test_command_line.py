@@ -11,13 +11,12 @@ import sys
 import time
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
-from firmware_files import write_image  # noqa: E402
-from ptys import pty_pair  # noqa: E402
-from robot import Robot  # noqa: E402
-from session import wait_for  # noqa: E402
-from simulator import simulator, windows_path  # noqa: E402
-from tool import IDC_COM, IDC_DEVICE, IDC_LOG, TITLE, tool_folder  # noqa: E402
+from zevharness.firmware_files import write_image
+from zevharness.ptys import pty_pair
+from zevharness.robot import Robot
+from zevharness.session import wait_for
+from zevharness.simulator import simulator, windows_path
+from zevharness.tool import IDC_COM, IDC_DEVICE, IDC_LOG, TITLE, tool_folder
 
 SETTINGS = "[Setup]\nLanguageLibrary=ZEV_EN.DLL\n[ComPort]\nComPortNo=3\n[Device]\nDevice=Brennix\n"
 CORLAXA = ["/port", "1", "/device", "Corlaxa"]

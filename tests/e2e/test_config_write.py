@@ -8,10 +8,9 @@ import os
 import sys
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
-from operations import ESC, IDCANCEL, IDOK, assert_idle, log_texts_after  # noqa: E402
-from session import wait_for  # noqa: E402
-from parameters import (CONFIG_EDIT, CONFIG_TITLE, IDC_CFG_CALCULATE, IDC_CFG_KIND, IDC_CFG_MODE,  # noqa: E402
+from zevharness.operations import ESC, IDCANCEL, IDOK, assert_idle, log_texts_after
+from zevharness.session import wait_for
+from zevharness.parameters import (CONFIG_EDIT, CONFIG_TITLE, IDC_CFG_CALCULATE, IDC_CFG_KIND, IDC_CFG_MODE,
                         IDC_CFG_OPTION, IDC_CFG_VALUE1, IDC_CFG_VALUE1_THIRDS, IDC_CFG_VALUE2, IDC_CFG_VALUE3,
                         IDC_CFG_VALUE3_THIRDS, SimSessionTestCase, checked_buttons, close_dialog, device,
                         open_dialog, tool)

@@ -6,10 +6,9 @@ import sys
 import time
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
-from device_end import DeviceEndTestCase, settings_for  # noqa: E402
-from session import CONNECT, DISCONNECT, READOUT  # noqa: E402
-from tool import tool_folder, tool_run  # noqa: E402
+from zevharness.device_end import DeviceEndTestCase, settings_for
+from zevharness.session import CONNECT, DISCONNECT, READOUT
+from zevharness.tool import tool_folder, tool_run
 
 TX_TIMEOUT = "Zeitüberschreitung beim Senden"
 PORT_FAILED = "Schnittstelle konnte nicht geöffnet werden"

@@ -5,8 +5,7 @@ import subprocess
 import sys
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
-from tool import tool_folder, tool_run  # noqa: E402
+from zevharness.tool import tool_folder, tool_run
 
 STAMP = re.compile(r"^([01][0-9]|2[0-3]):[0-5][0-9]:[0-5][0-9] ")
 SOURCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")

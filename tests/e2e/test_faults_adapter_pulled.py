@@ -12,16 +12,15 @@ import sys
 import time
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
-from device_end import DeviceEndTestCase  # noqa: E402
-from firmware_files import block_frames, write_image  # noqa: E402
-from operations import (ACK, CAPTURE, CLOCK, CONFIG_READ, DISCONNECT, DOWNLOAD, END_FRAME, ESC,  # noqa: E402
+from zevharness.device_end import DeviceEndTestCase
+from zevharness.firmware_files import block_frames, write_image
+from zevharness.operations import (ACK, CAPTURE, CLOCK, CONFIG_READ, DISCONNECT, DOWNLOAD, END_FRAME, ESC,
                         IDC_PROGRESS, IDOK, RX_TIMEOUT, log_texts, log_texts_after)
-from parameters import CONFIG_TITLE, open_dialog  # noqa: E402
-from ptys import pty_pair  # noqa: E402
-from robot import windows_path  # noqa: E402
-from session import sim_session, wait_for  # noqa: E402
-from tool import TITLE  # noqa: E402
+from zevharness.parameters import CONFIG_TITLE, open_dialog
+from zevharness.ptys import pty_pair
+from zevharness.robot import windows_path
+from zevharness.session import sim_session, wait_for
+from zevharness.tool import TITLE
 
 LINK_ERROR = "KORA - Error\n\nCOM1 "
 # The box's second paragraph, also in the box of a command while the link is lost

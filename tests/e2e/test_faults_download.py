@@ -10,15 +10,14 @@ import sys
 import tempfile
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
-import hex_log  # noqa: E402
-from firmware_files import block_frames, write_image  # noqa: E402
-from operations import (BUSY_CAPTION, DISCONNECT, END_FRAME, IDC_PROGRESS, IDOK, IDYES, READOUT,  # noqa: E402
+from zevharness import hex_log
+from zevharness.firmware_files import block_frames, write_image
+from zevharness.operations import (BUSY_CAPTION, DISCONNECT, END_FRAME, IDC_PROGRESS, IDOK, IDYES, READOUT,
                         RX_TIMEOUT, SimWire, answer_box, assert_idle, assert_no_box, file_log_texts, log_texts,
                         log_texts_after, start_download)
-from robot import RobotTestCase, windows_path  # noqa: E402
-from session import sim_session, wait_for  # noqa: E402
-from tool import TITLE  # noqa: E402
+from zevharness.robot import RobotTestCase, windows_path
+from zevharness.session import sim_session, wait_for
+from zevharness.tool import TITLE
 
 STARTED = "Firmware-Download gestartet: "
 DONE = "Firmware-Download abgeschlossen"

@@ -10,14 +10,13 @@ import sys
 import tempfile
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
-from firmware_files import LARGE_S19, SMALL_S19, block_frames, s19_lines, s19_path, write_image  # noqa: E402
-from operations import (DISCONNECT, IDC_PROGRESS, IDNO, IDOK, IDYES, SimWire, answer_box,  # noqa: E402
+from zevharness.firmware_files import LARGE_S19, SMALL_S19, block_frames, s19_lines, s19_path, write_image
+from zevharness.operations import (DISCONNECT, IDC_PROGRESS, IDNO, IDOK, IDYES, SimWire, answer_box,
                         assert_idle, log_texts, log_texts_after, start_download)
-from processes import sub_test  # noqa: E402
-from robot import RobotTestCase, windows_path  # noqa: E402
-from session import sim_session, wait_for  # noqa: E402
-from tool import TITLE  # noqa: E402
+from zevharness.processes import sub_test
+from zevharness.robot import RobotTestCase, windows_path
+from zevharness.session import sim_session, wait_for
+from zevharness.tool import TITLE
 
 STARTED = "Firmware-Download gestartet: "
 DONE = "Firmware-Download abgeschlossen"
@@ -131,6 +130,8 @@ class FirmwareFileFaultTest(RobotTestCase):
         start_download(self, self.robot, s, path)
         box = self.robot.message_box(s.main, 5.0)
         self.assertEqual(box[1:], (TITLE, question))
+        # the box may be found a moment before its dialog manager has put the focus on No
+        wait_for(lambda: self.robot.focus(box[0]) == IDNO, 2.0)
         self.assertEqual(self.robot.focus(box[0]), IDNO)
         self.robot.post_click(box[0], IDNO)
         self.assertTrue(self.robot.gone(box[0]))

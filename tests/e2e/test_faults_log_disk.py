@@ -17,18 +17,17 @@ import sys
 import tempfile
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
-from device_end import DeviceEndTestCase, settings_for  # noqa: E402
-from monitor_frames import full_frame  # noqa: E402
-from operations import ESC, IDOK, QUERY, READOUT, assert_no_box, log_texts  # noqa: E402
-from ptys import pty_pair  # noqa: E402
-from robot import windows_path  # noqa: E402
-from session import wait_for  # noqa: E402
-from tool import tool_folder, tool_run  # noqa: E402
-from test_monitor import MonitorWindowTestCase  # noqa: E402
-from test_monitor_record import HEADER, IDC_RECORD, RECORD, STOP  # noqa: E402
-from test_ops_capture import CaptureFolder  # noqa: E402
-from test_trace import records  # noqa: E402
+from zevharness.device_end import DeviceEndTestCase, settings_for
+from zevharness.monitor_frames import full_frame
+from zevharness.operations import ESC, IDOK, QUERY, READOUT, assert_no_box, log_texts
+from zevharness.ptys import pty_pair
+from zevharness.robot import windows_path
+from zevharness.session import wait_for
+from zevharness.tool import tool_folder, tool_run
+from test_monitor import MonitorWindowTestCase
+from test_monitor_record import HEADER, IDC_RECORD, RECORD, STOP
+from test_ops_capture import CaptureFolder
+from test_trace import records
 
 FAILED = "Die Protokolldatei ZevLog.TXT kann nicht geschrieben werden ("
 DISK_FULL = "Disk full."  # Wine's text of the system's error 112, ERROR_DISK_FULL

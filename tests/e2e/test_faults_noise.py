@@ -13,16 +13,14 @@ import threading
 import time
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import hex_log  # noqa: E402
-from device_end import DeviceEndTestCase  # noqa: E402
-from operations import (BUSY_CAPTION, CONNECT, DISCONNECT, ESC, IDOK, IDYES, NAK, QUERY, READOUT,  # noqa: E402
+from zevharness import hex_log
+from zevharness.device_end import DeviceEndTestCase
+from zevharness.operations import (BUSY_CAPTION, CONNECT, DISCONNECT, ESC, IDOK, IDYES, NAK, QUERY, READOUT,
                         SimWire, assert_idle, assert_no_box, file_log_texts)
-from ptys import pty_pair  # noqa: E402
-from robot import RobotTestCase, windows_path  # noqa: E402
-from session import sim_session, wait_for  # noqa: E402
-from test_ops_capture import CaptureFolder, file_bytes  # noqa: E402
+from zevharness.ptys import pty_pair
+from zevharness.robot import RobotTestCase, windows_path
+from zevharness.session import sim_session, wait_for
+from test_ops_capture import CaptureFolder, file_bytes
 
 MONITOR = 40015
 MONITOR_TITLE = "Durchflussmonitor"

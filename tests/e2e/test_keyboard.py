@@ -10,12 +10,11 @@ import sys
 import tempfile
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
-from firmware_files import LARGE_S19, s19_lines, s19_path  # noqa: E402
-from operations import IDC_PROGRESS, IDNO, IDYES, assert_no_box, file_log_texts, start_download  # noqa: E402
-from robot import RobotTestCase, windows_path  # noqa: E402
-from session import sim_session, wait_for  # noqa: E402
-from tool import IDC_DEVICE, TITLE  # noqa: E402
+from zevharness.firmware_files import LARGE_S19, s19_lines, s19_path
+from zevharness.operations import IDC_PROGRESS, IDNO, IDYES, assert_no_box, file_log_texts, start_download
+from zevharness.robot import RobotTestCase, windows_path
+from zevharness.session import sim_session, wait_for
+from zevharness.tool import IDC_DEVICE, TITLE
 
 VK_RETURN, VK_ESCAPE = 0x0D, 0x1B
 EXIT = 2  # the menu's Exit is Cancel's command

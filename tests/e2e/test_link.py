@@ -8,10 +8,9 @@ import threading
 import time
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
-from device_end import DeviceEndTestCase  # noqa: E402
-from processes import sub_test  # noqa: E402
-from session import CONNECT, DISCONNECT, READOUT, WORKING_BAUD, wait_for  # noqa: E402
+from zevharness.device_end import DeviceEndTestCase
+from zevharness.processes import sub_test
+from zevharness.session import CONNECT, DISCONNECT, READOUT, WORKING_BAUD, wait_for
 
 
 class LinkTest(DeviceEndTestCase):

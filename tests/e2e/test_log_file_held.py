@@ -6,10 +6,9 @@ import os
 import sys
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
-from robot import RobotTestCase  # noqa: E402
-from session import wait_for  # noqa: E402
-from tool import IDC_COM, IDC_DEVICE, tool_folder, tool_run  # noqa: E402
+from zevharness.robot import RobotTestCase
+from zevharness.session import wait_for
+from zevharness.tool import IDC_COM, IDC_DEVICE, tool_folder, tool_run
 
 NOT_CREATED = "Die Protokolldatei ZevLog.TXT kann nicht angelegt werden:\n"
 ENDS = "\n\nZevanto wird beendet."

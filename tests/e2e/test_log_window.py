@@ -7,10 +7,9 @@ import sys
 import time
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
-from device_end import DeviceEndTestCase  # noqa: E402
-from session import DISCONNECT, wait_for  # noqa: E402
-from tool import tool_folder, tool_run  # noqa: E402
+from zevharness.device_end import DeviceEndTestCase
+from zevharness.session import DISCONNECT, wait_for
+from zevharness.tool import tool_folder, tool_run
 
 STAMP = re.compile(r"^([01][0-9]|2[0-3]):[0-5][0-9]:[0-5][0-9] ")
 TEARDOWN = ["Verbindung getrennt", "End", "Programm beendet"]

@@ -8,11 +8,10 @@ import sys
 import time
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
-from device_end import DeviceEndTestCase  # noqa: E402
-from monitor_frames import full_frame, on_the_wire, shortened  # noqa: E402
-from operations import BUSY_CAPTION, DISCONNECT, IDCANCEL, IDYES, QUERY, answer_box, log_texts  # noqa: E402
-from session import sim_session, wait_for  # noqa: E402
+from zevharness.device_end import DeviceEndTestCase
+from zevharness.monitor_frames import full_frame, on_the_wire, shortened
+from zevharness.operations import BUSY_CAPTION, DISCONNECT, IDCANCEL, IDYES, QUERY, answer_box, log_texts
+from zevharness.session import sim_session, wait_for
 
 MONITOR = 40015
 TITLE = "Durchflussmonitor"

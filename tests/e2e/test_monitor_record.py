@@ -10,11 +10,10 @@ import sys
 import tempfile
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
-from monitor_frames import full_frame  # noqa: E402
-from operations import DISCONNECT  # noqa: E402
-from session import wait_for  # noqa: E402
-from test_monitor import MonitorWindowTestCase  # noqa: E402
+from zevharness.monitor_frames import full_frame
+from zevharness.operations import DISCONNECT
+from zevharness.session import wait_for
+from test_monitor import MonitorWindowTestCase
 
 IDC_RECORD = 1030
 RECORD, STOP = "CSV-Aufzeichnung...", "Aufzeichnung beenden"

@@ -10,13 +10,12 @@ import sys
 import tempfile
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
-from device_end import DeviceEndTestCase  # noqa: E402
-from operations import (CAPTURE, COMMAND_Y, COMMAND_Y_LOG, DISCONNECT, ESC, IDOK, NAK, RX_TIMEOUT,  # noqa: E402
+from zevharness.device_end import DeviceEndTestCase
+from zevharness.operations import (CAPTURE, COMMAND_Y, COMMAND_Y_LOG, DISCONNECT, ESC, IDOK, NAK, RX_TIMEOUT,
                         SimWire, answer_box, assert_no_box, log_texts, log_texts_after)
-from robot import RobotTestCase, windows_path  # noqa: E402
-from session import sim_session, wait_for  # noqa: E402
-from tool import TITLE  # noqa: E402
+from zevharness.robot import RobotTestCase, windows_path
+from zevharness.session import sim_session, wait_for
+from zevharness.tool import TITLE
 
 CAPTURING = "Auslesen in Datei "
 

@@ -10,12 +10,11 @@ import sys
 import tempfile
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
-from device_end import DeviceEndTestCase  # noqa: E402
-from operations import (COMMAND_Y, COMMAND_Y_LOG, CONFIG_READ, ESC, SimWire, assert_no_box,  # noqa: E402
+from zevharness.device_end import DeviceEndTestCase
+from zevharness.operations import (COMMAND_Y, COMMAND_Y_LOG, CONFIG_READ, ESC, SimWire, assert_no_box,
                         cancel_dialog, log_texts)
-from robot import RobotTestCase, windows_path  # noqa: E402
-from session import sim_session, wait_for  # noqa: E402
+from zevharness.robot import RobotTestCase, windows_path
+from zevharness.session import sim_session, wait_for
 
 LETTERS = "rh3b"
 

@@ -10,13 +10,12 @@ import sys
 import tempfile
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
-from device_end import DeviceEndTestCase  # noqa: E402
-from firmware_files import block_frames, write_image  # noqa: E402
-from operations import (start_download, ACK, COMMAND_Y, COMMAND_Y_LOG, DOWNLOAD, END_FRAME, ESC, IDC_PROGRESS,  # noqa: E402
+from zevharness.device_end import DeviceEndTestCase
+from zevharness.firmware_files import block_frames, write_image
+from zevharness.operations import (start_download, ACK, COMMAND_Y, COMMAND_Y_LOG, DOWNLOAD, END_FRAME, ESC, IDC_PROGRESS,
                         SimWire, assert_no_box, log_texts, log_texts_after)
-from robot import RobotTestCase, windows_path  # noqa: E402
-from session import sim_session, wait_for  # noqa: E402
+from zevharness.robot import RobotTestCase, windows_path
+from zevharness.session import sim_session, wait_for
 
 STARTED = "Firmware-Download gestartet: "
 DONE = "Firmware-Download abgeschlossen"

@@ -10,15 +10,14 @@ import sys
 import tempfile
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
-from device_end import DeviceEndTestCase  # noqa: E402
-from firmware_files import LARGE_S19, SMALL_S19, s19_lines, s19_path  # noqa: E402
-from operations import (start_download, ACK, COMMAND_Y, DOWNLOAD, ESC, IDC_PROGRESS, IDOK, SimWire, answer_box,  # noqa: E402
+from zevharness.device_end import DeviceEndTestCase
+from zevharness.firmware_files import LARGE_S19, SMALL_S19, s19_lines, s19_path
+from zevharness.operations import (start_download, ACK, COMMAND_Y, DOWNLOAD, ESC, IDC_PROGRESS, IDOK, SimWire, answer_box,
                         assert_idle, assert_no_box, file_log_texts, log_texts, log_texts_after)
-from processes import sub_test  # noqa: E402
-from robot import RobotTestCase, windows_path  # noqa: E402
-from session import sim_session, wait_for  # noqa: E402
-from tool import TITLE  # noqa: E402
+from zevharness.processes import sub_test
+from zevharness.robot import RobotTestCase, windows_path
+from zevharness.session import sim_session, wait_for
+from zevharness.tool import TITLE
 
 STARTED = "Firmware-Download gestartet: "
 DONE = "Firmware-Download abgeschlossen"

@@ -6,14 +6,13 @@ import os
 import sys
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
-from device_end import DeviceEndTestCase  # noqa: E402
-from operations import (BUSY_CAPTION, BUSY_QUESTION, CAPTURE, CLOCK, COMMAND_X, COMMAND_XS, COMMAND_Y,  # noqa: E402
+from zevharness.device_end import DeviceEndTestCase
+from zevharness.operations import (BUSY_CAPTION, BUSY_QUESTION, CAPTURE, CLOCK, COMMAND_X, COMMAND_XS, COMMAND_Y,
                         COMMAND_Y_LOG, DOWNLOAD, ESC, IDCANCEL, IDNO, IDYES, NAK, QUERY, READOUT, TEXT_H, TEXT_N,
                         TEXT_S, SimWire, answer_box, assert_idle, assert_no_box, log_texts)
-from processes import sub_test  # noqa: E402
-from robot import RobotTestCase  # noqa: E402
-from session import sim_session, wait_for  # noqa: E402
+from zevharness.processes import sub_test
+from zevharness.robot import RobotTestCase
+from zevharness.session import sim_session, wait_for
 
 L_LINE = "00012345.67 L"  # ZEVSIM's 'L' reply
 

@@ -7,11 +7,10 @@ import sys
 import time
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
-from operations import (CLOCK, COMMAND_Y, COMMAND_Y_LOG, IDC_TEXT_ENTRY, IDOK, TEXT_H, TEXT_N, TEXT_S,  # noqa: E402
+from zevharness.operations import (CLOCK, COMMAND_Y, COMMAND_Y_LOG, IDC_TEXT_ENTRY, IDOK, TEXT_H, TEXT_N, TEXT_S,
                         SimWire, assert_no_box, log_texts)
-from robot import RobotTestCase  # noqa: E402
-from session import sim_session, wait_for  # noqa: E402
+from zevharness.robot import RobotTestCase
+from zevharness.session import sim_session, wait_for
 
 # command, letter, the entry's title, the logged line
 TEXT_COMMANDS = [

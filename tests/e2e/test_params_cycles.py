@@ -7,9 +7,8 @@ import os
 import sys
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
-from operations import ESC, IDCANCEL, IDOK, assert_idle, log_texts, log_texts_after  # noqa: E402
-from parameters import (C_TITLE, G_TITLE, IDC_INTERFACE, IDC_PARAM_C, IDC_PARAM_G_ON, IDC_PARAM_J_ON,  # noqa: E402
+from zevharness.operations import ESC, IDCANCEL, IDOK, assert_idle, log_texts, log_texts_after
+from zevharness.parameters import (C_TITLE, G_TITLE, IDC_INTERFACE, IDC_PARAM_C, IDC_PARAM_G_ON, IDC_PARAM_J_ON,
                         INTERFACE_TITLE, J_TITLE, NOTHING_CHOSEN, PARAM_C, PARAM_G, PARAM_INTERFACE, PARAM_J,
                         SimSessionTestCase, checked_buttons, close_dialog, device, open_dialog, tool)
 

@@ -8,13 +8,12 @@ import os
 import sys
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
-from device_end import DeviceEndTestCase  # noqa: E402
-from operations import (ACK, BUSY_CAPTION, BUSY_QUESTION, COMMAND_Y, COMMAND_Y_LOG, CR, ESC, IDCANCEL, IDNO,  # noqa: E402
+from zevharness.device_end import DeviceEndTestCase
+from zevharness.operations import (ACK, BUSY_CAPTION, BUSY_QUESTION, COMMAND_Y, COMMAND_Y_LOG, CR, ESC, IDCANCEL, IDNO,
                         IDOK, IDYES, NAK, QUERY, RX_TIMEOUT, answer_box, log_texts, log_texts_after)
-from parameters import (CONFIG_EDIT, CONFIG_TITLE, G_TITLE, IDC_CFG_MODE, IDC_CFG_OPTION, IDC_F_HIGH,  # noqa: E402
+from zevharness.parameters import (CONFIG_EDIT, CONFIG_TITLE, G_TITLE, IDC_CFG_MODE, IDC_CFG_OPTION, IDC_F_HIGH,
                         IDC_F_LOW, PARAM_G, PARAM_WF, WF_TITLE, checked_buttons, close_dialog, open_dialog)
-from session import wait_for  # noqa: E402
+from zevharness.session import wait_for
 
 CONFIG_READ_LOG = "Konfiguration b: "
 CUT_AT_H = "Konfiguration unvollständig geschrieben: 'H' wurde nicht angenommen; davor geschrieben: 'R'"

@@ -6,9 +6,8 @@ import os
 import sys
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
-from operations import ESC, IDCANCEL, IDOK, assert_idle, log_texts, log_texts_after  # noqa: E402
-from parameters import (F_TITLE, IDC_F_HIGH, IDC_F_LOW, IDC_PARAM_F_ZERO, IDC_W_ON, PARAM_F, PARAM_WF,  # noqa: E402
+from zevharness.operations import ESC, IDCANCEL, IDOK, assert_idle, log_texts, log_texts_after
+from zevharness.parameters import (F_TITLE, IDC_F_HIGH, IDC_F_LOW, IDC_PARAM_F_ZERO, IDC_W_ON, PARAM_F, PARAM_WF,
                         WF_TITLE, SimSessionTestCase, close_dialog, device, open_dialog, tool)
 
 

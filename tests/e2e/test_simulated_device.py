@@ -5,10 +5,9 @@ import os
 import sys
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
-from processes import sub_test  # noqa: E402
-from robot import RobotTestCase  # noqa: E402
-from session import DISCONNECT, READOUT, WORKING_BAUD, sim_session, wait_for  # noqa: E402
+from zevharness.processes import sub_test
+from zevharness.robot import RobotTestCase
+from zevharness.session import DISCONNECT, READOUT, WORKING_BAUD, sim_session, wait_for
 
 
 class SimulatedDeviceTest(RobotTestCase):

@@ -5,10 +5,9 @@ import random
 import sys
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
-from processes import sub_test  # noqa: E402
-from tool import IDC_COM, IDC_DEVICE, tool_folder, tool_run  # noqa: E402
-from robot import RobotTestCase, windows_path  # noqa: E402
+from zevharness.processes import sub_test
+from zevharness.tool import IDC_COM, IDC_DEVICE, tool_folder, tool_run
+from zevharness.robot import RobotTestCase, windows_path
 
 SETTINGS = "[Setup]\nLanguageLibrary={lib}\n[ComPort]\nComPortNo={port}\n[Device]\nDevice={device}\n"
 

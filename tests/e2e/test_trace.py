@@ -9,9 +9,8 @@ import sys
 import time
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
-from device_end import DeviceEndTestCase  # noqa: E402
-from operations import ESC, READOUT  # noqa: E402
+from zevharness.device_end import DeviceEndTestCase
+from zevharness.operations import ESC, READOUT
 
 LIMIT_LINE = re.compile(r"^\d\d:\d\d:\d\d\.\d{3} -- the trace ends here: it has reached its size limit of (\d+) MB "
                         r"\(\[Debug\] TraceLimitMB in ZEV\.INI\)$")

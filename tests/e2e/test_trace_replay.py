@@ -16,17 +16,16 @@ import sys
 import tempfile
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
-import hex_log  # noqa: E402
-from firmware_files import write_image  # noqa: E402
-from operations import (CONFIG_READ, DISCONNECT, IDC_PROGRESS, IDOK, READOUT, RX_TIMEOUT, answer_box,  # noqa: E402
+from zevharness import hex_log
+from zevharness.firmware_files import write_image
+from zevharness.operations import (CONFIG_READ, DISCONNECT, IDC_PROGRESS, IDOK, READOUT, RX_TIMEOUT, answer_box,
                         assert_no_box, cancel_dialog, file_log_texts, log_texts, start_download)
-from ptys import pty_pair  # noqa: E402
-from robot import RobotTestCase, windows_path  # noqa: E402
-from session import DEVICE_NAMES, SimSession, wait_for  # noqa: E402
-from simulator import simulator  # noqa: E402
-from test_trace import records  # noqa: E402
-from tool import TITLE, tool_folder, tool_run  # noqa: E402
+from zevharness.ptys import pty_pair
+from zevharness.robot import RobotTestCase, windows_path
+from zevharness.session import DEVICE_NAMES, SimSession, wait_for
+from zevharness.simulator import simulator
+from test_trace import records
+from zevharness.tool import TITLE, tool_folder, tool_run
 
 BLOCKS = 10
 SILENT_FROM = 4  # the device answers no block from this one on

@@ -25,8 +25,7 @@ ROOT = os.path.normpath(os.path.join(HERE, "..", ".."))
 BUILD = os.path.join(ROOT, "build")
 NATIVE = os.path.join(BUILD, "native")
 WORK = os.path.join(BUILD, "fuzz")
-sys.path.insert(0, os.path.join(ROOT, "tests", "harness"))
-from firmware_files import block_frames  # noqa: E402
+from zevharness.firmware_files import block_frames
 
 
 # Inputs longer than this teach a target nothing more and slow it down: a firmware file of

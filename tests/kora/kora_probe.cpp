@@ -6,9 +6,15 @@
 //                                     loop; on the link-error event it prints the error
 //                                     text, what a write and a wait then give, and closes
 //                                     the link inside the callback, as the program does
+//   kora_probe write-close PORT BAUD COUNT
+//                                     opens the port, writes COUNT digits "0123456789..."
+//                                     and the good-bye "E", prints "CLOSING" and closes the
+//                                     link at once, as the program does at a disconnect;
+//                                     then prints "CLOSE <result> <ms>"
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "kora_test_support.h"
 
@@ -62,12 +68,36 @@ static int vanish(unsigned port)
     return closed ? 0 : 1;
 }
 
+static int write_close(unsigned port, unsigned baud, size_t count)
+{
+    std::string text;
+    for (size_t i = 0; i < count; i++)
+        text += (char)('0' + i % 10);
+    text += 'E';
+    EventLog log;
+    LONG link = open_link(port, baud, &log);
+    if (link <= 0 || KoraTestStatus(KoraWait(KORA_EVENT_READY, 2000), KORA_STATUS_LINK_GOOD) == 0) {
+        std::printf("NOT OPEN %s\n", error_text(link).c_str());
+        return 1;
+    }
+    LONG written = KoraWrite(link, text.data(), (LONG)text.size());
+    std::printf("WRITE %ld\nCLOSING\n", (long)written);
+    std::fflush(stdout);
+    ULONGLONG start = GetTickCount64();
+    LONG closed = KoraClose(link);
+    std::printf("CLOSE %ld %llu\n", (long)closed, GetTickCount64() - start);
+    std::fflush(stdout);
+    return written >= 0 && closed == 0 ? 0 : 1;
+}
+
 int main(int argc, char **argv)
 {
     if (argc >= 4 && std::strcmp(argv[1], "settings") == 0)
         return settings((unsigned)std::atoi(argv[2]), argc - 3, argv + 3);
     if (argc == 3 && std::strcmp(argv[1], "vanish") == 0)
         return vanish((unsigned)std::atoi(argv[2]));
-    std::fprintf(stderr, "usage: kora_probe settings PORT BAUD... | vanish PORT\n");
+    if (argc == 5 && std::strcmp(argv[1], "write-close") == 0)
+        return write_close((unsigned)std::atoi(argv[2]), (unsigned)std::atoi(argv[3]), (size_t)std::atol(argv[4]));
+    std::fprintf(stderr, "usage: kora_probe settings PORT BAUD... | vanish PORT | write-close PORT BAUD COUNT\n");
     return 2;
 }

@@ -10,9 +10,8 @@ import os
 import subprocess
 import sys
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
-from processes import end_on_signals  # noqa: E402
-from ptys import pty_pair  # noqa: E402
+from zevharness.processes import end_on_signals
+from zevharness.ptys import pty_pair
 
 
 def main(argv):

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """KORA.DLL seen from the Linux side of the pty pair: the line settings the library
-puts on the tool's end, and a cable pulled out in the middle of a session.
+puts on the tool's end, a cable pulled out in the middle of a session, and the last bytes
+written before a close reaching the device.
 
 Runs kora_probe.exe under Wine (WINEPREFIX and the rest come from ctest).
 """
@@ -8,11 +9,11 @@ import os
 import subprocess
 import sys
 import termios
+import time
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
-from processes import start_process  # noqa: E402
-from ptys import _SPEEDS, pty_pair  # noqa: E402
+from zevharness.processes import start_process
+from zevharness.ptys import _SPEEDS, pty_pair
 
 PROBE = os.path.join(os.environ.get("ZEV_TEST_BIN", "."), "kora_probe.exe")
 
@@ -75,6 +76,29 @@ class CablePulled(unittest.TestCase):
         self.assertEqual(lines["CLOSE"], "0")
         self.assertEqual(lines["LATE"], "EVENTS 0")
         self.assertEqual(lines["READ"], "AFTER CLOSE -2")  # KORA_E_NO_LINK
+
+
+class WriteThenClose(unittest.TestCase):
+    def test_bytes_written_just_before_the_close_reach_the_device(self):
+        # The program's good-bye ("E") is the last thing it writes before it closes the
+        # link, often behind bytes the line has not carried yet. KoraClose lets them all
+        # go out. A pty takes a few bytes at once, so the device here takes nothing until
+        # the close has begun: the pty pair fills and the last bytes wait in the library,
+        # as they wait for the wire on a slow line.
+        count = 200000
+        pair = pty_pair(self, 1)
+        device = pair.device()
+        probe = start_probe(self, "write-close", 1, 115200, count)
+        self.assertEqual(probe.stdout.readline().strip(), "WRITE %d" % (count + 1))
+        self.assertEqual(probe.stdout.readline().strip(), "CLOSING")
+        time.sleep(0.5)
+        received = device.read(count + 1, timeout=10.0)
+        out, _ = probe.communicate(timeout=30)
+        print(out)
+        self.assertEqual(probe.returncode, 0, out)
+        self.assertEqual(len(received), count + 1, "bytes lost at the close")
+        self.assertEqual(received, bytes(b"0123456789"[i % 10] for i in range(count)) + b"E")
+        self.assertEqual(device.read(timeout=0.2), b"")
 
 
 if __name__ == "__main__":

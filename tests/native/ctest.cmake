@@ -8,8 +8,9 @@ set_tests_properties(native_unit PROPERTIES TIMEOUT 120)
 
 # A short run of each fuzz target from seeds made of real files, after its kept findings.
 add_test(NAME fuzz_seeds COMMAND python3 ${PROJECT_SOURCE_DIR}/tests/fuzz/fuzz.py seeds)
-set_tests_properties(fuzz_seeds PROPERTIES FIXTURES_SETUP fuzz_seeds TIMEOUT 120)
+set_tests_properties(fuzz_seeds PROPERTIES FIXTURES_SETUP fuzz_seeds TIMEOUT 120 ENVIRONMENT "${ZEV_PYTHON_ENV}")
 foreach(target ${ZEV_FUZZ_TARGETS})
   add_test(NAME smoke_${target} COMMAND python3 ${PROJECT_SOURCE_DIR}/tests/fuzz/fuzz.py smoke ${target} 4)
-  set_tests_properties(smoke_${target} PROPERTIES FIXTURES_REQUIRED fuzz_seeds TIMEOUT 120)
+  set_tests_properties(smoke_${target} PROPERTIES FIXTURES_REQUIRED fuzz_seeds TIMEOUT 120
+    ENVIRONMENT "${ZEV_PYTHON_ENV}")
 endforeach()

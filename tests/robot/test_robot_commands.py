@@ -9,10 +9,9 @@ import sys
 import tempfile
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
-from robot import RobotError, RobotTestCase, test_bin, windows_path  # noqa: E402
-from session import wait_for  # noqa: E402
-from tool import tool_folder, tool_run  # noqa: E402
+from zevharness.robot import RobotError, RobotTestCase, test_bin, windows_path
+from zevharness.session import wait_for
+from zevharness.tool import tool_folder, tool_run
 
 IDOK, IDCANCEL, IDYES, IDNO = 1, 2, 6, 7
 IDC_STATIC = -1

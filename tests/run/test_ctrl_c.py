@@ -11,8 +11,7 @@ import time
 import unittest
 
 TOP = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
-sys.path.insert(0, os.path.join(TOP, "tests", "harness"))
-from processes import start_process  # noqa: E402
+from zevharness.processes import start_process
 
 RUN_DIR = os.environ["ZEV_RUN_DIR"]
 PREFIX = os.path.join(RUN_DIR, "wine", "xvfb-prefix")

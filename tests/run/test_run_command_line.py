@@ -11,8 +11,7 @@ import tempfile
 import unittest
 
 TOP = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
-sys.path.insert(0, os.path.join(TOP, "tests", "harness"))
-from firmware_files import write_image  # noqa: E402
+from zevharness.firmware_files import write_image
 
 RUN_DIR = os.environ["ZEV_RUN_DIR"]
 

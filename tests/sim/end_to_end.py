@@ -11,12 +11,10 @@ import time
 import unittest
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "harness"))
-sys.path.insert(0, HERE)
 
-from ptys import pty_pair  # noqa: E402
-from tool_end import speed_of, tool_end  # noqa: E402
-from simulator import EXE, simulator, windows_path  # noqa: E402
+from zevharness.ptys import pty_pair
+from zevharness.tool_end import speed_of, tool_end
+from zevharness.simulator import EXE, simulator, windows_path
 
 ESC, ACK, NAK = b"\x1b", b"\x06", b"\x15"
 

@@ -5,8 +5,8 @@ import select
 import time
 import unittest
 
-from sim_test_case import ACK, ESC, SimTestCase, windows_path  # first: it finds the harness
-from firmware_files import block_frames, image_bytes
+from sim_test_case import ACK, ESC, SimTestCase, windows_path
+from zevharness.firmware_files import block_frames, image_bytes
 
 
 def wire_seconds(count, baud):

@@ -4,9 +4,9 @@ is noted and not answered, and a file that is no trace is refused."""
 import time
 import unittest
 
-from sim_test_case import ESC, SimTestCase, windows_path  # first: it finds the harness
-from simulator import Simulator
-from tool_end import ToolEnd, speed_of
+from sim_test_case import ESC, SimTestCase, windows_path
+from zevharness.simulator import Simulator
+from zevharness.tool_end import ToolEnd, speed_of
 
 WAKE_UP = b"**\x18B01"
 IDENT = b"Corlaxa V2.14 SN 104711\r"  # 24 bytes: two rows in the trace

@@ -7,12 +7,10 @@ import tempfile
 import unittest
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "harness"))
-sys.path.insert(0, HERE)
 
-from ptys import PtyPair  # noqa: E402
-from tool_end import ToolEnd  # noqa: E402
-from simulator import Simulator, windows_path  # noqa: E402,F401  (windows_path for the tests)
+from zevharness.ptys import PtyPair
+from zevharness.tool_end import ToolEnd
+from zevharness.simulator import Simulator, windows_path  # noqa: F401  (windows_path for the tests)
 
 ESC, ACK, NAK = b"\x1b", b"\x06", b"\x15"
 WORKING_BAUD = (38400, 19200, 38400)

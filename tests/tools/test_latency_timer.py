@@ -12,8 +12,7 @@ import fake_tree
 
 TOP = os.path.abspath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
 SCRIPT = os.path.join(TOP, "tools", "latency_timer.py")
-sys.path.insert(0, os.path.join(TOP, "tools"))
-import latency_timer  # noqa: E402
+import latency_timer
 
 
 class LatencyTimer(unittest.TestCase):

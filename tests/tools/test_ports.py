@@ -12,8 +12,7 @@ import unittest
 import fake_tree
 
 TOP = os.path.abspath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
-sys.path.insert(0, os.path.join(TOP, "tools"))
-import ports  # noqa: E402
+import ports
 
 TIOCGSERIAL = 0x541E
 DIALOUT = 20

@@ -13,11 +13,10 @@ import unittest
 import fake_tree
 
 TOP = os.path.abspath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
-sys.path.insert(0, os.path.join(TOP, "tests", "harness"))
 sys.path.insert(0, os.path.join(TOP, "tests", "run"))
-from processes import start_process  # noqa: E402
-from ptys import pty_pair  # noqa: E402
-from test_ctrl_c import as_from_a_terminal, prefix_processes  # noqa: E402
+from zevharness.processes import start_process
+from zevharness.ptys import pty_pair
+from test_ctrl_c import as_from_a_terminal, prefix_processes
 
 PREFIX = os.path.join(os.environ["ZEV_RUN_DIR"], "wine", "xvfb-prefix")
 

@@ -3,7 +3,7 @@
 #   prefix.sh PREFIX TTYDIR [DPI]
 # The prefix uses the null graphics driver (windows, dialogs, timers and message loops
 # work, nothing is shown) and maps COM ports to the pty pairs that the serial tests make
-# with socat (tests/harness/ptys.py): COM1-COM4 and COM12 to TTYDIR/COMn, the tool's
+# with socat (tools/zevharness/ptys.py): COM1-COM4 and COM12 to TTYDIR/COMn, the tool's
 # ends, and COM21-COM24 and COM32 (n + 20) to TTYDIR/COMn.dev, the device's ends, so a
 # Windows program (the simulator, a test) can play the device.
 set -eu
@@ -12,9 +12,12 @@ ttydir=$2
 dpi=${3:-96}
 export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 mkdir -p "$ttydir"
-if [ ! -f "$prefix/.zev-ready" ]; then
+# The marker holds what the prefix was made for; a prefix made for another pty folder or
+# resolution gets its settings again (the boot is done once).
+made_for="$ttydir $dpi"
+if [ "$(cat "$prefix/.zev-ready" 2>/dev/null)" != "$made_for" ]; then
   mkdir -p "$prefix"
-  wineboot -i >/dev/null 2>&1
+  [ -f "$prefix/system.reg" ] || wineboot -i >/dev/null 2>&1
   wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /t REG_SZ /d null /f >/dev/null 2>&1
   # The resolution that GDI reports (LOGPIXELSX/Y), for the tests of font sizes.
   wine reg add 'HKEY_CURRENT_CONFIG\Software\Fonts' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
@@ -25,7 +28,7 @@ if [ ! -f "$prefix/.zev-ready" ]; then
   # Driver and port mapping are read when Wine starts.
   wineserver -k || true
   wineserver -w || true
-  touch "$prefix/.zev-ready"
+  echo "$made_for" >"$prefix/.zev-ready"
 fi
 # A persistent wineserver keeps every test's start quick. Its output (it may dump state
 # when a mapped pty goes away) goes to a log file, not into the test output. A server

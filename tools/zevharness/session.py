@@ -4,10 +4,10 @@ received (its hex log), what the tool logged and the files it wrote."""
 import contextlib
 import time
 
-from processes import enter
-from ptys import pty_pair
-from simulator import simulator
-from tool import tool_folder, tool_run
+from .processes import enter
+from .ptys import pty_pair
+from .simulator import simulator
+from .tool import tool_folder, tool_run
 
 CONNECT, DISCONNECT, READOUT = 40012, 40013, 40006
 DEVICE_NAMES = ("Vantik", "Corlaxa", "Brennix")

@@ -10,8 +10,8 @@ import shutil
 import tempfile
 import time
 
-from processes import enter
-from robot import Robot, RobotError
+from .processes import enter
+from .robot import Robot, RobotError
 
 # Identifiers of the main window (app/resource.h)
 IDC_DEVICE = (1000, 1001, 1004)

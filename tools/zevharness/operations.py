@@ -3,8 +3,8 @@ texts the tool logs and shows, the bytes the device received, and the checks tha
 tool is idle again and that no box is open."""
 import time
 
-import hex_log
-from session import wait_for
+from . import hex_log
+from .session import wait_for
 
 # Menu commands (app/resource.h)
 QUERY, CAPTURE, CLOCK, TEXT_S, READOUT = 40002, 40003, 40004, 40005, 40006

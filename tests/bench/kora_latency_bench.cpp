@@ -1,13 +1,13 @@
 // Receive latency: the time from a byte written on the device's end of the pty to the
-// moment the program sees it. bench_latency.py writes the bytes and keeps the clock;
+// moment the program sees it. kora_latency_bench.py writes the bytes and keeps the clock;
 // this program answers each byte with the same byte and, at the end, prints the
 // QueryPerformanceCounter value (Wine: CLOCK_MONOTONIC_RAW in 100 ns) of each arrival.
-//   kora_bench kora PORT COUNT   arrival = the receive callback on the UI thread,
+//   kora_latency_bench kora PORT COUNT   arrival = the receive callback on the UI thread,
 //                                through KORA.DLL and the thread's message loop
-//   kora_bench raw PORT COUNT    arrival = completion of an overlapped one-byte
+//   kora_latency_bench raw PORT COUNT    arrival = completion of an overlapped one-byte
 //                                ReadFile on the port, no library: the floor that
 //                                Wine's serial layer sets
-//   kora_bench hop COUNT         no port: a second thread posts a message to this
+//   kora_latency_bench hop COUNT         no port: a second thread posts a message to this
 //                                thread's loop; prints "HOP <ticks>" per message, the
 //                                cost of handing an event from one thread to another
 #include <cstdio>
@@ -138,6 +138,6 @@ int main(int argc, char **argv)
         return through_kora((unsigned)std::atoi(argv[2]), (size_t)std::atoi(argv[3]));
     if (argc == 4 && std::strcmp(argv[1], "raw") == 0)
         return raw_port((unsigned)std::atoi(argv[2]), (size_t)std::atoi(argv[3]));
-    std::fprintf(stderr, "usage: kora_bench kora|raw PORT COUNT | hop COUNT\n");
+    std::fprintf(stderr, "usage: kora_latency_bench kora|raw PORT COUNT | hop COUNT\n");
     return 2;
 }

@@ -6,11 +6,11 @@ import shutil
 import tempfile
 import time
 
-import hex_log
-from operations import IDCANCEL, SimWire
-from processes import on_end
-from robot import RobotTestCase, windows_path
-from session import sim_session, wait_for
+from . import hex_log
+from .operations import IDCANCEL, SimWire
+from .processes import on_end
+from .robot import RobotTestCase, windows_path
+from .session import sim_session, wait_for
 
 # Menu commands (app/resource.h)
 PARAM_F, CONFIG_EDIT, PARAM_G, PARAM_INTERFACE = 40016, 40018, 40019, 40020

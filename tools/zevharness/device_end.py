@@ -2,10 +2,10 @@
 real ZEV.EXE on the tool's end: the start, the connect and the log checks they share."""
 import time
 
-from ptys import pty_pair
-from robot import RobotTestCase
-from session import CONNECT, DEVICE_NAMES, wait_for
-from tool import tool_folder, tool_run
+from .ptys import pty_pair
+from .robot import RobotTestCase
+from .session import CONNECT, DEVICE_NAMES, wait_for
+from .tool import tool_folder, tool_run
 
 
 def settings_for(port, device_type):

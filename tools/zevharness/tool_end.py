@@ -3,8 +3,8 @@ simulator on the device's end (COM n+20) and play the tool themselves."""
 import termios
 import time
 
-from processes import enter
-from ptys import TtyEnd, tty_speed as speed_of  # noqa: F401  (speed_of for the tests)
+from .processes import enter
+from .ptys import TtyEnd, tty_speed as speed_of  # noqa: F401  (speed_of for the tests)
 
 _BAUDS = {9600: termios.B9600, 19200: termios.B19200, 38400: termios.B38400}
 

@@ -8,7 +8,7 @@ import os
 import subprocess
 import unittest
 
-from processes import end_process
+from .processes import end_process
 
 ENCODING = "cp1252"
 

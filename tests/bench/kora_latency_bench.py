@@ -2,7 +2,7 @@
 """Benchmark (prints figures, asserts nothing about them): receive latency of KORA.DLL.
 
 For each of a few hundred pings, one byte is written on the device's end of a pty
-pair and the Windows program (kora_bench.exe under Wine) answers with the same byte.
+pair and the Windows program (kora_latency_bench.exe under Wine) answers with the same byte.
 The program notes when each byte arrived with QueryPerformanceCounter, which under
 Wine counts CLOCK_MONOTONIC_RAW in 100 ns, the clock this script reads before each
 write, so the two give the one-way latency directly.
@@ -23,11 +23,11 @@ import sys
 import time
 import tty
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
-from processes import end_on_signals, start_process  # noqa: E402
-from ptys import pty_pair  # noqa: E402
+from zevharness.processes import end_on_signals, start_process
+from zevharness.ptys import pty_pair
+from figures import Figures
 
-BENCH = os.path.join(os.environ.get("ZEV_TEST_BIN", "."), "kora_bench.exe")
+BENCH = os.path.join(os.environ.get("ZEV_TEST_BIN", "."), "kora_latency_bench.exe")
 PINGS = 300
 
 
@@ -40,7 +40,7 @@ def measure(mode):
         pair = pty_pair(owner, 1)
         bench = start_process(owner, ["wine", BENCH, mode, "1", str(PINGS)], stdout=subprocess.PIPE, text=True)
         if bench.stdout.readline().strip() != "READY":
-            raise RuntimeError("kora_bench %s did not start" % mode)
+            raise RuntimeError("kora_latency_bench %s did not start" % mode)
         pair.device()
         sent, round_trips = [], []
         for i in range(PINGS):
@@ -88,6 +88,7 @@ def figures(name, values):
     p = lambda q: ordered[min(len(ordered) - 1, int(q * len(ordered)))]  # noqa: E731
     print("%-52s median %6.3f ms   p10 %6.3f ms   p90 %6.3f ms   (n=%d)"
           % (name, statistics.median(ordered), p(0.10), p(0.90), len(ordered)))
+    return statistics.median(ordered)
 
 
 def main():
@@ -95,14 +96,19 @@ def main():
     pair_times = measure_pty_pair()
     results = {mode: measure(mode) for mode in ("raw", "kora")}
     print("Receive latency, byte written on the device's pty end -> seen by the program:")
-    figures("bare overlapped 1-byte ReadFile (Wine's floor)", results["raw"][0])
-    figures("KORA.DLL receive callback on the UI thread", results["kora"][0])
+    raw = figures("bare overlapped 1-byte ReadFile (Wine's floor)", results["raw"][0])
+    kora = figures("KORA.DLL receive callback on the UI thread", results["kora"][0])
     print("Where the time goes:")
     figures("socat's hop between the ptys (in the above)", pair_times)
     figures("a posted message from another thread to GetMessage", measure_thread_hop())
     print("Round trip (device end -> program -> device end), for reference:")
-    figures("bare ReadFile + WriteFile", results["raw"][1])
-    figures("KORA.DLL callback + KoraRead + KoraWrite", results["kora"][1])
+    raw_trip = figures("bare ReadFile + WriteFile", results["raw"][1])
+    kora_trip = figures("KORA.DLL callback + KoraRead + KoraWrite", results["kora"][1])
+    table = Figures("kora_latency_bench")
+    table.add("receive latency to the callback (median)", kora, "ms", floor=raw,
+              note="floor: bare overlapped ReadFile")
+    table.add("round trip, callback + KoraRead + KoraWrite (median)", kora_trip, "ms", floor=raw_trip,
+              note="floor: bare ReadFile + WriteFile")
     if min(results["kora"][0] + results["raw"][0]) < 0:
         print("note: negative one-way times: the two clocks do not agree on this system")
     return 0

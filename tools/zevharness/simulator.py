@@ -7,7 +7,7 @@ import os
 import subprocess
 import time
 
-from processes import end_process, ends_with_parent, enter
+from .processes import end_process, ends_with_parent, enter
 
 EXE = os.path.join(os.environ.get("ZEV_DIST", ""), "ZEVSIM.EXE")
 

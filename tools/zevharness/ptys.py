@@ -11,7 +11,7 @@ import subprocess
 import termios
 import time
 
-from processes import end_process, ends_with_parent, enter
+from .processes import end_process, ends_with_parent, enter
 
 # termios speed constants back to baud rates
 _SPEEDS = {getattr(termios, "B%d" % b): b for b in
