@@ -27,7 +27,14 @@ set(ZEV_TEST_PREFIX_120DPI ${CMAKE_BINARY_DIR}/wine/test-prefix-120dpi)
 set(ZEV_TTY_DIR_120DPI ${CMAKE_BINARY_DIR}/wine/tty-120dpi)
 set(ZEV_TEST_PREFIX_144DPI ${CMAKE_BINARY_DIR}/wine/test-prefix-144dpi)
 set(ZEV_TTY_DIR_144DPI ${CMAKE_BINARY_DIR}/wine/tty-144dpi)
-set(ZEV_COM_LANES ${ZEV_TEST_PREFIX}:${ZEV_TTY_DIR} ${ZEV_TEST_PREFIX_B}:${ZEV_TTY_DIR_B})
+# One lane unless asked for two (cmake -DZEV_COM_LANE_COUNT=2 build): two robot-driven
+# tests side by side have shown races of their own (a box's text read back empty) on a
+# loaded two-core machine, and a test run that fails now and then lands nothing.
+set(ZEV_COM_LANE_COUNT 1 CACHE STRING "COM-port lanes for the serial tests: 1, or 2 to run two side by side")
+set(ZEV_COM_LANES ${ZEV_TEST_PREFIX}:${ZEV_TTY_DIR})
+if(ZEV_COM_LANE_COUNT GREATER 1)
+  list(APPEND ZEV_COM_LANES ${ZEV_TEST_PREFIX_B}:${ZEV_TTY_DIR_B})
+endif()
 
 # The test harness (tools/zevharness) is a package on the Python path of every test.
 set(ZEV_PYTHON_ENV "PYTHONPATH=${PROJECT_SOURCE_DIR}/tools")
@@ -61,7 +68,7 @@ set(ZEV_TEST_SECONDS
 # zev_add_test(NAME name COMMAND cmd... [SERIAL] [DPI120|DPI144] [TIMEOUT s]): a test run
 # under Wine in the test prefix (DPI120, DPI144: in the prefix of that resolution). SERIAL
 # tests use the COM-port ptys: in the test prefix they run in a COM-port lane of their
-# own (two run side by side, never two in one lane); in a prefix of another resolution
+# own (with two lanes two run side by side, never two in one lane); in a prefix of another resolution
 # they never run beside another serial test of that prefix.
 function(zev_add_test)
   cmake_parse_arguments(T "SERIAL;DPI120;DPI144" "NAME;TIMEOUT" "COMMAND" ${ARGN})
@@ -90,6 +97,9 @@ function(zev_add_test)
       list(PREPEND command ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:${program}>)
     endif()
     list(PREPEND command python3 ${PROJECT_SOURCE_DIR}/tests/wine/com_lane.py ${ZEV_COM_LANES} --)
+    if(ZEV_COM_LANE_COUNT LESS 2)
+      set(lock com_ports) # one lane: ctest keeps its slot free for a test that needs no port
+    endif()
   endif()
   add_test(NAME ${T_NAME} COMMAND ${command} WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
   set_tests_properties(${T_NAME} PROPERTIES
