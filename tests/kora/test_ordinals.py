@@ -2,7 +2,7 @@
 """KORA.DLL exports its functions by ordinal only, and a program linked against its
 import library imports them by ordinal.
 
-    check_ordinals.py OBJDUMP KORA.DLL PROGRAM.EXE
+    test_ordinals.py OBJDUMP KORA.DLL PROGRAM.EXE
 """
 import re
 import subprocess

@@ -9,7 +9,7 @@ tool's memory (working set, and VmRSS of its Linux process), its open files (the
 process's /proc fds) and the operations that ended otherwise than expected are printed at
 the start, after every phase and at the end.
 
-  soak.py [--connects N] [--param-cycles N] [--downloads N] [--monitor-minutes M]
+  soak_bench.py [--connects N] [--param-cycles N] [--downloads N] [--monitor-minutes M]
 """
 import argparse
 import contextlib
