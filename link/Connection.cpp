@@ -146,11 +146,6 @@ void CServiceDlg::OnInitReply()
 void CServiceDlg::SwitchBaudRate()
 {
     KillTimer(TIMER_BAUD_SWITCH);
-    // What has arrived is taken before the link is re-opened, which would drop it: a
-    // device quicker than this timer, or a window busy elsewhere, may have its
-    // identification waiting already.
-    if (m_bLinkOpen)
-        OnReceive();
     if (m_nDeviceType == 0 || m_nDeviceType == 2)
         OpenLink(38400);
     else if (m_nDeviceType == 1)
