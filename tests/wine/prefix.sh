@@ -17,13 +17,26 @@ mkdir -p "$ttydir"
 made_for="$ttydir $dpi"
 if [ "$(cat "$prefix/.zev-ready" 2>/dev/null)" != "$made_for" ]; then
   mkdir -p "$prefix"
-  [ -f "$prefix/system.reg" ] || wineboot -i >/dev/null 2>&1
-  wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /t REG_SZ /d null /f >/dev/null 2>&1
+  # Two prefixes made side by side (the test run makes several) have seen a first boot or
+  # a registry write fail now and then: each is tried again, and a failure says what.
+  reg_add() {
+    for attempt in 1 2 3; do
+      wine reg add "$@" /f >/dev/null 2>&1 && return 0
+      sleep 1
+    done
+    echo "prefix.sh: $prefix: wine reg add $* failed" >&2
+    return 1
+  }
+  if [ ! -f "$prefix/system.reg" ]; then
+    wineboot -i >/dev/null 2>&1 || { sleep 1; wineboot -i >/dev/null 2>&1; } ||
+      { echo "prefix.sh: $prefix: wineboot -i failed" >&2; exit 1; }
+  fi
+  reg_add 'HKCU\Software\Wine\Drivers' /v Graphics /t REG_SZ /d null
   # The resolution that GDI reports (LOGPIXELSX/Y), for the tests of font sizes.
-  wine reg add 'HKEY_CURRENT_CONFIG\Software\Fonts' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+  reg_add 'HKEY_CURRENT_CONFIG\Software\Fonts' /v LogPixels /t REG_DWORD /d "$dpi"
   for n in 1 2 3 4 12; do
-    wine reg add 'HKLM\Software\Wine\Ports' /v "COM$n" /t REG_SZ /d "$ttydir/COM$n" /f >/dev/null 2>&1
-    wine reg add 'HKLM\Software\Wine\Ports' /v "COM$((n + 20))" /t REG_SZ /d "$ttydir/COM$n.dev" /f >/dev/null 2>&1
+    reg_add 'HKLM\Software\Wine\Ports' /v "COM$n" /t REG_SZ /d "$ttydir/COM$n"
+    reg_add 'HKLM\Software\Wine\Ports' /v "COM$((n + 20))" /t REG_SZ /d "$ttydir/COM$n.dev"
   done
   # Driver and port mapping are read when Wine starts.
   wineserver -k || true
