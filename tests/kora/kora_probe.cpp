@@ -7,7 +7,7 @@
 //                                     text, what a write and a wait then give, and closes
 //                                     the link inside the callback, as the program does
 //   kora_probe write-close PORT BAUD COUNT
-//                                     opens the port, writes COUNT digits "0123456789..."
+//                                     prints "STARTED", opens the port, writes COUNT digits "0123456789..."
 //                                     and the good-bye "E", prints "CLOSING" and closes the
 //                                     link at once, as the program does at a disconnect;
 //                                     then prints "CLOSE <result> <ms>"
@@ -70,6 +70,9 @@ static int vanish(unsigned port)
 
 static int write_close(unsigned port, unsigned baud, size_t count)
 {
+    // Tells a probe that Wine never ran from one that ended on its way.
+    std::printf("STARTED\n");
+    std::fflush(stdout);
     std::string text;
     for (size_t i = 0; i < count; i++)
         text += (char)('0' + i % 10);
