@@ -1,6 +1,6 @@
 // The monitor window in the program's own process: started from the main window, fed
 // with frames through the receive path, hidden, closed by the return to idle, and made
-// anew a thousand times without losing a context, a font or a handle. The link is
+// anew two hundred times without losing a context, a font or a handle. The link is
 // closed, so "M" goes nowhere.
 #include "BoxAnswerer.h"
 #include "MainWindowFixture.h"
@@ -128,7 +128,7 @@ TEST_CASE("a hidden monitor decodes nothing; the next start asks first; idle clo
     CHECK(fixture.LogWindowLines().back().rfind(">> (CR) ", 0) == 0);
 }
 
-TEST_CASE("starting and stopping the monitor a thousand times loses no context, font or handle")
+TEST_CASE("starting and stopping the monitor two hundred times loses no context, font or handle")
 {
     MonitorFixture fixture;
     CServiceDlg& dlg = fixture.dlg;
@@ -145,7 +145,9 @@ TEST_CASE("starting and stopping the monitor a thousand times loses no context, 
     DWORD nUser = ::GetGuiResources(hProcess, GR_USEROBJECTS);
     int nFontsLeft = 0;
     int nContextsKept = 0;
-    for (int i = 0; i < 1000; ++i) {
+    // A start that leaves one handle, font or context behind shows as 200 of them; the
+    // margin of 5 is for what Windows itself keeps (a cached brush, a class atom).
+    for (int i = 0; i < 200; ++i) {
         dlg.SendMessage(WM_COMMAND, ID_MONITOR);
         HGDIOBJ hErrorsFont = reinterpret_cast<HGDIOBJ>(::SendDlgItemMessageA(fixture.Monitor(), IDC_MON_ERRORS, WM_GETFONT, 0, 0));
         HGDIOBJ hFlowFont = reinterpret_cast<HGDIOBJ>(::SendDlgItemMessageA(fixture.Monitor(), IDC_MON_FLOW, WM_GETFONT, 0, 0));

@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <psapi.h>
 
+#include <cstdio>
+
 namespace {
 struct EnumContext {
     DWORD pid;
@@ -48,10 +50,18 @@ bool UiRobot::Start(const std::string& program, const std::string& folder, const
     std::string line = commandLine ? *commandLine : "\"" + program + "\"" + (arguments.empty() ? "" : " " + arguments);
     STARTUPINFOA si = { sizeof si };
     PROCESS_INFORMATION pi = {};
-    // Suspended until it is in the job, so that nothing it starts escapes the job.
-    if (!::CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
-                          folder.empty() ? nullptr : folder.c_str(), &si, &pi))
-        return false;
+    // Suspended until it is in the job, so that nothing it starts escapes the job. Wine
+    // now and then fails a start with ERROR_INTERNAL_ERROR (the new process died before
+    // it ran a line of its own); such a start is tried again.
+    for (int attempt = 1;; ++attempt) {
+        if (::CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                             folder.empty() ? nullptr : folder.c_str(), &si, &pi))
+            break;
+        if (::GetLastError() != ERROR_INTERNAL_ERROR || attempt == 3)
+            return false;
+        std::fprintf(stderr, "zevrobot: the start of %s failed inside Wine; once more\n", program.c_str());
+        ::Sleep(200);
+    }
     if (m_hJob)
         ::AssignProcessToJobObject(m_hJob, pi.hProcess);
     ::ResumeThread(pi.hThread);

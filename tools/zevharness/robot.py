@@ -6,6 +6,7 @@ Texts come back in the program's code page (1252). A program the robot started e
 the latest with the robot, even when the robot is killed."""
 import os
 import subprocess
+import time
 import unittest
 
 from .processes import end_process
@@ -48,7 +49,7 @@ class Robot:
     def __init__(self):
         self._proc = subprocess.Popen(
             ["wine", os.path.join(test_bin(), "zevrobot.exe"), "serve"],
-            stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+            stdin=subprocess.PIPE, stdout=subprocess.PIPE)
 
     def call(self, *args):
         line = "\t".join(str(a) for a in args) + "\n"
@@ -197,7 +198,14 @@ class Robot:
         hwnd = self.other_window(owner, timeout)
         if hwnd is None:
             return None
-        return hwnd, self.title(hwnd), self.text(hwnd, 0xFFFF)
+        # On a loaded machine a box can be found in the moment between its showing and
+        # its text being set: the text is read again for a while before it counts as empty.
+        deadline = time.monotonic() + 1.0
+        text = self.text(hwnd, 0xFFFF)
+        while not text and time.monotonic() < deadline and self.call("gone", "%x" % hwnd, 0) != "ok":
+            time.sleep(0.05)
+            text = self.text(hwnd, 0xFFFF)
+        return hwnd, self.title(hwnd), text
 
     def quit(self):
         """Ends the robot and with it every program it started. Fine when it has ended."""
