@@ -27,14 +27,26 @@ set(ZEV_TEST_PREFIX_120DPI ${CMAKE_BINARY_DIR}/wine/test-prefix-120dpi)
 set(ZEV_TTY_DIR_120DPI ${CMAKE_BINARY_DIR}/wine/tty-120dpi)
 set(ZEV_TEST_PREFIX_144DPI ${CMAKE_BINARY_DIR}/wine/test-prefix-144dpi)
 set(ZEV_TTY_DIR_144DPI ${CMAKE_BINARY_DIR}/wine/tty-144dpi)
-# One lane unless asked for two (cmake -DZEV_COM_LANE_COUNT=2 build): two robot-driven
-# tests side by side have shown races of their own (a box's text read back empty) on a
-# loaded two-core machine, and a test run that fails now and then lands nothing.
-set(ZEV_COM_LANE_COUNT 1 CACHE STRING "COM-port lanes for the serial tests: 1, or 2 to run two side by side")
+# Two lanes unless asked for one (cmake -DZEV_COM_LANE_COUNT=1). ctest hands the lanes
+# out as a resource (./zev test passes it the spec written here), so two serial tests run
+# side by side and a third slot is left for a test that needs no port; a plain ctest run
+# without the spec still keeps to one test a lane (tests/wine/com_lane.py locks its lane).
+set(ZEV_COM_LANE_COUNT 2 CACHE STRING "COM-port lanes for the serial tests: 2, or 1 to run them one at a time")
 set(ZEV_COM_LANES ${ZEV_TEST_PREFIX}:${ZEV_TTY_DIR})
 if(ZEV_COM_LANE_COUNT GREATER 1)
   list(APPEND ZEV_COM_LANES ${ZEV_TEST_PREFIX_B}:${ZEV_TTY_DIR_B})
 endif()
+set(ZEV_COM_LANE_SPEC ${CMAKE_BINARY_DIR}/tests/com_lanes.json)
+set(lanes "")
+math(EXPR last "${ZEV_COM_LANE_COUNT} - 1")
+foreach(lane RANGE ${last})
+  if(lanes)
+    string(APPEND lanes ", ")
+  endif()
+  string(APPEND lanes "{\"id\": \"${lane}\", \"slots\": 1}")
+endforeach()
+file(WRITE ${ZEV_COM_LANE_SPEC}
+  "{\"version\": {\"major\": 1, \"minor\": 0}, \"local\": [{\"com_lanes\": [${lanes}]}]}\n")
 
 # The test harness (tools/zevharness) is a package on the Python path of every test.
 set(ZEV_PYTHON_ENV "PYTHONPATH=${PROJECT_SOURCE_DIR}/tools")
@@ -51,10 +63,14 @@ set(ZEV_WINE_ENV
   "ZEV_BENCH_FIGURES=${CMAKE_BINARY_DIR}/bench"
   ${ZEV_PYTHON_ENV})
 
-# zev_test_program(target sources...): a doctest program built for the tests.
+# zev_test_program(target sources...): a doctest program built for the tests. Its own
+# sources are built for a quick build (-Og, the headers every test file takes
+# precompiled); the program's code it links is the release build.
 function(zev_test_program target)
   add_executable(${target} ${ARGN})
   target_link_libraries(${target} PRIVATE doctest_main)
+  target_compile_options(${target} PRIVATE -Og)
+  target_precompile_headers(${target} PRIVATE <windows.h> <doctest.h> <string> <vector>)
   set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${ZEV_TEST_BIN_DIR})
 endfunction()
 
@@ -99,6 +115,8 @@ function(zev_add_test)
     list(PREPEND command python3 ${PROJECT_SOURCE_DIR}/tests/wine/com_lane.py ${ZEV_COM_LANES} --)
     if(ZEV_COM_LANE_COUNT LESS 2)
       set(lock com_ports) # one lane: ctest keeps its slot free for a test that needs no port
+    else()
+      set(lane com_lanes:1)
     endif()
   endif()
   add_test(NAME ${T_NAME} COMMAND ${command} WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
@@ -114,6 +132,9 @@ function(zev_add_test)
   endif()
   if(T_SERIAL AND lock)
     set_tests_properties(${T_NAME} PROPERTIES RESOURCE_LOCK ${lock})
+  endif()
+  if(T_SERIAL AND lane)
+    set_tests_properties(${T_NAME} PROPERTIES RESOURCE_GROUPS ${lane})
   endif()
 endfunction()
 

@@ -6,9 +6,10 @@
 A lane is a Wine prefix with its own pty folder: its COM ports lead to that folder's pty
 pairs, and its wineserver keeps its own port claims, window focus and desktop. Two tests
 in different lanes cannot meet, so the serial tests run side by side, one a lane. The
-first free lane is taken (an exclusive lock on a file in its prefix, held until the
-command ends); when all are busy, the first to come free. WINEPREFIX and ZEV_TTY are set
-for the command. Exits with the command's exit code.
+test takes the lane that ctest gave it as the resource com_lanes (./zev test passes ctest
+the lanes' spec), else the first free one; either way it holds an exclusive lock on a
+file in the lane's prefix until the command ends, waiting while another holds it.
+WINEPREFIX and ZEV_TTY are set for the command. Exits with the command's exit code.
 """
 import ctypes
 import fcntl
@@ -19,6 +20,15 @@ import sys
 import time
 
 _PR_SET_PDEATHSIG = 1
+
+
+def given_lane(lanes):
+    """The lane that ctest gave the test (its resource com_lanes), or None."""
+    given = os.environ.get("CTEST_RESOURCE_GROUP_0_COM_LANES", "")
+    fields = dict(field.split(":", 1) for field in given.split(",") if ":" in field)
+    if "id" in fields and int(fields["id"]) < len(lanes):
+        return [lanes[int(fields["id"])]]
+    return None
 
 
 def take_lane(lanes):
@@ -38,7 +48,8 @@ def take_lane(lanes):
 def main(argv):
     split = argv.index("--")
     lanes = [arg.split(":", 1) for arg in argv[:split]]
-    prefix, ttydir, lock = take_lane(lanes)
+    # The lock stays even for a lane ctest gave: a second ctest run may be using it.
+    prefix, ttydir, lock = take_lane(given_lane(lanes) or lanes)
     env = dict(os.environ, WINEPREFIX=prefix, ZEV_TTY=ttydir)
     libc = ctypes.CDLL(None)
     # The test ends with this script, however it ends (a time-out's SIGKILL too).
