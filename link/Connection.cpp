@@ -146,6 +146,10 @@ void CServiceDlg::OnInitReply()
 void CServiceDlg::SwitchBaudRate()
 {
     KillTimer(TIMER_BAUD_SWITCH);
+    // The re-open drops what the link holds. A window busy elsewhere handles this timer
+    // late, and a device may have answered meanwhile: its identification is taken first.
+    if (m_bLinkOpen)
+        OnReceive();
     if (m_nDeviceType == 0 || m_nDeviceType == 2)
         OpenLink(38400);
     else if (m_nDeviceType == 1)

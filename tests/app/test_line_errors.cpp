@@ -80,6 +80,21 @@ TEST_CASE("a byte at the wrong rate during the wake-up is said, and the device i
     CHECK(fixture.answerer.Boxes().empty());
 }
 
+TEST_CASE("an identification that comes before a late baud switch is kept")
+{
+    // A window busy elsewhere handles the switch's timer late: the device has answered
+    // by then, and the re-open at the working rate must not drop the answer.
+    LineErrorFixture fixture;
+    CServiceDlg& dlg = fixture.dlg;
+    dlg.SendMessage(WM_COMMAND, ID_LINK_CONNECT);
+    REQUIRE(fixture.device.read(6, 3000) == "**\x18" "B00");
+    fixture.device.write("ZEV TEST DEVICE\r");
+    ::Sleep(300); // no message handled meanwhile; the link's own thread takes the bytes
+    dlg.SendMessage(WM_TIMER, TIMER_BAUD_SWITCH);
+    CHECK(PumpUntil([&] { return dlg.m_bConnected != FALSE; }, 2000));
+    CHECK(fixture.LogHas(">> (Init.) ZEV TEST DEVICE"));
+}
+
 TEST_CASE("a burst is said once a second with its counts, and its end is said when the second is over")
 {
     LineErrorFixture fixture;
