@@ -10,7 +10,7 @@ int CServiceDlg::MessageBox(const char* pszText, const char* pszCaption, UINT nT
     if (m_pRun)
         return AnswerUnattended(pszText, nType);
     // ... nor before it has begun (the log cannot be opened): the script is told.
-    if (m_pCommandLine && !m_pCommandLine->steps.empty()) {
+    if (IsScripted()) {
         TellCaller(pszText);
         return (nType & MB_TYPEMASK) == MB_OK ? IDOK : IDNO;
     }

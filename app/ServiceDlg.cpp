@@ -151,7 +151,7 @@ BOOL CServiceDlg::OnInitDialog()
         SetMenu(&m_Menu);
     if (m_LogFile.IsOpen())
         StartUnattendedRun();
-    else if (m_pCommandLine && !m_pCommandLine->steps.empty())
+    else if (IsScripted())
         m_nExitCode = EXIT_FILE; // the run cannot keep its record
     return TRUE;
 }

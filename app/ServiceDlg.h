@@ -261,6 +261,7 @@ protected:
     // TRUE when nothing runs, or the user agrees to end what runs.
     BOOL ConfirmEnd();
     // app/UnattendedRun.cpp
+    BOOL IsScripted() const;      // started with a command line of steps to run
     void StartUnattendedRun();    // from OnInitDialog, once the log is open
     LRESULT OnUnattendedStep(WPARAM wParam, LPARAM lParam);
     int AnswerUnattended(const char* pszText, UINT nType); // a box's answer: logged, No

@@ -106,13 +106,18 @@ std::string UnattendedRun::CurrentFile() const
 
 // --- the run ------------------------------------------------------------------------------------
 
+BOOL CServiceDlg::IsScripted() const
+{
+    return m_pCommandLine && !m_pCommandLine->steps.empty();
+}
+
 void CServiceDlg::StartUnattendedRun()
 {
     // Minimised once it has been shown: the dialog manager shows a modal dialog normally
     // when its loop first has nothing to do, which would undo an earlier minimise.
     if (m_pCommandLine && m_pCommandLine->bQuiet)
         SetTimer(TIMER_QUIET, kQuietCheckMs);
-    if (!m_pCommandLine || m_pCommandLine->steps.empty())
+    if (!IsScripted())
         return; // choices for this start only: the window is the technician's
     m_pRun = std::make_unique<UnattendedRun>();
     UnattendedRun& run = *m_pRun;

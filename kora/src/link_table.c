@@ -86,28 +86,34 @@ void library_error_text(char *out)
     memcpy(out, library_text, KORA_TEXT_SIZE);
 }
 
-void link_error(kora_link *link, const char *format, ...)
+/* The text of a failed link is the failure's: nothing later replaces it. */
+static void set_link_error(kora_link *link, int fails, const char *format, va_list args)
 {
     if (link->failed)
         return;
+    vsnprintf(link->error, sizeof link->error, format, args);
+    if (!fails)
+        return;
+    link->failed = 1;
+    byte_queue_clear(&link->tx);
+    link_post(link, KORA_EVENT_ERROR);
+    library_state_changed();
+}
+
+void link_error(kora_link *link, const char *format, ...)
+{
     va_list args;
     va_start(args, format);
-    vsnprintf(link->error, sizeof link->error, format, args);
+    set_link_error(link, 0, format, args);
     va_end(args);
 }
 
 void link_fail(kora_link *link, const char *format, ...)
 {
-    if (link->failed)
-        return;
     va_list args;
     va_start(args, format);
-    vsnprintf(link->error, sizeof link->error, format, args);
+    set_link_error(link, 1, format, args);
     va_end(args);
-    link->failed = 1;
-    byte_queue_clear(&link->tx);
-    link_post(link, KORA_EVENT_ERROR);
-    library_state_changed();
 }
 
 LONG link_state(const kora_link *link)
