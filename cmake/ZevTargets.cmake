@@ -51,10 +51,13 @@ file(WRITE ${ZEV_COM_LANE_SPEC}
 # The test harness (tools/zevharness) is a package on the Python path of every test.
 set(ZEV_PYTHON_ENV "PYTHONPATH=${PROJECT_SOURCE_DIR}/tools")
 
+# The environment of every test: Wine's settings (tools/wine/wine.env, which the scripts
+# read too), the test prefix, and where the tests find what the build made. Written to
+# build/tests/test.env as well, for ./zev soak, which runs beside ctest.
+file(STRINGS ${PROJECT_SOURCE_DIR}/tools/wine/wine.env ZEV_WINE_SETTINGS REGEX "^[A-Z_]+=")
 set(ZEV_WINE_ENV
+  ${ZEV_WINE_SETTINGS}
   "WINEPREFIX=${ZEV_TEST_PREFIX}"
-  "WINEDEBUG=-all"
-  "WINEDLLOVERRIDES=mscoree,mshtml="
   "WINEPATH=Z:${ZEV_DIST_DIR}"
   "ZEV_DIST=${ZEV_DIST_DIR}"
   "ZEV_TTY=${ZEV_TTY_DIR}"
@@ -62,6 +65,10 @@ set(ZEV_WINE_ENV
   "ZEV_FIRMWARE=${ZEV_FIRMWARE_DIR}"
   "ZEV_BENCH_FIGURES=${CMAKE_BINARY_DIR}/bench"
   ${ZEV_PYTHON_ENV})
+set(test_env ${ZEV_WINE_ENV})
+list(TRANSFORM test_env REPLACE "^([A-Z_]+)=(.*)$" "\\1='\\2'")
+list(JOIN test_env "\n" test_env)
+file(WRITE ${CMAKE_BINARY_DIR}/tests/test.env "${test_env}\n")
 
 # zev_test_program(target sources...): a doctest program built for the tests. Its own
 # sources are built for a quick build (-Og, the headers every test file takes

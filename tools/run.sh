@@ -37,45 +37,16 @@ latency_old=
 mkdir -p "$rundir" "$ttydir"
 cp "$build"/dist/*.EXE "$build"/dist/*.DLL "$rundir"/
 
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+set -a
+. "$top/tools/wine/wine.env"
+set +a
 
-# make_prefix PREFIX [unmanaged]: a Wine prefix of its own for running the tool.
+# make_prefix PREFIX [--unmanaged]: the Wine prefix of the run, for a display, with COM1
+# on the simulator's pty or the given device and COM21 on the simulator's end.
 make_prefix() {
   local prefix=$1
-  if [ ! -f "$prefix/.zev-ready" ]; then
-    echo "zev: preparing the Wine prefix $prefix (once)" >&2
-    mkdir -p "$prefix"
-    WINEPREFIX=$prefix wineboot -i >/dev/null 2>&1
-    # The faces the tool asks for, from the metric-compatible Liberation fonts.
-    WINEPREFIX=$prefix wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Courier New' /t REG_SZ /d 'Liberation Mono' /f >/dev/null 2>&1
-    WINEPREFIX=$prefix wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Arial' /t REG_SZ /d 'Liberation Sans' /f >/dev/null 2>&1
-    if [ "${2:-}" = unmanaged ]; then
-      # No window manager on a virtual display: Wine draws the captions itself.
-      WINEPREFIX=$prefix wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
-    fi
-    touch "$prefix/.zev-ready"
-  fi
-  # The caption buttons' symbols come from Marlett; this Wine does not look for its own
-  # fonts (fonts-wine) by itself, only in the prefix's Fonts folder. Prefixes made before
-  # get it here too.
-  local fonts=$prefix/drive_c/windows/Fonts
-  if [ ! -f "$fonts/marlett.ttf" ]; then
-    if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
-      mkdir -p "$fonts" && cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
-    else
-      echo "zev: no /usr/share/wine/fonts/marlett.ttf (package fonts-wine): the caption buttons show letters" >&2
-    fi
-  fi
-}
-
-# map_ports PREFIX: COM1 is the device (or the simulator's pty), COM21 the simulator's end.
-# Wine reads the mapping when it starts, so its server is restarted.
-map_ports() {
-  local com1=${port:-$ttydir/COM1}
-  WINEPREFIX=$1 wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /t REG_SZ /d "$com1" /f >/dev/null 2>&1
-  WINEPREFIX=$1 wine reg add 'HKLM\Software\Wine\Ports' /v COM21 /t REG_SZ /d "$ttydir/COM1.dev" /f >/dev/null 2>&1
-  WINEPREFIX=$1 wineserver -k 2>/dev/null || true
-  WINEPREFIX=$1 wineserver -w 2>/dev/null || true
+  shift
+  sh "$top/tools/wine/prefix.sh" "$prefix" "$ttydir" --display "$@" --com1 "${port:-$ttydir/COM1}"
 }
 
 session=(python3 "$top/tools/run_session.py" "$rundir" "$ttydir" "$base/screenshots")
@@ -99,7 +70,7 @@ finish() {
     wait "$xvfb" 2>/dev/null || true
   fi
   if [ -n "${WINEPREFIX:-}" ]; then
-    sh "$top/tests/wine/stop_prefix.sh" "$WINEPREFIX" || true
+    sh "$top/tools/wine/stop_prefix.sh" "$WINEPREFIX" || true
   fi
   [ -z "$latency_old" ] || python3 "$top/tools/latency_timer.py" restore "$port" "$latency_old" || true
 }
@@ -120,15 +91,13 @@ run_session() {
 if [ -n "${DISPLAY:-}" ]; then
   export WINEPREFIX=$base/wine/run-prefix
   make_prefix "$WINEPREFIX"
-  map_ports "$WINEPREFIX"
   run_session
   exit
 fi
 
 # No display: a virtual one.
 export WINEPREFIX=$base/wine/xvfb-prefix
-make_prefix "$WINEPREFIX" unmanaged
-map_ports "$WINEPREFIX"
+make_prefix "$WINEPREFIX" --unmanaged
 display=:$(( 90 + RANDOM % 100 ))
 Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
