@@ -89,6 +89,29 @@ CString ArgumentFaultText(ArgumentFault fault, const char* pszArgument)
                                "        [/readout FILE] [/result FILE] [/repeat] [/quiet]");
 }
 
+// A start that cannot go on says why: to the script that started it, else in a box.
+void SayStartFailure(const char* pszMessage, bool bScript)
+{
+    if (bScript)
+        TellCaller(pszMessage);
+    else
+        ::MessageBoxA(nullptr, pszMessage, "Error", MB_ICONHAND);
+}
+
+// The port (1 to 4) and the device type of this start: the command line's, else the
+// settings'.
+void StartChoices(INIFile& settings, const CommandLine& line, int& nPort, int& nType)
+{
+    nPort = settings.ReadInt("ComPort", "ComPortNo", 1);
+    if (nPort <= 0 || nPort > 4)
+        nPort = 1;
+    if (line.nPort > 0)
+        nPort = line.nPort;
+    char szDevice[20];
+    settings.ReadString("Device", "Device", szDevice, sizeof szDevice, "Vantik");
+    nType = line.nDeviceType >= 0 ? line.nDeviceType : DeviceTypeFromName(szDevice);
+}
+
 // The settings steps are a Corlaxa's, as their menu commands are: the first one given
 // for another device, or nothing.
 const char* SettingsStepForOtherType(const CommandLine& line, int nType)
@@ -133,25 +156,15 @@ BOOL CServiceApp::InitInstance()
     if (!hLibrary) {
         char szMessage[MAX_PATH + 32];
         std::snprintf(szMessage, sizeof szMessage, "Library %s not found !", szLibrary);
-        if (bScript)
-            TellCaller(szMessage);
-        else
-            ::MessageBoxA(nullptr, szMessage, "Error", MB_ICONHAND);
+        SayStartFailure(szMessage, bScript);
         if (bScript)
             m_nExitCode = line.strLanguage.empty() ? EXIT_FILE : EXIT_BAD_ARGUMENTS;
         return FALSE;
     }
 
     // The command line's port and device hold for this run only.
-    int nPort = settings.ReadInt("ComPort", "ComPortNo", 1);
-    if (nPort <= 0 || nPort > 4)
-        nPort = 1;
-    if (line.nPort > 0)
-        nPort = line.nPort;
-
-    char szDevice[20];
-    settings.ReadString("Device", "Device", szDevice, sizeof szDevice, "Vantik");
-    int nType = line.nDeviceType >= 0 ? line.nDeviceType : DeviceTypeFromName(szDevice);
+    int nPort, nType;
+    StartChoices(settings, line, nPort, nType);
     if (const char* pszStep = SettingsStepForOtherType(line, nType)) {
         TellCaller(ArgumentFaultText(ArgumentFault::NeedsCorlaxa, pszStep));
         m_nExitCode = EXIT_BAD_ARGUMENTS;
@@ -172,21 +185,17 @@ BOOL CServiceApp::InitInstance()
         // mistake): without a word, the program would just vanish.
         char szMessage[MAX_PATH + 64];
         std::snprintf(szMessage, sizeof szMessage, "The main window cannot be created from library %s !", szLibrary);
-        if (bScript)
-            TellCaller(szMessage);
-        else
-            ::MessageBoxA(nullptr, szMessage, "Error", MB_ICONHAND);
+        SayStartFailure(szMessage, bScript);
         m_nExitCode = bScript ? EXIT_FILE : 0;
         return FALSE;
     }
     m_nExitCode = dlg.m_nExitCode;
 
-    // -1 (no radio selected) and anything else outside the table count as type 0.
-    std::snprintf(szDevice, sizeof szDevice, "%s", DeviceNameOfType(dlg.m_nDeviceType));
     // No range check here: no COM radio selected writes 0, which the next start reads as 1.
     if (line.nPort == 0)
         settings.WriteInt("ComPort", "ComPortNo", dlg.m_nComIndex + 1);
+    // -1 (no radio selected) and anything else outside the table count as type 0.
     if (line.nDeviceType < 0)
-        settings.WriteString("Device", "Device", szDevice);
+        settings.WriteString("Device", "Device", DeviceNameOfType(dlg.m_nDeviceType));
     return FALSE;
 }
