@@ -147,6 +147,84 @@ std::string WriteSettingsText(const DeviceSettings& settings)
     return strText;
 }
 
+namespace {
+// One file's reading: what it has found so far, line by line. Each method gives the
+// line's fault, or a result whose fault is None.
+class SettingsReader {
+public:
+    SettingsReadResult SectionLine(const std::string& strTrimmed, unsigned nLine);
+    SettingsReadResult KeyLine(const std::string& strLine, unsigned nLine);
+    SettingsReadResult Finish(unsigned nLastLine);
+
+    Section m_section = Section::None;
+
+private:
+    SettingsReadResult m_result;
+    bool m_abDeviceSeen[kDeviceKeyCount] = {};
+    bool m_abValueSeen[kSettingsCount] = {};
+};
+
+SettingsReadResult SettingsReader::SectionLine(const std::string& strTrimmed, unsigned nLine)
+{
+    if (strTrimmed.back() != ']' || strTrimmed.size() < 2)
+        return Fault(SettingsFault::BadLine, nLine);
+    std::string strName = strTrimmed.substr(1, strTrimmed.size() - 2);
+    if (strName == "Device")
+        m_section = Section::Device;
+    else if (strName == "Values")
+        m_section = Section::Values;
+    else if (strName == "End")
+        m_section = Section::End;
+    else
+        return Fault(SettingsFault::UnknownSection, nLine, strName);
+    return SettingsReadResult();
+}
+
+SettingsReadResult SettingsReader::KeyLine(const std::string& strLine, unsigned nLine)
+{
+    std::size_t nEquals = strLine.find('=');
+    if (nEquals == std::string::npos || nEquals == 0)
+        return Fault(SettingsFault::BadLine, nLine);
+    std::string strKey = strLine.substr(0, nEquals);
+    std::string* pField = nullptr;
+    bool* pSeen = nullptr;
+    if (m_section == Section::Device) {
+        for (int i = 0; i < kDeviceKeyCount; ++i)
+            if (strKey == kDeviceKeys[i]) {
+                pField = &(m_result.settings.*kDeviceFields[i]);
+                pSeen = &m_abDeviceSeen[i];
+            }
+    } else if (m_section == Section::Values && strKey.size() == 1) {
+        int nIndex = SettingsIndex(strKey[0]);
+        if (nIndex >= 0) {
+            pField = &m_result.settings.replies[nIndex];
+            pSeen = &m_abValueSeen[nIndex];
+        }
+    }
+    if (!pField)
+        return Fault(SettingsFault::UnknownKey, nLine, strKey);
+    if (*pSeen)
+        return Fault(SettingsFault::DuplicateKey, nLine, strKey);
+    if (!UnescapeSettingsValue(strLine.substr(nEquals + 1), *pField))
+        return Fault(SettingsFault::BadEscape, nLine, strKey);
+    *pSeen = true;
+    return SettingsReadResult();
+}
+
+SettingsReadResult SettingsReader::Finish(unsigned nLastLine)
+{
+    // A file cut short lacks its end first of all; what else it lacks follows from that.
+    if (m_section != Section::End)
+        return Fault(SettingsFault::NoEnd, nLastLine);
+    if (!m_abDeviceSeen[0])
+        return Fault(SettingsFault::MissingType, 0, kDeviceKeys[0]);
+    for (int i = 0; i < kSettingsCount; ++i)
+        if (!m_abValueSeen[i])
+            return Fault(SettingsFault::MissingValue, 0, std::string(1, kSettingsLetters[i]));
+    return m_result;
+}
+} // namespace
+
 SettingsReadResult ReadSettingsText(const std::string& strText)
 {
     if (strText.size() > kMaxSettingsFile)
@@ -160,10 +238,7 @@ SettingsReadResult ReadSettingsText(const std::string& strText)
         return Fault(SettingsFault::NotText, nLine);
     }
 
-    SettingsReadResult result;
-    bool abDeviceSeen[kDeviceKeyCount] = {};
-    bool abValueSeen[kSettingsCount] = {};
-    Section section = Section::None;
+    SettingsReader reader;
     unsigned nLine = 0;
     std::size_t nPos = 0;
     while (nPos < strText.size()) {
@@ -180,62 +255,14 @@ SettingsReadResult ReadSettingsText(const std::string& strText)
             return Fault(SettingsFault::BadLine, nLine);
 
         std::string strTrimmed = Trimmed(strLine);
-        if (strTrimmed.empty())
+        if (strTrimmed.empty() || strTrimmed[0] == ';')
             continue;
-        if (strTrimmed[0] == ';')
-            continue;
-        if (section == Section::End)
+        if (reader.m_section == Section::End)
             return Fault(SettingsFault::AfterEnd, nLine);
-        if (strTrimmed[0] == '[') {
-            if (strTrimmed.back() != ']' || strTrimmed.size() < 2)
-                return Fault(SettingsFault::BadLine, nLine);
-            std::string strName = strTrimmed.substr(1, strTrimmed.size() - 2);
-            if (strName == "Device")
-                section = Section::Device;
-            else if (strName == "Values")
-                section = Section::Values;
-            else if (strName == "End")
-                section = Section::End;
-            else
-                return Fault(SettingsFault::UnknownSection, nLine, strName);
-            continue;
-        }
-
-        std::size_t nEquals = strLine.find('=');
-        if (nEquals == std::string::npos || nEquals == 0)
-            return Fault(SettingsFault::BadLine, nLine);
-        std::string strKey = strLine.substr(0, nEquals);
-        std::string* pField = nullptr;
-        bool* pSeen = nullptr;
-        if (section == Section::Device) {
-            for (int i = 0; i < kDeviceKeyCount; ++i)
-                if (strKey == kDeviceKeys[i]) {
-                    pField = &(result.settings.*kDeviceFields[i]);
-                    pSeen = &abDeviceSeen[i];
-                }
-        } else if (section == Section::Values && strKey.size() == 1) {
-            int nIndex = SettingsIndex(strKey[0]);
-            if (nIndex >= 0) {
-                pField = &result.settings.replies[nIndex];
-                pSeen = &abValueSeen[nIndex];
-            }
-        }
-        if (!pField)
-            return Fault(SettingsFault::UnknownKey, nLine, strKey);
-        if (*pSeen)
-            return Fault(SettingsFault::DuplicateKey, nLine, strKey);
-        if (!UnescapeSettingsValue(strLine.substr(nEquals + 1), *pField))
-            return Fault(SettingsFault::BadEscape, nLine, strKey);
-        *pSeen = true;
+        SettingsReadResult line =
+            strTrimmed[0] == '[' ? reader.SectionLine(strTrimmed, nLine) : reader.KeyLine(strLine, nLine);
+        if (line.fault != SettingsFault::None)
+            return line;
     }
-
-    // A file cut short lacks its end first of all; what else it lacks follows from that.
-    if (section != Section::End)
-        return Fault(SettingsFault::NoEnd, nLine);
-    if (!abDeviceSeen[0])
-        return Fault(SettingsFault::MissingType, 0, kDeviceKeys[0]);
-    for (int i = 0; i < kSettingsCount; ++i)
-        if (!abValueSeen[i])
-            return Fault(SettingsFault::MissingValue, 0, std::string(1, kSettingsLetters[i]));
-    return result;
+    return reader.Finish(nLine);
 }
