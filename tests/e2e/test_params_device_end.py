@@ -26,7 +26,11 @@ class WriteChainDeviceEndTest(DeviceEndTestCase):
         self.connect(1)
 
     def expect(self, data):
-        self.assertEqual(self.pair.read(count=len(data), timeout=3.0), data)
+        got = self.pair.read(count=len(data), timeout=3.0)
+        if got != data:  # what the tool said instead, and whether a box waits
+            box = self.robot.other_window(self.run.main, 0.1)
+            self.fail("%r instead of %r; the log ends:\n%s\nbox: %r" % (
+                got, data, "\n".join(log_texts(self.run)[-8:]), box and self.robot.text(box, 0xFFFF)))
 
     def expect_nothing(self):
         self.assertEqual(self.pair.read(timeout=0.5), b"")
@@ -47,12 +51,16 @@ class WriteChainDeviceEndTest(DeviceEndTestCase):
         self.assertEqual(answer_box(self, self.robot, self.run.main, button), (BUSY_CAPTION, BUSY_QUESTION))
 
     def assert_idle(self):
-        """The next command goes out at once, without the busy question."""
+        """The next command goes out at once, without the busy question (its log line is a
+        new one: an earlier 'Y' left the same line); the tool is idle again after it."""
+        before = self.run.log_window().count(COMMAND_Y_LOG)
         self.robot.command(self.run.main, COMMAND_Y)
         self.expect(b"Y")
         self.assert_no_box()
+        self.assertTrue(wait_for(lambda: self.run.log_window().count(COMMAND_Y_LOG) > before, 5.0))
+        # The ESC ends the command, silently: the next step waits until the tool has it.
         self.pair.write(ESC)
-        self.assertTrue(self.log_has(COMMAND_Y_LOG))
+        self.assertTrue(self.pair.wait_taken())
 
     def test_no_mode_chosen_writes_1_and_no_option_chosen_ends_the_chain_after_the_kind(self):
         editor = self.read_config(h=b"x", b=b"x")

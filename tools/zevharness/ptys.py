@@ -5,6 +5,8 @@ ZEV_TTY/COMn.dev (the device's end). A PtyPair made with socat joins the two, so
 tool's COM port talks either to a Windows program on the device's COM port (the
 simulator) or to Python code that opens the device end directly.
 """
+import array
+import fcntl
 import os
 import select
 import subprocess
@@ -17,6 +19,13 @@ from .processes import end_process, ends_with_parent, enter
 _SPEEDS = {getattr(termios, "B%d" % b): b for b in
            (50, 75, 110, 134, 150, 200, 300, 600, 1200, 1800, 2400, 4800, 9600,
             19200, 38400, 57600, 115200, 230400)}
+
+
+def _queued(fd, request):
+    """The bytes waiting in a tty's queue (FIONREAD: to be read; TIOCOUTQ: to be sent)."""
+    count = array.array("i", [0])
+    fcntl.ioctl(fd, request, count)
+    return count[0]
 
 
 def tty_dir():
@@ -181,6 +190,22 @@ class PtyPair:
 
     def drain(self, quiet=0.05):
         self.device().drain(quiet)
+
+    def wait_taken(self, timeout=3.0, settle=0.1):
+        """Waits until the tool has read what the device's end wrote: it has left the
+        device end's output queue and the tool end's input queue. The tool's serial thread
+        hands it to the window a moment later (`settle` seconds). False on a time-out."""
+        tool = os.open(self.tool_path, os.O_RDONLY | os.O_NOCTTY | os.O_NONBLOCK)
+        try:
+            deadline = time.monotonic() + timeout
+            while _queued(self.device().fd, termios.TIOCOUTQ) or _queued(tool, termios.FIONREAD):
+                if time.monotonic() > deadline:
+                    return False
+                time.sleep(0.005)
+        finally:
+            os.close(tool)
+        time.sleep(settle)
+        return True
 
     # --- what the tool set on its end ----------------------------------------------
     def tool_speed(self):
