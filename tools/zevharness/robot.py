@@ -195,17 +195,26 @@ class Robot:
 
     def message_box(self, owner, timeout=3.0):
         """The next message box (or dialog) besides `owner`: (hwnd, title, text)."""
-        hwnd = self.other_window(owner, timeout)
-        if hwnd is None:
-            return None
-        # On a loaded machine a box can be found in the moment between its showing and
-        # its text being set: the text is read again for a while before it counts as empty.
-        deadline = time.monotonic() + 1.0
-        text = self.text(hwnd, 0xFFFF)
-        while not text and time.monotonic() < deadline and self.call("gone", "%x" % hwnd, 0) != "ok":
-            time.sleep(0.05)
+        deadline = time.monotonic() + timeout
+        while True:
+            hwnd = self.other_window(owner, max(deadline - time.monotonic(), 0.0))
+            if hwnd is None:
+                return None
+            # On a loaded machine the window found may be a box in the moment between its
+            # showing and its text being set, or a dialog on its way out (a file dialog
+            # closing just before the box it led to): an empty text is read again for a
+            # while, and a window that goes meanwhile gives way to the next one.
+            settle = time.monotonic() + 1.0
             text = self.text(hwnd, 0xFFFF)
-        return hwnd, self.title(hwnd), text
+            gone = False
+            while not text and time.monotonic() < settle:
+                gone = self.call("gone", "%x" % hwnd, 0) == "ok"
+                if gone:
+                    break
+                time.sleep(0.05)
+                text = self.text(hwnd, 0xFFFF)
+            if not gone or time.monotonic() > deadline:
+                return hwnd, self.title(hwnd), text
 
     def quit(self):
         """Ends the robot and with it every program it started. Fine when it has ended."""
