@@ -28,9 +28,9 @@ set(ZEV_TTY_DIR_120DPI ${CMAKE_BINARY_DIR}/wine/tty-120dpi)
 set(ZEV_TEST_PREFIX_144DPI ${CMAKE_BINARY_DIR}/wine/test-prefix-144dpi)
 set(ZEV_TTY_DIR_144DPI ${CMAKE_BINARY_DIR}/wine/tty-144dpi)
 # Two lanes unless asked for one (cmake -DZEV_COM_LANE_COUNT=1). ctest hands the lanes
-# out as a resource (./zev test passes it the spec written here), so two serial tests run
+# out as a resource (./zev test passes it the lanes file written here), so two serial tests run
 # side by side, or one beside a test that needs no port; a plain ctest run
-# without the spec still keeps to one test a lane (tests/wine/com_lane.py locks its lane).
+# without that file still keeps to one test a lane (tests/wine/com_lane.py locks its lane).
 set(ZEV_COM_LANE_COUNT 2 CACHE STRING "COM-port lanes for the serial tests: 2, or 1 to run them one at a time")
 set(ZEV_COM_LANES ${ZEV_TEST_PREFIX}:${ZEV_TTY_DIR})
 if(ZEV_COM_LANE_COUNT GREATER 1)

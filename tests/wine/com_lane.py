@@ -7,7 +7,7 @@ A lane is a Wine prefix with its own pty folder: its COM ports lead to that fold
 pairs, and its wineserver keeps its own port claims, window focus and desktop. Two tests
 in different lanes cannot meet, so the serial tests run side by side, one a lane. The
 test takes the lane that ctest gave it as the resource com_lanes (./zev test passes ctest
-the lanes' spec), else the first free one; either way it holds an exclusive lock on a
+the lanes file), else the first free one; either way it holds an exclusive lock on a
 file in the lane's prefix until the command ends, waiting while another holds it.
 WINEPREFIX and ZEV_TTY are set for the command. Exits with the command's exit code.
 """
