@@ -18,10 +18,10 @@ from zevharness.ptys import _SPEEDS, pty_pair
 PROBE = os.path.join(os.environ.get("ZEV_TEST_BIN", "."), "kora_probe.exe")
 
 
-def start_probe(owner, *args):
+def start_probe(owner, *args, **popen_args):
     """kora_probe.exe, ended when `owner` ends."""
     return start_process(owner, ["wine", PROBE] + [str(a) for a in args], stdin=subprocess.PIPE,
-                         stdout=subprocess.PIPE, text=True, bufsize=1)
+                         stdout=subprocess.PIPE, text=True, bufsize=1, **popen_args)
 
 
 def tool_attributes(pair):
@@ -83,8 +83,7 @@ class WriteThenClose(unittest.TestCase):
         """The write-close probe, started again once when Wine ends it before it runs
         (nothing printed at all: a start-up failure of Wine's, not of KORA's)."""
         for attempt in (1, 2):
-            probe = start_process(self, ["wine", PROBE, "write-close"] + [str(a) for a in args],
-                                  stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True, bufsize=1)
+            probe = start_probe(self, "write-close", *args, stderr=subprocess.PIPE)
             if probe.stdout.readline().strip() == "STARTED":
                 return probe
             out, err = probe.communicate(timeout=30)
