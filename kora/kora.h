@@ -95,7 +95,10 @@ typedef void (WINAPI *KoraEventProc)(LONG nArg, LONG_PTR nContext);
  * fills up; XON and XOFF bytes from the device are ordinary data (the device's binary
  * frames carry 0x11 and 0x13) and never stop the transmitter. Returns the link's
  * handle (> 0, never used again for another link) or KORA_E_ARGUMENT / KORA_E_PORT /
- * KORA_E_RESOURCES. A port that is open already (here or in another program) is refused. */
+ * KORA_E_RESOURCES. A port that is open already (here or in another program) is refused.
+ * The new link has received nothing, unless the port's last link was closed less than
+ * half a second before (a re-open at another baud rate): then it keeps what has arrived
+ * since that close. */
 LONG WINAPI KoraOpen(const char *pszConnection);
 
 /* @2 Closes a link: lets bytes written before it go out (within the write time-out),

@@ -231,7 +231,9 @@ LONG WINAPI KoraClose(LONG hLink)
         event_window_destroy(link->window);
         return 0;
     }
+    unsigned port = link->port;
     destroy_link(link);
+    port_note_closed(port);
     return 0;
 }
 

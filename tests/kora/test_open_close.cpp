@@ -79,6 +79,45 @@ TEST_CASE("a port in use is refused until its link is closed")
     CHECK(KoraClose(second) == 0);
 }
 
+TEST_CASE("a new link has received nothing, unless it re-opens a port closed moments ago")
+{
+    DevicePort device(1);
+    REQUIRE(device.is_open());
+    Sleep(600); // no close of COM1 by an earlier case is that recent
+    EventLog log;
+    std::string received;
+    LONG link = 0;
+    log.on_event = [&](LONG bit) {
+        char buffer[64];
+        if (bit == KORA_EVENT_RECEIVED)
+            received.append(buffer, std::max(0L, KoraRead(link, buffer, sizeof buffer)));
+    };
+    auto reopen = [&](unsigned baud) {
+        Sleep(100); // the pty pair has passed the device's bytes on
+        link = open_link(1, baud, &log);
+        REQUIRE(link > 0);
+        pump_for(300);
+    };
+
+    device.write("before the first open\r");
+    reopen(9600);
+    CHECK(received.empty());
+
+    // The wake-up's answer while the program re-opens the link at the working rate.
+    CHECK(KoraClose(link) == 0);
+    device.write("ident\r");
+    reopen(38400);
+    CHECK(received == "ident\r");
+
+    CHECK(KoraClose(link) == 0);
+    Sleep(700);
+    device.write("long after the close\r");
+    received.clear();
+    reopen(9600);
+    CHECK(received.empty());
+    CHECK(KoraClose(link) == 0);
+}
+
 TEST_CASE("COM12 is reached through the device namespace")
 {
     DevicePort device(12);

@@ -6,6 +6,8 @@ Texts come back in the program's code page (1252). A program the robot started e
 the latest with the robot, even when the robot is killed."""
 import os
 import subprocess
+import sys
+import tempfile
 import time
 import unittest
 
@@ -47,9 +49,13 @@ class RobotError(RuntimeError):
 
 class Robot:
     def __init__(self):
+        # What the robot says on standard error (a start tried again) is kept in a file and
+        # shown when it ends. The programs it starts inherit that output: a pipe of the
+        # test's own would keep ctest waiting for as long as any of them lingers.
+        self._errors = tempfile.TemporaryFile()
         self._proc = subprocess.Popen(
             ["wine", os.path.join(test_bin(), "zevrobot.exe"), "serve"],
-            stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+            stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=self._errors)
 
     def call(self, *args):
         line = "\t".join(str(a) for a in args) + "\n"
@@ -229,6 +235,12 @@ class Robot:
             except subprocess.TimeoutExpired:
                 pass
         end_process(self._proc)
+        if not self._errors.closed:
+            self._errors.seek(0)
+            said = self._errors.read()
+            self._errors.close()
+            if said:
+                sys.stderr.write(said.decode(ENCODING, "replace"))
 
     def __enter__(self):
         return self
