@@ -70,14 +70,28 @@ list(TRANSFORM test_env REPLACE "^([A-Z_]+)=(.*)$" "\\1='\\2'")
 list(JOIN test_env "\n" test_env)
 file(WRITE ${CMAKE_BINARY_DIR}/tests/test.env "${test_env}\n")
 
-# zev_test_program(target sources...): a doctest program built for the tests. Its own
-# sources are built for a quick build (-Og, the headers every test file takes
-# precompiled); the program's code it links is the release build.
+# zev_test_program(target [TEXTS_1252] sources...): a doctest program built for the tests.
+# Its own sources are built for a quick build (-Og, the headers every test file takes
+# precompiled, once for all test programs); the program's code it links is the release
+# build. TEXTS_1252: its string literals are in code page 1252, as the program's texts
+# are (a header precompiled for other literals does not serve it: it has its own).
 function(zev_test_program target)
-  add_executable(${target} ${ARGN})
+  cmake_parse_arguments(T "TEXTS_1252" "" "" ${ARGN})
+  add_executable(${target} ${T_UNPARSED_ARGUMENTS})
   target_link_libraries(${target} PRIVATE doctest_main)
   target_compile_options(${target} PRIVATE -Og)
-  target_precompile_headers(${target} PRIVATE <windows.h> <doctest.h> <string> <vector>)
+  set(donor_property ZEV_TEST_PCH)
+  if(T_TEXTS_1252)
+    target_compile_options(${target} PRIVATE -finput-charset=UTF-8 -fexec-charset=CP1252)
+    set(donor_property ZEV_TEST_PCH_1252)
+  endif()
+  get_property(donor GLOBAL PROPERTY ${donor_property})
+  if(donor)
+    target_precompile_headers(${target} REUSE_FROM ${donor})
+  else()
+    target_precompile_headers(${target} PRIVATE <windows.h> <doctest.h> <string> <vector>)
+    set_property(GLOBAL PROPERTY ${donor_property} ${target})
+  endif()
   set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${ZEV_TEST_BIN_DIR})
 endfunction()
 
@@ -152,4 +166,11 @@ function(zev_window_code target)
   target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/app
     ${PROJECT_SOURCE_DIR}/link)
   target_link_libraries(${target} PUBLIC zevrules framework kora)
+  zev_windows_header(${target})
+endfunction()
+
+# zev_windows_header(TARGET): the target's sources take <windows.h> precompiled, as the
+# framework built it (same compiler options: the program's release build).
+function(zev_windows_header target)
+  target_precompile_headers(${target} REUSE_FROM framework)
 endfunction()
