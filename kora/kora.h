@@ -96,9 +96,10 @@ typedef void (WINAPI *KoraEventProc)(LONG nArg, LONG_PTR nContext);
  * frames carry 0x11 and 0x13) and never stop the transmitter. Returns the link's
  * handle (> 0, never used again for another link) or KORA_E_ARGUMENT / KORA_E_PORT /
  * KORA_E_RESOURCES. A port that is open already (here or in another program) is refused.
- * The new link has received nothing, unless the port's last link was closed less than
- * half a second before (a re-open at another baud rate): then it keeps what has arrived
- * since that close. */
+ * The new link has received nothing, unless the port's last link had another baud rate
+ * and was closed less than half a second before (a re-open at another rate): then it
+ * starts with what that link received and nobody read, and what has arrived since
+ * (announced as received). */
 LONG WINAPI KoraOpen(const char *pszConnection);
 
 /* @2 Closes a link: lets bytes written before it go out (within the write time-out),

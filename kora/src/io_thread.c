@@ -224,14 +224,15 @@ static void finish_write(io_state *io)
     library_unlock();
 }
 
-/* Cancels a pending request and waits for it to end; 0 if it does not end. */
-static int cancel_request(HANDLE com, OVERLAPPED *request)
+/* Cancels a pending request and waits for it to end, with the bytes it moved in *done;
+ * 0 if it does not end. */
+static int cancel_request(HANDLE com, OVERLAPPED *request, DWORD *done)
 {
+    *done = 0;
     CancelIoEx(com, request);
     if (WaitForSingleObject(request->hEvent, CANCEL_WAIT_MS) != WAIT_OBJECT_0)
         return 0;
-    DWORD n;
-    GetOverlappedResult(com, request, &n, FALSE);
+    GetOverlappedResult(com, request, done, FALSE);
     return 1;
 }
 
@@ -240,7 +241,8 @@ static void check_write_deadline(io_state *io)
     kora_link *link = io->link;
     if (!io->writing || !io->write_deadline || GetTickCount64() < io->write_deadline)
         return;
-    if (!cancel_request(link->com, &io->write_request)) {
+    DWORD sent = 0;
+    if (!cancel_request(link->com, &io->write_request, &sent)) {
         /* The request stays pending; the link cannot write again. */
         io->write_deadline = 0;
         library_lock();
@@ -249,8 +251,7 @@ static void check_write_deadline(io_state *io)
         library_unlock();
         return;
     }
-    DWORD sent = 0;
-    if (GetOverlappedResult(link->com, &io->write_request, &sent, FALSE) && sent == io->piece_size) {
+    if (sent == io->piece_size) {
         finish_write(io);  /* it went out just in time */
         return;
     }
@@ -288,6 +289,8 @@ static void run(io_state *io)
         link->ready = !link->failed;
         if (link->ready)
             link_post(link, KORA_EVENT_READY);
+        if (link->ready && link->rx.count) /* kept from the port's last link */
+            link_post(link, KORA_EVENT_RECEIVED);
         library_state_changed();
         library_unlock();
     }
@@ -344,10 +347,16 @@ DWORD WINAPI link_io_thread(void *parameter)
         run(io);
     }
     int stuck = 0;
-    if (io && io->reading)
-        stuck |= !cancel_request(link->com, &io->read_request);
+    DWORD done = 0;
+    if (io && io->reading) {
+        stuck |= !cancel_request(link->com, &io->read_request, &done);
+        /* A read that ended as the link closed: its bytes are the link's, for a re-open. */
+        library_lock();
+        byte_queue_push(&link->rx, io->read_buffer, done);
+        library_unlock();
+    }
     if (io && io->writing)
-        stuck |= !cancel_request(link->com, &io->write_request);
+        stuck |= !cancel_request(link->com, &io->write_request, &done);
     if (io && !stuck) {
         if (io->read_request.hEvent)
             CloseHandle(io->read_request.hEvent);

@@ -79,6 +79,7 @@
 #include "connection.h"
 #include "link.h"
 #include "port.h"
+#include "reopen.h"
 
 #define RX_QUEUE_LIMIT 65536
 #define TX_QUEUE_LIMIT (1024 * 1024)
@@ -161,7 +162,10 @@ LONG WINAPI KoraOpen(const char *pszConnection)
     link->port_claim = claim_port(where.port);
     if (!link->port_claim)
         return open_system_failed(link, "open");
-    link->com = port_open(where.port, text, sizeof text);
+    library_lock();
+    int keep_input = reopen_at_once(where.port, where.baud);
+    library_unlock();
+    link->com = port_open(where.port, keep_input, text, sizeof text);
     if (link->com == INVALID_HANDLE_VALUE) {
         destroy_link(link);
         return open_failed(KORA_E_PORT, text);
@@ -178,6 +182,7 @@ LONG WINAPI KoraOpen(const char *pszConnection)
         return open_system_failed(link, "prepare the link of");
 
     library_lock();
+    reopen_take(keep_input, &link->rx);
     LONG handle = link_table_add(link);
     library_unlock();
     if (!handle) {
@@ -231,9 +236,10 @@ LONG WINAPI KoraClose(LONG hLink)
         event_window_destroy(link->window);
         return 0;
     }
-    unsigned port = link->port;
+    library_lock();
+    reopen_keep(link->port, link->baud, &link->rx);
+    library_unlock();
     destroy_link(link);
-    port_note_closed(port);
     return 0;
 }
 

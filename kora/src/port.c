@@ -11,26 +11,7 @@ static void port_error(const char *action, unsigned port, char *error, size_t si
     snprintf(error, size, "Cannot %s COM%u: %s", action, port, message);
 }
 
-/* When this process last closed each port (GetTickCount64, 0 for never), for port_open. */
-static volatile LONG64 closed_at[257];
-
-void port_note_closed(unsigned port)
-{
-    if (port < sizeof closed_at / sizeof closed_at[0])
-        InterlockedExchange64(&closed_at[port], (LONG64)GetTickCount64());
-}
-
-/* A port this process closed moments ago is being re-opened at another baud rate: what
- * has arrived meanwhile answers what the program sent before the close. */
-static int reopened_at_once(unsigned port)
-{
-    if (port >= sizeof closed_at / sizeof closed_at[0])
-        return 0;
-    LONG64 closed = InterlockedCompareExchange64(&closed_at[port], 0, 0);
-    return closed && GetTickCount64() - (ULONGLONG)closed < PORT_REOPEN_KEEPS_INPUT_MS;
-}
-
-HANDLE port_open(unsigned port, char *error, size_t size)
+HANDLE port_open(unsigned port, int keep_input, char *error, size_t size)
 {
     char name[16];
     /* The device namespace form: plain "COM10" and up are not found. */
@@ -43,11 +24,9 @@ HANDLE port_open(unsigned port, char *error, size_t size)
     }
     /* A port just opened has received nothing: a real port drops what arrives while no
      * one holds it, but a pty keeps it, and the tool would take it for the answer to its
-     * wake-up. Not so on a re-open at once: a device that answers the wake-up while the
-     * link is being re-opened at its working rate (on a PC busy enough to switch late)
-     * would lose its answer. */
+     * wake-up. Not so on a re-open at once (reopen.h). */
     DWORD purge = PURGE_TXCLEAR;
-    if (!reopened_at_once(port))
+    if (!keep_input)
         purge |= PURGE_RXCLEAR;
     PurgeComm(com, purge);
     return com;

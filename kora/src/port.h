@@ -4,15 +4,9 @@
 
 #include <windows.h>
 
-/* How soon after its close a port re-opened keeps what it has received. */
-#define PORT_REOPEN_KEEPS_INPUT_MS 500
-
-/* Opens COMn for overlapped I/O, with nothing received unless the port was closed less
- * than PORT_REOPEN_KEEPS_INPUT_MS ago; on failure INVALID_HANDLE_VALUE and a text in error. */
-HANDLE port_open(unsigned port, char *error, size_t size);
-
-/* Notes that this process has just closed COMn, for port_open. */
-void port_note_closed(unsigned port);
+/* Opens COMn for overlapped I/O, with nothing received unless keep_input; on failure
+ * INVALID_HANDLE_VALUE and a text in error. */
+HANDLE port_open(unsigned port, int keep_input, char *error, size_t size);
 
 /* Sets baud rate, 8N1, XON/XOFF as described in kora.h, no hardware flow control,
  * DTR and RTS on, reads that wait for their bytes, and the driver's queue sizes.

@@ -79,7 +79,7 @@ TEST_CASE("a port in use is refused until its link is closed")
     CHECK(KoraClose(second) == 0);
 }
 
-TEST_CASE("a new link has received nothing, unless it re-opens a port closed moments ago")
+TEST_CASE("a new link has received nothing, unless it re-opens at another rate a port closed moments ago")
 {
     DevicePort device(1);
     REQUIRE(device.is_open());
@@ -103,11 +103,23 @@ TEST_CASE("a new link has received nothing, unless it re-opens a port closed mom
     reopen(9600);
     CHECK(received.empty());
 
-    // The wake-up's answer while the program re-opens the link at the working rate.
+    // The wake-up's answer while the program re-opens the link at the working rate: the
+    // part the port gathered while it was closed, and the part the old link had received
+    // but the program had not read yet (no message loop ran in between).
+    device.write("ide");
+    Sleep(200);
     CHECK(KoraClose(link) == 0);
-    device.write("ident\r");
+    device.write("nt\r");
     reopen(38400);
     CHECK(received == "ident\r");
+
+    // A re-open at the same rate is a fresh start.
+    device.write("unread");
+    Sleep(200);
+    CHECK(KoraClose(link) == 0);
+    received.clear();
+    reopen(38400);
+    CHECK(received.empty());
 
     CHECK(KoraClose(link) == 0);
     Sleep(700);
