@@ -16,26 +16,27 @@ set(ZEV_FIRMWARE_DIR ${CMAKE_BINARY_DIR}/tests/firmware)
 
 # The private Wine prefixes of the tests (null graphics driver, COM ports on ptys), each
 # with its own folder of pty ends that it maps its COM ports to. The serial tests run in
-# two lanes, the first two prefixes (tests/wine/com_lane.py); the others report 120 and
-# 144 pixels per inch, for the font sizes and the layouts that mix dialog units with a
-# font's own size.
+# lanes, one prefix each (tests/wine/com_lane.py): test-prefix with tty, test-prefix-b
+# with tty-b, test-prefix-c with tty-c. Two more report 120 and 144 pixels per inch, for
+# the font sizes and the layouts that mix dialog units with a font's own size.
 set(ZEV_TEST_PREFIX ${CMAKE_BINARY_DIR}/wine/test-prefix)
 set(ZEV_TTY_DIR ${CMAKE_BINARY_DIR}/wine/tty)
-set(ZEV_TEST_PREFIX_B ${CMAKE_BINARY_DIR}/wine/test-prefix-b)
-set(ZEV_TTY_DIR_B ${CMAKE_BINARY_DIR}/wine/tty-b)
 set(ZEV_TEST_PREFIX_120DPI ${CMAKE_BINARY_DIR}/wine/test-prefix-120dpi)
 set(ZEV_TTY_DIR_120DPI ${CMAKE_BINARY_DIR}/wine/tty-120dpi)
 set(ZEV_TEST_PREFIX_144DPI ${CMAKE_BINARY_DIR}/wine/test-prefix-144dpi)
 set(ZEV_TTY_DIR_144DPI ${CMAKE_BINARY_DIR}/wine/tty-144dpi)
-# Two lanes unless asked for one (cmake -DZEV_COM_LANE_COUNT=1). ctest hands the lanes
-# out as a resource (./zev test passes it the lanes file written here), so two serial tests run
-# side by side, or one beside a test that needs no port; a plain ctest run
-# without that file still keeps to one test a lane (tests/wine/com_lane.py locks its lane).
-set(ZEV_COM_LANE_COUNT 2 CACHE STRING "COM-port lanes for the serial tests: 2, or 1 to run them one at a time")
-set(ZEV_COM_LANES ${ZEV_TEST_PREFIX}:${ZEV_TTY_DIR})
-if(ZEV_COM_LANE_COUNT GREATER 1)
-  list(APPEND ZEV_COM_LANES ${ZEV_TEST_PREFIX_B}:${ZEV_TTY_DIR_B})
-endif()
+# Three lanes unless asked for fewer (cmake -DZEV_COM_LANE_COUNT=1). ctest hands the lanes
+# out as a resource (./zev test passes it the lanes file written here), so serial tests
+# run side by side, one a lane; a plain ctest run without that file still keeps to one
+# test a lane (tests/wine/com_lane.py locks its lane).
+set(ZEV_COM_LANE_COUNT 3 CACHE STRING "COM-port lanes for the serial tests: 1 to 3")
+set(ZEV_COM_LANES "")
+foreach(suffix "" "-b" "-c")
+  list(LENGTH ZEV_COM_LANES count)
+  if(count LESS ZEV_COM_LANE_COUNT)
+    list(APPEND ZEV_COM_LANES ${CMAKE_BINARY_DIR}/wine/test-prefix${suffix}:${CMAKE_BINARY_DIR}/wine/tty${suffix})
+  endif()
+endforeach()
 set(ZEV_COM_LANE_SPEC ${CMAKE_BINARY_DIR}/tests/com_lanes.json)
 set(lanes "")
 math(EXPR last "${ZEV_COM_LANE_COUNT} - 1")
