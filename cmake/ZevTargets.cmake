@@ -106,8 +106,8 @@ set(ZEV_TEST_SECONDS
 # zev_add_test(NAME name COMMAND cmd... [SERIAL] [DPI120|DPI144] [TIMEOUT s]): a test run
 # under Wine in the test prefix (DPI120, DPI144: in the prefix of that resolution). SERIAL
 # tests use the COM-port ptys: in the test prefix they run in a COM-port lane of their
-# own (with two lanes two run side by side, never two in one lane); in a prefix of another resolution
-# they never run beside another serial test of that prefix.
+# own (serial tests run side by side, never two in one lane); in a prefix of another
+# resolution they never run beside another serial test of that prefix.
 function(zev_add_test)
   cmake_parse_arguments(T "SERIAL;DPI120;DPI144" "NAME;TIMEOUT" "COMMAND" ${ARGN})
   if(NOT T_TIMEOUT)

@@ -1,5 +1,7 @@
 #include "serial_port.h"
 
+#include <cstdio>
+
 namespace zevsim {
 
 SerialPort::SerialPort() {
@@ -55,21 +57,17 @@ bool SerialPort::setBaud(int baud, std::string& error) {
     error = lastError("GetCommState");
     return false;
   }
-  dcb.BaudRate = static_cast<DWORD>(baud);
-  dcb.ByteSize = 8;
-  dcb.Parity = NOPARITY;
-  dcb.StopBits = ONESTOPBIT;
-  dcb.fBinary = TRUE;
+  // 8N1 with no flow control of any kind: the device sends every byte value as it is.
+  char mode[96];
+  std::snprintf(mode, sizeof mode, "baud=%d parity=N data=8 stop=1 xon=off octs=off odsr=off idsr=off dtr=on rts=on",
+                baud);
+  if (!BuildCommDCBA(mode, &dcb)) {
+    error = lastError("BuildCommDCB");
+    return false;
+  }
   dcb.fParity = FALSE;
-  dcb.fOutxCtsFlow = FALSE;
-  dcb.fOutxDsrFlow = FALSE;
-  dcb.fDsrSensitivity = FALSE;
-  dcb.fOutX = FALSE;
-  dcb.fInX = FALSE;
   dcb.fNull = FALSE;
   dcb.fAbortOnError = FALSE;
-  dcb.fDtrControl = DTR_CONTROL_ENABLE;
-  dcb.fRtsControl = RTS_CONTROL_ENABLE;
   if (!SetCommState(handle_, &dcb)) {
     error = lastError("SetCommState");
     return false;
