@@ -164,6 +164,11 @@ void CServiceDlg::Disconnect()
     m_bDlePending = FALSE;
     LogById(IDS_DISCONNECTED);
     OpenLink(9600); // the port stays open at 9600 for the next connect
+    // A link re-opened at once at another rate starts with what the closed one had
+    // received and not handed over: here that is the tail of the session just ended.
+    BYTE buffer[1024];
+    while (m_bLinkOpen && KoraRead(m_hLink, buffer, sizeof buffer) > 0) {
+    }
 }
 
 void CServiceDlg::ConnectDevice()

@@ -95,6 +95,22 @@ TEST_CASE("an identification that comes before a late baud switch is kept")
     CHECK(fixture.LogHas(">> (Init.) ZEV TEST DEVICE"));
 }
 
+TEST_CASE("what the device sent before the disconnect is not taken for a line after it")
+{
+    LineErrorFixture fixture;
+    CServiceDlg& dlg = fixture.dlg;
+    fixture.Connect();
+    fixture.device.write("TAIL OF THE SESSION\r");
+    ::Sleep(300); // no message handled meanwhile; the link's own thread takes the bytes
+    dlg.SendMessage(WM_COMMAND, ID_LINK_DISCONNECT);
+    REQUIRE(fixture.device.read(1, 2000) == "E");
+    PumpMessages(300);
+    CHECK_FALSE(fixture.LogHas(">> (CR) TAIL OF THE SESSION"));
+    // The port stays open at 9600: what comes now is said as ever.
+    fixture.device.write("LATER\r");
+    CHECK(PumpUntil([&] { return fixture.LogHas(">> (CR) LATER"); }, 2000));
+}
+
 TEST_CASE("a burst is said once a second with its counts, and its end is said when the second is over")
 {
     LineErrorFixture fixture;
