@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <thread>
 
 namespace {
 const char kLinePrefix[] = "Leitungsfehler an COM1: ";
@@ -93,6 +94,29 @@ TEST_CASE("an identification that comes before a late baud switch is kept")
     dlg.SendMessage(WM_TIMER, TIMER_BAUD_SWITCH);
     CHECK(PumpUntil([&] { return dlg.m_bConnected != FALSE; }, 2000));
     CHECK(fixture.LogHas(">> (Init.) ZEV TEST DEVICE"));
+}
+
+TEST_CASE("an identification that arrives while the link is re-opened at the working rate comes whole")
+{
+    // The device answers a byte at a time while the switch closes the link and opens it
+    // again: bytes the closed link had taken and bytes that came while it was closed are
+    // all the new link's.
+    LineErrorFixture fixture;
+    CServiceDlg& dlg = fixture.dlg;
+    dlg.SendMessage(WM_COMMAND, ID_LINK_CONNECT);
+    REQUIRE(fixture.device.read(6, 3000) == "**\x18" "B00");
+    const std::string ident = "ZEV TEST DEVICE WITH A LONGER IDENTIFICATION LINE\r";
+    std::thread device([&] {
+        for (char c : ident) {
+            fixture.device.write(std::string(1, c));
+            ::Sleep(1);
+        }
+    });
+    ::Sleep(10);
+    dlg.SendMessage(WM_TIMER, TIMER_BAUD_SWITCH);
+    device.join();
+    CHECK(PumpUntil([&] { return dlg.m_bConnected != FALSE; }, 2000));
+    CHECK(fixture.LogHas(">> (Init.) ZEV TEST DEVICE WITH A LONGER IDENTIFICATION LINE"));
 }
 
 TEST_CASE("what the device sent before the disconnect is not taken for a line after it")
