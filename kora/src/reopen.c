@@ -10,11 +10,18 @@ static struct {
     byte_queue input;
 } kept;
 
+/* Exchanges two queues' contents: kept bytes change hands without a copy. */
+static void swap_queues(byte_queue *a, byte_queue *b)
+{
+    byte_queue held = *a;
+    *a = *b;
+    *b = held;
+}
+
 void reopen_keep(unsigned port, unsigned baud, byte_queue *rx)
 {
     byte_queue_free(&kept.input);
-    kept.input = *rx;
-    byte_queue_init(rx, rx->limit);
+    swap_queues(&kept.input, rx);
     kept.port = port;
     kept.baud = baud;
     kept.closed_at = GetTickCount64();
@@ -28,11 +35,8 @@ int reopen_at_once(unsigned port, unsigned baud)
 
 void reopen_take(int at_once, byte_queue *rx)
 {
-    if (at_once) {
-        byte_queue_free(rx);
-        *rx = kept.input;
-        byte_queue_init(&kept.input, rx->limit);
-    }
+    if (at_once)
+        swap_queues(&kept.input, rx);
     byte_queue_free(&kept.input);
     kept.port = 0;
 }
