@@ -58,7 +58,11 @@ class WriteChainDeviceEndTest(DeviceEndTestCase):
         self.expect(b"Y")
         self.assert_no_box()
         self.assertTrue(wait_for(lambda: self.run.log_window().count(COMMAND_Y_LOG) > before, 5.0))
-        # The ESC ends the command, silently: the next step waits until the tool has it.
+        self.end_command_y()
+
+    def end_command_y(self):
+        """The device's ESC ends a 'Y', silently: the next step waits until the tool has it
+        (the Y's log line is written when the Y is sent)."""
         self.pair.write(ESC)
         self.assertTrue(self.pair.wait_taken())
 
@@ -137,7 +141,7 @@ class WriteChainDeviceEndTest(DeviceEndTestCase):
         # the step still waits: the next command offers to end it, and says nothing more of it
         self.ask_busy(COMMAND_Y, IDYES)
         self.expect(b"Y")
-        self.pair.write(ESC)
+        self.end_command_y()
         self.assertTrue(self.log_has(COMMAND_Y_LOG))
         self.assertEqual(log_texts(self.run).count(CUT_AT_H), 1)
 
@@ -193,7 +197,7 @@ class WriteChainDeviceEndTest(DeviceEndTestCase):
         self.expect_nothing()
         self.ask_busy(COMMAND_Y, IDYES)
         self.expect(b"Y")
-        self.pair.write(ESC)
+        self.end_command_y()
         self.assertTrue(self.log_has(COMMAND_Y_LOG))
 
         # 'B' unanswered: 'R', 'H' and '1' are written
