@@ -2,18 +2,27 @@
 #include <doctest.h>
 
 #include <cstdio>
+#include <string>
 
 #include "kora_test_support.h"
 
 TEST_CASE("a thousand opens and closes leave no handle and no thread behind")
 {
-    auto cycle = [] {
+    int told = 0;
+    auto cycle = [&told] {
         EventLog log;
         LONG link = open_link(1, 9600, &log);
+        std::string error = link > 0 ? std::string() : error_text(-1); // why the open failed
         LONG state = KoraWait(KORA_EVENT_READY, 2000);
+        if (link > 0 && !KoraTestStatus(state, KORA_STATUS_LINK_GOOD))
+            error = error_text(link);
         LONG closed = KoraClose(link);
         pump_for(0);  // as the program's loop would: events of closed links are dropped
-        return link > 0 && KoraTestStatus(state, KORA_STATUS_LINK_GOOD) && closed == 0;
+        bool good = link > 0 && KoraTestStatus(state, KORA_STATUS_LINK_GOOD) && closed == 0;
+        if (!good && told++ < 3) // what went wrong, for the first few cycles that fail
+            std::printf("cycle failed: link %ld, state %ld, close %ld, error \"%s\"\n", (long)link,
+                        (long)state, (long)closed, error.c_str());
+        return good;
     };
     for (int i = 0; i < 5; i++)
         REQUIRE(cycle());
