@@ -1,4 +1,5 @@
 #include "ResultRow.h"
+#include "CommandLine.h"
 
 #include <cmath>
 
@@ -17,6 +18,42 @@ std::string TenthsText(double dSeconds)
         dSeconds = 1e12;
     const long long nTenths = std::llround(dSeconds * 10);
     return std::to_string(nTenths / 10) + "." + std::to_string(nTenths % 10);
+}
+
+// The step kinds' columns, in the row's order, after the connect's outcome.
+struct StepColumns {
+    StepKind kind;
+    const char* pszOutcome; // the header's names of the pair
+    const char* pszFile;
+};
+const StepColumns kStepColumns[] = {
+    { StepKind::Download, "Download", "Download file" },
+    { StepKind::Clock, "Clock", "Clock file" },
+    { StepKind::RestoreSettings, "Restore settings", "Restore settings file" },
+    { StepKind::SaveSettings, "Save settings", "Save settings file" },
+    { StepKind::Readout, "Readout", "Readout file" },
+};
+const char kConnect[] = "connect";
+
+bool IsFailure(const std::string& strOutcome)
+{
+    return strOutcome != "done" && strOutcome != "skipped";
+}
+
+// The outcome and the files of every step named pszName: empty when none ran.
+void Gather(const UnitResult& unit, const char* pszName, std::string& strOutcome, std::string& strFiles)
+{
+    strOutcome.clear();
+    strFiles.clear();
+    for (const StepOutcome& step : unit.steps) {
+        if (step.strName != pszName)
+            continue;
+        // The first failure stands; a skip outranks a done, which says only that one ran.
+        if (strOutcome.empty() || (!IsFailure(strOutcome) && (IsFailure(step.strOutcome) || step.strOutcome == "skipped")))
+            strOutcome = step.strOutcome;
+        if (!step.strFile.empty())
+            strFiles += (strFiles.empty() ? "" : ";") + step.strFile;
+    }
 }
 
 } // namespace
@@ -43,12 +80,12 @@ std::string CsvField(const std::string& strValue)
     return bQuote ? "\"" + strField + "\"" : strField;
 }
 
-std::string ResultCsvHeader(std::size_t nSteps)
+std::string ResultCsvHeader()
 {
     std::string strHeader =
-        "Date,Time,Port,Device,Identification,Result,Exit code,Seconds,Firmware,Firmware bytes,Firmware SHA-256";
-    for (std::size_t i = 1; i <= nSteps; ++i)
-        strHeader += ",Step " + std::to_string(i) + ",Outcome " + std::to_string(i);
+        "Date,Time,Port,Device,Identification,Result,Exit code,Seconds,Firmware,Firmware bytes,Firmware SHA-256,Connect";
+    for (const StepColumns& columns : kStepColumns)
+        strHeader += std::string(",") + columns.pszOutcome + "," + columns.pszFile;
     return strHeader + "\r\n";
 }
 
@@ -65,8 +102,14 @@ std::string ResultCsvRow(const UnitResult& unit)
     strRow += "," + CsvField(unit.strFirmware);
     strRow += "," + (unit.nFirmwareBytes < 0 ? std::string() : std::to_string(unit.nFirmwareBytes));
     strRow += "," + CsvField(unit.strFirmwareSha256);
-    for (const auto& step : unit.steps)
-        strRow += "," + CsvField(step.first) + "," + CsvField(step.second);
+    std::string strOutcome;
+    std::string strFiles;
+    Gather(unit, kConnect, strOutcome, strFiles);
+    strRow += "," + CsvField(strOutcome);
+    for (const StepColumns& columns : kStepColumns) {
+        Gather(unit, StepName(columns.kind), strOutcome, strFiles);
+        strRow += "," + CsvField(strOutcome) + "," + CsvField(strFiles);
+    }
     return strRow + "\r\n";
 }
 
@@ -79,4 +122,39 @@ std::string HexOfBytes(const unsigned char* pBytes, std::size_t nCount)
         strHex += kHexLower[pBytes[i] & 0x0F];
     }
     return strHex;
+}
+
+std::string PendingFileName(const std::string& strResultPath)
+{
+    const std::size_t nLength = strResultPath.size();
+    std::string strBase = strResultPath;
+    if (nLength > 4) {
+        std::string strEnd = strResultPath.substr(nLength - 4);
+        for (char& c : strEnd)
+            c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        // Only a name's own extension: ".csv" alone (a folder's end) is no name to cut.
+        const char chBefore = strResultPath[nLength - 5];
+        if (strEnd == ".csv" && chBefore != '\\' && chBefore != '/')
+            strBase.resize(nLength - 4);
+    }
+    return strBase + ".pending.csv";
+}
+
+std::string PendingRows(const std::string& strPendingText, const std::string& strHeader)
+{
+    std::string strRows = strPendingText;
+    if (strRows.compare(0, strHeader.size(), strHeader) == 0)
+        strRows.erase(0, strHeader.size());
+    if (!strRows.empty() && strRows.back() != '\n')
+        strRows += "\r\n";
+    return strRows;
+}
+
+std::string AppendText(long long nSize, char chLast, const std::string& strHeader, const std::string& strRows)
+{
+    if (nSize <= 0)
+        return strHeader + strRows;
+    if (chLast != '\n')
+        return "\r\n" + strRows;
+    return strRows;
 }

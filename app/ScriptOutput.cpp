@@ -25,22 +25,27 @@ bool WriteAll(HANDLE hOutput, const std::string& strText)
 }
 }
 
-void TellCaller(const char* pszText)
+bool TellCallerIfListening(const char* pszText)
 {
     std::string strText = pszText;
     strText += "\r\n";
     // A script that redirects or pipes the program's output has given it a handle; a
     // program started from a console window gets that console.
     if (WriteAll(::GetStdHandle(STD_ERROR_HANDLE), strText))
-        return;
+        return true;
     if (::AttachConsole(ATTACH_PARENT_PROCESS)) {
         HANDLE hConsole = ::CreateFileA("CONOUT$", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
         bool bWritten = WriteAll(hConsole, "\r\n" + strText);
         if (hConsole != INVALID_HANDLE_VALUE)
             ::CloseHandle(hConsole);
         ::FreeConsole();
-        if (bWritten)
-            return;
+        return bWritten;
     }
-    ::MessageBoxA(nullptr, pszText, "Zevanto", MB_OK | MB_ICONEXCLAMATION);
+    return false;
+}
+
+void TellCaller(const char* pszText)
+{
+    if (!TellCallerIfListening(pszText))
+        ::MessageBoxA(nullptr, pszText, "Zevanto", MB_OK | MB_ICONEXCLAMATION);
 }

@@ -3,3 +3,5 @@
 #pragma once
 
 void TellCaller(const char* pszText);
+// The same to the standard error or the console only: nothing when nobody listens there.
+bool TellCallerIfListening(const char* pszText);

@@ -10,10 +10,13 @@
 #include "ServiceDlg.h"
 #include "DeviceTypes.h"
 #include "FileDigest.h"
+#include "ResultFile.h"
+#include "ScriptOutput.h"
 #include "StringFormats.h"
 #include "UnattendedRun.h"
 
 #include <cstdio>
+#include <vector>
 
 namespace {
 // A unit done, the next one is woken up this often until one answers.
@@ -70,25 +73,28 @@ CString ExitCodeText(int nCode)
     return LoadText(IDS_EXIT_0 + nCode, kFallbacks[nCode]);
 }
 
-// Appends the row, after the header when the file is new or empty; one write, so a row
-// is in the file whole or not at all. The reason when it failed, else empty.
-CString AppendResultRow(const std::string& strPath, const std::string& strHeader, const std::string& strRow)
+// What the log says of a row's append: rows moved in from the pending file, and where
+// the row went when the result file did not take it (in the log itself when no file did).
+std::vector<CString> ResultAppendLines(const ResultAppend& append, const std::string& strPath,
+                                       const std::string& strRow)
 {
-    HANDLE hFile = ::CreateFileA(strPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr);
-    CFileException error;
-    if (hFile == INVALID_HANDLE_VALUE) {
-        error.m_lOsError = ::GetLastError();
-        return error.GetErrorMessage();
+    std::vector<CString> lines;
+    if (append.nMovedRows > 0)
+        lines.push_back(FormatById(IDS_RUN_PENDING_MOVED, "us", "%u earlier rows moved into the result file from %s",
+                                   append.nMovedRows, append.strPendingPath.c_str()));
+    if (append.where == ResultAppend::Pending) {
+        lines.push_back(FormatById(IDS_RUN_RESULT_PENDING, "sss",
+                                   "The result file %s cannot be written (%s): the unit's row is kept in %s, and "
+                                   "the next append moves it in",
+                                   strPath.c_str(), append.strReason.GetString(), append.strPendingPath.c_str()));
+    } else if (append.where == ResultAppend::Lost) {
+        lines.push_back(FormatTwoTexts(IDS_RUN_RESULT_FAILED, "The result file %s cannot be written (%s)",
+                                       strPath.c_str(), append.strReason));
+        lines.push_back(FormatById(IDS_RUN_ROW_LOST, "sss", "Nor can %s be written (%s); the unit's row: %s",
+                                   append.strPendingPath.c_str(), append.strPendingReason.GetString(),
+                                   strRow.substr(0, strRow.size() - 2).c_str()));
     }
-    LARGE_INTEGER size = {};
-    std::string strText = ::GetFileSizeEx(hFile, &size) && size.QuadPart == 0 ? strHeader + strRow : strRow;
-    DWORD nWritten = 0;
-    if (!::WriteFile(hFile, strText.data(), static_cast<DWORD>(strText.size()), &nWritten, nullptr) ||
-        nWritten != strText.size() || !::FlushFileBuffers(hFile))
-        error.m_lOsError = ::GetLastError() ? ::GetLastError() : ERROR_HANDLE_DISK_FULL;
-    ::CloseHandle(hFile);
-    return error.m_lOsError ? error.GetErrorMessage() : CString();
+    return lines;
 }
 }
 
@@ -298,7 +304,8 @@ void CServiceDlg::EndStep()
 {
     UnattendedRun& run = *m_pRun;
     RunFailure failure = run.m_stepFailure;
-    run.m_unit.steps.emplace_back(StepName(run.m_line.steps[run.m_nStep].kind), OutcomeWord(failure));
+    run.m_unit.steps.emplace_back(StepName(run.m_line.steps[run.m_nStep].kind), OutcomeWord(failure),
+                                  run.CurrentFile());
     if (failure == RunFailure::None) {
         ++run.m_nStep;
         RunNextStep();
@@ -329,9 +336,9 @@ void CServiceDlg::FinishUnit()
     } else {
         // The step that failed is the last one with an outcome other than "skipped".
         std::string strStep = "connect";
-        for (const auto& step : run.m_unit.steps)
-            if (step.second != "skipped")
-                strStep = step.first;
+        for (const StepOutcome& step : run.m_unit.steps)
+            if (step.strOutcome != "skipped")
+                strStep = step.strName;
         LogLine(FormatById(IDS_RUN_UNIT_FAILED, "ussu", "Unit %u: %s failed: %s (exit code %u)", run.m_nUnit,
                            strStep.c_str(), ExitCodeText(run.m_unit.nExitCode).GetString(),
                            static_cast<unsigned>(run.m_unit.nExitCode)));
@@ -339,15 +346,20 @@ void CServiceDlg::FinishUnit()
     }
 
     if (!run.m_strResultPath.empty()) {
-        CString strReason = AppendResultRow(run.m_strResultPath, ResultCsvHeader(run.m_unit.steps.size()),
-                                            ResultCsvRow(run.m_unit));
-        if (!strReason.IsEmpty()) {
-            LogLine(FormatTwoTexts(IDS_RUN_RESULT_FAILED, "The result file %s cannot be written (%s)",
-                                   run.m_strResultPath.c_str(), strReason));
-            // The unit's record is lost: a script must not take the run for a good one.
-            if (run.m_nExitCode == EXIT_DONE)
-                run.m_nExitCode = EXIT_FILE;
+        const std::string strRow = ResultCsvRow(run.m_unit);
+        ResultAppend append = AppendResultRow(run.m_strResultPath, strRow, [&] {
+            LogLine(FormatById(IDS_RUN_RESULT_HELD, "s", "The result file %s is held by another program: waiting up to 10 s",
+                               run.m_strResultPath.c_str()));
+        });
+        for (const CString& strLine : ResultAppendLines(append, run.m_strResultPath, strRow)) {
+            LogLine(strLine);
+            if (append.where != ResultAppend::Written)
+                TellCallerIfListening(strLine);
         }
+        // The unit's row is not where the script reads it: a script must not take the run
+        // for a good one.
+        if (append.where != ResultAppend::Written && run.m_nExitCode == EXIT_DONE)
+            run.m_nExitCode = EXIT_FILE;
     }
 }
 
@@ -434,7 +446,8 @@ void CServiceDlg::StopUnattendedRun()
         ReturnToIdle();
         const char* pszStep = run.m_phase == UnattendedRun::Waking ? "connect"
                                                                     : StepName(run.m_line.steps[run.m_nStep].kind);
-        run.m_unit.steps.emplace_back(pszStep, OutcomeWord(failure));
+        run.m_unit.steps.emplace_back(pszStep, OutcomeWord(failure),
+                                      run.m_phase == UnattendedRun::Running ? run.CurrentFile() : std::string());
         if (run.m_phase == UnattendedRun::Running)
             ++run.m_nStep;
         run.m_unitFailure = failure;

@@ -6,6 +6,7 @@ import csv
 import hashlib
 import io
 import os
+import re
 import subprocess
 import sys
 import time
@@ -22,6 +23,8 @@ SETTINGS = "[Setup]\nLanguageLibrary=ZEV_EN.DLL\n[ComPort]\nComPortNo=3\n[Device
 CORLAXA = ["/port", "1", "/device", "Corlaxa"]
 HEADER = ["Date", "Time", "Port", "Device", "Identification", "Result", "Exit code", "Seconds", "Firmware",
           "Firmware bytes", "Firmware SHA-256"]
+STEP_COLUMNS = ["Connect", "Download", "Download file", "Clock", "Clock file", "Restore settings",
+                "Restore settings file", "Save settings", "Save settings file", "Readout", "Readout file"]
 IMAGE_SIZE = 132 * 6 + 40  # seven blocks, the last one short
 
 
@@ -35,6 +38,16 @@ def run_tool(folder, args, timeout=90):
 def rows(path):
     with open(path, newline="", encoding="cp1252") as f:
         return list(csv.reader(io.StringIO(f.read())))
+
+
+def field_text(field):
+    """A field as the tool meant it: each \\xHH made its byte (a full file name's backslashes)."""
+    return re.sub(r"\\x([0-9A-F]{2})", lambda m: chr(int(m.group(1), 16)), field)
+
+
+def steps_of(row):
+    """The row's step columns by their header names, the empty ones left out."""
+    return {name: field_text(value) for name, value in zip(STEP_COLUMNS, row[11:]) if value}
 
 
 def log_texts(folder):
@@ -85,8 +98,7 @@ class CommandLineTest(unittest.TestCase):
         self.assertTrue(os.path.exists(self.folder.file("unit.LOG")))
 
         table = rows(self.folder.file("units.csv"))
-        self.assertEqual(table[0], HEADER + ["Step 1", "Outcome 1", "Step 2", "Outcome 2", "Step 3", "Outcome 3",
-                                             "Step 4", "Outcome 4", "Step 5", "Outcome 5"])
+        self.assertEqual(table[0], HEADER + STEP_COLUMNS)
         self.assertEqual(len(table), 2)
         row = table[1]
         self.assertRegex(row[0], r"^\d{4}-\d\d-\d\d$")
@@ -98,8 +110,11 @@ class CommandLineTest(unittest.TestCase):
         with open(self.image, "rb") as f:
             data = f.read()
         self.assertEqual(row[8:11], ["fw.IMG", str(len(data)), hashlib.sha256(data).hexdigest()])
-        self.assertEqual(row[11:], ["connect", "done", "download", "done", "clock", "done", "save-settings", "done",
-                                    "readout", "done"])
+        self.assertEqual(len(row), len(table[0]))
+        self.assertEqual(steps_of(row), {
+            "Connect": "done", "Download": "done", "Download file": windows_path(self.image), "Clock": "done",
+            "Save settings": "done", "Save settings file": windows_path(self.folder.file("unit.ZEVSET")),
+            "Readout": "done", "Readout file": windows_path(self.folder.file("unit.LOG"))})
         self.assert_settings_unchanged()
 
     def test_bad_arguments_send_nothing_and_name_the_argument(self):
@@ -141,20 +156,23 @@ class CommandLineTest(unittest.TestCase):
         cases = [
             # name, simulator (None: no device; "no pair": no port), arguments, code, log line, outcomes
             ("port", "no pair", ["/port", "2", "/device", "Corlaxa", "/clock"], 2,
-             "COM2 cannot be opened", ["connect", "failed: port cannot be opened", "clock", "skipped"]),
+             "COM2 cannot be opened", {"Connect": "failed: port cannot be opened", "Clock": "skipped"}),
             ("no answer", None, CORLAXA + ["/clock"], 3, "No answer from the device (time-out)",
-             ["connect", "failed: no answer", "clock", "skipped"]),
+             {"Connect": "failed: no answer", "Clock": "skipped"}),
             ("time-out", ["--silent-after-frame", "3"], CORLAXA + ["/download", "fw.IMG", "/clock"], 4,
              "Firmware download abandoned at block 3 of 7",
-             ["connect", "done", "download", "failed: time-out", "clock", "skipped"]),
+             {"Connect": "done", "Download": "failed: time-out", "Download file": windows_path(self.image),
+              "Clock": "skipped"}),
             ("NAK", ["--silent-after", "T", "--nak-frame", "2", "--nak-repeat", "200"],
              CORLAXA + ["/download", "fw.IMG"], 4, "The device refused block 2 of the firmware file 100 times",
-             ["connect", "done", "download", "failed: NAK"]),
+             {"Connect": "done", "Download": "failed: NAK", "Download file": windows_path(self.image)}),
             ("file", [], CORLAXA + ["/download", "missing.IMG", "/clock"], 5, "missing.IMG cannot be opened",
-             ["connect", "done", "download", "failed: file", "clock", "skipped"]),
+             {"Connect": "done", "Download": "failed: file",
+              "Download file": windows_path(self.folder.file("missing.IMG")), "Clock": "skipped"}),
             ("not verified", ["--write-not-kept", "F"], CORLAXA + ["/restore-settings", "other.ZEVSET"], 6,
              "Device settings not verified: 1 of the values differ from the file",
-             ["connect", "done", "restore-settings", "failed: not verified"]),
+             {"Connect": "done", "Restore settings": "failed: not verified",
+              "Restore settings file": windows_path(self.folder.file("other.ZEVSET"))}),
         ]
         for name, sim_args, args, code, line, outcomes in cases:
             with self.subTest(kind=name), contextlib.ExitStack() as run:
@@ -172,9 +190,12 @@ class CommandLineTest(unittest.TestCase):
                 self.assertTrue(any(line in t for t in run_lines), "\n".join(run_lines))
                 self.assertTrue(any(t.endswith("(exit code %d)" % code) for t in run_lines), run_lines)
                 self.assertIn("Unattended run ended: exit code %d" % code, "\n".join(run_lines))
-                row = rows(self.folder.file("r.csv"))[1]
+                table = rows(self.folder.file("r.csv"))
+                self.assertEqual(table[0], HEADER + STEP_COLUMNS)
+                row = table[1]
+                self.assertEqual(len(row), len(table[0]))
                 self.assertEqual(row[5:7], ["failed", str(code)])
-                self.assertEqual(row[11:], outcomes)
+                self.assertEqual(steps_of(row), outcomes)
         self.assert_settings_unchanged()
 
     def start_download(self, robot):
@@ -202,7 +223,8 @@ class CommandLineTest(unittest.TestCase):
         self.assertIn("Unit 1: download failed: the window was closed before the steps were done (exit code 7)",
                       texts)
         row = rows(self.folder.file("r.csv"))[1]
-        self.assertEqual(row[11:], ["connect", "done", "download", "failed: stopped", "clock", "skipped"])
+        self.assertEqual(steps_of(row), {"Connect": "done", "Download": "failed: stopped",
+                                         "Download file": windows_path(self.image), "Clock": "skipped"})
 
     def test_pulling_the_cable_fails_the_step_with_the_ports_code(self):
         pair = pty_pair(self, 1)
@@ -218,7 +240,8 @@ class CommandLineTest(unittest.TestCase):
         self.assertTrue(any(t.startswith("Firmware download abandoned at block") for t in texts), texts)
         self.assertIn("Unattended run ended: exit code 2 (the port cannot be opened, or it failed)", texts)
         row = rows(self.folder.file("r.csv"))[1]
-        self.assertEqual(row[11:], ["connect", "done", "download", "failed: link lost", "clock", "skipped"])
+        self.assertEqual(steps_of(row), {"Connect": "done", "Download": "failed: link lost",
+                                         "Download file": windows_path(self.image), "Clock": "skipped"})
 
     def test_a_second_copy_in_the_same_folder_says_why_and_ends(self):
         """The first copy holds the log: the second cannot keep a record, says so to the
@@ -268,9 +291,14 @@ class CommandLineTest(unittest.TestCase):
         self.assertEqual(len(table), 4, table)
         self.assertEqual([row[4] for row in table[1:]], ["Corlaxa SN 1", "Corlaxa SN 2", "Corlaxa SN 3"])
         self.assertEqual([row[5] for row in table[1:]], ["done", "failed", "done"])
-        self.assertEqual(table[2][11:], ["connect", "done", "download", "failed: time-out", "readout", "skipped"])
-        for row in (table[1], table[3]):
-            self.assertEqual(row[11:], ["connect", "done", "download", "done", "readout", "done"])
+        image = windows_path(self.image)
+        self.assertEqual(steps_of(table[2]), {"Connect": "done", "Download": "failed: time-out", "Download file": image,
+                                              "Readout": "skipped"})
+        for number in (1, 3):
+            self.assertEqual(steps_of(table[number]), {
+                "Connect": "done", "Download": "done", "Download file": image, "Readout": "done",
+                "Readout file": windows_path(self.folder.file("unit-%d.LOG" % number))})
+        self.assertTrue(all(len(row) == len(table[0]) for row in table))
         # each unit's read-out in a file of its own
         self.assertTrue(os.path.exists(self.folder.file("unit-1.LOG")))
         self.assertFalse(os.path.exists(self.folder.file("unit-2.LOG")))

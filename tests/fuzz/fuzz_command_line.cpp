@@ -133,21 +133,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     for (const std::string& strArg : args)
         CheckField(strArg);
 
-    // A row of such fields is one line: its only CR LF is its end.
+    // A row of such fields is one line: its only CR LF is its end; its columns are fixed,
+    // each step's outcome and file in its kind's place.
+    static const char* const kNames[] = { "connect", "download", "clock", "restore-settings", "save-settings", "readout" };
     UnitResult unit;
     unit.strIdent = strInput;
-    for (std::size_t i = 0; i + 1 < args.size(); i += 2)
-        unit.steps.emplace_back(args[i], args[i + 1]);
+    for (std::size_t i = 0; i + 1 < args.size() && i / 2 < 6; i += 2)
+        unit.steps.emplace_back(kNames[i / 2], args[i], args[i + 1]);
     const std::string strRow = ResultCsvRow(unit);
     FUZZ_CHECK(strRow.size() >= 2 && strRow.compare(strRow.size() - 2, 2, "\r\n") == 0);
     FUZZ_CHECK(strRow.find_first_of(std::string("\r\n\0", 3)) == strRow.size() - 2);
     const std::vector<std::string> fields = SplitRow(strRow.substr(0, strRow.size() - 2));
-    FUZZ_CHECK(fields.size() == 11 + 2 * unit.steps.size());
+    FUZZ_CHECK(fields.size() == 22);
     std::string strIdent;
     FUZZ_CHECK(DecodeField(fields[4], strIdent) && strIdent == unit.strIdent);
     for (std::size_t i = 0; i < unit.steps.size(); ++i) {
-        std::string strName;
-        FUZZ_CHECK(DecodeField(fields[11 + 2 * i], strName) && strName == unit.steps[i].first);
+        std::string strOutcome;
+        const std::size_t nColumn = i == 0 ? 11 : 10 + 2 * i;
+        FUZZ_CHECK(DecodeField(fields[nColumn], strOutcome) && strOutcome == unit.steps[i].strOutcome);
+        std::string strFile;
+        FUZZ_CHECK(i == 0 || (DecodeField(fields[nColumn + 1], strFile) && strFile == unit.steps[i].strFile));
     }
     return 0;
 }

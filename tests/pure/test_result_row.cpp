@@ -5,6 +5,7 @@
 
 #include <doctest.h>
 
+#include <algorithm>
 #include <clocale>
 #include <string>
 
@@ -23,7 +24,10 @@ UnitResult TypicalUnit()
     unit.strFirmware = "firmware-small.S19";
     unit.nFirmwareBytes = 2310;
     unit.strFirmwareSha256 = "9f86d081884c7d659a2feaa0c55ad015a3bf4f1b2b0b822cd15d6c15b0f00a08";
-    unit.steps = { { "download", "done" }, { "clock", "done" }, { "readout", "done" } };
+    unit.steps = { { "connect", "done" },
+                   { "download", "done", "C:\\fw\\firmware-small.S19" },
+                   { "clock", "done" },
+                   { "readout", "done", "C:\\bench\\unit-7.LOG" } };
     return unit;
 }
 
@@ -68,24 +72,36 @@ TEST_CASE("each way a run ends has its exit code and its words")
     CHECK(ExitCodeOf(RunFailure::Nak) == EXIT_STEP_FAILED);
 }
 
-TEST_CASE("the header has the unit's columns and two for each step, and ends in CR LF")
+const char kHeader[] = "Date,Time,Port,Device,Identification,Result,Exit code,Seconds,Firmware,Firmware bytes,"
+                       "Firmware SHA-256,Connect,Download,Download file,Clock,Clock file,Restore settings,"
+                       "Restore settings file,Save settings,Save settings file,Readout,Readout file\r\n";
+const char kTypicalStart[] = "2026-12-07,21:40:05,COM2,Corlaxa,Corlaxa V2.14 SN 104711,done,0,83.5,firmware-small.S19,"
+                             "2310,9f86d081884c7d659a2feaa0c55ad015a3bf4f1b2b0b822cd15d6c15b0f00a08,";
+
+std::size_t Commas(const std::string& strText)
 {
-    CHECK(ResultCsvHeader(0)
-          == "Date,Time,Port,Device,Identification,Result,Exit code,Seconds,Firmware,Firmware bytes,Firmware SHA-256\r\n");
-    CHECK(ResultCsvHeader(2)
-          == "Date,Time,Port,Device,Identification,Result,Exit code,Seconds,Firmware,Firmware bytes,Firmware SHA-256,"
-             "Step 1,Outcome 1,Step 2,Outcome 2\r\n");
-    const std::string strTwelve = ResultCsvHeader(12);
-    CHECK(strTwelve.find(",Step 11,Outcome 11,Step 12,Outcome 12\r\n") != std::string::npos);
+    return static_cast<std::size_t>(std::count(strText.begin(), strText.end(), ','));
 }
 
-TEST_CASE("a unit's row: its values in the header's order, one line ending in CR LF")
+TEST_CASE("the header has the unit's columns, the connect, and a pair for each step kind, and ends in CR LF")
+{
+    CHECK(ResultCsvHeader() == kHeader);
+}
+
+TEST_CASE("a unit's row: its values in the header's order, each step kind in its own place, one line")
 {
     UnitResult unit = TypicalUnit();
     CHECK(ResultCsvRow(unit)
-          == "2026-12-07,21:40:05,COM2,Corlaxa,Corlaxa V2.14 SN 104711,done,0,83.5,firmware-small.S19,2310,"
-             "9f86d081884c7d659a2feaa0c55ad015a3bf4f1b2b0b822cd15d6c15b0f00a08,download,done,clock,done,readout,done\r\n");
+          == std::string(kTypicalStart) + "done,done,C:\\x5Cfw\\x5Cfirmware-small.S19,done,,,,,,done,"
+                                          "C:\\x5Cbench\\x5Cunit-7.LOG\r\n");
 
+    SUBCASE("the steps in another order land in the same columns")
+    {
+        std::swap(unit.steps[1], unit.steps[3]);
+        CHECK(ResultCsvRow(unit)
+              == std::string(kTypicalStart) + "done,done,C:\\x5Cfw\\x5Cfirmware-small.S19,done,,,,,,done,"
+                                              "C:\\x5Cbench\\x5Cunit-7.LOG\r\n");
+    }
     SUBCASE("a failed unit without firmware: empty firmware columns, the step that failed and those not reached")
     {
         unit.nPort = 4;
@@ -95,21 +111,99 @@ TEST_CASE("a unit's row: its values in the header's order, one line ending in CR
         unit.strFirmware.clear();
         unit.nFirmwareBytes = -1;
         unit.strFirmwareSha256.clear();
-        unit.steps = { { "clock", "done" }, { "readout", "failed: time-out" } };
+        unit.steps = { { "connect", "done" },
+                       { "clock", "done" },
+                       { "readout", "failed: time-out", "D:\\r.LOG" },
+                       { "save-settings", "skipped" } };
         CHECK(ResultCsvRow(unit)
-              == "2026-12-07,21:40:05,COM4,Vantik,Corlaxa V2.14 SN 104711,failed,4,7.0,,,,clock,done,readout,failed: time-out\r\n");
+              == "2026-12-07,21:40:05,COM4,Vantik,Corlaxa V2.14 SN 104711,failed,4,7.0,,,,done,,,done,,,,skipped,,"
+                 "failed: time-out,D:\\x5Cr.LOG\r\n");
     }
-    SUBCASE("a unit that never answered has no identification and no steps")
+    SUBCASE("a unit that never answered: its connect failed, its steps skipped")
     {
         unit.strIdent.clear();
         unit.nExitCode = 3;
         unit.dSeconds = 0;
-        unit.steps.clear();
+        unit.steps = { { "connect", "failed: no answer" }, { "download", "skipped" } };
         unit.nFirmwareBytes = 0; // an empty file has a size
         CHECK(ResultCsvRow(unit)
               == "2026-12-07,21:40:05,COM2,Corlaxa,,failed,3,0.0,firmware-small.S19,0,"
-                 "9f86d081884c7d659a2feaa0c55ad015a3bf4f1b2b0b822cd15d6c15b0f00a08\r\n");
+                 "9f86d081884c7d659a2feaa0c55ad015a3bf4f1b2b0b822cd15d6c15b0f00a08,failed: no answer,skipped,,,,,,,,,\r\n");
     }
+    SUBCASE("no steps at all: every step column empty, as many as the header has")
+    {
+        unit.steps.clear();
+        const std::string strRow = ResultCsvRow(unit);
+        CHECK(strRow == std::string(kTypicalStart) + ",,,,,,,,,,\r\n");
+        CHECK(Commas(strRow) == Commas(kHeader));
+    }
+}
+
+TEST_CASE("a step kind given twice: the first failure, else a skip, else done; its files joined by ';'")
+{
+    UnitResult unit = TypicalUnit();
+    const std::string strStart = std::string(kTypicalStart) + "done,";
+    SUBCASE("both done")
+    {
+        unit.steps = { { "connect", "done" }, { "readout", "done", "a-1.LOG" }, { "readout", "done", "b-1.LOG" } };
+        CHECK(ResultCsvRow(unit) == strStart + ",,,,,,,,done,a-1.LOG;b-1.LOG\r\n");
+    }
+    SUBCASE("the first failure stands over a later one and over a done before it")
+    {
+        unit.steps = { { "connect", "done" },
+                       { "clock", "done" },
+                       { "download", "done", "a.S19" },
+                       { "clock", "failed: time-out" },
+                       { "download", "failed: NAK", "b.S19" } };
+        CHECK(ResultCsvRow(unit) == strStart + "failed: NAK,a.S19;b.S19,failed: time-out,,,,,,,\r\n");
+        unit.steps.push_back({ "clock", "failed: NAK" });
+        CHECK(ResultCsvRow(unit) == strStart + "failed: NAK,a.S19;b.S19,failed: time-out,,,,,,,\r\n");
+    }
+    SUBCASE("one done, the other skipped: not every one was done")
+    {
+        unit.steps = { { "connect", "done" }, { "clock", "done" }, { "download", "failed: file", "x.S19" },
+                       { "clock", "skipped" } };
+        CHECK(ResultCsvRow(unit) == strStart + "failed: file,x.S19,skipped,,,,,,,\r\n");
+    }
+    SUBCASE("a file name with a comma is quoted whole")
+    {
+        unit.steps = { { "connect", "done" }, { "save-settings", "done", "a,b.ZEVSET" },
+                       { "save-settings", "done", "c.ZEVSET" } };
+        CHECK(ResultCsvRow(unit) == strStart + ",,,,,,done,\"a,b.ZEVSET;c.ZEVSET\",,\r\n");
+    }
+}
+
+TEST_CASE("a row that cannot go into the result file waits beside it in the pending file")
+{
+    CHECK(PendingFileName("C:\\bench\\units.csv") == "C:\\bench\\units.pending.csv");
+    CHECK(PendingFileName("units.CSV") == "units.pending.csv");
+    CHECK(PendingFileName("C:\\bench\\units.txt") == "C:\\bench\\units.txt.pending.csv");
+    CHECK(PendingFileName("C:\\bench\\units") == "C:\\bench\\units.pending.csv");
+    CHECK(PendingFileName("C:\\bench\\.csv") == "C:\\bench\\.csv.pending.csv");
+    CHECK(PendingFileName(".csv") == ".csv.pending.csv");
+}
+
+TEST_CASE("the pending file's rows move in without its header, each on its own line")
+{
+    const std::string strHeader = ResultCsvHeader();
+    CHECK(PendingRows(strHeader + "a,1\r\nb,2\r\n", strHeader) == "a,1\r\nb,2\r\n");
+    CHECK(PendingRows(strHeader, strHeader).empty());
+    CHECK(PendingRows("", strHeader).empty());
+    // rows without the header (a file someone made by hand) are rows all the same
+    CHECK(PendingRows("a,1\r\n", strHeader) == "a,1\r\n");
+    // a row cut short is kept, ended, so the next row is not glued to it
+    CHECK(PendingRows(strHeader + "a,1\r\nb,", strHeader) == "a,1\r\nb,\r\n");
+    // a header cut short is no header: what there is of it is kept as a line
+    CHECK(PendingRows(strHeader.substr(0, 10), strHeader) == strHeader.substr(0, 10) + "\r\n");
+}
+
+TEST_CASE("an append: the header into an empty file only, and never onto the end of a cut line")
+{
+    const std::string strHeader = ResultCsvHeader();
+    CHECK(AppendText(0, '\n', strHeader, "a,1\r\n") == strHeader + "a,1\r\n");
+    CHECK(AppendText(120, '\n', strHeader, "a,1\r\n") == "a,1\r\n");
+    CHECK(AppendText(40, ',', strHeader, "a,1\r\n") == "\r\na,1\r\n");
+    CHECK(AppendText(40, '\r', strHeader, "a,1\r\n") == "\r\na,1\r\n");
 }
 
 TEST_CASE("a device's garbage in the identification stays in its one field of the one line")
@@ -120,7 +214,7 @@ TEST_CASE("a device's garbage in the identification stays in its one field of th
     unit.steps = { { "readout", "done" } };
     CHECK(ResultCsvRow(unit)
           == "2026-12-07,21:40:05,COM2,Corlaxa,\"Corlaxa, \"\"V2\"\"\\x0D\\x0A\\x00SN\\x5C1\xFF\\x7F\\x1B \",done,0,83.5,"
-             "firmware-small.S19,2310,9f86d081884c7d659a2feaa0c55ad015a3bf4f1b2b0b822cd15d6c15b0f00a08,readout,done\r\n");
+             "firmware-small.S19,2310,9f86d081884c7d659a2feaa0c55ad015a3bf4f1b2b0b822cd15d6c15b0f00a08,,,,,,,,,,done,\r\n");
 }
 
 TEST_CASE("a field is quoted only when it holds a comma, a quote or a blank at either end")
