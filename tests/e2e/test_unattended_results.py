@@ -218,40 +218,40 @@ class HeldResultFileTest(ResultFileTestCase):
 
 
 class UnwritableResultFileTest(ResultFileTestCase):
+    def assert_done_but_not_written(self, result):
+        """A unit that is done but whose row the result file cannot take: exit code 5, the
+        log and the script told, the row in the pending file beside it."""
+        pending = result[:-len(".csv")] + ".pending.csv"
+        folder = self.bench()
+        code, err = self.done_unit(folder, result)
+        texts = log_texts(folder)
+        self.assertEqual(code, 5, "\n".join(texts[-8:]))
+        self.assertIn("Unit 1: every step done", "\n".join(texts))
+        said = [t for t in texts if t.startswith("The result file %s cannot be written (" % windows_path(result))]
+        self.assertEqual(len(said), 1, texts[-6:])
+        self.assertIn("the unit's row is kept in %s" % windows_path(pending), said[0])
+        self.assertEqual(err.strip(), said[0])
+        self.assertIn("Unattended run ended: exit code 5 (a file cannot be read or written)", texts)
+        self.assertEqual(len(self.assert_rows_whole(read_bytes(pending))), 1)
+
     def test_a_result_file_that_cannot_be_written_gives_exit_code_5_though_the_unit_was_done(self):
         with self.subTest("a folder of the result file's name"):
-            os.mkdir(self.result)
-            folder = self.bench()
-            code, err = self.done_unit(folder)
-            texts = log_texts(folder)
-            self.assertEqual(code, 5, "\n".join(texts[-8:]))
-            self.assertIn("Unit 1: every step done", "\n".join(texts))
-            self.assertTrue(any(t.startswith("The result file %s cannot be written (" % windows_path(self.result))
-                                for t in texts), texts[-6:])
-            self.assertIn("Unattended run ended: exit code 5 (a file cannot be read or written)", texts)
-            self.assertIn(windows_path(self.pending), err)
-            # the row waits beside it
-            self.assertEqual(len(self.assert_rows_whole(read_bytes(self.pending))), 1)
-            os.rmdir(self.result)
-            os.remove(self.pending)
+            result = os.path.join(self.shared, "folder.csv")
+            os.mkdir(result)
+            self.assert_done_but_not_written(result)
 
         with self.subTest("a read-only file"):
-            with open(self.result, "wb") as f:
+            result = os.path.join(self.shared, "readonly.csv")
+            with open(result, "wb") as f:
                 f.write(HEADER_LINE + EARLIER_ROW)
-            # read-only for root too: immutable
-            os.chmod(self.result, 0o444)
+            os.chmod(result, 0o444)
             if os.geteuid() == 0:
-                if subprocess.run(["chattr", "+i", self.result], stderr=subprocess.DEVNULL).returncode != 0:
+                # read-only for root too
+                if subprocess.run(["chattr", "+i", result], stderr=subprocess.DEVNULL).returncode != 0:
                     self.skipTest("the file cannot be made read-only for root here")
-                self.addCleanup(subprocess.run, ["chattr", "-i", self.result])
-            folder = self.bench()
-            code, err = self.done_unit(folder)
-            texts = log_texts(folder)
-            self.assertEqual(code, 5, "\n".join(texts[-8:]))
-            self.assertTrue(any(t.startswith("The result file %s cannot be written (" % windows_path(self.result))
-                                for t in texts), texts[-6:])
-            self.assertEqual(read_bytes(self.result), HEADER_LINE + EARLIER_ROW)
-            self.assertEqual(len(self.assert_rows_whole(read_bytes(self.pending))), 1)
+                self.addCleanup(subprocess.run, ["chattr", "-i", result])
+            self.assert_done_but_not_written(result)
+            self.assertEqual(read_bytes(result), HEADER_LINE + EARLIER_ROW)
 
 
 class FullDiskTest(ResultFileTestCase):
