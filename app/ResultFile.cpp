@@ -68,6 +68,19 @@ bool SizeAndLastByte(HANDLE hFile, LONGLONG& nSize, char& chLast, DWORD& nError)
     return true;
 }
 
+// Up to nCount bytes from the file's start.
+std::string ReadStart(HANDLE hFile, std::size_t nCount)
+{
+    std::string strStart(nCount, '\0');
+    LARGE_INTEGER start = {};
+    DWORD nRead = 0;
+    if (!::SetFilePointerEx(hFile, start, nullptr, FILE_BEGIN) ||
+        !::ReadFile(hFile, &strStart[0], static_cast<DWORD>(nCount), &nRead, nullptr))
+        nRead = 0;
+    strStart.resize(nRead);
+    return strStart;
+}
+
 bool ReadAll(HANDLE hFile, std::string& strText, DWORD& nError)
 {
     LARGE_INTEGER size = {};
@@ -168,8 +181,11 @@ DWORD AppendToResultFile(const std::string& strPath, const std::string& strPendi
     }
     LONGLONG nSize = 0;
     char chLast = '\n';
-    if (SizeAndLastByte(hFile, nSize, chLast, nError))
+    if (SizeAndLastByte(hFile, nSize, chLast, nError)) {
+        // Rows are appended whatever the header: the file is the line's, not to be replaced.
+        result.bOtherHeader = nSize > 0 && !StartsWithResultHeader(ReadStart(hFile, strHeader.size()));
         nError = WriteWhole(hFile, nSize, AppendText(nSize, chLast, strHeader, strPendingRows + strRow));
+    }
     if (hPending != INVALID_HANDLE_VALUE) {
         if (nError == 0) {
             result.nMovedRows = CountRows(strPendingRows);

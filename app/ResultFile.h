@@ -22,6 +22,7 @@ struct ResultAppend {
     std::string strPendingPath;
     CString strPendingReason; // why the pending file did not take it either (Lost)
     unsigned nMovedRows = 0;  // rows of earlier units moved in from the pending file
+    bool bOtherHeader = false; // the result file begins with another header than this version's
 };
 
 // Appends strRow (one line ending in CR LF) to the result file at strPath, after the

@@ -89,6 +89,16 @@ std::string ResultCsvHeader()
     return strHeader + "\r\n";
 }
 
+bool StartsWithResultHeader(const std::string& strStart)
+{
+    const std::string strHeader = ResultCsvHeader();
+    const std::string strLine = strHeader.substr(0, strHeader.size() - 2);
+    if (strStart.compare(0, strLine.size(), strLine) != 0)
+        return false;
+    const std::string strEnd = strStart.substr(strLine.size(), 2);
+    return strEnd == "\r\n" || (!strEnd.empty() && strEnd[0] == '\n');
+}
+
 std::string ResultCsvRow(const UnitResult& unit)
 {
     std::string strRow = CsvField(unit.strDate);

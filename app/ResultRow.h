@@ -41,6 +41,9 @@ struct UnitResult {
 
 // The header row, the same for every file.
 std::string ResultCsvHeader();
+// Whether a file's first bytes are this header's line (with CR LF or LF alone, as an
+// editor may save it): a file begun by another version has other columns.
+bool StartsWithResultHeader(const std::string& strStart);
 // The unit's row, ending in CR LF. A step kind given twice shows the outcome of its first
 // failure (else "skipped" when one was skipped, else "done") and its files joined by ";".
 std::string ResultCsvRow(const UnitResult& unit);

@@ -79,6 +79,11 @@ std::vector<CString> ResultAppendLines(const ResultAppend& append, const std::st
                                        const std::string& strRow)
 {
     std::vector<CString> lines;
+    if (append.bOtherHeader)
+        lines.push_back(FormatById(IDS_RUN_RESULT_OTHER_HEADER, "s",
+                                   "The result file %s begins with another header: its columns are not this "
+                                   "version's, the rows are appended all the same",
+                                   strPath.c_str()));
     if (append.nMovedRows > 0)
         lines.push_back(FormatById(IDS_RUN_PENDING_MOVED, "us", "%u earlier rows moved into the result file from %s",
                                    append.nMovedRows, append.strPendingPath.c_str()));

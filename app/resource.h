@@ -282,6 +282,7 @@
 #define IDS_RUN_RESULT_PENDING 451   // three texts: the result file, the reason, the pending file
 #define IDS_RUN_ROW_LOST       452   // three texts: the pending file, the reason, the row
 #define IDS_RUN_PENDING_MOVED  453   // an unsigned number and a text: the rows, the pending file
+#define IDS_RUN_RESULT_OTHER_HEADER 454 // one text: the result file
 #define IDS_LINK_LOST_ADVICE   260   // after a link error: what the technician does
 #define IDS_LINK_LOST          261   // a command while the link is lost: nothing is sent
 #define IDS_LINE_ERRORS        262   // port number, the kinds' names, their count since the last such line

@@ -217,6 +217,33 @@ class HeldResultFileTest(ResultFileTestCase):
             self.assertEqual([row[5] for row in rows], ["done"] * 4)
 
 
+class OtherHeaderTest(ResultFileTestCase):
+    def test_a_file_begun_by_another_version_gets_the_row_and_the_log_says_its_columns_differ(self):
+        old = (b"Date,Time,Port,Device,Identification,Result,Exit code,Seconds,Firmware,Firmware bytes,"
+               b"Firmware SHA-256,Step 1,Outcome 1,Step 2,Outcome 2\r\n"
+               b"2026-11-30,08:00:00,COM1,Corlaxa,Corlaxa SN 0,done,0,3.0,,,,connect,done,clock,done\r\n")
+        with open(self.result, "wb") as f:
+            f.write(old)
+        folder = self.bench()
+        code, err = self.done_unit(folder)
+        texts = log_texts(folder)
+        self.assertEqual(code, 0, "\n".join(texts[-8:]))
+        self.assertEqual(err, "")
+        self.assertIn("The result file %s begins with another header: its columns are not this version's, the rows "
+                      "are appended all the same" % windows_path(self.result), texts)
+        data = read_bytes(self.result)
+        self.assertTrue(data.startswith(old))
+        row = table_of(data[len(old):])
+        self.assertEqual(len(row), 1)
+        self.assertEqual(len(row[0]), len(FULL_HEADER))
+        self.assertEqual(steps_of(row[0]), {"Connect": "done", "Clock": "done"})
+
+        # a file with this version's header says nothing of it
+        folder = self.bench()
+        self.assertEqual(self.done_unit(folder, os.path.join(self.shared, "new.csv"))[0], 0)
+        self.assertFalse(any("begins with another header" in t for t in log_texts(folder)))
+
+
 class UnwritableResultFileTest(ResultFileTestCase):
     def assert_done_but_not_written(self, result):
         """A unit that is done but whose row the result file cannot take: exit code 5, the

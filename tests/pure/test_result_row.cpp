@@ -88,6 +88,20 @@ TEST_CASE("the header has the unit's columns, the connect, and a pair for each s
     CHECK(ResultCsvHeader() == kHeader);
 }
 
+TEST_CASE("a file begun with this header is told from one begun by another version")
+{
+    const std::string strHeader = ResultCsvHeader();
+    CHECK(StartsWithResultHeader(strHeader));
+    CHECK(StartsWithResultHeader(strHeader + "2026-12-07,21:40:05\r\n"));
+    CHECK(StartsWithResultHeader(strHeader.substr(0, strHeader.size() - 2) + "\n2026"));
+    // the header of a version whose columns followed the steps
+    CHECK_FALSE(StartsWithResultHeader("Date,Time,Port,Device,Identification,Result,Exit code,Seconds,Firmware,"
+                                       "Firmware bytes,Firmware SHA-256,Step 1,Outcome 1\r\n"));
+    CHECK_FALSE(StartsWithResultHeader(strHeader.substr(0, strHeader.size() - 2) + ",Extra\r\n"));
+    CHECK_FALSE(StartsWithResultHeader(strHeader.substr(0, strHeader.size() - 2)));
+    CHECK_FALSE(StartsWithResultHeader(""));
+}
+
 TEST_CASE("a unit's row: its values in the header's order, each step kind in its own place, one line")
 {
     UnitResult unit = TypicalUnit();
