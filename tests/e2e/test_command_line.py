@@ -82,7 +82,9 @@ class CommandLineTest(unittest.TestCase):
         self.assertEqual(code, 0, err + "\n".join(log_texts(self.folder)))
         self.assertEqual(err, "")
 
-        # the device saw every step, in order, and the usual good-bye
+        # the device saw every step, in order, and the usual good-bye (which the simulator
+        # may say a moment after the tool has ended)
+        sim.wait_for_output("command E:", 10.0)
         said = sim.output()
         steps = ["download ended with the end frame: 7 blocks", "clock set to", 'command r: answering',
                  'command c: answering', "command O: read-out", "command E: session ended"]
