@@ -217,6 +217,25 @@ class HeldResultFileTest(ResultFileTestCase):
             self.assertEqual([row[5] for row in rows], ["done"] * 4)
 
 
+class RowColumnsTest(ResultFileTestCase):
+    def test_a_step_given_twice_has_one_pair_of_columns_with_both_files(self):
+        folder = self.bench()
+        with contextlib.ExitStack() as unit:
+            pty_pair(unit, 1)
+            sim = simulator(unit, folder.path, "--type", "1", port=21)
+            sim.wait_for_output("waiting for a wake-up")
+            proc = self.start(folder, CORLAXA + ["/readout", "a.LOG", "/clock", "/readout", "b.LOG", "/result",
+                                                 windows_path(self.result)])
+            code, err = self.finish(proc, folder=folder)
+        self.assertEqual(code, 0, "\n".join(log_texts(folder)[-8:]))
+        rows = self.assert_rows_whole(read_bytes(self.result))
+        self.assertEqual(len(rows), 1)
+        self.assertEqual(steps_of(rows[0]), {
+            "Connect": "done", "Clock": "done", "Readout": "done",
+            "Readout file": windows_path(folder.file("a.LOG")) + ";" + windows_path(folder.file("b.LOG"))})
+        self.assertTrue(os.path.exists(folder.file("a.LOG")) and os.path.exists(folder.file("b.LOG")))
+
+
 class OtherHeaderTest(ResultFileTestCase):
     def test_a_file_begun_by_another_version_gets_the_row_and_the_log_says_its_columns_differ(self):
         old = (b"Date,Time,Port,Device,Identification,Result,Exit code,Seconds,Firmware,Firmware bytes,"
