@@ -50,9 +50,9 @@ class ResultFileTestCase(unittest.TestCase):
         self.result = os.path.join(self.shared, "units.csv")
         self.pending = os.path.join(self.shared, "units.pending.csv")
 
-    def bench(self):
+    def bench(self, settings=SETTINGS):
         """A folder of its own for one ZEV.EXE (each keeps its log beside it)."""
-        return tool_folder(self, SETTINGS)
+        return tool_folder(self, settings)
 
     def start(self, folder, args):
         """ZEV.EXE started as a script starts it, not waited for. Its standard error goes to
@@ -256,6 +256,12 @@ class OtherHeaderTest(ResultFileTestCase):
         self.assertEqual(len(row), 1)
         self.assertEqual(len(row[0]), len(FULL_HEADER))
         self.assertEqual(steps_of(row[0]), {"Connect": "done", "Clock": "done"})
+
+        # the same in German
+        folder = self.bench(SETTINGS.replace("LanguageLibrary=ZEV_EN.DLL", "LanguageLibrary=ZEV_DE.DLL"))
+        self.assertEqual(self.done_unit(folder)[0], 0)
+        self.assertIn("Die Ergebnisdatei %s beginnt mit einer anderen Kopfzeile: ihre Spalten sind nicht die dieser "
+                      "Version, die Zeilen werden trotzdem angehängt" % windows_path(self.result), log_texts(folder))
 
         # a file with this version's header says nothing of it
         folder = self.bench()
