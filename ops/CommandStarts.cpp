@@ -15,7 +15,7 @@ BOOL CServiceDlg::SendQuery(Operation nOperation, char chLetter)
     // A refused letter has been reported and the connection is idle again: nothing to wait for.
     if (!SendCommand(&chLetter, 1))
         return FALSE;
-    SetTimer(TIMER_RESPONSE, 1000);
+    ArmResponseTimer(1000);
     return TRUE;
 }
 

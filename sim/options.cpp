@@ -119,6 +119,10 @@ const char* usageText() {
       "  --silent-after L       after command letter L answer nothing until the next wake-up\n"
       "  --silent-after-frame N the Nth frame of a download gets no answer, nor does\n"
       "                         anything after it, until the next wake-up\n"
+      "                         (an image's end frame counts as a frame for these three)\n"
+      "  --end-frame-delay MS   answer an image's end frame only MS later, as a device\n"
+      "                         that checks the image first\n"
+      "  --refuse-image         NAK every end frame of an image: the check failed\n"
       "  --garbage-every N      put 1-8 random bytes (0x80-0xFF) before every Nth answer\n"
       "  --no-cr-every N        send every Nth reply line without its CR\n"
       "  --drop-after N         close the port and end after N frames (download frames\n"
@@ -161,6 +165,7 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
       {"--nak-frame", 1, 1000000, nullptr, nullptr, &FaultOptions::nakFrame},
       {"--nak-repeat", 1, 1000000, nullptr, nullptr, &FaultOptions::nakRepeat},
       {"--silent-after-frame", 1, 1000000, nullptr, nullptr, &FaultOptions::silentAfterFrame},
+      {"--end-frame-delay", 0, 60000, nullptr, nullptr, &FaultOptions::endFrameDelayMs},
       {"--garbage-every", 1, 1000000, nullptr, nullptr, &FaultOptions::garbageEvery},
       {"--no-cr-every", 1, 1000000, nullptr, nullptr, &FaultOptions::noCrEvery},
       {"--drop-after", 1, 1000000, nullptr, nullptr, &FaultOptions::dropAfterFrames},
@@ -201,6 +206,10 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
     }
     if (name == "--line-rate") {
       o.device.lineRate = true;
+      continue;
+    }
+    if (name == "--refuse-image") {
+      o.device.faults.refuseImage = true;
       continue;
     }
     auto takeValue = [&]() -> bool {
