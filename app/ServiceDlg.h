@@ -210,6 +210,7 @@ public:
     CString m_strRxLine;        // the reply line being collected, without its CR
     BOOL m_bTxDone = FALSE;     // the last transmission has been reported complete
     CString m_strPendingWrite;  // the value text sent when the device answers ESC
+    BOOL m_bLetterTaken = FALSE; // 'L', 'V' or 'O' has been answered by its ESC
     BOOL m_bLinkLost = FALSE;   // a link error closed the link, and none has opened since
     LineErrorTally m_LineErrors;      // line errors taken from the library, not yet said
     ULONGLONG m_nLineErrorLineAt = 0; // GetTickCount64 of the last line about them; 0 none
@@ -322,6 +323,7 @@ protected:
     void OnLineEnd();
     void OnEscape();
     void LogUnexpectedLine();
+    void OnLetterTaken(UINT nLinesDueMs); // the ESC before the lines of 'L' (type 1), 'V' and 'O'
     void DropOverlongLine();
 
     // ops/CommandStarts.cpp: menu commands

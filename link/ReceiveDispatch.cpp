@@ -200,13 +200,12 @@ void CServiceDlg::OnEscape()
         if (m_nDeviceType == 0)
             ParseSingleLine();
         else if (m_nDeviceType == 1)
-            ArmResponseTimer(1000);
+            OnLetterTaken(1000);
         break;
     case OP_READOUT:
     case OP_CAPTURE:
         // The device has taken the command; its lines follow.
-        ArmResponseTimer(2000);
-        m_bTxDone = TRUE;
+        OnLetterTaken(2000);
         break;
     case OP_COMMAND_Y:
     case OP_COMMAND_X:
@@ -217,6 +216,19 @@ void CServiceDlg::OnEscape()
         LogById(IDS_UNEXPECTED_ESC);
         break;
     }
+}
+
+void CServiceDlg::OnLetterTaken(UINT nLinesDueMs)
+{
+    // Only the first ESC gives the lines their time: more would keep a read-out that
+    // sends no line waiting for ever.
+    if (m_bLetterTaken) {
+        LogById(IDS_UNEXPECTED_ESC);
+        return;
+    }
+    m_bLetterTaken = TRUE;
+    ArmResponseTimer(nLinesDueMs);
+    m_bTxDone = TRUE;
 }
 
 void CServiceDlg::LogUnexpectedLine()

@@ -116,6 +116,18 @@ TEST_CASE("ESC, ACK and NAK outside the operations that expect them")
         CHECK(dlg.m_bTxDone == FALSE);
         CHECK(::KillTimer(dlg.m_hWnd, TIMER_RESPONSE)); // still armed: the time-out will end it
     }
+    SUBCASE("a read-out takes one ESC: another gives its lines no more time")
+    {
+        dlg.m_bBusy = TRUE;
+        REQUIRE(dlg.SendQuery(OP_READOUT, 'V'));
+        Feed(dlg, "\x1b");
+        CHECK(NewLogLines(fixture).size() == 3);
+        Feed(dlg, "\x1b");
+        CHECK(NewLogLines(fixture).back() == "Unerwartetes ESC vom Gerät");
+        CHECK(dlg.m_nOperation == OP_READOUT);
+        Feed(dlg, "line\r");
+        CHECK(NewLogLines(fixture).back() == ">> line");
+    }
     SUBCASE("the configuration read-out takes no ESC")
     {
         dlg.m_nOperation = OP_CFG_VALUES;
