@@ -1,6 +1,7 @@
 // Connection control: sending, the busy check, return to idle, the pending write, the
 // wake-up with its baud switch, disconnecting, and the three timers.
 #include "ServiceDlg.h"
+#include "SettingsRun.h"
 #include "StringFormats.h"
 
 #include <cstdio>
@@ -78,7 +79,7 @@ void CServiceDlg::EndUnfinishedOperation()
     // question, a disconnect, a link error, the end of the program) says where it
     // stopped, while its state is still here; a capture keeps the lines it has received.
     // Completions set the operation to idle before they return to idle.
-    if (m_pSettingsRun && m_nOperation != OP_IDLE) {
+    if (m_pSettingsRun && (m_nOperation != OP_IDLE || m_pSettingsRun->m_phase == SettingsRun::Comparing)) {
         EndSettingsRun();
         return;
     }
