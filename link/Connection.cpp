@@ -1,7 +1,6 @@
 // Connection control: sending, the busy check, return to idle, the pending write, the
 // wake-up with its baud switch, disconnecting, and the three timers.
 #include "ServiceDlg.h"
-#include "SettingsRun.h"
 #include "StringFormats.h"
 
 #include <cstdio>
@@ -79,10 +78,8 @@ void CServiceDlg::EndUnfinishedOperation()
     // question, a disconnect, a link error, the end of the program) says where it
     // stopped, while its state is still here; a capture keeps the lines it has received.
     // Completions set the operation to idle before they return to idle.
-    if (m_pSettingsRun && (m_nOperation != OP_IDLE || m_pSettingsRun->m_phase == SettingsRun::Comparing)) {
-        EndSettingsRun();
+    if (m_pSettingsRun && EndSettingsRun())
         return;
-    }
     switch (m_nOperation) {
     case OP_IMAGE_START:
     case OP_DOWNLOAD:

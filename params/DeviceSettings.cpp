@@ -513,10 +513,15 @@ void CServiceDlg::FinishSettingsRun()
     ReturnToIdle();
 }
 
-void CServiceDlg::EndSettingsRun()
+BOOL CServiceDlg::EndSettingsRun()
 {
+    // Idle between two steps (a write complete, the next not yet sent) the run goes on;
+    // cut short in a step or during its comparison it ends.
+    if (m_nOperation == OP_IDLE && m_pSettingsRun->m_phase != SettingsRun::Comparing)
+        return FALSE;
     // Said once, where it stopped and what the device has been given so far; the run is
     // dropped before the connection goes idle, so that nothing carries it on.
     std::unique_ptr<SettingsRun> pRun = std::move(m_pSettingsRun);
     LogLine(RunCutText(*pRun));
+    return TRUE;
 }
