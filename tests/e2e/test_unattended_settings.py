@@ -8,6 +8,7 @@ import contextlib
 import os
 import re
 import subprocess
+import tempfile
 import unittest
 
 from zevharness.ptys import pty_pair
@@ -123,6 +124,27 @@ class UnattendedSettingsTest(unittest.TestCase):
         self.assertIn("\r\nr=9,33,0\r\n", self.read("bench.ZEVSET"))
         self.assertEqual(sorted(n for n in os.listdir(self.folder.path) if n.startswith("bench.")),
                          ["bench.ZEVSET", "bench.ZEVSET.tmp"])
+
+    def test_a_full_disk_leaves_the_older_file_as_it_was(self):
+        disk = tempfile.mkdtemp(prefix="zevdisk-")
+        self.addCleanup(os.rmdir, disk)
+        if subprocess.run(["mount", "-t", "tmpfs", "-o", "size=64k", "tmpfs", disk],
+                          stderr=subprocess.DEVNULL).returncode != 0:
+            self.skipTest("no tmpfs can be mounted here (not root)")
+        self.addCleanup(subprocess.run, ["umount", "-l", disk])
+        path = os.path.join(disk, "unit.ZEVSET")
+        with open(path, "w", newline="") as f:
+            f.write("an older file\r\n")
+        with open(os.path.join(disk, "filler"), "wb", buffering=0) as f, contextlib.suppress(OSError):
+            while True:  # until the disk is full
+                f.write(b"\0" * 4096)
+        run = self.run_tool(["/save-settings", windows_path(path)])
+        self.assert_ended(run, 5)
+        self.assertTrue(any(t.startswith("The settings file %s cannot be written (Disk full.)" % windows_path(path))
+                            for t in run.lines), run.text())
+        with open(path, newline="") as f:
+            self.assertEqual(f.read(), "an older file\r\n")
+        self.assertEqual(sorted(os.listdir(disk)), ["filler", "unit.ZEVSET"], "a temporary file is left")
 
     # --- restores that do not verify ------------------------------------------------------
 
