@@ -147,7 +147,7 @@ public:
     BOOL IsSettingsWrite() const; // ... or one of its writes
     void OnSettingsReply();       // a read's line: parsed, kept, and the next step
     void OnSettingsWritten();     // a write's ESC: the value text, and the next step
-    void EndSettingsRun();        // a settings run that did not finish: said, and dropped
+    BOOL EndSettingsRun();        // a settings run cut short in a step or its comparison: said, dropped
 
     // --- monitor/MonitorStart.cpp: the live flow monitor ---------------------------------------
     void StartMonitor();

@@ -250,6 +250,7 @@
 #define IDS_SETTINGS_REFUSED_NUMBERS 249 // why a value is not written
 #define IDS_SETTINGS_REFUSED_RANGE 250 //  two unsigned numbers: the range
 #define IDS_SETTINGS_REFUSED_WORD 251
+#define IDS_SETTINGS_BAD_REPLY 400   // three texts: the read letter, its reply, where the run stopped
 // The unattended run (app/UnattendedRun.cpp, app/ServiceApp.cpp)
 #define IDS_RUN_START          320   // one text: the arguments as given
 #define IDS_RUN_UNIT_START     321   // one unsigned number: the unit

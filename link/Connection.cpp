@@ -78,10 +78,8 @@ void CServiceDlg::EndUnfinishedOperation()
     // question, a disconnect, a link error, the end of the program) says where it
     // stopped, while its state is still here; a capture keeps the lines it has received.
     // Completions set the operation to idle before they return to idle.
-    if (m_pSettingsRun && m_nOperation != OP_IDLE) {
-        EndSettingsRun();
+    if (m_pSettingsRun && EndSettingsRun())
         return;
-    }
     switch (m_nOperation) {
     case OP_IMAGE_START:
     case OP_DOWNLOAD:

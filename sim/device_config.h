@@ -27,6 +27,7 @@ struct FaultOptions {
   int dropAfterFrames = 0;  // drop the port after n frames (download frames taken, monitor frames sent)
   int noisePerSecond = 0;   // random bytes a second of read-out lines and monitor frames carry with them
   std::string writeNotKept; // write letters whose value text is taken but not kept: reads answer the old value
+  std::string extraCr;      // read letters whose reply line ends in a second CR, an empty line after it
 };
 
 struct DeviceConfig {

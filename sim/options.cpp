@@ -136,6 +136,9 @@ const char* usageText() {
       "                         for these write letters (of RH1BGJWF2CSN) answer ESC and\n"
       "                         take the value text as usual, but keep nothing: later\n"
       "                         reads answer the old value\n"
+      "  --extra-cr LETTERS     the reply lines to these read letters (of rh3bgjwf4c) end in\n"
+      "                         two CRs: an empty line follows each, as a device that\n"
+      "                         doubles its line end sends it\n"
       "  --seed N               seed of the random garbage and noise bytes (default 1)\n"
       "\n"
       "It ends on Ctrl+C, when standard input closes, after --seconds, or when the port\n"
@@ -236,7 +239,7 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
 
     if (name == "--port" || name == "--settings" || name == "--log" || name == "--firmware-out" ||
         name == "--replay" || name == "--silent-after" || name == "--seed" || name == "--l-answer" ||
-        name == "--write-not-kept") {
+        name == "--write-not-kept" || name == "--extra-cr") {
       if (!takeValue() || value.empty()) return fail(name + " needs a value");
       if (name == "--port") {
         o.port = portName(value);
@@ -258,6 +261,12 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
             return fail("--write-not-kept " + value + ": '" + std::string(1, letter) +
                         "' is no write letter (expected letters of RH1BGJWF2CSN)");
         o.device.faults.writeNotKept = value;
+      } else if (name == "--extra-cr") {
+        for (char letter : value)
+          if (letter == 'L' || readLetters().find(letter) == std::string::npos)
+            return fail("--extra-cr " + value + ": '" + std::string(1, letter) +
+                        "' is no read letter (expected letters of rh3bgjwf4c)");
+        o.device.faults.extraCr = value;
       } else if (name == "--silent-after") {
         if (value.size() != 1) return fail("--silent-after " + value + ": expected one command letter");
         o.device.faults.silentAfter = value[0];
