@@ -199,8 +199,9 @@ void CServiceDlg::OnCancel()
 
 BOOL CServiceDlg::ConfirmEnd()
 {
-    // Closing the window is how a bench run ends: nobody is asked.
-    if (m_pRun || (m_nOperation == OP_IDLE && !m_bBusy))
+    // Closing the window is how a bench run ends: nobody is asked. Nor for the monitor:
+    // ending it loses nothing (its recording is closed whole).
+    if (m_pRun || (m_nOperation == OP_IDLE && !m_bBusy) || m_nOperation == OP_MONITOR)
         return TRUE;
     BOOL bDownload = m_nOperation == OP_DOWNLOAD || m_nOperation == OP_IMAGE_START;
     CString strText = bDownload ? LoadText(IDS_END_DURING_DOWNLOAD,

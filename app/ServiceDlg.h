@@ -3,6 +3,7 @@
 // owns them; each group below names its file.
 #pragma once
 
+#include "FileDigest.h"
 #include "KoraLink.h"
 #include "LineErrorTally.h"
 #include "Operation.h"
@@ -76,6 +77,9 @@ public:
     void WakeUpDevice();
     void OnInitReply();
     void Disconnect();
+    void ReopenForWakeUp();       // the link at 9600, without what the session left
+    // The response timer; in an unattended run the step's deadline follows it.
+    void ArmResponseTimer(UINT nMs);
     void EmptyReceiveLine();      // the line and a pending DLE: a new transaction begins
     void EndUnfinishedOperation(); // what an operation cut short leaves, said and kept
 
@@ -143,7 +147,7 @@ public:
     BOOL IsSettingsWrite() const; // ... or one of its writes
     void OnSettingsReply();       // a read's line: parsed, kept, and the next step
     void OnSettingsWritten();     // a write's ESC: the value text, and the next step
-    void EndSettingsRun();        // a settings run that did not finish: said, and dropped
+    BOOL EndSettingsRun();        // a settings run cut short in a step or its comparison: said, dropped
 
     // --- monitor/MonitorStart.cpp: the live flow monitor ---------------------------------------
     void StartMonitor();
@@ -155,8 +159,8 @@ public:
     INT_PTR PromptForFileOfKind(BOOL bOpen, const char* pszExtension, UINT nKindID);
     void StartDownload();
     void SendNextFrame(BOOL bResend);
-    // The next frame of the file; TRUE at its end (an image's end frame is sent), and when
-    // the file failed (said, and idle).
+    // The next frame of the file into m_strFrame; TRUE at its end (for an image, the end
+    // frame is then built), and when the file failed (said, and idle).
     BOOL BuildImageFrame();
     BOOL BuildLineFrame();
     void LogDownloadAbandoned();   // where a download that did not finish stopped
@@ -164,6 +168,9 @@ public:
     // --- app/UnattendedRun.cpp: the command line's steps, run without a person ------------
     // Where a step fails: the first failure of a step is its outcome. Nothing without a run.
     void NoteStepFailure(RunFailure failure);
+    void ArmStepDeadline(UINT nAnswerDueMs); // the step ends a margin after its answer is due
+    // /repeat: the unit just done has answered a wake-up again; it is to be taken off.
+    BOOL IsUnitLeftOn() const;
 
     // --- app: the window's controls and choices ------------------------------------------------
     CProgressCtrl m_ProgressCtrl;
@@ -203,6 +210,7 @@ public:
     CString m_strRxLine;        // the reply line being collected, without its CR
     BOOL m_bTxDone = FALSE;     // the last transmission has been reported complete
     CString m_strPendingWrite;  // the value text sent when the device answers ESC
+    BOOL m_bLetterTaken = FALSE; // 'L', 'V' or 'O' has been answered by its ESC
     BOOL m_bLinkLost = FALSE;   // a link error closed the link, and none has opened since
     LineErrorTally m_LineErrors;      // line errors taken from the library, not yet said
     ULONGLONG m_nLineErrorLineAt = 0; // GetTickCount64 of the last line about them; 0 none
@@ -218,6 +226,8 @@ public:
     ULONGLONG m_nFirmwareEnd = 0;  // where the download must end in the file
     ULONGLONG m_nFirmwareSent = 0; // the bytes of the file that have gone out
     UINT m_nFrameRefusals = 0;  // NAKs of the current frame in a row
+    FileDigest m_FirmwareDigest; // the firmware file being sent, taken while it is held open
+    BOOL m_bEndFrameSent = FALSE; // an image's end frame is out: its ACK completes the download
     CString m_strFrame;         // the frame last built, sent again after a NAK
     CString m_strDeviceIdent;   // the identification line of the last wake-up
     int m_nCfgValue1 = 0;       // the 'r' reply's three numbers
@@ -270,11 +280,14 @@ protected:
     void BeginUnit();
     void OnUnitAnswered();
     void RunNextStep();
+    void RecordFirmware();        // a download step's file digest into the unit's row
     void EndStep();
     void FinishUnit();            // the unit's outcome: logged, its row written
     void EndUnit();               // ... and the next unit waited for, or the run's end
     void OnNextUnitTimer();
     void OnQuietTimer();          // /quiet: the window is minimised once it has been shown
+    void OnStepDeadline();        // timer 107: the step has not ended in time
+    void EndRemovedUnitSession(); // the unit still on the bench answered: its session ended quietly
     void EndRun();
     void StopUnattendedRun();     // the window closes: the unit in progress is recorded
     // app/MenuEnabling.cpp
@@ -310,6 +323,7 @@ protected:
     void OnLineEnd();
     void OnEscape();
     void LogUnexpectedLine();
+    void OnLetterTaken(UINT nLinesDueMs); // the ESC before the lines of 'L' (type 1), 'V' and 'O'
     void DropOverlongLine();
 
     // ops/CommandStarts.cpp: menu commands
@@ -360,6 +374,7 @@ protected:
     void StopDownload(const CString& strMessage); // logged, idle, then shown in a box
     void StopDownloadUnread(const CString& strReason);
     void StopDownloadRefused();
+    void CompleteDownload();      // the device has taken the last frame: said, idle
     // monitor/MonitorStart.cpp
     void PlaceBeside(HWND hWnd);
     // monitor/MonitorRecord.cpp: the monitor's recording to a CSV file

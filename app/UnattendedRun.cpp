@@ -6,7 +6,11 @@
 // A step is started by the menu command's own handler; the operations say nothing to the
 // run when they end, they only return to idle, which posts WM_UNATTENDED_STEP. Failures
 // are noted where they are found (NoteStepFailure), so a step that returns to idle with
-// nothing noted has been done.
+// nothing noted has been done. No step outlives its own time-outs: each arming of the
+// response timer moves the step's deadline, a margin later (ArmStepDeadline).
+//
+// With /repeat a unit is served once: after its row the bench is woken every 2 s until
+// the unit no longer answers (it has been taken off); only then is an answer a new unit.
 #include "ServiceDlg.h"
 #include "DeviceTypes.h"
 #include "FileDigest.h"
@@ -14,6 +18,7 @@
 #include "ScriptOutput.h"
 #include "StringFormats.h"
 #include "UnattendedRun.h"
+#include "UnitFiles.h"
 
 #include <cstdio>
 #include <vector>
@@ -23,6 +28,8 @@ namespace {
 const UINT kNextUnitPeriodMs = 2000;
 // /quiet: how often the window looks whether it has been shown, to minimise itself.
 const UINT kQuietCheckMs = 50;
+// A step that has not ended this long after its answer was due is stopped.
+const UINT kStepDeadlineMarginMs = 5000;
 
 bool StepWritesFile(StepKind kind)
 {
@@ -101,18 +108,33 @@ std::vector<CString> ResultAppendLines(const ResultAppend& append, const std::st
     }
     return lines;
 }
+
+// The names a folder holds, to number a unit's file past them.
+std::vector<std::string> NamesInFolderOf(const std::string& strPath)
+{
+    std::vector<std::string> names;
+    std::string::size_type nSlash = strPath.find_last_of("\\/");
+    std::string strPattern = (nSlash == std::string::npos ? std::string() : strPath.substr(0, nSlash + 1)) + "*";
+    WIN32_FIND_DATAA found;
+    HANDLE hFind = ::FindFirstFileA(strPattern.c_str(), &found);
+    if (hFind == INVALID_HANDLE_VALUE)
+        return names;
+    do
+        names.push_back(found.cFileName);
+    while (::FindNextFileA(hFind, &found));
+    ::FindClose(hFind);
+    return names;
+}
 }
 
-std::string UnattendedRun::CurrentFile() const
+std::string UnattendedRun::ChooseStepFile() const
 {
     if (m_nStep >= m_line.steps.size())
         return std::string();
     const std::string& strFile = m_files[m_nStep];
-    // With /repeat, a file the step writes gets the unit's number: no unit's read-out
-    // or settings overwrite the one before.
-    if (m_line.bRepeat && StepWritesFile(m_line.steps[m_nStep].kind))
-        return NumberedFileName(strFile, m_nUnit);
-    return strFile;
+    if (!m_line.bRepeat || !StepWritesFile(m_line.steps[m_nStep].kind))
+        return strFile;
+    return NumberedFileName(strFile, UnitFileNumber(strFile, m_nUnit, NamesInFolderOf(strFile)));
 }
 
 // --- the run ------------------------------------------------------------------------------------
@@ -212,6 +234,12 @@ LRESULT CServiceDlg::OnUnattendedStep(WPARAM, LPARAM)
         if (run.m_stepFailure != RunFailure::None || IsIdleForRun())
             EndStep();
         break;
+    case UnattendedRun::Removing:
+        if (m_bConnected && m_nOperation == OP_IDLE && IsUnitLeftOn()) {
+            EndRemovedUnitSession();
+            break;
+        }
+        [[fallthrough]];
     case UnattendedRun::Waiting:
         if (m_bConnected && m_nOperation == OP_IDLE) {
             KillTimer(TIMER_NEXT_UNIT);
@@ -243,10 +271,11 @@ void CServiceDlg::BeginUnit()
     run.m_unit.strTime = now.Format("%H:%M:%S").GetString();
     run.m_unit.nPort = m_nComIndex + 1;
     run.m_unit.strDevice = DeviceNameOfType(m_nDeviceType);
-    if (run.m_phase != UnattendedRun::Waiting)
+    if (run.m_phase == UnattendedRun::Starting)
         run.m_nUnitStart = ::GetTickCount64(); // a waiting run set it at the wake-up that was answered
     run.m_phase = UnattendedRun::Waking;
     LogLine(FormatById(IDS_RUN_UNIT_START, "u", "Unit %u", run.m_nUnit));
+    ArmStepDeadline(15000); // the wake-up's own time-out
 }
 
 void CServiceDlg::OnUnitAnswered()
@@ -277,17 +306,16 @@ void CServiceDlg::RunNextStep()
         return;
     }
     run.m_stepFailure = RunFailure::None;
+    run.m_strStepFile = run.ChooseStepFile();
+    ArmStepDeadline(0); // until the step's first letter is out
     switch (run.m_line.steps[run.m_nStep].kind) {
-    case StepKind::Download: {
-        // The record names what the unit got: the file as it is when its download starts.
-        std::string strFile = run.CurrentFile();
-        FileDigest digest = DigestOfFile(strFile.c_str());
-        run.m_unit.strFirmware = FileNameOf(strFile);
-        run.m_unit.nFirmwareBytes = digest.nBytes;
-        run.m_unit.strFirmwareSha256 = digest.strSha256;
+    case StepKind::Download:
+        // The record names what the unit got: the download's own digest of the file it
+        // sends, which nobody may change while it runs (RecordFirmware).
+        run.m_unit.strFirmware = FileNameOf(run.CurrentFile());
+        m_FirmwareDigest = FileDigest();
         OnFirmwareDownload();
         break;
-    }
     case StepKind::Clock:
         OnClock();
         break;
@@ -305,9 +333,20 @@ void CServiceDlg::RunNextStep()
     PostMessage(WM_UNATTENDED_STEP);
 }
 
+void CServiceDlg::RecordFirmware()
+{
+    UnattendedRun& run = *m_pRun;
+    if (run.m_nStep < run.m_line.steps.size() && run.m_line.steps[run.m_nStep].kind == StepKind::Download) {
+        run.m_unit.nFirmwareBytes = m_FirmwareDigest.nBytes;
+        run.m_unit.strFirmwareSha256 = m_FirmwareDigest.strSha256;
+    }
+}
+
 void CServiceDlg::EndStep()
 {
     UnattendedRun& run = *m_pRun;
+    KillTimer(TIMER_STEP_DEADLINE);
+    RecordFirmware();
     RunFailure failure = run.m_stepFailure;
     run.m_unit.steps.emplace_back(StepName(run.m_line.steps[run.m_nStep].kind), OutcomeWord(failure),
                                   run.CurrentFile());
@@ -379,9 +418,54 @@ void CServiceDlg::EndUnit()
     }
     if (m_bConnected)
         Disconnect();
-    LogById(IDS_RUN_NEXT_UNIT);
-    run.m_phase = UnattendedRun::Waiting;
+    // The unit stays on the bench until the technician takes it off: until then its
+    // answers are not a new unit.
+    LogById(IDS_RUN_TAKE_OFF);
+    run.m_phase = UnattendedRun::Removing;
+    run.m_bWakeUpOut = false;
+    run.m_bAnswered = false;
     SetTimer(TIMER_NEXT_UNIT, kNextUnitPeriodMs);
+}
+
+BOOL CServiceDlg::IsUnitLeftOn() const
+{
+    // Another identification is another unit: the one done was swapped for it between two
+    // wake-ups.
+    return m_pRun && m_pRun->m_phase == UnattendedRun::Removing &&
+           std::string(m_strDeviceIdent.GetString(), m_strDeviceIdent.GetLength()) == m_pRun->m_strLastIdent;
+}
+
+void CServiceDlg::EndRemovedUnitSession()
+{
+    // It is still there: its session is ended at once, so that it hears the next wake-up.
+    m_pRun->m_bAnswered = true;
+    SendCommand("E", 1);
+    ReturnToIdle();
+    m_bConnected = FALSE;
+    ReopenForWakeUp();
+}
+
+void CServiceDlg::ArmStepDeadline(UINT nAnswerDueMs)
+{
+    if (!m_pRun || (m_pRun->m_phase != UnattendedRun::Waking && m_pRun->m_phase != UnattendedRun::Running))
+        return;
+    SetTimer(TIMER_STEP_DEADLINE, nAnswerDueMs + kStepDeadlineMarginMs);
+}
+
+void CServiceDlg::OnStepDeadline()
+{
+    KillTimer(TIMER_STEP_DEADLINE);
+    if (!m_pRun || (m_pRun->m_phase != UnattendedRun::Waking && m_pRun->m_phase != UnattendedRun::Running))
+        return;
+    UnattendedRun& run = *m_pRun;
+    const char* pszStep =
+        run.m_phase == UnattendedRun::Waking ? "connect" : StepName(run.m_line.steps[run.m_nStep].kind);
+    LogLine(FormatById(IDS_RUN_STEP_DEADLINE, "su",
+                       "The step %s has not ended %u s after its answer was due: it is stopped", pszStep,
+                       kStepDeadlineMarginMs / 1000));
+    NoteStepFailure(run.m_phase == UnattendedRun::Waking ? RunFailure::NoAnswer : RunFailure::TimeOut);
+    if (m_nOperation != OP_IDLE || m_bBusy || m_pSettingsRun)
+        ReturnToIdle();
 }
 
 void CServiceDlg::WaitForUnits()
@@ -397,6 +481,7 @@ void CServiceDlg::WaitForUnits()
         EndDialog(IDOK);
         return;
     }
+    LogById(IDS_RUN_NEXT_UNIT);
     m_pRun->m_phase = UnattendedRun::Waiting;
     m_pRun->m_nUnitStart = ::GetTickCount64();
     WakeUpDevice();
@@ -415,8 +500,18 @@ void CServiceDlg::OnNextUnitTimer()
 {
     if (m_bLinkOpen)
         OnReceive(); // an answer that has arrived is not dropped by the re-open below
-    if (!m_pRun || m_pRun->m_phase != UnattendedRun::Waiting || m_bConnected)
+    if (!m_pRun)
         return;
+    UnattendedRun& run = *m_pRun;
+    if (run.m_phase == UnattendedRun::Removing && run.m_bWakeUpOut && !run.m_bAnswered) {
+        // The last wake-up went unanswered: the unit has been taken off.
+        LogById(IDS_RUN_NEXT_UNIT);
+        run.m_phase = UnattendedRun::Waiting;
+    }
+    if ((run.m_phase != UnattendedRun::Waiting && run.m_phase != UnattendedRun::Removing) || m_bConnected)
+        return;
+    run.m_bWakeUpOut = true;
+    run.m_bAnswered = false;
     // Quietly: a wake-up every 2 s would bury the log. A port that is not there now
     // (the adapter is being changed) is tried again next time.
     if (!OpenLink(9600) && !m_bLinkOpen) {
@@ -433,6 +528,7 @@ void CServiceDlg::EndRun()
     if (run.m_phase == UnattendedRun::Ended)
         return;
     KillTimer(TIMER_NEXT_UNIT);
+    KillTimer(TIMER_STEP_DEADLINE);
     run.m_phase = UnattendedRun::Ended;
     m_nExitCode = run.m_nExitCode;
     LogLine(FormatById(IDS_RUN_END, "us", "Unattended run ended: exit code %u (%s)", static_cast<unsigned>(m_nExitCode),
@@ -449,6 +545,8 @@ void CServiceDlg::StopUnattendedRun()
         // and the unit's row says the step that was stopped.
         RunFailure failure = run.m_stepFailure != RunFailure::None ? run.m_stepFailure : RunFailure::Stopped;
         ReturnToIdle();
+        if (run.m_phase == UnattendedRun::Running)
+            RecordFirmware();
         const char* pszStep = run.m_phase == UnattendedRun::Waking ? "connect"
                                                                     : StepName(run.m_line.steps[run.m_nStep].kind);
         run.m_unit.steps.emplace_back(pszStep, OutcomeWord(failure),

@@ -15,7 +15,8 @@ struct UnattendedRun {
         Starting,   // the window is up; the first unit's wake-up follows
         Waking,     // a unit's wake-up is out
         Running,    // the unit answered; its steps run one after another
-        Waiting,    // a unit is done: the next one is woken up every 2 s
+        Removing,   // a unit is done: woken up every 2 s until it no longer answers (taken off)
+        Waiting,    // the bench is empty: the next unit is woken up every 2 s
         Ended,      // nothing more runs; the window ends or has ended
     };
 
@@ -33,8 +34,13 @@ struct UnattendedRun {
     UnitResult m_unit;                 // the unit's row, filled in as it goes
     int m_nExitCode = EXIT_DONE;       // the last failed unit's code; 0 while none failed
     std::string m_strLastIdent;        // the unit before's identification line
+    std::string m_strStepFile;         // the file of the step running (see CurrentFile)
+    bool m_bWakeUpOut = false;         // Removing: a wake-up has gone out since the last tick ...
+    bool m_bAnswered = false;          // ... and the unit answered it: it is still on the bench
 
-    // The file the step running chooses instead of a file dialog: numbered by unit with
-    // /repeat when the step writes it.
-    std::string CurrentFile() const;
+    // The file the step running chooses instead of a file dialog. With /repeat a file the
+    // step writes gets a number: the unit's, or the next after the highest its folder
+    // already holds, so that no earlier run's file is replaced.
+    std::string CurrentFile() const { return m_strStepFile; }
+    std::string ChooseStepFile() const;
 };

@@ -250,12 +250,13 @@
 #define IDS_SETTINGS_REFUSED_NUMBERS 249 // why a value is not written
 #define IDS_SETTINGS_REFUSED_RANGE 250 //  two unsigned numbers: the range
 #define IDS_SETTINGS_REFUSED_WORD 251
+#define IDS_SETTINGS_BAD_REPLY 400   // three texts: the read letter, its reply, where the run stopped
 // The unattended run (app/UnattendedRun.cpp, app/ServiceApp.cpp)
 #define IDS_RUN_START          320   // one text: the arguments as given
 #define IDS_RUN_UNIT_START     321   // one unsigned number: the unit
 #define IDS_RUN_UNIT_DONE      322   // an unsigned number and a text: the unit, the seconds
 #define IDS_RUN_UNIT_FAILED    323   // unsigned, text, text, unsigned: the unit, the step, what the exit code means, the code
-#define IDS_RUN_NEXT_UNIT      324
+#define IDS_RUN_NEXT_UNIT      324   // a bench run: the bench is empty, the next unit is awaited
 #define IDS_RUN_SAME_IDENT     325   // one text: the identification line
 #define IDS_RUN_ANSWERED_NO    326
 #define IDS_RUN_RESULT_FAILED  327   // two texts: the file, the reason
@@ -291,3 +292,7 @@
 #define IDS_LINE_ERROR_OVERRUN 265
 #define IDS_LINE_ERROR_BREAK   266
 #define IDS_TRACE_LIMIT        300   // the trace has reached its size limit: file name, the limit in MB (a text)
+#define IDS_DOWNLOAD_END_NOT_TAKEN 550 // one unsigned number: the blocks sent
+#define IDS_DOWNLOAD_REFUSED_END 551   // one unsigned number: the refusals in a row
+#define IDS_RUN_TAKE_OFF       552   // a bench run: the unit just done is to be taken off
+#define IDS_RUN_STEP_DEADLINE  553   // a text and an unsigned number: the step, the seconds

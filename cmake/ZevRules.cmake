@@ -11,6 +11,7 @@ set(ZEV_RULES_SOURCES
   app/ResultRow.cpp
   app/RunOutcome.cpp
   app/SettingsPath.cpp
+  app/UnitFiles.cpp
   link/ConnectionString.cpp
   link/LineErrorTally.cpp
   link/ReceiveFraming.cpp
@@ -42,7 +43,8 @@ set(ZEV_RULES_TESTS
   tests/pure/test_settings_file.cpp
   tests/pure/test_settings_path.cpp
   tests/pure/test_settings_rules.cpp
-  tests/pure/test_trace_format.cpp)
+  tests/pure/test_trace_format.cpp
+  tests/pure/test_unit_files.cpp)
 
 # zev_rules_paths(OUT ROOT LIST...): each path of LIST under ROOT.
 function(zev_rules_paths out root)

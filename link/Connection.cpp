@@ -78,10 +78,8 @@ void CServiceDlg::EndUnfinishedOperation()
     // question, a disconnect, a link error, the end of the program) says where it
     // stopped, while its state is still here; a capture keeps the lines it has received.
     // Completions set the operation to idle before they return to idle.
-    if (m_pSettingsRun && m_nOperation != OP_IDLE) {
-        EndSettingsRun();
+    if (m_pSettingsRun && EndSettingsRun())
         return;
-    }
     switch (m_nOperation) {
     case OP_IMAGE_START:
     case OP_DOWNLOAD:
@@ -107,6 +105,15 @@ BOOL CServiceDlg::SendPendingWrite()
     return TRUE;
 }
 
+void CServiceDlg::ArmResponseTimer(UINT nMs)
+{
+    SetTimer(TIMER_RESPONSE, nMs);
+    // An unattended run's step ends by this deadline at the latest, whatever becomes of
+    // the timer: a script must never wait for ever.
+    if (m_pRun)
+        ArmStepDeadline(nMs);
+}
+
 void CServiceDlg::EmptyReceiveLine()
 {
     // A DLE that noise left at the end of an idle line belongs to that line: kept, it
@@ -125,7 +132,7 @@ void CServiceDlg::WakeUpDevice()
     if (WaitAndTest(KORA_EVENT_SENT, 2000))
         KillTimer(TIMER_WATCHDOG);
     SetTimer(TIMER_BAUD_SWITCH, 30);
-    SetTimer(TIMER_RESPONSE, 15000);
+    ArmResponseTimer(15000);
     m_nOperation = OP_WAKEUP;
 }
 
@@ -136,9 +143,12 @@ void CServiceDlg::OnInitReply()
     m_bTxDone = TRUE;
     m_bConnected = TRUE;
     m_strDeviceIdent = m_strRxLine;
-    CString strLine;
-    strLine.Format(">> (Init.) %s", m_strRxLine.GetString());
-    LogLine(strLine);
+    // A bench that waits for its unit to be taken off hears it every 2 s: not logged.
+    if (!IsUnitLeftOn()) {
+        CString strLine;
+        strLine.Format(">> (Init.) %s", m_strRxLine.GetString());
+        LogLine(strLine);
+    }
     if (m_pRun)
         PostMessage(WM_UNATTENDED_STEP); // the unit has answered
 }
@@ -163,6 +173,11 @@ void CServiceDlg::Disconnect()
     m_bConnected = FALSE;
     m_bDlePending = FALSE;
     LogById(IDS_DISCONNECTED);
+    ReopenForWakeUp();
+}
+
+void CServiceDlg::ReopenForWakeUp()
+{
     OpenLink(9600); // the port stays open at 9600 for the next connect
     // A link re-opened at once at another rate starts with what the closed one had
     // received and not handed over: here that is the tail of the session just ended.
@@ -236,6 +251,9 @@ void CServiceDlg::OnTimer(UINT_PTR nIDEvent)
         break;
     case TIMER_QUIET:
         OnQuietTimer();
+        break;
+    case TIMER_STEP_DEADLINE:
+        OnStepDeadline();
         break;
     }
     CDialog::OnTimer(nIDEvent);

@@ -20,20 +20,27 @@ void CServiceDlg::ReceiveByte(BYTE nByte)
     FramedByte framed = FrameReceivedByte(nByte, m_bDlePending);
     switch (framed.kind) {
     case RxByte::Ack:
+        // Only a download's frame waits for an ACK. Anywhere else it is noise, or a device
+        // still booting: said, and the operation's own time-out still runs.
+        if (m_nOperation != OP_DOWNLOAD) {
+            LogText("[ACK]");
+            break;
+        }
         KillTimer(TIMER_RESPONSE);
         m_bTxDone = TRUE;
         SendNextFrame(FALSE);
         break;
-    case RxByte::Nak: {
-        KillTimer(TIMER_RESPONSE);
-        m_bTxDone = TRUE;
-        // A download's NAK is its own to say (the last one it takes ends it).
-        BOOL bDownload = m_nOperation == OP_DOWNLOAD;
-        SendNextFrame(TRUE);
-        if (!bDownload) {
-            LogText("[NAK]");
-            NoteStepFailure(RunFailure::Nak);
+    case RxByte::Nak:
+        if (m_nOperation == OP_DOWNLOAD) {
+            KillTimer(TIMER_RESPONSE);
+            m_bTxDone = TRUE;
+            SendNextFrame(TRUE); // the frame again; the last refusal it takes ends it
+            break;
         }
+        // A refusal of a letter: said, and the operation's time-out still runs, so that
+        // nothing waits for ever on an answer that will not come.
+        LogText("[NAK]");
+        NoteStepFailure(RunFailure::Nak);
         // A settings run ends at a refused step, the write chain stops there: the log
         // says what was written.
         if (IsSettingsRead() || IsSettingsWrite())
@@ -41,7 +48,6 @@ void CServiceDlg::ReceiveByte(BYTE nByte)
         else if (IsConfigWrite(m_nOperation))
             LogConfigWriteCut();
         break;
-    }
     case RxByte::DlePending:
         break;
     case RxByte::LineEnd:
@@ -194,13 +200,12 @@ void CServiceDlg::OnEscape()
         if (m_nDeviceType == 0)
             ParseSingleLine();
         else if (m_nDeviceType == 1)
-            SetTimer(TIMER_RESPONSE, 1000);
+            OnLetterTaken(1000);
         break;
     case OP_READOUT:
     case OP_CAPTURE:
         // The device has taken the command; its lines follow.
-        SetTimer(TIMER_RESPONSE, 2000);
-        m_bTxDone = TRUE;
+        OnLetterTaken(2000);
         break;
     case OP_COMMAND_Y:
     case OP_COMMAND_X:
@@ -211,6 +216,19 @@ void CServiceDlg::OnEscape()
         LogById(IDS_UNEXPECTED_ESC);
         break;
     }
+}
+
+void CServiceDlg::OnLetterTaken(UINT nLinesDueMs)
+{
+    // Only the first ESC gives the lines their time: more would keep a read-out that
+    // sends no line waiting for ever.
+    if (m_bLetterTaken) {
+        LogById(IDS_UNEXPECTED_ESC);
+        return;
+    }
+    m_bLetterTaken = TRUE;
+    ArmResponseTimer(nLinesDueMs);
+    m_bTxDone = TRUE;
 }
 
 void CServiceDlg::LogUnexpectedLine()

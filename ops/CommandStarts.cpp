@@ -12,10 +12,11 @@ BOOL CServiceDlg::StartSimpleQuery(Operation nOperation, char chLetter)
 BOOL CServiceDlg::SendQuery(Operation nOperation, char chLetter)
 {
     m_nOperation = nOperation; // before the letter goes out: the answer may come at once
+    m_bLetterTaken = FALSE;
     // A refused letter has been reported and the connection is idle again: nothing to wait for.
     if (!SendCommand(&chLetter, 1))
         return FALSE;
-    SetTimer(TIMER_RESPONSE, 1000);
+    ArmResponseTimer(1000);
     return TRUE;
 }
 

@@ -3,6 +3,10 @@
 // 0 and 2) go line by line; image files (type 1) in 132-byte blocks after the device has
 // taken 'D' with ESC, closed by an end frame. The progress bar follows the file position.
 //
+// A download is complete only when the device has taken all of it: the last line's ACK,
+// or the ACK of an image's end frame, which the device may give only once it has checked
+// the image. The end frame waits for its answer as every block does.
+//
 // A download is complete only when the whole file, as it was when it was chosen, has
 // gone out: every read is checked, and a file that cannot be read to its end, or that
 // changes on the way, stops the download without its end frame. A file is looked at
@@ -59,16 +63,20 @@ void CServiceDlg::StartDownload()
     // Opened and looked at before 'D': a device told to take firmware must get it.
     if (!OpenFirmwareFile() || !SurveyFirmwareFile())
         return;
+    // Held open without write sharing until the download ends: what is digested here is
+    // what goes out.
+    m_FirmwareDigest = DigestOfFile(m_strFilePath);
     LogByIdText(IDS_DOWNLOAD_START, m_strFilePath);
     m_nFrameCount = 0;
     m_nFrameRefusals = 0;
     m_nFirmwareSent = 0;
+    m_bEndFrameSent = FALSE;
     if (!SendCommand("D", 1))
         return; // refused: reported, idle, the file closed
     m_ProgressCtrl.SetRange32(0, ProgressPosition(m_nFirmwareEnd));
     if (bImage) {
         m_nOperation = OP_IMAGE_START;
-        SetTimer(TIMER_RESPONSE, 15000);
+        ArmResponseTimer(15000);
     } else {
         // An S-record device takes its first line right after 'D'.
         m_nOperation = OP_DOWNLOAD;
@@ -78,7 +86,8 @@ void CServiceDlg::StartDownload()
 
 BOOL CServiceDlg::OpenFirmwareFile()
 {
-    UINT nFlags = CStdioFile::modeRead | (IsImageDevice(m_nDeviceType) ? CStdioFile::typeBinary : CStdioFile::typeText);
+    UINT nFlags = CStdioFile::modeRead | CStdioFile::shareDenyWrite |
+                  (IsImageDevice(m_nDeviceType) ? CStdioFile::typeBinary : CStdioFile::typeText);
     CFileException error;
     if (m_DownloadFile.Open(m_strFilePath, nFlags, &error))
         return TRUE;
@@ -152,29 +161,43 @@ void CServiceDlg::SendNextFrame(BOOL bResend)
         LogLine(FormatById(IDS_DOWNLOAD_RESEND, "uu", "Repeating block %u (file position %u)", m_nFrameCount,
                            ClampToUInt(m_DownloadFile.GetPosition())));
         if (SendCommand(m_strFrame.GetString(), m_strFrame.GetLength()))
-            SetTimer(TIMER_RESPONSE, 10000);
+            ArmResponseTimer(10000);
         return;
     }
 
     m_nFrameRefusals = 0;
-    BOOL bEnd = IsImageDevice(m_nDeviceType) ? BuildImageFrame() : BuildLineFrame();
-    if (m_nOperation != OP_DOWNLOAD)
-        return; // the file failed, or the end frame was refused: reported, idle already
-    if (bEnd) {
-        LogById(IDS_DOWNLOAD_DONE);
-        m_nOperation = OP_IDLE; // complete: nothing abandoned
-        ReturnToIdle();
+    if (m_bEndFrameSent) {
+        CompleteDownload(); // the device has taken the image's end frame
         return;
     }
-    m_nFirmwareSent = m_DownloadFile.GetPosition();
+    BOOL bImage = IsImageDevice(m_nDeviceType);
+    BOOL bEnd = bImage ? BuildImageFrame() : BuildLineFrame();
+    if (m_nOperation != OP_DOWNLOAD)
+        return; // the file failed: reported, idle already
+    if (bEnd && !bImage) {
+        CompleteDownload(); // the last line's ACK
+        return;
+    }
     m_strRxLine.Empty();
-    ++m_nFrameCount;
+    if (bEnd) {
+        m_bEndFrameSent = TRUE; // not counted: the blocks are
+    } else {
+        m_nFirmwareSent = m_DownloadFile.GetPosition();
+        ++m_nFrameCount;
+    }
     if (!SendCommand(m_strFrame.GetString(), m_strFrame.GetLength()))
         return; // refused: reported, idle already
-    SetTimer(TIMER_RESPONSE, 10000);
+    ArmResponseTimer(10000);
     // The bar repaints at once, which takes longer than all the rest of a frame: it
     // follows the frame, which is on its way by now.
     m_ProgressCtrl.SetPos(ProgressPosition(m_nFirmwareSent));
+}
+
+void CServiceDlg::CompleteDownload()
+{
+    LogById(IDS_DOWNLOAD_DONE);
+    m_nOperation = OP_IDLE; // complete: nothing abandoned
+    ReturnToIdle();
 }
 
 BOOL CServiceDlg::BuildLineFrame()
@@ -216,10 +239,7 @@ BOOL CServiceDlg::BuildImageFrame()
     }
     std::string strFrame = nRead == 0 ? ImageEndFrame() : BuildImageBlock(block, nRead, m_nFrameCount);
     m_strFrame = CString(strFrame.data(), static_cast<int>(strFrame.size()));
-    if (nRead > 0)
-        return FALSE;
-    SendCommand(m_strFrame.GetString(), m_strFrame.GetLength());
-    return TRUE;
+    return nRead == 0;
 }
 
 void CServiceDlg::StopDownload(const CString& strMessage)
@@ -244,6 +264,13 @@ void CServiceDlg::StopDownloadRefused()
 {
     NoteStepFailure(RunFailure::Nak);
     BOOL bImage = IsImageDevice(m_nDeviceType);
+    if (m_bEndFrameSent) {
+        StopDownload(FormatById(IDS_DOWNLOAD_REFUSED_END, "u",
+                                "The device refused the end of the firmware image %u times in a row: "
+                                "the download failed.",
+                                kMaxRefusals));
+        return;
+    }
     CString strMessage = bImage ? FormatById(IDS_DOWNLOAD_REFUSED_BLOCK, "uu",
                                              "The device refused block %u of the firmware file %u times in a row: "
                                              "the download stops.",
@@ -257,6 +284,13 @@ void CServiceDlg::StopDownloadRefused()
 
 void CServiceDlg::LogDownloadAbandoned()
 {
+    if (m_bEndFrameSent) {
+        LogLine(FormatById(IDS_DOWNLOAD_END_NOT_TAKEN, "u",
+                           "Firmware download failed: all %u blocks were sent, but the device did not take the end "
+                           "of the image",
+                           m_nFrameCount));
+        return;
+    }
     BOOL bImage = IsImageDevice(m_nDeviceType);
     LogLine(FormatById(bImage ? IDS_DOWNLOAD_ABANDONED_BLOCKS : IDS_DOWNLOAD_ABANDONED_LINES, "uu",
                        bImage ? "Firmware download abandoned at block %u of %u"

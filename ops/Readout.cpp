@@ -26,7 +26,7 @@ void CServiceDlg::OnReadoutLine()
             m_strCapture += m_strRxLine;
             m_strCapture += '\n';
         }
-        SetTimer(TIMER_RESPONSE, 1000);
+        ArmResponseTimer(1000);
         m_strRxLine.Empty();
         return;
     }

@@ -56,7 +56,7 @@ LRESULT CServiceDlg::OnTextCommand(WPARAM wParam, LPARAM)
     if (!SendCommand(&chLetter, 1))
         return 0; // refused: reported, and idle already
     LogByIdText(wParam == 0 ? IDS_TEXT_N_SENT : IDS_TEXT_H_SENT, m_strEnteredText);
-    SetTimer(TIMER_RESPONSE, 1000);
+    ArmResponseTimer(1000);
     m_strPendingWrite = m_strEnteredText + "\r";
     return 0;
 }

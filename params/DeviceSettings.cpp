@@ -48,6 +48,40 @@ CString LetterList(const std::string& strLetters)
     return strList;
 }
 
+// Writes the text into a new file of that name and has it on the disk before it returns:
+// 0, or the system's reason.
+DWORD WriteFileToDisk(const char* pszPath, const std::string& strText)
+{
+    HANDLE hFile = ::CreateFileA(pszPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return ::GetLastError();
+    DWORD nError = 0;
+    DWORD nWritten = 0;
+    if (!::WriteFile(hFile, strText.data(), static_cast<DWORD>(strText.size()), &nWritten, nullptr))
+        nError = ::GetLastError();
+    else if (nWritten != strText.size())
+        nError = ERROR_DISK_FULL;
+    else if (!::FlushFileBuffers(hFile))
+        nError = ::GetLastError();
+    ::CloseHandle(hFile);
+    return nError;
+}
+
+// Where a run that did not finish stopped, and what the device had been given by then.
+CString RunCutText(const SettingsRun& run)
+{
+    char chLetter = run.CurrentLetter();
+    CString strStep = chLetter ? Quoted(chLetter) : CString("-");
+    if (run.m_purpose == SettingsRun::Save)
+        return FormatById(IDS_SETTINGS_CUT_SAVE, "s", "Saving the device settings stopped at %s: no file was written",
+                          strStep.GetString());
+    if (run.m_strWritten.empty())
+        return FormatById(IDS_SETTINGS_CUT_NONE, "s", "Restoring the device settings stopped at %s: nothing was written",
+                          strStep.GetString());
+    return FormatById(IDS_SETTINGS_CUT_WRITTEN, "ss", "Restoring the device settings stopped at %s; already written: %s",
+                      strStep.GetString(), LetterList(run.m_strWritten).GetString());
+}
+
 CString RefusalText(const SettingsValue& value)
 {
     switch (value.refusal) {
@@ -167,7 +201,7 @@ BOOL CServiceDlg::ReadSettingsFile(const CString& strPath, DeviceSettings& setti
             strMessage = FormatTwoTexts(IDS_SETTINGS_BAD_FILE,
                                         "The file %s is no complete device settings file: %s. Nothing is sent.", strPath,
                                         FaultText(result));
-        else if (result.settings.strType != pszConnected)
+        else if (!IsSettingsOfType(result.settings, pszConnected))
             strMessage = FormatById(IDS_SETTINGS_OTHER_TYPE, "sss",
                                     "The file %s holds the settings of a %s device; the device connected is a %s. "
                                     "Nothing is sent.",
@@ -257,7 +291,24 @@ void CServiceDlg::OnSettingsReply()
     default:            return;
     }
     SettingsRun& run = *m_pSettingsRun;
-    run.m_read[run.m_nNext] = ToStd(m_strRxLine);
+    const char chLetter = run.CurrentLetter();
+    const std::string strReply = ToStd(m_strRxLine);
+    if (!IsSettingsReplyValue(chLetter, strReply)) {
+        // An empty line, a garbled reply, or the second line end of the reply before:
+        // taken as it is, it would put later replies onto the wrong letters. Nothing more
+        // is read or written, and no file is.
+        CString strMessage = FormatById(IDS_SETTINGS_BAD_REPLY, "sss",
+                                        "Device settings: the device's reply to %s is no value of that letter "
+                                        "(\"%s\"). %s",
+                                        Quoted(chLetter).GetString(), Shown(strReply).GetString(),
+                                        RunCutText(run).GetString());
+        NoteStepFailure(run.m_phase == SettingsRun::Verifying ? RunFailure::NotVerified : RunFailure::Other);
+        LogLine(strMessage);
+        FinishSettingsRun();
+        MessageBox(strMessage, nullptr, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    run.m_read[run.m_nNext] = strReply;
     ++run.m_nNext;
     NextSettingsStep();
 }
@@ -320,8 +371,12 @@ void CServiceDlg::OnSettingsRead()
     if (run.m_purpose == SettingsRun::Save) {
         SaveSettingsFile();
     } else if (run.m_phase == SettingsRun::Reading) {
-        // The comparison is a dialog: it opens from the message loop, not in here.
+        // The comparison is a dialog: it opens from the message loop, not in here. The
+        // last read is over: a late line during the comparison belongs to no operation
+        // (it is logged as unexpected and opens nothing), while the run itself still
+        // holds the connection until its end.
         run.m_phase = SettingsRun::Comparing;
+        m_nOperation = OP_IDLE;
         PostMessage(WM_SETTINGS_COMPARE);
     } else {
         VerifySettings();
@@ -344,33 +399,25 @@ void CServiceDlg::SaveSettingsFile()
     const std::string strText = WriteSettingsText(settings);
 
     // Written whole or not at all: a temporary file beside it takes the text, and only a
-    // complete one replaces the file the user chose (or an older one of that name).
+    // complete one, on the disk, replaces the file the user chose (or an older one of that
+    // name). The temporary file's name is this process's own: two benches saving to one
+    // name in one folder do not write into each other's.
     CString strPath = run.m_strPath.c_str();
-    CString strTemporary = strPath + ".tmp";
-    CString strReason;
-    CStdioFile file;
-    CFileException error;
-    if (!file.Open(strTemporary, CStdioFile::modeCreate | CStdioFile::modeWrite | CStdioFile::typeBinary, &error)) {
-        strReason = error.GetErrorMessage();
-    } else {
-        BOOL bWritten = file.Write(strText.data(), static_cast<UINT>(strText.size())) && file.Flush();
-        if (!bWritten)
-            strReason = file.GetWriteErrorMessage();
-        file.Close();
-        if (bWritten && !::MoveFileExA(strTemporary, strPath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-            CFileException moveError;
-            moveError.m_lOsError = ::GetLastError();
-            strReason = moveError.GetErrorMessage();
-        }
-        if (!strReason.IsEmpty())
-            ::DeleteFileA(strTemporary);
-    }
-    if (strReason.IsEmpty())
+    CString strTemporary;
+    strTemporary.Format("%s.%lu.tmp", strPath.GetString(), static_cast<unsigned long>(::GetCurrentProcessId()));
+    DWORD nError = WriteFileToDisk(strTemporary, strText);
+    if (nError == 0 && !::MoveFileExA(strTemporary, strPath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        nError = ::GetLastError();
+    if (nError == 0) {
         LogByIdText(IDS_SETTINGS_SAVED, strPath);
-    else
+    } else {
+        ::DeleteFileA(strTemporary);
+        CFileException error;
+        error.m_lOsError = nError;
         ReportFileFailure(FormatTwoTexts(IDS_SETTINGS_SAVE_FAILED,
                                          "The settings file %s cannot be written (%s): the device settings were not saved.",
-                                         strPath, strReason));
+                                         strPath, error.GetErrorMessage()));
+    }
     FinishSettingsRun();
 }
 
@@ -466,21 +513,15 @@ void CServiceDlg::FinishSettingsRun()
     ReturnToIdle();
 }
 
-void CServiceDlg::EndSettingsRun()
+BOOL CServiceDlg::EndSettingsRun()
 {
+    // Idle between two steps (a write complete, the next not yet sent) the run goes on;
+    // cut short in a step or during its comparison it ends.
+    if (m_nOperation == OP_IDLE && m_pSettingsRun->m_phase != SettingsRun::Comparing)
+        return FALSE;
     // Said once, where it stopped and what the device has been given so far; the run is
     // dropped before the connection goes idle, so that nothing carries it on.
     std::unique_ptr<SettingsRun> pRun = std::move(m_pSettingsRun);
-    char chLetter = pRun->CurrentLetter();
-    CString strStep = chLetter ? Quoted(chLetter) : CString("-");
-    if (pRun->m_purpose == SettingsRun::Save)
-        LogLine(FormatById(IDS_SETTINGS_CUT_SAVE, "s", "Saving the device settings stopped at %s: no file was written",
-                           strStep.GetString()));
-    else if (pRun->m_strWritten.empty())
-        LogLine(FormatById(IDS_SETTINGS_CUT_NONE, "s", "Restoring the device settings stopped at %s: nothing was written",
-                           strStep.GetString()));
-    else
-        LogLine(FormatById(IDS_SETTINGS_CUT_WRITTEN, "ss",
-                           "Restoring the device settings stopped at %s; already written: %s", strStep.GetString(),
-                           LetterList(pRun->m_strWritten).GetString()));
+    LogLine(RunCutText(*pRun));
+    return TRUE;
 }

@@ -106,7 +106,7 @@ BOOL CServiceDlg::SendWriteLetter(Operation nOperation, char chLetter)
     m_bBusy = TRUE;
     if (!SendCommand(&chLetter, 1))
         return FALSE; // refused: reported, idle, nothing follows
-    SetTimer(TIMER_RESPONSE, 1000);
+    ArmResponseTimer(1000);
     return TRUE;
 }
 

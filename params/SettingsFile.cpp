@@ -23,6 +23,8 @@ int HexValue(char ch)
         return ch - '0';
     if (ch >= 'A' && ch <= 'F')
         return ch - 'A' + 10;
+    if (ch >= 'a' && ch <= 'f')
+        return ch - 'a' + 10; // an editor's or a person's lower case
     return -1;
 }
 
@@ -31,8 +33,8 @@ bool IsBlank(char ch)
     return ch == ' ' || ch == '\t';
 }
 
-// The line without blanks at either end, for comments, sections and blank lines only: a
-// key=value line is taken as it stands.
+// The text without blanks at either end. A value's own blanks at its ends are escaped by
+// the writer, so what an editor adds or a person types around a key or a value can go.
 std::string Trimmed(const std::string& strLine)
 {
     std::size_t nFirst = 0;
@@ -60,6 +62,24 @@ SettingsReadResult Fault(SettingsFault fault, unsigned nLine, const std::string&
 }
 
 } // namespace
+
+bool IsSettingsOfType(const DeviceSettings& settings, const char* pszTypeName)
+{
+    const std::string& strType = settings.strType;
+    if (strType.size() != std::strlen(pszTypeName))
+        return false;
+    for (std::size_t i = 0; i < strType.size(); ++i) {
+        char chFile = strType[i];
+        char chName = pszTypeName[i];
+        if (chFile >= 'a' && chFile <= 'z')
+            chFile = static_cast<char>(chFile - 'a' + 'A');
+        if (chName >= 'a' && chName <= 'z')
+            chName = static_cast<char>(chName - 'a' + 'A');
+        if (chFile != chName)
+            return false;
+    }
+    return true;
+}
 
 int SettingsIndex(char chLetter)
 {
@@ -153,7 +173,7 @@ namespace {
 class SettingsReader {
 public:
     SettingsReadResult SectionLine(const std::string& strTrimmed, unsigned nLine);
-    SettingsReadResult KeyLine(const std::string& strLine, unsigned nLine);
+    SettingsReadResult KeyLine(const std::string& strTrimmed, unsigned nLine);
     SettingsReadResult Finish(unsigned nLastLine);
 
     Section m_section = Section::None;
@@ -180,12 +200,12 @@ SettingsReadResult SettingsReader::SectionLine(const std::string& strTrimmed, un
     return SettingsReadResult();
 }
 
-SettingsReadResult SettingsReader::KeyLine(const std::string& strLine, unsigned nLine)
+SettingsReadResult SettingsReader::KeyLine(const std::string& strTrimmed, unsigned nLine)
 {
-    std::size_t nEquals = strLine.find('=');
-    if (nEquals == std::string::npos || nEquals == 0)
+    std::size_t nEquals = strTrimmed.find('=');
+    std::string strKey = Trimmed(strTrimmed.substr(0, nEquals == std::string::npos ? 0 : nEquals));
+    if (strKey.empty())
         return Fault(SettingsFault::BadLine, nLine);
-    std::string strKey = strLine.substr(0, nEquals);
     std::string* pField = nullptr;
     bool* pSeen = nullptr;
     if (m_section == Section::Device) {
@@ -205,7 +225,7 @@ SettingsReadResult SettingsReader::KeyLine(const std::string& strLine, unsigned 
         return Fault(SettingsFault::UnknownKey, nLine, strKey);
     if (*pSeen)
         return Fault(SettingsFault::DuplicateKey, nLine, strKey);
-    if (!UnescapeSettingsValue(strLine.substr(nEquals + 1), *pField))
+    if (!UnescapeSettingsValue(Trimmed(strTrimmed.substr(nEquals + 1)), *pField))
         return Fault(SettingsFault::BadEscape, nLine, strKey);
     *pSeen = true;
     return SettingsReadResult();
@@ -241,6 +261,10 @@ SettingsReadResult ReadSettingsText(const std::string& strText)
     SettingsReader reader;
     unsigned nLine = 0;
     std::size_t nPos = 0;
+    // An editor that saves UTF-8 may put a byte-order mark in front of the first line.
+    static const char kUtf8Mark[] = "\xEF\xBB\xBF";
+    if (strText.compare(0, 3, kUtf8Mark) == 0)
+        nPos = 3;
     while (nPos < strText.size()) {
         ++nLine;
         std::size_t nEnd = strText.find('\n', nPos);
@@ -260,7 +284,7 @@ SettingsReadResult ReadSettingsText(const std::string& strText)
         if (reader.m_section == Section::End)
             return Fault(SettingsFault::AfterEnd, nLine);
         SettingsReadResult line =
-            strTrimmed[0] == '[' ? reader.SectionLine(strTrimmed, nLine) : reader.KeyLine(strLine, nLine);
+            strTrimmed[0] == '[' ? reader.SectionLine(strTrimmed, nLine) : reader.KeyLine(strTrimmed, nLine);
         if (line.fault != SettingsFault::None)
             return line;
     }

@@ -17,10 +17,11 @@
 //
 //   [End]
 //
-// Lines end in CR LF. A value runs from the '=' to the end of its line, untrimmed; a
-// backslash starts an escape: "\\" for a backslash, "\xHH" (two upper-case hex digits)
-// for a byte below 0x20 or above 0x7E, and for a blank at either end of the value.
-// Comments (';') are written from the values and ignored when read.
+// Lines end in CR LF. A value runs from the '=' to the end of its line; a backslash
+// starts an escape: "\\" for a backslash, "\xHH" (two upper-case hex digits) for a byte
+// below 0x20 or above 0x7E, and for a blank at either end of the value, so that blanks
+// around the '=' and at the ends of a line are no part of a value and the reader drops
+// them. Comments (';') are written from the values and ignored when read.
 #pragma once
 
 #include <array>
@@ -72,9 +73,15 @@ struct SettingsReadResult {
     DeviceSettings settings; // complete only when fault is None
 };
 
-// Reads a settings file's text. Accepts LF as well as CR LF line ends; comments and
-// blank lines may stand anywhere; the sections and the keys within them in any order.
+// Reads a settings file's text as an editor may leave it: a UTF-8 byte-order mark in
+// front, LF as well as CR LF line ends, blanks around the '=' and at the ends of a line,
+// hex escapes in either case ("\x0d"); comments and blank lines may stand anywhere; the
+// sections and the keys within them in any order. Section and key names are exact.
 SettingsReadResult ReadSettingsText(const std::string& strText);
+
+// The file holds the settings of a device of this type: its Type is the type's name in
+// any case ("corlaxa" is a Corlaxa's).
+bool IsSettingsOfType(const DeviceSettings& settings, const char* pszTypeName);
 
 // The escaped form of one value, as the file holds it (also how the comparison shows a
 // value, so that a control byte is visible); and back. UnescapeSettingsValue returns

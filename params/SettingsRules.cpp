@@ -136,6 +136,12 @@ SettingsValue SettingsValueOf(char chLetter, const std::string& strReply)
     }
 }
 
+bool IsSettingsReplyValue(char chLetter, const std::string& strReply)
+{
+    SettingsRefusal refusal = SettingsValueOf(chLetter, strReply).refusal;
+    return refusal == SettingsRefusal::None || refusal == SettingsRefusal::OutOfRange;
+}
+
 std::string DescribeSettingsReply(char chLetter, const std::string& strReply)
 {
     SettingsValue value = SettingsValueOf(chLetter, strReply);

@@ -36,6 +36,11 @@ struct SettingsValue {
 // Strict: no blanks, no sign, no leading '+', exact case. 'r': 2..50, 10..150, 0..50.
 SettingsValue SettingsValueOf(char chLetter, const std::string& strReply);
 
+// The reply is a value of its read letter, as the device gives one: what SettingsValueOf
+// takes, or numbers out of its ranges ('r' "60,33,0", 'w' past 2147483647). An empty line,
+// a garbled reply or a word the letter does not have is none.
+bool IsSettingsReplyValue(char chLetter, const std::string& strReply);
+
 // Two replies hold the same setting: the same text, or texts that both turn into the
 // same value to write.
 bool SameSetting(char chLetter, const std::string& strA, const std::string& strB);

@@ -153,6 +153,10 @@ void Device::command(char letter, Millis now) {
     const std::string& text = values_.replies[letter];
     note(std::string("command ") + letter + ": answering \"" + text + "\"", now);
     replyLine(text, now, config_.replyDelayMs);
+    if (config_.faults.extraCr.find(letter) != std::string::npos) {
+      note(std::string("command ") + letter + ": a second CR after the reply (fault option)", now);
+      sendRaw(std::string(1, static_cast<char>(kCr)), now + config_.replyDelayMs);
+    }
     return;
   }
   if (isWriteLetter(letter)) {

@@ -78,6 +78,7 @@ class Device {
   void takeRecord(const std::string& line, Millis now);
   void imageByte(std::uint8_t byte, Millis now);
   void takeBlock(Millis now);
+  void takeEndFrame(Millis now);
   bool frameFaults(Millis now);
   void ackFrame(Millis now);
   void finishDownload(const std::string& how, Millis now);

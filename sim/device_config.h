@@ -19,12 +19,15 @@ struct FaultOptions {
   int nakFrame = 0;         // NAK the nth frame of a download (the tool's count, from 1) ...
   int nakRepeat = 1;        // ... on its first this many arrivals, then take it
   int silentAfterFrame = 0; // from the nth frame of a download on, nothing is sent until the next wake-up
+  int endFrameDelayMs = 0;  // an image's end frame is answered this much later (the image is checked)
+  bool refuseImage = false; // every end frame of an image is answered NAK
   char silentAfter = 0;     // after this command letter nothing more is sent until the next wake-up
   int garbageEvery = 0;     // a few random bytes before every nth reply
   int noCrEvery = 0;        // every nth reply line goes out without its CR
   int dropAfterFrames = 0;  // drop the port after n frames (download frames taken, monitor frames sent)
   int noisePerSecond = 0;   // random bytes a second of read-out lines and monitor frames carry with them
   std::string writeNotKept; // write letters whose value text is taken but not kept: reads answer the old value
+  std::string extraCr;      // read letters whose reply line ends in a second CR, an empty line after it
 };
 
 struct DeviceConfig {

@@ -108,10 +108,24 @@ void Device::imageByte(std::uint8_t byte, Millis now) {
       takeBlock(now);
       return;
     case BlockFrameReader::Event::End:
-      replyByte(kAck, now);
-      finishDownload("with the end frame", now);
+      takeEndFrame(now);
       return;
   }
+}
+
+// The end frame is a frame: the fault options reach it, and the device answers it only
+// once it has checked the image.
+void Device::takeEndFrame(Millis now) {
+  if (frameFaults(now)) return;
+  const int delayMs = config_.replyDelayMs + config_.faults.endFrameDelayMs;
+  if (config_.faults.refuseImage) {
+    note("end frame: the image is refused, NAK (fault option)", now);
+    reply(std::string(1, static_cast<char>(kNak)), now, delayMs);
+    return;
+  }
+  ++framesAcked_;
+  reply(std::string(1, static_cast<char>(kAck)), now, delayMs);
+  finishDownload("with the end frame", now);
 }
 
 void Device::takeBlock(Millis now) {

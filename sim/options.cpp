@@ -119,6 +119,10 @@ const char* usageText() {
       "  --silent-after L       after command letter L answer nothing until the next wake-up\n"
       "  --silent-after-frame N the Nth frame of a download gets no answer, nor does\n"
       "                         anything after it, until the next wake-up\n"
+      "                         (an image's end frame counts as a frame for these three)\n"
+      "  --end-frame-delay MS   answer an image's end frame only MS later, as a device\n"
+      "                         that checks the image first\n"
+      "  --refuse-image         NAK every end frame of an image: the check failed\n"
       "  --garbage-every N      put 1-8 random bytes (0x80-0xFF) before every Nth answer\n"
       "  --no-cr-every N        send every Nth reply line without its CR\n"
       "  --drop-after N         close the port and end after N frames (download frames\n"
@@ -132,6 +136,9 @@ const char* usageText() {
       "                         for these write letters (of RH1BGJWF2CSN) answer ESC and\n"
       "                         take the value text as usual, but keep nothing: later\n"
       "                         reads answer the old value\n"
+      "  --extra-cr LETTERS     the reply lines to these read letters (of rh3bgjwf4c) end in\n"
+      "                         two CRs: an empty line follows each, as a device that\n"
+      "                         doubles its line end sends it\n"
       "  --seed N               seed of the random garbage and noise bytes (default 1)\n"
       "\n"
       "It ends on Ctrl+C, when standard input closes, after --seconds, or when the port\n"
@@ -161,6 +168,7 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
       {"--nak-frame", 1, 1000000, nullptr, nullptr, &FaultOptions::nakFrame},
       {"--nak-repeat", 1, 1000000, nullptr, nullptr, &FaultOptions::nakRepeat},
       {"--silent-after-frame", 1, 1000000, nullptr, nullptr, &FaultOptions::silentAfterFrame},
+      {"--end-frame-delay", 0, 60000, nullptr, nullptr, &FaultOptions::endFrameDelayMs},
       {"--garbage-every", 1, 1000000, nullptr, nullptr, &FaultOptions::garbageEvery},
       {"--no-cr-every", 1, 1000000, nullptr, nullptr, &FaultOptions::noCrEvery},
       {"--drop-after", 1, 1000000, nullptr, nullptr, &FaultOptions::dropAfterFrames},
@@ -203,6 +211,10 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
       o.device.lineRate = true;
       continue;
     }
+    if (name == "--refuse-image") {
+      o.device.faults.refuseImage = true;
+      continue;
+    }
     auto takeValue = [&]() -> bool {
       if (inlineValue) return true;
       if (i + 1 >= args.size()) return false;
@@ -227,7 +239,7 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
 
     if (name == "--port" || name == "--settings" || name == "--log" || name == "--firmware-out" ||
         name == "--replay" || name == "--silent-after" || name == "--seed" || name == "--l-answer" ||
-        name == "--write-not-kept") {
+        name == "--write-not-kept" || name == "--extra-cr") {
       if (!takeValue() || value.empty()) return fail(name + " needs a value");
       if (name == "--port") {
         o.port = portName(value);
@@ -249,6 +261,12 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
             return fail("--write-not-kept " + value + ": '" + std::string(1, letter) +
                         "' is no write letter (expected letters of RH1BGJWF2CSN)");
         o.device.faults.writeNotKept = value;
+      } else if (name == "--extra-cr") {
+        for (char letter : value)
+          if (letter == 'L' || readLetters().find(letter) == std::string::npos)
+            return fail("--extra-cr " + value + ": '" + std::string(1, letter) +
+                        "' is no read letter (expected letters of rh3bgjwf4c)");
+        o.device.faults.extraCr = value;
       } else if (name == "--silent-after") {
         if (value.size() != 1) return fail("--silent-after " + value + ": expected one command letter");
         o.device.faults.silentAfter = value[0];

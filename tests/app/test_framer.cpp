@@ -94,14 +94,39 @@ TEST_CASE("ESC, ACK and NAK outside the operations that expect them")
     Feed(dlg, "\x1b");
     Feed(dlg, "\x06");
     Feed(dlg, "\x15");
-    CHECK(NewLogLines(fixture) == std::vector<std::string>{ "Unerwartetes ESC vom Gerät", "[NAK]" });
+    CHECK(NewLogLines(fixture) == std::vector<std::string>{ "Unerwartetes ESC vom Gerät", "[ACK]", "[NAK]" });
 
     SUBCASE("a NAK in a download is no \"[NAK]\": the frame goes again")
     {
         dlg.m_nOperation = OP_DOWNLOAD;
         Feed(dlg, "\x15");
-        CHECK(NewLogLines(fixture).size() == 3);
+        CHECK(NewLogLines(fixture).size() == 4);
         CHECK(NewLogLines(fixture).back() == "Block 0 wird wiederholt (Dateiposition 0)");
+    }
+    SUBCASE("an ACK or a NAK that is no answer leaves the operation's time-out running")
+    {
+        dlg.m_nOperation = OP_CLOCK;
+        dlg.m_bTxDone = FALSE;
+        dlg.ArmResponseTimer(1000);
+        Feed(dlg, "\x06");
+        CHECK(NewLogLines(fixture).back() == "[ACK]");
+        Feed(dlg, "\x15");
+        CHECK(NewLogLines(fixture).back() == "[NAK]");
+        CHECK(dlg.m_nOperation == OP_CLOCK);
+        CHECK(dlg.m_bTxDone == FALSE);
+        CHECK(::KillTimer(dlg.m_hWnd, TIMER_RESPONSE)); // still armed: the time-out will end it
+    }
+    SUBCASE("a read-out takes one ESC: another gives its lines no more time")
+    {
+        dlg.m_bBusy = TRUE;
+        REQUIRE(dlg.SendQuery(OP_READOUT, 'V'));
+        Feed(dlg, "\x1b");
+        CHECK(NewLogLines(fixture).size() == 3);
+        Feed(dlg, "\x1b");
+        CHECK(NewLogLines(fixture).back() == "Unerwartetes ESC vom Gerät");
+        CHECK(dlg.m_nOperation == OP_READOUT);
+        Feed(dlg, "line\r");
+        CHECK(NewLogLines(fixture).back() == ">> line");
     }
     SUBCASE("the configuration read-out takes no ESC")
     {

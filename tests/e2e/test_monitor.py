@@ -153,6 +153,21 @@ class MonitorTest(MonitorWindowTestCase):
                 self.assertIsNotNone(window, "shown again")
         self.assertNotIn("Bitte", self.run.log_window())
 
+    def test_ending_the_program_while_only_the_monitor_runs_asks_nothing(self):
+        self.start(1, 0)
+        self.connect(0)
+        window = self.start_monitor()
+        self.send(full_frame(flow=300, twice_errors=2, litres=150.25))
+        self.assertTrue(self.shows(window, IDC_LITRES, "150.25"))
+        self.robot.close(self.run.main)
+        code = self.robot.exit_code(10.0)
+        box = None if code is not None else self.robot.other_window(self.run.main, 0.5)
+        self.assertIsNone(box, "asked: %r" % (box and self.robot.text(box, 0xFFFF)))
+        self.assertEqual(code, 0)
+        # the device was told the session is over, after the monitor's letter
+        self.assertTrue(self.pair.read(timeout=1.0).endswith(b"E"))
+        self.assertEqual([line for line in self.folder.log_lines() if line][-1][9:], "Programm beendet")
+
 
 class SimulatedMonitorTest(DeviceEndTestCase):
     def test_the_simulator_stream_in_each_frame_length(self):

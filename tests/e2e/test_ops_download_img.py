@@ -5,6 +5,7 @@ a NAKed block sent again with its number; the progress bar; against ZEVSIM.EXE
 (sim_session) and, where the test must hold an answer back, Python as the device
 (DeviceEndTestCase)."""
 import os
+import time
 import shutil
 import sys
 import tempfile
@@ -111,13 +112,18 @@ class ImageDownloadDeviceEndTest(DeviceEndTestCase):
         self.assertEqual(self.robot.progress(self.run.main, IDC_PROGRESS), (len(image), len(image)))
         self.pair.write(ACK)
         self.assertEqual(self.pair.read(count=4, timeout=5.0), END_FRAME)
+        # the device checks the image before it takes the end frame: not complete till then
+        time.sleep(0.5)
+        self.assertEqual(log_texts_after(self.run, STARTED), [])
+        self.assertEqual(self.robot.progress(self.run.main, IDC_PROGRESS), (len(image), len(image)))
+        self.pair.write(ACK)
         self.assertTrue(self.log_has(DONE))
         self.assertEqual(self.robot.progress(self.run.main, IDC_PROGRESS), (0, len(image)))
-        # the device takes the end frame while the tool is idle already: its ACK is ignored
+        # an ACK while idle is no answer to anything: said, and nothing goes out
         self.pair.write(ACK)
         self.assertEqual(self.pair.read(timeout=0.5), b"")
         assert_no_box(self, self.robot, self.run.main)
-        self.assertEqual(log_texts_after(self.run, STARTED), [DONE])
+        self.assertEqual(log_texts_after(self.run, STARTED), [DONE, "[ACK]"])
 
 
 if __name__ == "__main__":

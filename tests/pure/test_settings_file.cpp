@@ -1,6 +1,7 @@
 // The device settings file: the writer's exact text, the reader's faults with their lines,
-// what it forgives (LF line ends, comments, order), the escapes, and round trips of any
-// bytes.
+// what it forgives (a byte-order mark, LF line ends, blanks around keys and values,
+// lower-case escapes, comments, order, the type's case), the escapes, and round trips of
+// any bytes.
 #include "SettingsFile.h"
 
 #include <doctest.h>
@@ -158,7 +159,10 @@ TEST_CASE("escapes: backslash, control and high bytes, blanks at the ends only")
     CHECK(strValue == "A\\ ");
     CHECK(UnescapeSettingsValue("", strValue));
     CHECK(strValue == "");
-    for (const char* pszBad : { "\\", "a\\", "\\q", "\\x", "\\x4", "\\x4G", "\\x0d", "\\X41", "\\n" }) {
+    // an editor's or a person's lower case
+    CHECK(UnescapeSettingsValue("\\x0d\\x0a\\xab\\xFf", strValue));
+    CHECK(strValue == "\r\n\xAB\xFF");
+    for (const char* pszBad : { "\\", "a\\", "\\q", "\\x", "\\x4", "\\x4G", "\\x4g", "\\X41", "\\n" }) {
         CAPTURE(pszBad);
         strValue = "kept";
         CHECK_FALSE(UnescapeSettingsValue(pszBad, strValue));
@@ -246,10 +250,10 @@ TEST_CASE("the reader forgives LF line ends, comments, blank lines and any order
     CHECK(SameSettings(result.settings, KnownSettings()));
 }
 
-TEST_CASE("the reader: Identification, Saved and Tool may be missing; a value may be empty; values keep their blanks")
+TEST_CASE("the reader: Identification, Saved and Tool may be missing; a value may be empty; escaped blanks stay")
 {
-    SettingsReadResult result = ReadSettingsText(WithValues({ "r=9,33,0", "h=", "3= OTHER", "b=0 ", "j=0",
-                                                              "w=\\x201", "f=2", "4=RS232", "c=a=b" }));
+    SettingsReadResult result = ReadSettingsText(WithValues({ "r=9,33,0", "h=", "3=\\x20OTHER", "b=0\\x20", "j=0",
+                                                              "w=\\x201", "f=2", "4=RS232 MODIFIED", "c=a=b" }));
     REQUIRE(result.fault == SettingsFault::None);
     CHECK(result.settings.strType == "Vantik");
     CHECK(result.settings.strIdent == "");
@@ -259,7 +263,81 @@ TEST_CASE("the reader: Identification, Saved and Tool may be missing; a value ma
     CHECK(result.settings.replies[2] == " OTHER");
     CHECK(result.settings.replies[3] == "0 ");
     CHECK(result.settings.replies[5] == " 1");
+    CHECK(result.settings.replies[7] == "RS232 MODIFIED"); // a blank inside a value is its own
     CHECK(result.settings.replies[8] == "a=b");
+}
+
+TEST_CASE("the reader takes a file as an editor leaves it: mark, CR LF or LF, blanks, lower-case escapes")
+{
+    // The known file as a person edits it: a byte-order mark, blanks around the '=' and
+    // at both ends of lines, tabs, LF and CR LF mixed, a lower-case escape.
+    std::string strEdited =
+        "\xEF\xBB\xBF; Zevanto device settings\r\n"
+        "[Device]\n"
+        "  Type = Corlaxa  \r\n"
+        "Identification=\tCorlaxa V2.14 SN 104711\t\n"
+        "Saved =2026-12-07 21:40:05\r\n"
+        "Tool= Version 1.0.0.0001 (abc1234)\r\n"
+        "[Values]\r\n"
+        "r = 9,33,0 \r\n"
+        "\th=0\n"
+        "3 =OTHER\n"
+        "b= 1\n"
+        "j=0   \n"
+        "w\t=\t1\n"
+        "f=2\n"
+        "4 = RS232 MODIFIED \n"
+        "c=\\x31\r\n"
+        "[End]  \r\n";
+    SettingsReadResult result = ReadSettingsText(strEdited);
+    REQUIRE(result.fault == SettingsFault::None);
+    CHECK(SameSettings(result.settings, KnownSettings()));
+
+    // The writer's own text with a mark in front reads as without it; a mark only at the start.
+    result = ReadSettingsText("\xEF\xBB\xBF" + std::string(kKnownText));
+    REQUIRE(result.fault == SettingsFault::None);
+    CHECK(SameSettings(result.settings, KnownSettings()));
+    CheckFault(Lines({ "[Device]", "\xEF\xBB\xBFType=Vantik" }), SettingsFault::UnknownKey, 2, "\xEF\xBB\xBFType");
+    CheckFault("\xEF\xBB\xBF", SettingsFault::NoEnd, 0);
+    CheckFault("\xEF\xBB\xBF\xEF\xBB\xBF[Device]\r\n", SettingsFault::BadLine, 1);
+
+    // A value's own blanks, escaped by the writer, survive an editor's trimming.
+    DeviceSettings settings = KnownSettings();
+    settings.replies[1] = " 1 ";
+    settings.strIdent = "  SN 7  ";
+    std::string strText = WriteSettingsText(settings);
+    std::string strPadded;
+    for (std::size_t nPos = 0; nPos < strText.size();) {
+        std::size_t nEnd = strText.find("\r\n", nPos);
+        strPadded += "  " + strText.substr(nPos, nEnd - nPos) + " \t\n";
+        nPos = nEnd + 2;
+    }
+    result = ReadSettingsText(strPadded);
+    REQUIRE(result.fault == SettingsFault::None);
+    CHECK(SameSettings(result.settings, settings));
+}
+
+TEST_CASE("the device type's name in any case")
+{
+    DeviceSettings settings;
+    for (const char* pszType : { "Corlaxa", "corlaxa", "CORLAXA", "cOrLaXa" }) {
+        CAPTURE(pszType);
+        settings.strType = pszType;
+        CHECK(IsSettingsOfType(settings, "Corlaxa"));
+        CHECK_FALSE(IsSettingsOfType(settings, "Vantik"));
+    }
+    for (const char* pszOther : { "", "Corlax", "Corlaxa ", " Corlaxa", "Corlaxa\x01", "Corl\xC1xa", "Corlaxas" }) {
+        CAPTURE(pszOther);
+        settings.strType = pszOther;
+        CHECK_FALSE(IsSettingsOfType(settings, "Corlaxa"));
+    }
+    // read from a file: the reader keeps the name as written, the type check takes any case
+    SettingsReadResult result = ReadSettingsText(Lines({ "[Device]", "Type = vantik", "[Values]", "r=9,33,0", "h=0",
+                                                         "3=OTHER", "b=0", "j=0", "w=1", "f=2", "4=RS232", "c=0",
+                                                         "[End]" }));
+    REQUIRE(result.fault == SettingsFault::None);
+    CHECK(result.settings.strType == "vantik");
+    CHECK(IsSettingsOfType(result.settings, "Vantik"));
 }
 
 TEST_CASE("the reader's faults, each with its line and what it concerns")
@@ -283,6 +361,8 @@ TEST_CASE("the reader's faults, each with its line and what it concerns")
         CheckFault(Lines({ "[Device]", "Type=Vantik", "garbage" }), SettingsFault::BadLine, 3);
         CheckFault(Lines({ "[Device", "Type=Vantik" }), SettingsFault::BadLine, 1);
         CheckFault(Lines({ "[Device]", "=Vantik" }), SettingsFault::BadLine, 2);
+        CheckFault(Lines({ "[Device]", "  \t = Vantik" }), SettingsFault::BadLine, 2);
+        CheckFault(Lines({ "[Device]", "Type Vantik  " }), SettingsFault::BadLine, 2);
         CheckFault("[Device]\r\nType=Van\rtik\r\n", SettingsFault::BadLine, 2); // a CR inside a line
         CheckFault("[Device]\r\r\nType=Vantik\r\n", SettingsFault::BadLine, 1);
     }
@@ -296,12 +376,12 @@ TEST_CASE("the reader's faults, each with its line and what it concerns")
     {
         CheckFault(Lines({ "[Device]", "Type=Vantik", "Colour=red" }), SettingsFault::UnknownKey, 3, "Colour");
         CheckFault(Lines({ "[Device]", "type=Vantik" }), SettingsFault::UnknownKey, 2, "type");
-        CheckFault(Lines({ "[Device]", "Type =Vantik" }), SettingsFault::UnknownKey, 2, "Type ");
+        CheckFault(Lines({ "[Device]", "T ype =Vantik" }), SettingsFault::UnknownKey, 2, "T ype");
         CheckFault(Lines({ "[Device]", "r=9,33,0" }), SettingsFault::UnknownKey, 2, "r");
         CheckFault(Lines({ "[Values]", "Type=Vantik" }), SettingsFault::UnknownKey, 2, "Type");
         CheckFault(Lines({ "[Values]", "g=1" }), SettingsFault::UnknownKey, 2, "g");
         CheckFault(Lines({ "[Values]", "R=9,33,0" }), SettingsFault::UnknownKey, 2, "R");
-        CheckFault(Lines({ "[Values]", " r=9,33,0" }), SettingsFault::UnknownKey, 2, " r");
+        CheckFault(Lines({ "[Values]", " rh =9,33,0" }), SettingsFault::UnknownKey, 2, "rh");
         CheckFault(Lines({ "; settings", "Type=Vantik" }), SettingsFault::UnknownKey, 2, "Type");
     }
     SUBCASE("a key given twice, also in a section opened twice")
@@ -313,7 +393,9 @@ TEST_CASE("the reader's faults, each with its line and what it concerns")
     SUBCASE("bad escapes")
     {
         CheckFault(WithValues({ "r=9,33,0", "h=\\q" }), SettingsFault::BadEscape, 5, "h");
-        CheckFault(WithValues({ "r=9,33,0\\x0d" }), SettingsFault::BadEscape, 4, "r");
+        CheckFault(WithValues({ "r=9,33,0\\X0D" }), SettingsFault::BadEscape, 4, "r");
+        CheckFault(WithValues({ "r=9,33,0\\x0g" }), SettingsFault::BadEscape, 4, "r");
+        CheckFault(WithValues({ "r=9,33,0 \\ " }), SettingsFault::BadEscape, 4, "r"); // trimmed to a lone backslash
         CheckFault(Lines({ "[Device]", "Identification=abc\\" }), SettingsFault::BadEscape, 2, "Identification");
     }
     SUBCASE("no Type, as a whole")

@@ -126,6 +126,38 @@ TEST_CASE("the words of 'h', '3', 'b', 'j', 'c', 'f' and '4': exact, case-sensit
     CHECK(SettingsValueOf('g', "1").refusal == SettingsRefusal::UnknownWord); // not a setting of the file
 }
 
+TEST_CASE("a reply that is a value of its letter: what a restore takes, or numbers out of range; nothing else")
+{
+    for (int i = 0; i < kSettingsCount; ++i) {
+        CAPTURE(kSettingsLetters[i]);
+        CHECK(IsSettingsReplyValue(kSettingsLetters[i], TypicalReplies()[i]));
+        CHECK_FALSE(IsSettingsReplyValue(kSettingsLetters[i], "")); // an empty line, a doubled line end
+        CHECK_FALSE(IsSettingsReplyValue(kSettingsLetters[i], "\x9A\xF1")); // garbage alone
+    }
+    // out of range is still the letter's value: saved as it is, refused only in a restore
+    CHECK(IsSettingsReplyValue('r', "60,33,0"));
+    CHECK(IsSettingsReplyValue('r', "1,9,51"));
+    CHECK(IsSettingsReplyValue('w', "2147483648"));
+    CHECK(IsSettingsReplyValue('w', "0"));
+    CHECK(IsSettingsReplyValue('3', "SCANIA"));
+    CHECK(IsSettingsReplyValue('4', "RS232 MODIFIED"));
+    CHECK(IsSettingsReplyValue('f', "3"));
+    // garbled: garbage before the value, a value cut short, a word of another letter
+    for (const char* pszBad : { "\x9A" "9,33,0", "9,33", "9,,0", "9,33,0,1", " 9,33,0" }) {
+        CAPTURE(pszBad);
+        CHECK_FALSE(IsSettingsReplyValue('r', pszBad));
+    }
+    CHECK_FALSE(IsSettingsReplyValue('h', "OTHER"));
+    CHECK_FALSE(IsSettingsReplyValue('3', "0"));
+    CHECK_FALSE(IsSettingsReplyValue('3', "scania"));
+    CHECK_FALSE(IsSettingsReplyValue('b', "1 "));
+    CHECK_FALSE(IsSettingsReplyValue('w', "-1"));
+    CHECK_FALSE(IsSettingsReplyValue('f', "4"));
+    CHECK_FALSE(IsSettingsReplyValue('4', "RS232\xFF"));
+    CHECK_FALSE(IsSettingsReplyValue('c', "2"));
+    CHECK_FALSE(IsSettingsReplyValue('g', "1")); // no letter of the settings
+}
+
 TEST_CASE("what each reply means, and nothing for a reply the tool does not know")
 {
     CHECK(DescribeSettingsReply('r', "9,33,0") == "three numbers: 9, 33, 0");

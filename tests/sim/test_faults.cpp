@@ -1,4 +1,4 @@
-// Faults shown on request: NAK, silence, garbage, missing CR, a dropped port.
+// Faults shown on request: NAK, silence, garbage, a missing or doubled CR, a dropped port.
 #include <doctest.h>
 
 #include "bench.h"
@@ -158,6 +158,17 @@ TEST_CASE("--no-cr-every sends every nth line without its CR") {
   const std::string clock = bench.device.clock(bench.now);
   CHECK(bench.send("V") == "\x1B" "Corlaxa V2.14 SN 104711" "CLOCK " + clock + "\r" +
                                "TOTAL 123456.00 L" "TEXT S= N=\r");
+}
+
+TEST_CASE("--extra-cr ends the replies to those read letters in two CRs, the others in one") {
+  zevsim::FaultOptions faults;
+  faults.extraCr = "hc";
+  Bench bench = awakeDevice(1, faults);
+  CHECK(bench.send("r") == "9,33,0\r");
+  CHECK(bench.send("h") == "0\r\r");
+  CHECK(bench.send("c") == "0\r\r");
+  CHECK(bench.send("3") == "OTHER\r");
+  CHECK(bench.notes().find("command h: a second CR after the reply (fault option)") != std::string::npos);
 }
 
 TEST_CASE("--drop-after closes the port after n frames") {

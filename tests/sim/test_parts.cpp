@@ -51,7 +51,7 @@ TEST_CASE("command line: a full set of options") {
        "--input-timeout", "250", "--escape-xonxoff", "--nak-every", "3", "--silent-after", "g",
        "--garbage-every", "4", "--no-cr-every", "5", "--drop-after", "6", "--seed", "7", "--no-stdin",
        "--l-answer", "esc", "--line-gap", "1500", "--nak-frame", "8", "--nak-repeat", "1000",
-       "--silent-after-frame", "9", "--line-rate", "--write-not-kept", "F2R"});
+       "--silent-after-frame", "9", "--line-rate", "--write-not-kept", "F2R", "--extra-cr", "c3"});
   REQUIRE_MESSAGE(parsed.ok, parsed.error);
   const Options& o = parsed.options;
   CHECK(o.port == "COM21");
@@ -79,6 +79,7 @@ TEST_CASE("command line: a full set of options") {
   CHECK(o.device.faults.silentAfterFrame == 9);
   CHECK(o.device.lineRate);
   CHECK(o.device.faults.writeNotKept == "F2R");
+  CHECK(o.device.faults.extraCr == "c3");
 }
 
 TEST_CASE("command line: what a device starts with when only the port is given") {
@@ -97,6 +98,7 @@ TEST_CASE("command line: what a device starts with when only the port is given")
   CHECK(parsed.options.device.faults.silentAfterFrame == 0);
   CHECK_FALSE(parsed.options.device.lineRate);
   CHECK(parsed.options.device.faults.writeNotKept.empty());
+  CHECK(parsed.options.device.faults.extraCr.empty());
   CHECK(parsed.options.replayPath.empty());
   CHECK_FALSE(parsed.options.replayFast);
 }
@@ -132,6 +134,8 @@ TEST_CASE("command line: mistakes are named") {
       {{"--port", "COM1", "--nak-repeat", "5"}, "--nak-repeat needs --nak-frame"},
       {{"--port", "COM1", "--write-not-kept", "Fr"}, "--write-not-kept Fr: 'r' is no write letter"},
       {{"--port", "COM1", "--write-not-kept", ""}, "--write-not-kept needs a value"},
+      {{"--port", "COM1", "--extra-cr", "cL"}, "--extra-cr cL: 'L' is no read letter"},
+      {{"--port", "COM1", "--extra-cr", "R"}, "--extra-cr R: 'R' is no read letter"},
       {{"--port", "COM1", "--replay"}, "--replay needs a value"},
       {{"--port", "COM1", "--replay-fast"}, "--replay-fast needs --replay FILE"},
       {{"--port", "COM1", "--replay", "ZevTrace.TXT", "--line-rate"}, "--line-rate does not go with --replay"},
