@@ -32,7 +32,6 @@ enum class ArgumentFault {
     BadDevice,     // not one of the three device names
     Twice,         // a choice given twice (the steps may repeat)
     NoSteps,       // /result or /repeat without a device step
-    NotOffered,    // a step the device type does not offer (found once the type is known)
 };
 
 struct CommandLineParse {
