@@ -156,7 +156,6 @@ void StartChoices(INIFile& settings, const CommandLine& line, int& nPort, int& n
     settings.ReadString("Device", "Device", szDevice, sizeof szDevice, "Vantik");
     nType = line.nDeviceType >= 0 ? line.nDeviceType : DeviceTypeFromName(szDevice);
 }
-
 }
 
 BOOL CServiceApp::InitInstance()
