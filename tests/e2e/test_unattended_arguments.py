@@ -209,6 +209,21 @@ class UnattendedArgumentsTest(unittest.TestCase):
         self.assertEqual(sum("cut.ZEVSET is no complete" in t for t in log_texts(self.folder)), 1,
                          "a file named twice is looked at once")
 
+    def test_the_german_library_says_it_in_german(self):
+        pair = pty_pair(self, 1)
+        code, err = run_tool(self.folder, ["/lang", "ZEV_DE.DLL", "/port", "1", "/device", "Brennix", "/clock"])
+        self.assertEqual(code, 1, err)
+        self.assertIn("/clock braucht ein Corlaxa (/device Corlaxa): ein Brennix bietet es nicht an", err)
+        self.write("header.S19", b"S00600004844521B\r\nS9030000FC\r\n")
+        code, err = run_tool(self.folder, ["/lang", "ZEV_DE.DLL", "/port", "1", "/device", "Brennix", "/download",
+                                           "header.S19"])
+        self.assertEqual(code, 5, err)
+        self.assertIn("Die Firmware-Datei %s enthält nichts zu senden" % windows_path(self.folder.file("header.S19")),
+                      err)
+        self.assertIn("Es wird nichts gesendet: eine Datei aus der Befehlszeile ist nicht verwendbar (jede wird "
+                      "geprüft, bevor das Gerät angesprochen wird).", err)
+        self.assert_nothing_sent(pair)
+
     # --- no console -----------------------------------------------------------------------------
 
     def test_with_no_console_messages_go_to_the_log_and_the_error_file_and_no_box_waits(self):
