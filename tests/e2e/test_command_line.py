@@ -150,8 +150,6 @@ class CommandLineTest(unittest.TestCase):
             ("NAK", ["--silent-after", "T", "--nak-frame", "2", "--nak-repeat", "200"],
              CORLAXA + ["/download", "fw.IMG"], 4, "The device refused block 2 of the firmware file 100 times",
              ["connect", "done", "download", "failed: NAK"]),
-            ("file", [], CORLAXA + ["/download", "missing.IMG", "/clock"], 5, "missing.IMG cannot be opened",
-             ["connect", "done", "download", "failed: file", "clock", "skipped"]),
             ("not verified", ["--write-not-kept", "F"], CORLAXA + ["/restore-settings", "other.ZEVSET"], 6,
              "Device settings not verified: 1 of the values differ from the file",
              ["connect", "done", "restore-settings", "failed: not verified"]),
