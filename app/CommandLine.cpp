@@ -179,6 +179,53 @@ const char* StepName(StepKind kind)
     return "step";
 }
 
+namespace {
+// Which type offers which step, by type number.
+struct StepOffer {
+    StepKind kind;
+    bool bOffered[DEVICE_TYPE_COUNT];
+};
+
+const StepOffer kStepOffers[] = {
+    { StepKind::Download, { true, true, true } },
+    { StepKind::Clock, { false, true, false } },
+    { StepKind::RestoreSettings, { false, true, false } },
+    { StepKind::SaveSettings, { false, true, false } },
+    { StepKind::Readout, { false, true, false } },
+};
+}
+
+bool DeviceTypeOffersStep(int nDeviceType, StepKind kind)
+{
+    if (nDeviceType < 0 || nDeviceType >= DEVICE_TYPE_COUNT)
+        return false;
+    for (const StepOffer& offer : kStepOffers) {
+        if (offer.kind == kind)
+            return offer.bOffered[nDeviceType];
+    }
+    return false;
+}
+
+int DeviceTypeOfferingStep(StepKind kind)
+{
+    for (int nType = 0; nType < DEVICE_TYPE_COUNT; ++nType) {
+        if (DeviceTypeOffersStep(nType, kind))
+            return nType;
+    }
+    return -1;
+}
+
+bool FindStepNotOffered(const CommandLine& line, int nDeviceType, StepKind& kind)
+{
+    for (const RunStep& step : line.steps) {
+        if (!DeviceTypeOffersStep(nDeviceType, step.kind)) {
+            kind = step.kind;
+            return true;
+        }
+    }
+    return false;
+}
+
 std::string NumberedFileName(const std::string& strPath, unsigned nUnit)
 {
     // The name is what follows the last folder separator or a drive's colon ("C:read.txt").

@@ -32,7 +32,6 @@ enum class ArgumentFault {
     BadDevice,     // not one of the three device names
     Twice,         // a choice given twice (the steps may repeat)
     NoSteps,       // /result or /repeat without a device step
-    NeedsCorlaxa,  // a settings step for another device type (found once the type is known)
 };
 
 struct CommandLineParse {
@@ -48,6 +47,18 @@ CommandLineParse ParseCommandLine(const std::vector<std::string>& args);
 
 // The name a step has in the result rows and the log: the switch without its '/'.
 const char* StepName(StepKind kind);
+
+// Whether a device type (0 Vantik, 1 Corlaxa, 2 Brennix) offers a step: the one table of
+// it, which the window's menu follows as well. The firmware download is every type's; the
+// clock, the read-out and the settings are a Corlaxa's.
+bool DeviceTypeOffersStep(int nDeviceType, StepKind kind);
+
+// The first type that offers the step, for the message that names it; -1 when none does.
+int DeviceTypeOfferingStep(StepKind kind);
+
+// The first step of the line that the device type does not offer (StepKind in kind), or
+// false when it offers all of them.
+bool FindStepNotOffered(const CommandLine& line, int nDeviceType, StepKind& kind);
 
 // With /repeat, each unit's files get the unit's number before the extension (the
 // folder's dots are left alone): "out\\read.txt" and 3 give "out\\read-3.txt"; a name

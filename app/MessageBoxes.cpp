@@ -6,10 +6,15 @@
 
 int CServiceDlg::MessageBox(const char* pszText, const char* pszCaption, UINT nType)
 {
-    // In an unattended run nobody is there to read a box: its text goes to the log.
-    if (m_pRun)
+    // In an unattended run nobody is there to read a box: its text goes to the log, and
+    // to the error file too when nobody listens to the program (a scheduled task).
+    if (m_pRun) {
+        if (!CallerListens())
+            KeepInErrorFile(pszText);
         return AnswerUnattended(pszText, nType);
-    // ... nor before it has begun (the log cannot be opened): the script is told.
+    }
+    // ... nor before it has begun (the log cannot be opened): the script is told, or
+    // the error file keeps it.
     if (IsScripted()) {
         TellCaller(pszText);
         return (nType & MB_TYPEMASK) == MB_OK ? IDOK : IDNO;

@@ -6,6 +6,7 @@
 #include "ScriptOutput.h"
 #include "ServiceDlg.h"
 #include "StringFormats.h"
+#include "VersionString.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -51,8 +52,17 @@ CString JoinedArguments(const std::vector<std::string>& args)
     return strText;
 }
 
-// What is wrong with the arguments, from the language library when it is loaded, and
-// how the program is called.
+// A fault in the arguments and how the program is called, from the language library when
+// it is loaded.
+CString WithUsage(const CString& strFault)
+{
+    return strFault + "\n\n" +
+           LoadText(IDS_USAGE, "Usage: ZEV.EXE [/port N] [/device Vantik|Corlaxa|Brennix] [/lang FILE.DLL]\n"
+                               "        [/download FILE] [/clock] [/restore-settings FILE] [/save-settings FILE]\n"
+                               "        [/readout FILE] [/result FILE] [/repeat] [/quiet]");
+}
+
+// What is wrong with the arguments.
 CString ArgumentFaultText(ArgumentFault fault, const char* pszArgument)
 {
     CString strFault;
@@ -76,26 +86,61 @@ CString ArgumentFaultText(ArgumentFault fault, const char* pszArgument)
                               "/readout",
                               pszArgument);
         break;
-    case ArgumentFault::NeedsCorlaxa:
-        strFault = FormatById(IDS_RUN_NEEDS_CORLAXA, "s", "%s needs a Corlaxa (/device Corlaxa)", pszArgument);
-        break;
     default:
         strFault = FormatById(IDS_ARG_UNKNOWN, "s", "Unknown argument: %s", pszArgument);
         break;
     }
-    return strFault + "\n\n" +
-           LoadText(IDS_USAGE, "Usage: ZEV.EXE [/port N] [/device Vantik|Corlaxa|Brennix] [/lang FILE.DLL]\n"
-                               "        [/download FILE] [/clock] [/restore-settings FILE] [/save-settings FILE]\n"
-                               "        [/readout FILE] [/result FILE] [/repeat] [/quiet]");
+    return WithUsage(strFault);
 }
 
-// A start that cannot go on says why: to the script that started it, else in a box.
+// A step the device type does not offer, and the type that does.
+CString StepNotOfferedText(StepKind kind, int nType)
+{
+    const std::string strSwitch = std::string("/") + StepName(kind);
+    const char* pszOffering = DeviceNameOfType(DeviceTypeOfferingStep(kind));
+    return WithUsage(FormatById(IDS_ARG_NOT_OFFERED, "ssss", "%s needs a %s (/device %s): a %s does not offer it",
+                                strSwitch.c_str(), pszOffering, pszOffering, DeviceNameOfType(nType)));
+}
+
+// The log of a start that ends before its window: emptied as every start empties it, with
+// the version and the text's lines. Only for a caller with nowhere else to read it: a
+// script with a console reads the text there and finds the log of its last run as it was.
+void WriteStartLog(const char* pszText)
+{
+    CStdioFile file;
+    if (!file.Open("ZevLog.TXT", CStdioFile::modeCreate | CStdioFile::modeWrite | CStdioFile::shareDenyWrite |
+                                     CStdioFile::typeText))
+        return; // another copy holds it: the error file has the text
+    CString strVersion;
+    GetVersionString(strVersion, "ZEV.EXE");
+    file.WriteString("Zevanto " + strVersion);
+    file.WriteString("\n" + CString('=', 69) + "\n");
+    const CString strTime = CTime::GetCurrentTime().Format("%H:%M:%S ");
+    std::string strText = pszText;
+    std::size_t nStart = 0;
+    while (nStart <= strText.size()) {
+        std::size_t nEnd = strText.find('\n', nStart);
+        if (nEnd == std::string::npos)
+            nEnd = strText.size();
+        std::string strLine = strText.substr(nStart, nEnd - nStart);
+        if (!strLine.empty() && strLine.back() == '\r')
+            strLine.pop_back();
+        if (!strLine.empty())
+            file.WriteString(strTime + strLine.c_str() + "\n");
+        nStart = nEnd + 1;
+    }
+    file.Close();
+}
+
+// A start that cannot go on says why: to the script that started it (with nobody
+// listening: in the log and the error file, never in a box a scheduled task would leave
+// waiting), else in a box.
 void SayStartFailure(const char* pszMessage, bool bScript)
 {
-    if (bScript)
-        TellCaller(pszMessage);
-    else
+    if (!bScript)
         ::MessageBoxA(nullptr, pszMessage, "Error", MB_ICONHAND);
+    else if (!TellCaller(pszMessage))
+        WriteStartLog(pszMessage);
 }
 
 // The port (1 to 4) and the device type of this start: the command line's, else the
@@ -110,21 +155,6 @@ void StartChoices(INIFile& settings, const CommandLine& line, int& nPort, int& n
     char szDevice[20];
     settings.ReadString("Device", "Device", szDevice, sizeof szDevice, "Vantik");
     nType = line.nDeviceType >= 0 ? line.nDeviceType : DeviceTypeFromName(szDevice);
-}
-
-// The settings steps are a Corlaxa's, as their menu commands are: the first one given
-// for another device, or nothing.
-const char* SettingsStepForOtherType(const CommandLine& line, int nType)
-{
-    if (nType == 1)
-        return nullptr;
-    for (const RunStep& step : line.steps) {
-        if (step.kind == StepKind::RestoreSettings)
-            return "/restore-settings";
-        if (step.kind == StepKind::SaveSettings)
-            return "/save-settings";
-    }
-    return nullptr;
 }
 }
 
@@ -149,7 +179,7 @@ BOOL CServiceApp::InitInstance()
         AfxSetResourceHandle(hLibrary);
 
     if (parse.fault != ArgumentFault::None) {
-        TellCaller(ArgumentFaultText(parse.fault, parse.strArgument.c_str()));
+        SayStartFailure(ArgumentFaultText(parse.fault, parse.strArgument.c_str()), true);
         m_nExitCode = EXIT_BAD_ARGUMENTS;
         return FALSE;
     }
@@ -165,8 +195,10 @@ BOOL CServiceApp::InitInstance()
     // The command line's port and device hold for this run only.
     int nPort, nType;
     StartChoices(settings, line, nPort, nType);
-    if (const char* pszStep = SettingsStepForOtherType(line, nType)) {
-        TellCaller(ArgumentFaultText(ArgumentFault::NeedsCorlaxa, pszStep));
+    // Only the steps the device type offers, as its menu offers them.
+    StepKind notOffered = StepKind::Clock;
+    if (FindStepNotOffered(line, nType, notOffered)) {
+        SayStartFailure(StepNotOfferedText(notOffered, nType), true);
         m_nExitCode = EXIT_BAD_ARGUMENTS;
         return FALSE;
     }

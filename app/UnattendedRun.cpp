@@ -15,6 +15,7 @@
 #include "DeviceTypes.h"
 #include "FileDigest.h"
 #include "ResultFile.h"
+#include "RunFileChecks.h"
 #include "ScriptOutput.h"
 #include "StringFormats.h"
 #include "UnattendedRun.h"
@@ -171,6 +172,24 @@ void CServiceDlg::StartUnattendedRun()
         ::EnableWindow(::GetDlgItem(m_hWnd, nID), FALSE);
 
     LogByIdText(IDS_RUN_START, m_strRunArguments);
+    // Every file the steps read is looked at before the device is touched: a missing
+    // firmware file found only after a restore had written the unit would leave it half
+    // done. A bad one ends the run before its port is opened.
+    const std::vector<CString> faults = RunFileFaults(run.m_line.steps, run.m_files, m_nDeviceType);
+    if (!faults.empty()) {
+        for (const CString& strFault : faults) {
+            LogLine(strFault);
+            TellCaller(strFault);
+        }
+        CString strRefused = LoadText(IDS_RUN_FILES_REFUSED, "Nothing is sent: a file the command line names cannot "
+                                                             "be used (each is checked before the device is touched).");
+        LogLine(strRefused);
+        TellCaller(strRefused);
+        run.m_nExitCode = EXIT_FILE;
+        EndRun();
+        EndDialog(IDOK);
+        return;
+    }
     PostMessage(WM_UNATTENDED_STEP);
 }
 
@@ -398,7 +417,7 @@ void CServiceDlg::FinishUnit()
         for (const CString& strLine : ResultAppendLines(append, run.m_strResultPath, strRow)) {
             LogLine(strLine);
             if (append.where != ResultAppend::Written)
-                TellCallerIfListening(strLine);
+                TellCaller(strLine);
         }
         // The unit's row is not where the script reads it: a script must not take the run
         // for a good one.

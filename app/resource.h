@@ -261,7 +261,7 @@
 #define IDS_RUN_ANSWERED_NO    326
 #define IDS_RUN_RESULT_FAILED  327   // two texts: the file, the reason
 #define IDS_RUN_END            328   // an unsigned number and a text: the exit code, what it means
-#define IDS_RUN_NEEDS_CORLAXA  329   // one text: the argument
+#define IDS_ARG_NOT_OFFERED    329   // four texts: the argument, the type that offers it (twice), the type given
 #define IDS_ARG_UNKNOWN        330   // one text: the argument
 #define IDS_ARG_MISSING        331   // one text: the argument
 #define IDS_ARG_BAD_PORT       332   // one text: the argument
@@ -278,6 +278,9 @@
 #define IDS_EXIT_6             343
 #define IDS_EXIT_7             344
 #define IDS_EXIT_8             345
+// The files a run names, looked at before the device is touched (app/RunFileChecks.cpp)
+#define IDS_FIRMWARE_UNREAD    500   // two texts: the firmware file, the reason
+#define IDS_RUN_FILES_REFUSED  501
 // The result file's append (app/ResultFile.cpp)
 #define IDS_RUN_RESULT_HELD    450   // one text: the result file
 #define IDS_RUN_RESULT_PENDING 451   // three texts: the result file, the reason, the pending file

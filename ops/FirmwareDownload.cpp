@@ -13,19 +13,14 @@
 // before 'D': one with nothing to send is refused, and S-records the device would refuse
 // are named first. A frame the device refuses kMaxRefusals times in a row ends it too.
 #include "ServiceDlg.h"
+#include "FirmwareFileCheck.h"
 #include "FirmwareFrames.h"
-#include "SRecordCheck.h"
 #include "StringFormats.h"
 
 #include <climits>
 
 namespace {
 const UINT kMaxRefusals = 100;
-
-BOOL IsImageDevice(int nDeviceType)
-{
-    return nDeviceType == 1;
-}
 
 UINT ClampToUInt(ULONGLONG nValue)
 {
@@ -36,20 +31,6 @@ UINT ClampToUInt(ULONGLONG nValue)
 int ProgressPosition(ULONGLONG nValue)
 {
     return nValue > INT_MAX ? INT_MAX : static_cast<int>(nValue);
-}
-
-UINT SRecordFaultText(SRecordFault fault)
-{
-    switch (fault) {
-    case SRecordFault::NotHex:
-        return IDS_SREC_NOT_HEX;
-    case SRecordFault::Length:
-        return IDS_SREC_LENGTH;
-    case SRecordFault::Checksum:
-        return IDS_SREC_CHECKSUM;
-    default:
-        return IDS_SREC_NOT_RECORD;
-    }
 }
 }
 
@@ -86,14 +67,11 @@ void CServiceDlg::StartDownload()
 
 BOOL CServiceDlg::OpenFirmwareFile()
 {
-    UINT nFlags = CStdioFile::modeRead | CStdioFile::shareDenyWrite |
-                  (IsImageDevice(m_nDeviceType) ? CStdioFile::typeBinary : CStdioFile::typeText);
     CFileException error;
-    if (m_DownloadFile.Open(m_strFilePath, nFlags, &error))
+    if (m_DownloadFile.Open(m_strFilePath, FirmwareOpenFlags(IsImageDevice(m_nDeviceType)), &error))
         return TRUE;
     NoteStepFailure(RunFailure::FileFailed);
-    CString strMessage = FormatTwoTexts(IDS_FIRMWARE_UNREADABLE, "The firmware file %s cannot be opened (%s)",
-                                        m_strFilePath, error.GetErrorMessage());
+    CString strMessage = FirmwareUnopenedText(m_strFilePath, error.GetErrorMessage());
     LogLine(strMessage);
     MessageBox(strMessage, nullptr, MB_OK | MB_ICONEXCLAMATION);
     ReturnToIdle();
@@ -102,42 +80,23 @@ BOOL CServiceDlg::OpenFirmwareFile()
 
 BOOL CServiceDlg::SurveyFirmwareFile()
 {
-    // The end the download must reach: an image file's length, or where an S-record
-    // file's text ends (a Ctrl+Z may end it early).
-    SRecordSurvey survey;
-    if (IsImageDevice(m_nDeviceType)) {
-        m_nFirmwareEnd = m_DownloadFile.GetLength();
-        m_nFirmwareFrames = ClampToUInt((m_nFirmwareEnd + kImageBlockSize - 1) / kImageBlockSize);
-    } else {
-        CString strLine;
-        while (m_DownloadFile.ReadString(strLine))
-            survey.Add(std::string(strLine.GetString(), strLine.GetLength()));
-        m_nFirmwareEnd = m_DownloadFile.GetPosition();
-        m_nFirmwareFrames = survey.nLines;
-        if (m_DownloadFile.ReadFailed()) {
-            StopDownloadUnread(m_DownloadFile.GetReadErrorMessage());
-            return FALSE;
-        }
-        m_DownloadFile.SeekToBegin();
-    }
-
-    BOOL bEmpty = IsImageDevice(m_nDeviceType) ? m_nFirmwareEnd == 0 : survey.nRecords == 0;
-    if (bEmpty) {
-        NoteStepFailure(RunFailure::FileFailed);
-        StopDownload(FormatById(IDS_FIRMWARE_EMPTY, "s",
-                                "The firmware file %s holds nothing to send: the download does not start.",
-                                m_strFilePath.GetString()));
+    FirmwareSurvey survey = SurveyFirmware(m_DownloadFile, IsImageDevice(m_nDeviceType));
+    m_nFirmwareEnd = survey.nEnd;
+    m_nFirmwareFrames = survey.nFrames;
+    if (!survey.strReadError.IsEmpty()) {
+        StopDownloadUnread(survey.strReadError);
         return FALSE;
     }
-    if (survey.nBad == 0)
+    if (survey.HoldsNothingToSend(IsImageDevice(m_nDeviceType))) {
+        NoteStepFailure(RunFailure::FileFailed);
+        StopDownload(FirmwareEmptyText(m_strFilePath));
+        return FALSE;
+    }
+    if (survey.records.nBad == 0)
         return TRUE;
 
     // The device decides what it takes: the technician may send the file all the same.
-    CString strReason = LoadText(SRecordFaultText(survey.firstFault), "no valid S-record");
-    CString strFinding =
-        FormatById(IDS_FIRMWARE_BAD_RECORDS, "suus",
-                   "The firmware file %s: %u of its lines are no valid S-record; the first is line %u (%s).",
-                   m_strFilePath.GetString(), survey.nBad, survey.nFirstBad, strReason.GetString());
+    CString strFinding = FirmwareBadRecordsText(m_strFilePath, survey.records);
     LogLine(strFinding);
     NoteStepFailure(RunFailure::FileFailed); // nothing in an unattended run: its answer is No
     CString strQuestion = LoadText(IDS_FIRMWARE_SEND_ANYWAY, "\n\nSend the file anyway? The device decides what it takes.");

@@ -62,6 +62,8 @@ void SRecordSurvey::Add(const std::string& strLine)
     ++nLines;
     if (TextEnd(strLine) > 0)
         ++nRecords;
+    if (strLine.size() >= 2 && strLine[0] == 'S' && strLine[1] >= '1' && strLine[1] <= '3')
+        ++nDataRecords;
     SRecordFault fault = CheckSRecordLine(strLine);
     if (fault == SRecordFault::None)
         return;

@@ -20,10 +20,15 @@ SRecordFault CheckSRecordLine(const std::string& strLine);
 struct SRecordSurvey {
     unsigned nLines = 0;      // lines, each one frame (empty ones too)
     unsigned nRecords = 0;    // lines that are not empty
+    unsigned nDataRecords = 0; // S1, S2 and S3 lines, valid or not: the firmware itself
     unsigned nBad = 0;        // lines with a fault
     unsigned nFirstBad = 0;   // the first of them, counted from 1; 0 when none
     SRecordFault firstFault = SRecordFault::None;
 
     // Adds the next line of the file.
     void Add(const std::string& strLine);
+
+    // A file of a header and an end record alone (S0 and S9) and a file of empty lines
+    // bring the device no code: there is nothing to send.
+    bool HoldsNothingToSend() const { return nDataRecords == 0; }
 };

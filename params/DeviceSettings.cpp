@@ -8,6 +8,7 @@
 #include "ServiceDlg.h"
 #include "DeviceTypes.h"
 #include "SettingsCompareDlg.h"
+#include "SettingsFileCheck.h"
 #include "SettingsRun.h"
 #include "StringFormats.h"
 #include "VersionString.h"
@@ -174,9 +175,8 @@ LRESULT CServiceDlg::OnSettingsRestoreFile(WPARAM, LPARAM)
     return 0;
 }
 
-BOOL CServiceDlg::ReadSettingsFile(const CString& strPath, DeviceSettings& settings)
+CString SettingsFileFault(const CString& strPath, int nDeviceType, DeviceSettings& settings)
 {
-    // Nothing is sent for a file that cannot be used: said in the log and a box, idle.
     CString strMessage;
     CStdioFile file;
     CFileException error;
@@ -196,7 +196,7 @@ BOOL CServiceDlg::ReadSettingsFile(const CString& strPath, DeviceSettings& setti
     }
     if (strMessage.IsEmpty()) {
         SettingsReadResult result = ReadSettingsText(strText);
-        const char* pszConnected = DeviceNameOfType(m_nDeviceType);
+        const char* pszConnected = DeviceNameOfType(nDeviceType);
         if (result.fault != SettingsFault::None)
             strMessage = FormatTwoTexts(IDS_SETTINGS_BAD_FILE,
                                         "The file %s is no complete device settings file: %s. Nothing is sent.", strPath,
@@ -209,6 +209,13 @@ BOOL CServiceDlg::ReadSettingsFile(const CString& strPath, DeviceSettings& setti
         else
             settings = result.settings;
     }
+    return strMessage;
+}
+
+BOOL CServiceDlg::ReadSettingsFile(const CString& strPath, DeviceSettings& settings)
+{
+    // Nothing is sent for a file that cannot be used: said in the log and a box, idle.
+    CString strMessage = SettingsFileFault(strPath, m_nDeviceType, settings);
     if (strMessage.IsEmpty())
         return TRUE;
     NoteStepFailure(RunFailure::FileFailed);

@@ -1,9 +1,9 @@
 """A firmware file the download cannot trust, through the real ZEV.EXE against ZEVSIM.EXE:
 an image or S-record file cut short while its download runs stops the download without
 its end frame and says how far it got, never "complete"; an empty file, or one with no
-S-record in it, is refused before 'D'; S-records the device would refuse are named
-before 'D', and only Yes sends the file as it is (the device then refuses the bad line
-until the tool gives up on it)."""
+data record in it (blank lines, or a header and an end record alone), is refused before
+'D'; S-records the device would refuse are named before 'D', and only Yes sends the file
+as it is (the device then refuses the bad line until the tool gives up on it)."""
 import os
 import shutil
 import sys
@@ -97,8 +97,10 @@ class FirmwareFileFaultTest(RobotTestCase):
         self.assertNotIn("with its end record", s.sim.output())
 
     def test_a_file_with_nothing_to_send_is_refused_before_d(self):
+        lines = s19_lines(s19_path(SMALL_S19))
+        header_only = "\r\n".join([lines[0], lines[-1]]).encode()  # S0 and S9: no data record
         for device_type, name, data in ((1, "empty.IMG", b""), (0, "empty.S19", b""),
-                                        (2, "blank.S19", b"\r\n\r\n\n")):
+                                        (2, "blank.S19", b"\r\n\r\n\n"), (0, "header.S19", header_only)):
             with sub_test(self, file=name) as owner:
                 s = self.session(device_type, owner=owner)
                 wire = SimWire(s.sim)

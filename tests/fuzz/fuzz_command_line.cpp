@@ -1,5 +1,6 @@
 // Any arguments and any field text. The parse names a fault or gives a command line whose
-// files all came from the arguments; a CSV field is always one line without control bytes
+// files all came from the arguments (and whose steps a type refuses are those the table
+// says it does not offer); a CSV field is always one line without control bytes
 // and reads back as the bytes it was made from.
 #include "CommandLine.h"
 #include "FuzzCheck.h"
@@ -81,6 +82,18 @@ void CheckParse(const std::vector<std::string>& args)
     }
     for (const std::string* pstrValue : { &line.strLanguage, &line.strResult }) {
         FUZZ_CHECK(pstrValue->empty() || std::find(args.begin(), args.end(), *pstrValue) != args.end());
+    }
+    // The step refused for a type is one of the line's, the first the type does not offer;
+    // a Corlaxa offers every step.
+    for (int nType = 0; nType < 3; ++nType) {
+        StepKind kind = StepKind::Download;
+        const bool bRefused = FindStepNotOffered(line, nType, kind);
+        const auto firstNotOffered = std::find_if(line.steps.begin(), line.steps.end(), [nType](const RunStep& step) {
+            return !DeviceTypeOffersStep(nType, step.kind);
+        });
+        FUZZ_CHECK(bRefused == (firstNotOffered != line.steps.end()));
+        FUZZ_CHECK(!bRefused || kind == firstNotOffered->kind);
+        FUZZ_CHECK(!bRefused || nType != 1);
     }
 }
 

@@ -240,3 +240,75 @@ TEST_CASE("a unit's file gets its number before the last extension of the name, 
         CHECK(NumberedFileName("read.", 6) == "read-6.");
     }
 }
+
+TEST_CASE("which device type offers which step: the download every type, the rest a Corlaxa alone")
+{
+    const StepKind kCorlaxaOnly[] = { StepKind::Clock, StepKind::Readout, StepKind::SaveSettings,
+                                      StepKind::RestoreSettings };
+    for (int nType = 0; nType < 3; ++nType) {
+        CAPTURE(nType);
+        CHECK(DeviceTypeOffersStep(nType, StepKind::Download));
+        for (StepKind kind : kCorlaxaOnly) {
+            CAPTURE(StepName(kind));
+            CHECK(DeviceTypeOffersStep(nType, kind) == (nType == 1));
+        }
+    }
+    SUBCASE("a type outside the table offers nothing")
+    {
+        for (int nType : { -1, 3, 1000 }) {
+            CAPTURE(nType);
+            CHECK_FALSE(DeviceTypeOffersStep(nType, StepKind::Download));
+            CHECK_FALSE(DeviceTypeOffersStep(nType, StepKind::Clock));
+        }
+    }
+    SUBCASE("the type a message names as the one that offers a step")
+    {
+        CHECK(DeviceTypeOfferingStep(StepKind::Download) == 0);
+        for (StepKind kind : kCorlaxaOnly)
+            CHECK(DeviceTypeOfferingStep(kind) == 1);
+    }
+}
+
+TEST_CASE("the first step the device type does not offer is found, in the order given")
+{
+    const CommandLineParse parse = ParseCommandLine(
+        { "/download", "fw.S19", "/readout", "r.txt", "/clock", "/save-settings", "s.ZEVSET" });
+    REQUIRE(parse.fault == ArgumentFault::None);
+    StepKind kind = StepKind::Download;
+    SUBCASE("a Vantik and a Brennix: the read-out, which comes before the clock")
+    {
+        for (int nType : { 0, 2 }) {
+            CAPTURE(nType);
+            kind = StepKind::Download;
+            CHECK(FindStepNotOffered(parse.line, nType, kind));
+            CHECK(kind == StepKind::Readout);
+        }
+    }
+    SUBCASE("a Corlaxa offers every one")
+    {
+        CHECK_FALSE(FindStepNotOffered(parse.line, 1, kind));
+    }
+    SUBCASE("a download alone is every type's")
+    {
+        const CommandLineParse download = ParseCommandLine({ "/download", "fw.S19", "/download", "fw2.S19" });
+        for (int nType : { 0, 1, 2 })
+            CHECK_FALSE(FindStepNotOffered(download.line, nType, kind));
+    }
+    SUBCASE("each settings step, and the clock, alone on a Vantik")
+    {
+        for (const char* pszSwitch : { "/clock", "/save-settings", "/restore-settings", "/readout" }) {
+            CAPTURE(pszSwitch);
+            std::vector<std::string> args = { "/download", "fw.S19", pszSwitch };
+            if (std::string(pszSwitch) != "/clock")
+                args.push_back("file");
+            const CommandLineParse one = ParseCommandLine(args);
+            REQUIRE(one.fault == ArgumentFault::None);
+            CHECK(FindStepNotOffered(one.line, 0, kind));
+            CHECK(std::string("/") + StepName(kind) == pszSwitch);
+        }
+    }
+    SUBCASE("no steps: nothing to refuse")
+    {
+        CHECK_FALSE(FindStepNotOffered(ParseCommandLine({ "/port", "2" }).line, 0, kind));
+    }
+}

@@ -169,3 +169,37 @@ TEST_CASE("the survey of a file counts its lines, its records and its bad lines,
     CHECK(blank.nRecords == 0); // nothing to send
     CHECK(blank.nBad == 0);
 }
+
+TEST_CASE("a file holds something to send only with a data record: S1, S2 or S3")
+{
+    SRecordSurvey header;
+    for (const char* pszLine : { "S00600004844521B", "S5030001FB", "S9030000FC", "" })
+        header.Add(pszLine);
+    CHECK(header.nRecords == 3);
+    CHECK(header.nBad == 0);
+    CHECK(header.nDataRecords == 0);
+    CHECK(header.HoldsNothingToSend()); // a header and an end record bring the device no code
+
+    SRecordSurvey blank;
+    blank.Add("");
+    CHECK(blank.HoldsNothingToSend());
+
+    for (const char* pszData : { "S1050000AABB95", "S206000000AABB94", "S30700000000AABB93" }) {
+        CAPTURE(pszData);
+        SRecordSurvey survey;
+        survey.Add("S00600004844521B");
+        survey.Add(pszData);
+        survey.Add("S9030000FC");
+        CHECK(survey.nBad == 0);
+        CHECK(survey.nDataRecords == 1);
+        CHECK_FALSE(survey.HoldsNothingToSend());
+    }
+
+    // A data record with a fault is data all the same: the technician is asked whether to
+    // send it, not told there is nothing.
+    SRecordSurvey bad;
+    bad.Add("S1050000AABB00");
+    CHECK(bad.nBad == 1);
+    CHECK(bad.nDataRecords == 1);
+    CHECK_FALSE(bad.HoldsNothingToSend());
+}
