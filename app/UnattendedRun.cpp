@@ -550,8 +550,13 @@ void CServiceDlg::EndRun()
     KillTimer(TIMER_STEP_DEADLINE);
     run.m_phase = UnattendedRun::Ended;
     m_nExitCode = run.m_nExitCode;
-    LogLine(FormatById(IDS_RUN_END, "us", "Unattended run ended: exit code %u (%s)", static_cast<unsigned>(m_nExitCode),
-                       ExitCodeText(m_nExitCode).GetString()));
+    CString strEnd = FormatById(IDS_RUN_END, "us", "Unattended run ended: exit code %u (%s)",
+                                static_cast<unsigned>(m_nExitCode), ExitCodeText(m_nExitCode).GetString());
+    LogLine(strEnd);
+    // A scheduled task's run that failed: the error file says how it ended, after the
+    // messages that led there.
+    if (m_nExitCode != EXIT_DONE && !CallerListens())
+        KeepInErrorFile(strEnd);
 }
 
 void CServiceDlg::StopUnattendedRun()

@@ -251,6 +251,7 @@ class UnattendedArgumentsTest(unittest.TestCase):
         self.assertIn("The firmware file %s cannot be opened" % windows_path(self.folder.file("missing.IMG")), said)
         self.assertIn(REFUSED, said)
         self.assertIn("Unattended run ended: exit code 5 (a file cannot be read or written)", log_texts(self.folder))
+        self.assertIn("Unattended run ended: exit code 5 (a file cannot be read or written)", said)
         self.assert_nothing_sent(pair)
 
         # a step that fails in the run: what would have been a box is in both files, and the
@@ -259,6 +260,7 @@ class UnattendedArgumentsTest(unittest.TestCase):
         self.assertEqual(run_detached(self.folder, ["/port", "1", "/device", "Corlaxa", "/clock"]), 3)
         said = read_text(error_file)
         self.assertIn("No answer from the device", said)
+        self.assertTrue(said.rstrip().endswith("Unattended run ended: exit code 3 (no answer to the wake-up)"), said)
         texts = log_texts(self.folder)
         self.assertTrue(any("No answer from the device" in t for t in texts), texts)
         self.assertIn("Unattended run ended: exit code 3 (no answer to the wake-up)", texts)
