@@ -9,6 +9,7 @@ import os
 import re
 import subprocess
 import sys
+import tempfile
 import time
 import unittest
 
@@ -29,10 +30,14 @@ IMAGE_SIZE = 132 * 6 + 40  # seven blocks, the last one short
 
 
 def run_tool(folder, args, timeout=90):
-    """ZEV.EXE run to its end as a script runs it: its exit code and what it wrote to stderr."""
-    done = subprocess.run(["wine", folder.exe] + list(args), cwd=folder.path, stdin=subprocess.DEVNULL,
-                          stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=timeout)
-    return done.returncode, done.stderr.decode("cp1252", "replace")
+    """ZEV.EXE run to its end as a script runs it: its exit code and what it wrote to stderr.
+    Its output goes to files, not pipes: a Wine service the run starts inherits them, and
+    a pipe it holds would keep the test waiting after the tool has ended."""
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        done = subprocess.run(["wine", folder.exe] + list(args), cwd=folder.path, stdin=subprocess.DEVNULL,
+                              stdout=out, stderr=err, timeout=timeout)
+        err.seek(0)
+        return done.returncode, err.read().decode("cp1252", "replace")
 
 
 def rows(path):
