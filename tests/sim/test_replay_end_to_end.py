@@ -47,8 +47,8 @@ TRACE = ("Zevanto traffic trace, started 2024-03-05 14:03:07\r\n"
 
 class ReplayTest(SimTestCase):
     def replay(self, *args, trace=TRACE):
-        with open(self.file("ZevTrace.TXT"), "w", newline="") as f:
-            f.write(trace)
+        with open(self.file("ZevTrace.TXT"), "wb") as f:
+            f.write(trace.encode("utf-8"))
         self.sim = Simulator(self.folder, "--replay", windows_path(self.file("ZevTrace.TXT")), *args)
         self.sim.wait_for_output("waiting for the tool")
         self.tool = ToolEnd(self.pair)
@@ -117,6 +117,31 @@ class ReplayTest(SimTestCase):
                                  "record of line 10 (1 TX records and their answers skipped)")
         self.assertIn("no TX record of the trace starts so", self.sim.log_text())
         self.assertEqual(self.sim.stop(), 0)
+
+    def test_a_trace_with_a_byte_order_mark_cut_in_its_last_line_plays_its_whole_records(self):
+        # as support gets it from a tool that ended while writing the disconnect's record,
+        # saved again by an editor that puts a byte-order mark in front
+        last_line = TRACE.rindex("\r\n", 0, len(TRACE) - 2) + 2
+        self.replay("--replay-fast", trace="\ufeff" + TRACE[:last_line + 40])
+        self.assertIn("stopped reading %s at line 14: the file ends in the middle of this line (cut off, as when the "
+                      "tool ended while writing it); the whole records before it are read"
+                      % windows_path(self.file("ZevTrace.TXT")), self.sim.output())
+        self.assertIn(": 5 TX records, answers at once", self.sim.output())
+        self.assertEqual(self.tool.ask(WAKE_UP), IDENT)
+        self.tool.set_baud(19200)
+        answer, _ = self.timed(b"r", b"\r")
+        self.assertEqual(answer, b"9,33,0\r")
+        answer, _ = self.timed(b"F3\r", b"?")
+        self.assertEqual(answer, ESC + b"\x85\x00\x1b?")
+        self.sim.wait_for_output("the trace's last TX record (line 12) has come")
+        # the disconnect's record was cut: it is not played
+        self.tool.write(b"E")
+        self.sim.wait_for_output("the tool sent 45 |E| after the trace's last TX record: no TX record of the trace "
+                                 "starts so; no answer")
+        self.assertEqual(speed_of(self.pair.device_path), 19200)
+        self.assertEqual(self.sim.stop(), 0)
+        self.assertIn("stopped reading", self.sim.log_text())
+        self.assertIn("at line 14: the file ends in the middle of this line", self.sim.log_text())
 
     def test_a_file_that_is_no_trace_is_refused_with_its_line(self):
         # the 'r' record of line 6 with a byte that is no hex
