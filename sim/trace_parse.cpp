@@ -75,7 +75,14 @@ bool rowBegins(const std::string& line, size_t at) {
     const size_t place = i - at;
     if (place > kHexWidth) break;  // the text column: any character
     const char c = line[i];
-    if (place == kHexWidth ? c != '|' : place % 3 == 2 ? c != ' ' : c != ' ' && hexValue(c) < 0) return false;
+    bool fits;
+    if (place == kHexWidth)
+      fits = c == '|';
+    else if (place % 3 == 2)
+      fits = c == ' ';
+    else
+      fits = c == ' ' || hexValue(c) >= 0;
+    if (!fits) return false;
   }
   return true;
 }
@@ -89,11 +96,12 @@ bool beginsLikeTraceLine(const std::string& line) {
     if (kShape[i] == 'd' ? !isDigit(line[i]) : line[i] != kShape[i]) return false;
   if (line.size() <= kTimeWidth) return true;
   if (line[kTimeWidth] != ' ') return false;
-  const std::string direction = line.substr(kTimeWidth + 1, 3);
-  bool known = false;
-  for (const char* start : {"TX ", "RX ", "-- "})
-    known = known || direction.compare(0, direction.size(), start, direction.size()) == 0;
-  if (!known || (direction != "TX " && direction != "RX ")) return known;
+  const std::string direction = line.substr(kTimeWidth + 1, 3);  // shorter where the cut came
+  auto begins = [&direction](const char* whole) {
+    return direction.compare(0, direction.size(), whole, direction.size()) == 0;
+  };
+  if (direction.size() < 3 || direction == "-- ") return begins("TX ") || begins("RX ") || begins("-- ");
+  if (direction != "TX " && direction != "RX ") return false;
   size_t digits = 0;
   const size_t at = pastOperationNumber(line, digits);
   if (at >= line.size()) return true;
