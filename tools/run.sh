@@ -6,7 +6,7 @@
 # virtual display, the UI robot drives a short session and screenshots go to
 # build/screenshots. With ARGS, ZEV.EXE runs that command line unattended instead (file
 # names relative to the current folder); what it says on standard error, the last lines
-# of the log it wrote and the result row are printed in the terminal's encoding, and the
+# of the log and the result row it wrote are printed in the terminal's encoding, and the
 # exit code is ZEV.EXE's.
 # ZEV_RUN_DIR=DIR puts the run's folder, Wine prefix and screenshots under DIR instead of
 # build (the test of this script runs there, apart from the technician's folder).

@@ -13,7 +13,7 @@ the technician works.
 With ARGS after --, ZEV.EXE runs them unattended (its command line): relative file names
 are taken from DIR, the folder ./zev run was started in; the simulator plays the device
 that /device names. What it says on standard error is passed on as it comes; then the
-last lines of the log it wrote and the result row are printed, and the session exits
+last lines of the log and the result row it wrote are printed, and the session exits
 with ZEV.EXE's exit code. Everything is printed in the terminal's encoding."""
 import argparse
 import configparser
@@ -353,7 +353,10 @@ def pass_on(tool, out):
 def unattended(rundir, args, cwd):
     """ZEV.EXE with a command line; what it did, printed; its exit code."""
     log = os.path.join(rundir, "ZevLog.TXT")
+    result = argument_value(args, "/result")
+    result_path = os.path.join(cwd, result) if result else None
     before = file_state(log)
+    result_before = file_state(result_path) if result else None
     sys.stdout.flush()  # what the session said comes before what the tool says
     tool = subprocess.Popen(["wine", "ZEV.EXE"] + tool_arguments(args, cwd), cwd=rundir, stderr=subprocess.PIPE)
     try:
@@ -367,14 +370,12 @@ def unattended(rundir, args, cwd):
         with open(log, "rb") as f:
             lines = f.read().decode(TOOL_CODE_PAGE, "replace").splitlines()
         print("\n".join(line for line in lines[-20:] if line))
-    result = argument_value(args, "/result")
-    if result:
-        path = os.path.join(cwd, result)
-        if os.path.exists(path):
-            with open(path, encoding="cp1252", errors="replace") as f:
-                rows = f.read().splitlines()
-            print("Result:      %s" % path)
-            print("\n".join([rows[0], rows[-1]] if len(rows) > 1 else rows))
+    # Likewise the result file's last row is this run's only when this run appended it.
+    if result and file_state(result_path) not in (None, result_before):
+        with open(result_path, encoding=TOOL_CODE_PAGE, errors="replace") as f:
+            rows = f.read().splitlines()
+        print("Result:      %s" % result_path)
+        print("\n".join([rows[0], rows[-1]] if len(rows) > 1 else rows))
     print("Exit code:   %d" % code)
     return code
 

@@ -55,11 +55,16 @@ class RunCommandLine(unittest.TestCase):
         os.makedirs(os.path.dirname(log), exist_ok=True)
         with open(log, "wb") as f:
             f.write("08:00:00 Unbeaufsichtigter Lauf beendet: Exit-Code 0 (früherer Lauf)\r\n".encode("cp1252"))
-        code, out = self.run_tool("/port", "0", "/clock", encoding="strict")  # cp1252 bytes would not decode
+        # and the row an earlier run left in the result file
+        with open(os.path.join(self.cwd, "units.csv"), "w", newline="") as f:
+            f.write("date,time,port\r\n2026-12-07,08:00:00,COM1-earlier\r\n")
+        code, out = self.run_tool("/port", "0", "/clock", "/result", "units.csv",
+                                  encoding="strict")  # cp1252 bytes would not decode
         self.assertEqual(code, 1, out)
         self.assertIn("/port 0: der Port ist eine Zahl von 1 bis 4", out)
         self.assertIn("4 Zeitüberschreitung oder NAK in einem Schritt", out)  # the usage text, German
         self.assertNotIn("früherer Lauf", out, "the earlier run's log is not this run's")
+        self.assertNotIn("COM1-earlier", out, "nor is the earlier run's row")
         self.assertIn("Exit code:   1", out)
 
 
