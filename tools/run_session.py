@@ -16,6 +16,7 @@ that /device names. What it says on standard error is passed on as it comes; the
 last lines of the log and the result row it wrote are printed, and the session exits
 with ZEV.EXE's exit code. Everything is printed in the terminal's encoding."""
 import argparse
+import codecs
 import configparser
 import contextlib
 import os
@@ -385,6 +386,10 @@ def to_terminal():
     (ZEV_TERMINAL_ENCODING, from run.sh, which then sets Wine's own locale), whatever can
     not be shown there as "?"."""
     encoding = os.environ.get("ZEV_TERMINAL_ENCODING") or "utf-8"
+    try:
+        codecs.lookup(encoding)
+    except LookupError:  # a locale Python does not know: the common case
+        encoding = "utf-8"
     for stream in (sys.stdout, sys.stderr):
         stream.reconfigure(encoding=encoding, errors="replace")
 

@@ -22,12 +22,15 @@ class RunCommandLine(unittest.TestCase):
         self.addCleanup(shutil.rmtree, self.cwd, True)
         write_image(os.path.join(self.cwd, "fw.IMG"), 132 * 3)
 
-    def run_tool(self, *args, encoding="replace"):
-        """./zev run -- ARGS from a terminal with a UTF-8 locale: the exit code and what it
-        printed, decoded as UTF-8 (encoding="strict": every byte of it UTF-8)."""
+    def run_tool(self, *args, encoding="replace", terminal=None):
+        """./zev run -- ARGS from a terminal with a UTF-8 locale, or one of the encoding
+        `terminal`: the exit code and what it printed, decoded as UTF-8 (encoding="strict":
+        every byte of it UTF-8)."""
         env = {k: v for k, v in os.environ.items()
                if k not in ("DISPLAY", "WINEPREFIX", "ZEV_TERMINAL_ENCODING") and not k.startswith("LC_")}
         env.update(ZEV_RUN_DIR=RUN_DIR, ZEV_USER_DIR=self.cwd, LANG="C.UTF-8")
+        if terminal:
+            env["ZEV_TERMINAL_ENCODING"] = terminal
         done = subprocess.run([os.path.join(TOP, "tools", "run.sh"), "--"] + list(args), cwd=self.cwd, env=env,
                               stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=180)
         return done.returncode, done.stdout.decode("utf-8", encoding)
@@ -66,6 +69,10 @@ class RunCommandLine(unittest.TestCase):
         self.assertNotIn("früherer Lauf", out, "the earlier run's log is not this run's")
         self.assertNotIn("COM1-earlier", out, "nor is the earlier run's row")
         self.assertIn("Exit code:   1", out)
+        # a terminal that shows ASCII alone gets "?" for what it cannot show, no stray bytes
+        code, out = self.run_tool("/port", "0", "/clock", encoding="strict", terminal="ascii")
+        self.assertEqual(code, 1, out)
+        self.assertIn("4 Zeit?berschreitung oder NAK in einem Schritt", out)
 
 
 if __name__ == "__main__":
