@@ -42,7 +42,9 @@ class Simulator:
     def wait_for_output(self, text, timeout=30.0):
         deadline = time.monotonic() + timeout
         while text not in self.output():
-            if self.proc.poll() is not None or time.monotonic() > deadline:
+            # its last words may have come between the look at its output and the one at its end
+            ended = self.proc.poll() is not None and text not in self.output()
+            if ended or time.monotonic() > deadline:
                 raise AssertionError("ZEVSIM.EXE did not say %r; it said:\n%s" % (text, self.output()))
             time.sleep(0.05)
 
