@@ -154,6 +154,8 @@ int runReplay(const Options& options, const TraceParse& trace, HexLog& log, cons
   // The trace's gaps are kept to the millisecond, not to a scheduler tick.
   timeBeginPeriod(1);
   const Millis start = nowMs();
+  // Said before the replay waits for the tool: what follows the cut is not played.
+  if (!trace.stopped.empty()) report(log, "stopped reading " + options.replayPath + " at " + trace.stopped);
   ReplayDevice replay(trace.records, options.replayFast);
   const ReplayMatcher& matcher = replay.matcher();
   report(log, "replaying " + options.replayPath + ": " + std::to_string(matcher.exchanges()) + " TX records" +

@@ -5,8 +5,9 @@
 # real serial device. With a display the tool opens there; without one it runs on a
 # virtual display, the UI robot drives a short session and screenshots go to
 # build/screenshots. With ARGS, ZEV.EXE runs that command line unattended instead (file
-# names relative to the current folder); the log's last lines and the result row are
-# printed, and the exit code is ZEV.EXE's.
+# names relative to the current folder); what it says on standard error, the last lines
+# of the log and the result row it wrote are printed in the terminal's encoding, and the
+# exit code is ZEV.EXE's.
 # ZEV_RUN_DIR=DIR puts the run's folder, Wine prefix and screenshots under DIR instead of
 # build (the test of this script runs there, apart from the technician's folder).
 set -euo pipefail
@@ -36,6 +37,11 @@ latency_old=
 
 mkdir -p "$rundir" "$ttydir"
 cp "$build"/dist/*.EXE "$build"/dist/*.DLL "$rundir"/
+
+# The session prints in the encoding of the terminal this was started in (the user's
+# locale), before Wine's settings below put in a locale of their own.
+ZEV_TERMINAL_ENCODING=${ZEV_TERMINAL_ENCODING:-$(python3 -c 'import locale; print(locale.getpreferredencoding(False))')}
+export ZEV_TERMINAL_ENCODING
 
 set -a
 . "$top/tools/wine/wine.env"

@@ -12,12 +12,15 @@ the technician works.
 
 With ARGS after --, ZEV.EXE runs them unattended (its command line): relative file names
 are taken from DIR, the folder ./zev run was started in; the simulator plays the device
-that /device names. Then the log's last lines and the result row are printed, and the
-session exits with ZEV.EXE's exit code."""
+that /device names. What it says on standard error is passed on as it comes; then the
+last lines of the log and the result row it wrote are printed, and the session exits
+with ZEV.EXE's exit code. Everything is printed in the terminal's encoding."""
 import argparse
+import codecs
 import configparser
 import contextlib
 import os
+import select
 import shutil
 import subprocess
 import sys
@@ -25,7 +28,7 @@ import tempfile
 import time
 
 from zevharness.firmware_files import LARGE_S19, s19_path, write_image
-from zevharness.processes import end_on_signals
+from zevharness.processes import end_on_signals, end_process
 from zevharness.ptys import pty_pair
 from zevharness.robot import Robot, RobotError
 from zevharness.simulator import simulator
@@ -39,6 +42,9 @@ IDC_PROGRESS = 1003
 IDC_DEVICE = (1000, 1001, 1004)
 SELECTION_CHANGED = "Auswahl geändert"
 DEVICE_NAMES = ("Vantik", "Corlaxa", "Brennix")
+# The ANSI code page of the tool under Wine with the run's locale (C.UTF-8): what its
+# standard error and its log hold.
+TOOL_CODE_PAGE = "cp1252"
 
 
 def settings_for_com1(rundir):
@@ -306,28 +312,91 @@ def argument_value(args, switch):
     return None
 
 
+def file_state(path):
+    """What a write changes: the file's time of change and size; None when there is none."""
+    try:
+        status = os.stat(path)
+    except FileNotFoundError:
+        return None
+    return status.st_mtime_ns, status.st_size
+
+
+def pass_on(tool, out):
+    """What ZEV.EXE writes to its standard error, line by line as it comes, onto `out` until
+    it ends: the tool writes its Windows code page, `out` takes the terminal's encoding.
+    Wine's services, which the first program on a new server starts, inherit the pipe and
+    keep it open: once the tool has ended, what the pipe holds is all it wrote."""
+    fd = tool.stderr.fileno()
+    os.set_blocking(fd, False)
+    pending = b""
+    while True:
+        ended = tool.poll() is not None  # looked at first: what it wrote is in the pipe by then
+        if not ended:
+            select.select([fd], [], [], 0.2)
+        try:
+            chunk = os.read(fd, 65536)
+        except BlockingIOError:
+            if ended:
+                break
+            continue
+        if not chunk:  # every writer has closed it
+            tool.wait()
+            break
+        *lines, pending = (pending + chunk).split(b"\n")
+        for line in lines:
+            out.write(line.rstrip(b"\r").decode(TOOL_CODE_PAGE, "replace") + "\n")
+        out.flush()
+    if pending:
+        out.write(pending.rstrip(b"\r").decode(TOOL_CODE_PAGE, "replace") + "\n")
+        out.flush()
+
+
 def unattended(rundir, args, cwd):
     """ZEV.EXE with a command line; what it did, printed; its exit code."""
     log = os.path.join(rundir, "ZevLog.TXT")
-    code = subprocess.run(["wine", "ZEV.EXE"] + tool_arguments(args, cwd), cwd=rundir).returncode
-    if os.path.exists(log):  # each start of the tool begins its log anew
-        with open(log, "rb") as f:
-            lines = f.read().decode("cp1252", "replace").splitlines()
-        print("\n".join(line for line in lines[-20:] if line))
     result = argument_value(args, "/result")
-    if result:
-        path = os.path.join(cwd, result)
-        if os.path.exists(path):
-            with open(path, encoding="cp1252", errors="replace") as f:
-                rows = f.read().splitlines()
-            print("Result:      %s" % path)
-            print("\n".join([rows[0], rows[-1]] if len(rows) > 1 else rows))
+    result_path = os.path.join(cwd, result) if result else None
+    before = file_state(log)
+    result_before = file_state(result_path) if result else None
+    sys.stdout.flush()  # what the session said comes before what the tool says
+    tool = subprocess.Popen(["wine", "ZEV.EXE"] + tool_arguments(args, cwd), cwd=rundir, stderr=subprocess.PIPE)
+    try:
+        pass_on(tool, sys.stderr)
+        code = tool.wait()
+    finally:
+        end_process(tool)
+    # A start refused for its arguments writes no log: the one there is an earlier run's.
+    # Each start of the tool that gets so far begins its log anew.
+    if file_state(log) not in (None, before):
+        with open(log, "rb") as f:
+            lines = f.read().decode(TOOL_CODE_PAGE, "replace").splitlines()
+        print("\n".join(line for line in lines[-20:] if line))
+    # Likewise the result file's last row is this run's only when this run appended it.
+    if result and file_state(result_path) not in (None, result_before):
+        with open(result_path, encoding=TOOL_CODE_PAGE, errors="replace") as f:
+            rows = f.read().splitlines()
+        print("Result:      %s" % result_path)
+        print("\n".join([rows[0], rows[-1]] if len(rows) > 1 else rows))
     print("Exit code:   %d" % code)
     return code
 
 
+def to_terminal():
+    """Everything printed goes out in the encoding of the terminal ./zev run was started in
+    (ZEV_TERMINAL_ENCODING, from run.sh, which then sets Wine's own locale), whatever can
+    not be shown there as "?"."""
+    encoding = os.environ.get("ZEV_TERMINAL_ENCODING") or "utf-8"
+    try:
+        codecs.lookup(encoding)
+    except LookupError:  # a locale Python does not know: the common case
+        encoding = "utf-8"
+    for stream in (sys.stdout, sys.stderr):
+        stream.reconfigure(encoding=encoding, errors="replace")
+
+
 def main():
     end_on_signals()  # ./zev run ends the session with SIGTERM on Ctrl+C
+    to_terminal()
     parser = argparse.ArgumentParser()
     parser.add_argument("rundir")
     parser.add_argument("ttydir")

@@ -143,12 +143,16 @@ class TraceReplayTest(RobotTestCase):
             TraceReplayTest.recorded = outcome
         return TraceReplayTest.recorded
 
-    def replay(self, fast):
+    def replay(self, fast, trace=None, unmatched=""):
+        """The session against a replay of the recorded trace, or of `trace`; the only send
+        the replay may not have is the one of the simulator's note that begins `unmatched`."""
         recorded = self.record()
         with contextlib.ExitStack() as stack:
-            s = stack.enter_context(ReplaySession(self.robot, self.trace, fast))
+            s = stack.enter_context(ReplaySession(self.robot, trace or self.trace, fast))
             replayed = self.play(s)
-        self.assertNotIn("the tool sent", replayed.sim_output, "a send the trace does not have")
+        notes = [line for line in replayed.sim_output.splitlines() if "the tool sent" in line]
+        self.assertEqual([note[:len(unmatched)] for note in notes], [unmatched] if unmatched else [],
+                         "a send the trace does not have")
         self.assertEqual(replayed.settings, recorded.settings)  # as the tool left them
         self.assertEqual(replayed.header, recorded.header)
         self.assertEqual(replayed.log, recorded.log)
@@ -182,6 +186,22 @@ class TraceReplayTest(RobotTestCase):
     def test_a_fast_replay_brings_about_the_same_session(self):
         _, replayed = self.replay(fast=True)
         self.assertIn("answers at once", replayed.sim_output)
+
+    def test_a_trace_cut_in_the_middle_of_its_last_line_replays_up_to_the_cut(self):
+        # as the tool leaves its trace when it ends while writing the last record
+        recorded = self.record()
+        traced = records(recorded.trace_text)
+        self.assertEqual((traced[-1][1], traced[-1][4]), ("TX", b"E"), "the trace ends with the disconnect's 'E'")
+        text = recorded.trace_text
+        last = text.rindex("\n", 0, len(text) - 1) + 1
+        cut = os.path.join(self.files, "ZevTrace-cut.TXT")
+        with open(cut, "w", newline="") as f:
+            f.write(text[:last + (len(text) - last) // 2])
+        # the good-bye is looked for round from the trace's start: the device's answers stay as recorded
+        _, replayed = self.replay(True, cut, "ZEVSIM: the tool sent 45 |E| after the trace's last TX record: ")
+        self.assertIn("ZEVSIM: stopped reading %s at line %d: the file ends in the middle of this line"
+                      % (windows_path(cut), text.count("\n", 0, last) + 1), replayed.sim_output)
+        self.assertIn("stopped reading", replayed.sim_output.split("waiting for the tool")[0])
 
 
 if __name__ == "__main__":

@@ -42,7 +42,9 @@ class Simulator:
     def wait_for_output(self, text, timeout=30.0):
         deadline = time.monotonic() + timeout
         while text not in self.output():
-            if self.proc.poll() is not None or time.monotonic() > deadline:
+            # its last words may have come between the look at its output and the one at its end
+            ended = self.proc.poll() is not None and text not in self.output()
+            if ended or time.monotonic() > deadline:
                 raise AssertionError("ZEVSIM.EXE did not say %r; it said:\n%s" % (text, self.output()))
             time.sleep(0.05)
 
@@ -50,9 +52,25 @@ class Simulator:
         try:
             return self.proc.wait(timeout)
         except subprocess.TimeoutExpired:
+            threads = self.threads()  # what held it, before it is killed
             self.proc.kill()
             self.proc.wait()
-            raise AssertionError("ZEVSIM.EXE did not end; it said:\n%s" % self.output())
+            raise AssertionError("ZEVSIM.EXE did not end in %g s; its threads: %s; it said:\n%s\nits log ends:\n%s"
+                                 % (timeout, threads, self.output(), self.log_text()[-2000:]))
+
+    def threads(self):
+        """Each thread of the running simulator as "TID STATE WCHAN" (R running, S waiting, D
+        in the kernel), or why that cannot be read."""
+        try:
+            found = []
+            for tid in sorted(os.listdir("/proc/%d/task" % self.proc.pid), key=int):
+                with open("/proc/%d/task/%s/stat" % (self.proc.pid, tid)) as f:
+                    state = f.read().rsplit(")", 1)[1].split()[0]
+                with open("/proc/%d/task/%s/wchan" % (self.proc.pid, tid)) as f:
+                    found.append("%s %s %s" % (tid, state, f.read().strip() or "-"))
+            return ", ".join(found)
+        except OSError as error:
+            return "not readable (%s)" % error
 
     def stop(self):
         """Closes its standard input, which ends it; returns the exit code."""
