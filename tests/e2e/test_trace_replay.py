@@ -126,8 +126,9 @@ class TraceReplayTest(RobotTestCase):
         self.assertTrue(wait_for(lambda: log_texts(s.run)[-1] == DISCONNECTED))
         assert_no_box(self, self.robot, s.main)
         self.assertEqual(s.run.close(), 0)
-        # the good-bye 'E' is the tool's last byte; the device's log has it once it is quiet
-        self.assertTrue(wait_for(lambda: hex_log.received(s.sim.log_text()).endswith(b"E")))
+        # the good-byes 'E' are the tool's last bytes, the disconnect's and the end's; the
+        # device's log has both once it is quiet
+        self.assertTrue(wait_for(lambda: hex_log.received(s.sim.log_text()).endswith(b"EE")))
         return Outcome(s)
 
     def record(self):
