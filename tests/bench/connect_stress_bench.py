@@ -95,13 +95,9 @@ class Stress:
             if not wait_for(lambda: any(DISCONNECTED in line for line in log.new_lines()), 10.0, 0.02):
                 print("  the disconnect was not logged", flush=True)
             return "answered"
-        # the box of the time-out or of the port; a refused port's wake-up goes nowhere
+        # the box of the time-out, or the one that says why the port did not open
         self.answer_boxes(s.main)
-        if outcome and PORT_REFUSED in outcome[0]:
-            wait_for(lambda: any(NO_ANSWER in line for line in log.new_lines()), 20.0, 0.1)
-            self.answer_boxes(s.main)
-            return "refused"
-        return "lost"
+        return "refused" if outcome and PORT_REFUSED in outcome[0] else "lost"
 
     def tell_loss(self, number, s, seen):
         """What the device did for the lost connect, and the tool's log lines of it."""
