@@ -12,12 +12,11 @@ need the tmpfs; without it they are skipped."""
 import csv
 import io
 import os
-import subprocess
 import sys
-import tempfile
 import unittest
 
 from zevharness.device_end import DeviceEndTestCase, settings_for
+from zevharness.disks import SIZE, small_tmpfs
 from zevharness.monitor_frames import full_frame
 from zevharness.operations import ESC, IDOK, QUERY, READOUT, assert_no_box, log_texts
 from zevharness.ptys import pty_pair
@@ -37,14 +36,11 @@ FREE_BYTES = 24 * 1024  # left on the tmpfs for the log file
 def small_disk(test, free_bytes=FREE_BYTES, name="ZevLog.TXT"):
     """A tmpfs of 64 KB with all but free_bytes taken: the path of an empty file `name` on
     it, or None when it cannot be mounted."""
-    mount_point = tempfile.mkdtemp(prefix="zevdisk-")
-    test.addCleanup(os.rmdir, mount_point)
-    if subprocess.run(["mount", "-t", "tmpfs", "-o", "size=64k", "tmpfs", mount_point],
-                      stderr=subprocess.DEVNULL).returncode != 0:
+    mount_point = small_tmpfs(test)
+    if mount_point is None:
         return None
-    test.addCleanup(subprocess.run, ["umount", "-l", mount_point])
     with open(os.path.join(mount_point, "filler"), "wb") as f:
-        f.write(b"\0" * (64 * 1024 - free_bytes))
+        f.write(b"\0" * (SIZE - free_bytes))
     path = os.path.join(mount_point, name)
     open(path, "wb").close()
     return path

@@ -18,6 +18,7 @@ import sys
 import tempfile
 import unittest
 
+from zevharness.disks import small_tmpfs
 from zevharness.ptys import pty_pair
 from zevharness.robot import Robot
 from zevharness.session import wait_for
@@ -312,12 +313,9 @@ class FullDiskTest(ResultFileTestCase):
 
     def setUp(self):
         super().setUp()
-        mount_point = tempfile.mkdtemp(prefix="zevdisk-")
-        self.addCleanup(os.rmdir, mount_point)
-        if subprocess.run(["mount", "-t", "tmpfs", "-o", "size=64k", "tmpfs", mount_point],
-                          stderr=subprocess.DEVNULL).returncode != 0:
+        mount_point = small_tmpfs(self)
+        if mount_point is None:
             self.skipTest("no tmpfs can be mounted here (not root)")
-        self.addCleanup(subprocess.run, ["umount", "-l", mount_point])
         self.result = os.path.join(mount_point, "units.csv")
         self.pending = os.path.join(mount_point, "units.pending.csv")
         self.filler = os.path.join(mount_point, "filler")

@@ -11,6 +11,7 @@ import subprocess
 import tempfile
 import unittest
 
+from zevharness.disks import small_tmpfs
 from zevharness.ptys import pty_pair
 from zevharness.simulator import simulator, windows_path
 from zevharness.tool import tool_folder
@@ -126,12 +127,9 @@ class UnattendedSettingsTest(unittest.TestCase):
                          ["bench.ZEVSET", "bench.ZEVSET.tmp"])
 
     def test_a_full_disk_leaves_the_older_file_as_it_was(self):
-        disk = tempfile.mkdtemp(prefix="zevdisk-")
-        self.addCleanup(os.rmdir, disk)
-        if subprocess.run(["mount", "-t", "tmpfs", "-o", "size=64k", "tmpfs", disk],
-                          stderr=subprocess.DEVNULL).returncode != 0:
+        disk = small_tmpfs(self)
+        if disk is None:
             self.skipTest("no tmpfs can be mounted here (not root)")
-        self.addCleanup(subprocess.run, ["umount", "-l", disk])
         path = os.path.join(disk, "unit.ZEVSET")
         with open(path, "w", newline="") as f:
             f.write("an older file\r\n")
