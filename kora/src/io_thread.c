@@ -51,7 +51,7 @@ static void count_line_errors(kora_link *link, DWORD errors)
     for (int kind = 0; kind < LINE_ERROR_KINDS; kind++)
         if ((errors & kinds[kind]) && link->line_errors[kind] < MAXLONG)
             link->line_errors[kind]++;
-    link->line_error = 1;
+    link->line_error_seen = 1;
     link_post(link, KORA_EVENT_LINE_ERROR);
 }
 

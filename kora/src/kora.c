@@ -28,7 +28,7 @@
  * other end went away): a read or write request ends with an error and ClearCommError
  * fails too. A read that ends as cancelled while ClearCommError still works is simply
  * issued again. While idle, the thread calls ClearCommError every 250 ms, so a port
- * that disappears under a pending read is noticed as well. KORA_EVENT_ERROR is raised
+ * that disappears under a pending read is noticed as well. KORA_EVENT_LINK_FAILED is raised
  * once per link, for the failure alone, since the program answers it by telling the
  * user and closing the link. A failed link keeps its handle and its received bytes
  * until KoraClose; it does no more I/O.

@@ -34,7 +34,7 @@ typedef struct kora_link {
     unsigned posted;           /* event bits posted to the window, not yet delivered */
     int ready;                 /* the I/O thread has reception running */
     int failed;                /* the port went away or the transmitter stalled */
-    int line_error;            /* a line error has been seen since open */
+    int line_error_seen;       /* a line error has been seen since open */
     LONG line_errors[LINE_ERROR_KINDS]; /* counted since the program last took them */
     int sending;               /* the I/O thread is writing a piece */
     int wrote_since_rx_post;   /* bytes were written since KORA_EVENT_RECEIVED was last posted */
@@ -69,7 +69,7 @@ void library_error_text(char *out);          /* KORA_TEXT_SIZE bytes */
 /* With the lock held: the link's error text, unless the link has failed already
  * (the cause of the failure stays its text). */
 void link_error(kora_link *link, const char *format, ...) __attribute__((format(printf, 2, 3)));
-/* With the lock held: marks the link failed with the text, raises KORA_EVENT_ERROR
+/* With the lock held: marks the link failed with the text, raises KORA_EVENT_LINK_FAILED
  * (once: a failed link does no more I/O). */
 void link_fail(kora_link *link, const char *format, ...);
 

@@ -96,7 +96,7 @@ static void set_link_error(kora_link *link, int fails, const char *format, va_li
         return;
     link->failed = 1;
     byte_queue_clear(&link->tx);
-    link_post(link, KORA_EVENT_ERROR);
+    link_post(link, KORA_EVENT_LINK_FAILED);
     library_state_changed();
 }
 
@@ -125,7 +125,7 @@ LONG link_state(const kora_link *link)
         state |= KORA_STATE_RX_WAITING;
     if (!link->sending && !link->tx.count)
         state |= KORA_STATE_TX_EMPTY;
-    if (link->line_error)
-        state |= KORA_STATE_LINE_ERROR;
+    if (link->line_error_seen)
+        state |= KORA_STATE_LINE_ERROR_SEEN;
     return state;
 }
