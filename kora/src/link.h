@@ -1,4 +1,19 @@
-/* One open link, and the library-wide lock and table that hold the links. */
+/* One open link, and the library-wide lock and table that hold the links.
+ *
+ * The library's sources, by job:
+ *   open_close.c     KoraOpen, KoraClose: a link's life
+ *   read_write.c     KoraRead, KoraWrite
+ *   link_settings.c  KoraSetParam, KoraSetCallback
+ *   wait_status.c    KoraWait, KoraTestStatus, KoraGetErrorText
+ *   link_table.c     the library lock, the table of open links, the error texts
+ *   event_window.c   events to the opening thread through its message-only window
+ *   io_thread.c      the I/O thread of a link, the port's health and line errors (io.h)
+ *   io_receive.c     its reception;  io_send.c  its transmission
+ *   port.c           opening and setting up a COM port
+ *   connection.c     the connection string;  reopen.c  input kept for a re-open at once
+ *   byte_queue.c     the links' receive and transmit queues
+ *   system_message.c the text of a Windows error code
+ */
 #ifndef KORA_LINK_H
 #define KORA_LINK_H
 
@@ -59,6 +74,9 @@ void library_wait_for_change(DWORD ms);
 /* With the lock held. */
 LONG link_table_add(kora_link *link);       /* the new handle, 0 when out of memory */
 kora_link *link_table_find(LONG handle);    /* NULL when the handle is not an open link */
+/* link_table_find for an exported call; when the handle is not an open link, the
+ * library's error names the call and the handle. */
+kora_link *link_for_call(LONG handle, const char *call);
 kora_link *link_table_newest(void);
 void link_table_remove(kora_link *link);
 

@@ -1,3 +1,9 @@
+/* The library lock, the table of open links, and the error texts.
+ *
+ * One lock guards the table of links, each link's queues, flags and callbacks, and the
+ * error texts; nobody holds it across a wait or a callback. A condition variable on it
+ * wakes every KoraWait whenever the state of a link changes.
+ */
 #include "link.h"
 
 #include <stdarg.h>
@@ -55,6 +61,14 @@ kora_link *link_table_find(LONG handle)
         if (links[i]->handle == handle)
             return links[i];
     return NULL;
+}
+
+kora_link *link_for_call(LONG handle, const char *call)
+{
+    kora_link *link = link_table_find(handle);
+    if (!link)
+        library_error("%s: %ld is not the handle of an open link.", call, (long)handle);
+    return link;
 }
 
 kora_link *link_table_newest(void)
