@@ -17,7 +17,7 @@
 
 static const char class_name[] = "KoraEventWindow";
 
-static int slot_of(unsigned bit)
+int event_slot_of(unsigned bit)
 {
     for (int slot = 0; slot < KORA_EVENT_SLOTS; slot++)
         if ((1u << slot) == bit)
@@ -29,7 +29,7 @@ static int slot_of(unsigned bit)
  * removed since the post gets nothing. */
 static void deliver(HWND window, LONG handle, unsigned bit)
 {
-    int slot = slot_of(bit);
+    int slot = event_slot_of(bit);
     event_slot target = {0};
     library_lock();
     kora_link *link = link_table_find(handle);

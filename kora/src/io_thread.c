@@ -106,23 +106,22 @@ int io_cancel_request(HANDLE com, OVERLAPPED *request, DWORD *done)
     return 1;
 }
 
+/* ms, or less when the moment due (a GetTickCount64 value; 0 = none) comes sooner. */
+static DWORD shorter_wait(DWORD ms, ULONGLONG due)
+{
+    if (!due)
+        return ms;
+    ULONGLONG now = GetTickCount64();
+    ULONGLONG left = due > now ? due - now : 0;
+    return left < ms ? (DWORD)left : ms;
+}
 
+/* Until the port is next to be checked, held-back bytes announced or a write's
+ * deadline met, whichever comes first. */
 static DWORD wait_time(const io_state *io)
 {
-    DWORD ms = HEALTH_CHECK_MS;
-    if (io->rx_post_due) {
-        ULONGLONG now = GetTickCount64();
-        ULONGLONG left = io->rx_post_due > now ? io->rx_post_due - now : 0;
-        if (left < ms)
-            ms = (DWORD)left;
-    }
-    if (io->writing && io->write_deadline) {
-        ULONGLONG now = GetTickCount64();
-        ULONGLONG left = io->write_deadline > now ? io->write_deadline - now : 0;
-        if (left < ms)
-            ms = (DWORD)left;
-    }
-    return ms;
+    DWORD ms = shorter_wait(HEALTH_CHECK_MS, io->rx_post_due);
+    return io->writing ? shorter_wait(ms, io->write_deadline) : ms;
 }
 
 static void run(io_state *io)

@@ -97,6 +97,8 @@ LONG link_state(const kora_link *link);
 /* With the lock held: posts the event bit to the link's window unless it is posted
  * already; the opening thread's message loop delivers it. */
 void link_post(kora_link *link, unsigned bit);
+/* The slot of an event bit in kora_link.slots, -1 for a value that is no event bit. */
+int event_slot_of(unsigned bit);
 HWND event_window_create(void);
 void event_window_destroy(HWND window);
 

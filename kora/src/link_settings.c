@@ -66,16 +66,16 @@ LONG WINAPI KoraSetCallback(LONG hLink, LONG nEventBit, KoraEventProc pfn, LONG_
 {
     library_lock();
     kora_link *link = link_for_call(hLink, "KoraSetCallback");
-    LONG result = link ? KORA_E_ARGUMENT : KORA_E_NO_LINK;
-    for (int slot = 0; link && slot < KORA_EVENT_SLOTS; slot++)
-        if (nEventBit == 1L << slot) {
-            link->slots[slot].proc = pfn;
-            link->slots[slot].context = nContext;
-            result = 0;
-        }
-    if (result == KORA_E_ARGUMENT)
+    int slot = event_slot_of((unsigned)nEventBit);
+    LONG result = link ? 0 : KORA_E_NO_LINK;
+    if (link && slot >= 0) {
+        link->slots[slot].proc = pfn;
+        link->slots[slot].context = nContext;
+    } else if (link) {
         link_error(link, "KoraSetCallback: %ld is not an event bit (1, 2, 4, 8, 16, 32, 64).",
                    (long)nEventBit);
+        result = KORA_E_ARGUMENT;
+    }
     library_unlock();
     return result;
 }
