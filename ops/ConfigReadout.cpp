@@ -6,22 +6,22 @@
 
 void CServiceDlg::ReadCfgValues()
 {
-    StartSimpleQuery(OP_CFG_VALUES, 'r');
+    StartSimpleQuery(OP_CFG_VALUES);
 }
 
 void CServiceDlg::ReadCfgMode()
 {
-    StartSimpleQuery(OP_CFG_MODE, 'h');
+    StartSimpleQuery(OP_CFG_MODE);
 }
 
 void CServiceDlg::ReadCfgKind()
 {
-    StartSimpleQuery(OP_CFG_KIND, '3');
+    StartSimpleQuery(OP_CFG_KIND);
 }
 
 void CServiceDlg::ReadCfgOption()
 {
-    StartSimpleQuery(OP_CFG_OPTION, 'b');
+    StartSimpleQuery(OP_CFG_OPTION);
 }
 
 void CServiceDlg::ParseCfgValues()
