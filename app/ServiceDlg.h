@@ -382,7 +382,7 @@ protected:
     void OnSettingsRestore();
     LRESULT OnSettingsSaveFile(WPARAM wParam, LPARAM lParam);
     LRESULT OnSettingsRestoreFile(WPARAM wParam, LPARAM lParam);
-    BOOL ReadSettingsFile(const CString& strPath, DeviceSettings& settings); // FALSE: said
+    BOOL ReadDeviceSettingsFile(const CString& strPath, DeviceSettings& settings); // FALSE: said
     // params/DeviceSettingsSteps.cpp
     void NextSettingsStep();
     void ReadSettingsValue(char chLetter);
@@ -391,7 +391,7 @@ protected:
     void OnSettingsRead();        // a pass of the nine reads is complete
     void FinishSettingsRun();     // the run is complete: dropped, idle
     // params/DeviceSettingsEnds.cpp: the file, the comparison, the check
-    void SaveSettingsFile();
+    void SaveDeviceSettingsFile();
     LRESULT OnSettingsCompare(WPARAM wParam, LPARAM lParam);
     void VerifySettings();
     // ops/FirmwareDownload.cpp

@@ -2,7 +2,7 @@
 // reply is logged and kept in six numbers for the configuration editor (params/), which
 // the last step opens. The dispatcher passes from one step to the next.
 #include "ServiceDlg.h"
-#include "ReplyRules.h"
+#include "ConfigReplies.h"
 
 void CServiceDlg::ReadCfgValues()
 {

@@ -47,7 +47,7 @@ LRESULT CServiceDlg::OnSettingsRestoreFile(WPARAM, LPARAM)
     }
     CString strPath = m_strFilePath;
     DeviceSettings file;
-    if (!ReadSettingsFile(strPath, file))
+    if (!ReadDeviceSettingsFile(strPath, file))
         return 0;
     LogByIdText(IDS_SETTINGS_RESTORE_START, strPath);
     m_pSettingsRun.reset(new SettingsRun(SettingsRun::Restore, strPath));
@@ -56,7 +56,7 @@ LRESULT CServiceDlg::OnSettingsRestoreFile(WPARAM, LPARAM)
     return 0;
 }
 
-CString SettingsFileFault(const CString& strPath, int nDeviceType, DeviceSettings& settings)
+CString DeviceSettingsFileFault(const CString& strPath, int nDeviceType, DeviceSettings& settings)
 {
     CString strMessage;
     CStdioFile file;
@@ -93,10 +93,10 @@ CString SettingsFileFault(const CString& strPath, int nDeviceType, DeviceSetting
     return strMessage;
 }
 
-BOOL CServiceDlg::ReadSettingsFile(const CString& strPath, DeviceSettings& settings)
+BOOL CServiceDlg::ReadDeviceSettingsFile(const CString& strPath, DeviceSettings& settings)
 {
     // Nothing is sent for a file that cannot be used: said in the log and a box, idle.
-    CString strMessage = SettingsFileFault(strPath, m_nDeviceType, settings);
+    CString strMessage = DeviceSettingsFileFault(strPath, m_nDeviceType, settings);
     if (strMessage.IsEmpty())
         return TRUE;
     NoteStepFailure(RunFailure::FileFailed);

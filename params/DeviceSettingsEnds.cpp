@@ -30,7 +30,7 @@ DWORD WriteFileToDisk(const char* pszPath, const std::string& strText)
 }
 }
 
-void CServiceDlg::SaveSettingsFile()
+void CServiceDlg::SaveDeviceSettingsFile()
 {
     SettingsRun& run = *m_pSettingsRun;
     DeviceSettings settings;

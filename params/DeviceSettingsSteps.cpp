@@ -114,7 +114,7 @@ void CServiceDlg::OnSettingsRead()
 {
     SettingsRun& run = *m_pSettingsRun;
     if (run.m_purpose == SettingsRun::Save) {
-        SaveSettingsFile();
+        SaveDeviceSettingsFile();
     } else if (run.m_phase == SettingsRun::Reading) {
         // The comparison is a dialog: it opens from the message loop, not in here. The
         // last read is over: a late line during the comparison belongs to no operation

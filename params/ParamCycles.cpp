@@ -9,7 +9,7 @@
 #include "ParamGDlg.h"
 #include "ParamJDlg.h"
 #include "ParamWFDlg.h"
-#include "ReplyRules.h"
+#include "ParamReplies.h"
 
 #include <cstdio>
 
