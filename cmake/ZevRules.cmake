@@ -15,14 +15,15 @@ set(ZEV_RULES_SOURCES
   link/ConnectionString.cpp
   link/LineErrorTally.cpp
   link/ReceiveFraming.cpp
-  link/ReplyRules.cpp
   log/LogWindowPlan.cpp
   log/TraceFormat.cpp
   monitor/MonitorFrame.cpp
   ops/ClockText.cpp
+  ops/ConfigReplies.cpp
   ops/FirmwareFrames.cpp
   ops/SRecordCheck.cpp
   params/ConfigRules.cpp
+  params/ParamReplies.cpp
   params/SettingsFile.cpp
   params/SettingsRules.cpp)
 
