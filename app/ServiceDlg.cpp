@@ -102,13 +102,9 @@ BOOL CServiceDlg::OnInitDialog()
     CDialog::OnInitDialog();
     SetWindowText("Zevanto");
 
-    CString strAboutMenu;
-    strAboutMenu.LoadString(IDS_ABOUTBOX);
-    if (!strAboutMenu.IsEmpty()) {
-        HMENU hSysMenu = GetSystemMenu(FALSE);
-        ::AppendMenuA(hSysMenu, MF_SEPARATOR, 0, nullptr);
-        ::AppendMenuA(hSysMenu, MF_STRING, IDM_ABOUTBOX, strAboutMenu);
-    }
+    HMENU hSysMenu = GetSystemMenu(FALSE);
+    ::AppendMenuA(hSysMenu, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuA(hSysMenu, MF_STRING, IDM_ABOUTBOX, LoadText(IDS_ABOUTBOX));
 
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);

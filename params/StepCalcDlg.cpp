@@ -83,7 +83,7 @@ void CStepCalcDlg::Calculate()
         (nLeft == IDC_CALC_STEP && !IsInRange(nLeft, m_strStep, STEP_MIN, STEP_MAX)))
         return;
     if (m_strHigh.IsEmpty() || m_strLow.IsEmpty() || m_strStep.IsEmpty()) {
-        m_strMessage.LoadString(IDS_CALC_MISSING);
+        m_strMessage = LoadText(IDS_CALC_MISSING);
         ShowMessage();
         return;
     }
