@@ -37,8 +37,7 @@ BOOL CServiceDlg::OpenLogFile()
                             CStdioFile::typeText,
                         &error)) {
         // Without its log the program does not run; the user learns why first.
-        CString strMessage = FormatTwoTexts(IDS_LOGFILE_FAILED, "The log file %s cannot be created:\n%s",
-                                            kLogFileName, error.GetErrorMessage());
+        CString strMessage = FormatTwoTexts(IDS_LOGFILE_FAILED, kLogFileName, error.GetErrorMessage());
         MessageBox(strMessage, nullptr, MB_OK | MB_ICONSTOP);
         return FALSE;
     }
@@ -95,8 +94,7 @@ void CServiceDlg::OnLogFileFailed()
     if (m_bLogFileFailed)
         return;
     m_bLogFileFailed = TRUE;
-    ReportFileFailure(FormatTwoTexts(IDS_LOGFILE_UNWRITABLE, "The log file %s cannot be written (%s)", kLogFileName,
-                                     m_LogFile.GetWriteErrorMessage()));
+    ReportFileFailure(FormatTwoTexts(IDS_LOGFILE_UNWRITABLE, kLogFileName, m_LogFile.GetWriteErrorMessage()));
 }
 
 void CServiceDlg::ReportFileFailure(const CString& strText)

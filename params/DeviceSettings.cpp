@@ -74,24 +74,21 @@ CString RunCutText(const SettingsRun& run)
     char chLetter = run.CurrentLetter();
     CString strStep = chLetter ? Quoted(chLetter) : CString("-");
     if (run.m_purpose == SettingsRun::Save)
-        return FormatById(IDS_SETTINGS_CUT_SAVE, "s", "Saving the device settings stopped at %s: no file was written",
-                          strStep.GetString());
+        return FormatById(IDS_SETTINGS_CUT_SAVE, "s", strStep.GetString());
     if (run.m_strWritten.empty())
-        return FormatById(IDS_SETTINGS_CUT_NONE, "s", "Restoring the device settings stopped at %s: nothing was written",
-                          strStep.GetString());
-    return FormatById(IDS_SETTINGS_CUT_WRITTEN, "ss", "Restoring the device settings stopped at %s; already written: %s",
-                      strStep.GetString(), LetterList(run.m_strWritten).GetString());
+        return FormatById(IDS_SETTINGS_CUT_NONE, "s", strStep.GetString());
+    return FormatById(IDS_SETTINGS_CUT_WRITTEN, "ss", strStep.GetString(), LetterList(run.m_strWritten).GetString());
 }
 
 CString RefusalText(const SettingsValue& value)
 {
     switch (value.refusal) {
     case SettingsRefusal::NotNumbers:
-        return LoadText(IDS_SETTINGS_REFUSED_NUMBERS, "not a number the device takes");
+        return LoadText(IDS_SETTINGS_REFUSED_NUMBERS);
     case SettingsRefusal::OutOfRange:
-        return FormatById(IDS_SETTINGS_REFUSED_RANGE, "uu", "outside %u to %u", value.nMin, value.nMax);
+        return FormatById(IDS_SETTINGS_REFUSED_RANGE, "uu", value.nMin, value.nMax);
     case SettingsRefusal::UnknownWord:
-        return LoadText(IDS_SETTINGS_REFUSED_WORD, "not a value the device knows");
+        return LoadText(IDS_SETTINGS_REFUSED_WORD);
     case SettingsRefusal::None:
         break;
     }
@@ -104,27 +101,27 @@ CString FaultText(const SettingsReadResult& result)
     const char* pszDetail = result.strDetail.c_str();
     switch (result.fault) {
     case SettingsFault::TooLarge:
-        return LoadText(IDS_SETFILE_TOO_LARGE, "it is larger than any settings file");
+        return LoadText(IDS_SETFILE_TOO_LARGE);
     case SettingsFault::NotText:
-        return FormatById(IDS_SETFILE_NOT_TEXT, "u", "line %u holds a NUL byte: it is no text", result.nLine);
+        return FormatById(IDS_SETFILE_NOT_TEXT, "u", result.nLine);
     case SettingsFault::BadLine:
-        return FormatById(IDS_SETFILE_BAD_LINE, "u", "line %u is no comment, section or key=value", result.nLine);
+        return FormatById(IDS_SETFILE_BAD_LINE, "u", result.nLine);
     case SettingsFault::UnknownSection:
-        return FormatById(IDS_SETFILE_UNKNOWN_SECTION, "us", "line %u: unknown section [%s]", result.nLine, pszDetail);
+        return FormatById(IDS_SETFILE_UNKNOWN_SECTION, "us", result.nLine, pszDetail);
     case SettingsFault::UnknownKey:
-        return FormatById(IDS_SETFILE_UNKNOWN_KEY, "us", "line %u: unknown key %s", result.nLine, pszDetail);
+        return FormatById(IDS_SETFILE_UNKNOWN_KEY, "us", result.nLine, pszDetail);
     case SettingsFault::DuplicateKey:
-        return FormatById(IDS_SETFILE_DUPLICATE_KEY, "us", "line %u: %s is given twice", result.nLine, pszDetail);
+        return FormatById(IDS_SETFILE_DUPLICATE_KEY, "us", result.nLine, pszDetail);
     case SettingsFault::BadEscape:
-        return FormatById(IDS_SETFILE_BAD_ESCAPE, "u", "line %u: a backslash that starts no escape", result.nLine);
+        return FormatById(IDS_SETFILE_BAD_ESCAPE, "u", result.nLine);
     case SettingsFault::MissingType:
-        return LoadText(IDS_SETFILE_MISSING_TYPE, "it does not say the device type");
+        return LoadText(IDS_SETFILE_MISSING_TYPE);
     case SettingsFault::MissingValue:
-        return FormatById(IDS_SETFILE_MISSING_VALUE, "s", "the value '%s' is missing", pszDetail);
+        return FormatById(IDS_SETFILE_MISSING_VALUE, "s", pszDetail);
     case SettingsFault::NoEnd:
-        return LoadText(IDS_SETFILE_NO_END, "it ends before [End]: the file was cut short");
+        return LoadText(IDS_SETFILE_NO_END);
     case SettingsFault::AfterEnd:
-        return FormatById(IDS_SETFILE_AFTER_END, "u", "line %u: text after [End]", result.nLine);
+        return FormatById(IDS_SETFILE_AFTER_END, "u", result.nLine);
     case SettingsFault::None:
         break;
     }
@@ -186,26 +183,20 @@ CString SettingsFileFault(const CString& strPath, int nDeviceType, DeviceSetting
         std::string strBuffer(kMaxSettingsFile + 1, '\0');
         UINT nRead = file.Read(&strBuffer[0], static_cast<UINT>(strBuffer.size()));
         if (file.ReadFailed())
-            strMessage = FormatTwoTexts(IDS_SETTINGS_UNREADABLE, "The settings file %s cannot be read (%s): nothing is sent.",
-                                        strPath, file.GetReadErrorMessage());
+            strMessage = FormatTwoTexts(IDS_SETTINGS_UNREADABLE, strPath, file.GetReadErrorMessage());
         strText.assign(strBuffer, 0, nRead);
         file.Close();
     } else {
-        strMessage = FormatTwoTexts(IDS_SETTINGS_UNREADABLE, "The settings file %s cannot be read (%s): nothing is sent.",
-                                    strPath, error.GetErrorMessage());
+        strMessage = FormatTwoTexts(IDS_SETTINGS_UNREADABLE, strPath, error.GetErrorMessage());
     }
     if (strMessage.IsEmpty()) {
         SettingsReadResult result = ReadSettingsText(strText);
         const char* pszConnected = DeviceNameOfType(nDeviceType);
         if (result.fault != SettingsFault::None)
-            strMessage = FormatTwoTexts(IDS_SETTINGS_BAD_FILE,
-                                        "The file %s is no complete device settings file: %s. Nothing is sent.", strPath,
-                                        FaultText(result));
+            strMessage = FormatTwoTexts(IDS_SETTINGS_BAD_FILE, strPath, FaultText(result));
         else if (!IsSettingsOfType(result.settings, pszConnected))
-            strMessage = FormatById(IDS_SETTINGS_OTHER_TYPE, "sss",
-                                    "The file %s holds the settings of a %s device; the device connected is a %s. "
-                                    "Nothing is sent.",
-                                    strPath.GetString(), Shown(result.settings.strType).GetString(), pszConnected);
+            strMessage = FormatById(IDS_SETTINGS_OTHER_TYPE, "sss", strPath.GetString(),
+                                    Shown(result.settings.strType).GetString(), pszConnected);
         else
             settings = result.settings;
     }
@@ -304,11 +295,8 @@ void CServiceDlg::OnSettingsReply()
         // An empty line, a garbled reply, or the second line end of the reply before:
         // taken as it is, it would put later replies onto the wrong letters. Nothing more
         // is read or written, and no file is.
-        CString strMessage = FormatById(IDS_SETTINGS_BAD_REPLY, "sss",
-                                        "Device settings: the device's reply to %s is no value of that letter "
-                                        "(\"%s\"). %s",
-                                        Quoted(chLetter).GetString(), Shown(strReply).GetString(),
-                                        RunCutText(run).GetString());
+        CString strMessage = FormatById(IDS_SETTINGS_BAD_REPLY, "sss", Quoted(chLetter).GetString(),
+                                        Shown(strReply).GetString(), RunCutText(run).GetString());
         NoteStepFailure(run.m_phase == SettingsRun::Verifying ? RunFailure::NotVerified : RunFailure::Other);
         LogLine(strMessage);
         FinishSettingsRun();
@@ -421,9 +409,7 @@ void CServiceDlg::SaveSettingsFile()
         ::DeleteFileA(strTemporary);
         CFileException error;
         error.m_lOsError = nError;
-        ReportFileFailure(FormatTwoTexts(IDS_SETTINGS_SAVE_FAILED,
-                                         "The settings file %s cannot be written (%s): the device settings were not saved.",
-                                         strPath, error.GetErrorMessage()));
+        ReportFileFailure(FormatTwoTexts(IDS_SETTINGS_SAVE_FAILED, strPath, error.GetErrorMessage()));
     }
     FinishSettingsRun();
 }
@@ -447,11 +433,11 @@ LRESULT CServiceDlg::OnSettingsCompare(WPARAM, LPARAM)
         if (row.action == RowAction::Refused)
             strAction = RefusalText(row.value);
         else if (row.action == RowAction::Write)
-            strAction = LoadText(IDS_SETTINGS_ROW_WRITE, "to be written");
+            strAction = LoadText(IDS_SETTINGS_ROW_WRITE);
         else if (chWrite)
-            strAction = LoadText(IDS_SETTINGS_ROW_AFTER_W, "equal; written after 'W'");
+            strAction = LoadText(IDS_SETTINGS_ROW_AFTER_W);
         else
-            strAction = LoadText(IDS_SETTINGS_ROW_EQUAL, "equal");
+            strAction = LoadText(IDS_SETTINGS_ROW_EQUAL);
         dlg.m_Rows.push_back(CString(row.chLetter) + "\t" + Shown(row.strDevice) + "\t" + Shown(row.strFile) + "\t" +
                              strAction);
     }
@@ -460,22 +446,21 @@ LRESULT CServiceDlg::OnSettingsCompare(WPARAM, LPARAM)
     if (!m_pSettingsRun)
         return 0; // ended while the dialog was open
     if (nResult != IDOK) {
-        LogLine(LoadText(IDS_SETTINGS_CANCELLED, "Restoring the device settings cancelled: nothing was written"));
+        LogLine(LoadText(IDS_SETTINGS_CANCELLED));
         FinishSettingsRun();
         return 0;
     }
     for (const SettingsRow& row : run.m_rows)
         if (row.action == RowAction::Refused)
-            LogLine(FormatById(IDS_SETTINGS_NOT_WRITTEN, "ss", "Device settings: %s is not written (%s)",
-                               Quoted(row.chLetter).GetString(), RefusalText(row.value).GetString()));
+            LogLine(FormatById(IDS_SETTINGS_NOT_WRITTEN, "ss", Quoted(row.chLetter).GetString(),
+                               RefusalText(row.value).GetString()));
     if (run.m_strPlan.empty()) {
         // The device was read a moment ago: it holds what the file holds.
         bool bAllEqual = true;
         for (const SettingsRow& row : run.m_rows)
             bAllEqual = bAllEqual && row.action == RowAction::Equal;
         if (bAllEqual) {
-            LogLine(LoadText(IDS_SETTINGS_ALREADY,
-                             "Device settings restored and verified: the device already held them, nothing was written"));
+            LogLine(LoadText(IDS_SETTINGS_ALREADY));
             FinishSettingsRun();
             return 0;
         }
@@ -495,18 +480,15 @@ void CServiceDlg::VerifySettings()
         if (SameSetting(chLetter, run.m_read[i], run.m_file.replies[i]))
             continue;
         ++nDiffering;
-        LogLine(FormatById(IDS_SETTINGS_DIFFERS, "sss",
-                           "Device settings: %s differs after the write: the device answers \"%s\", the file holds \"%s\"",
-                           Quoted(chLetter).GetString(), Shown(run.m_read[i]).GetString(),
+        LogLine(FormatById(IDS_SETTINGS_DIFFERS, "sss", Quoted(chLetter).GetString(), Shown(run.m_read[i]).GetString(),
                            Shown(run.m_file.replies[i]).GetString()));
     }
     if (nDiffering == 0) {
-        LogLine(LoadText(IDS_SETTINGS_VERIFIED, "Device settings restored and verified"));
+        LogLine(LoadText(IDS_SETTINGS_VERIFIED));
         FinishSettingsRun();
         return;
     }
-    CString strMessage = FormatById(IDS_SETTINGS_NOT_VERIFIED, "u",
-                                    "Device settings not verified: %u of the values differ from the file", nDiffering);
+    CString strMessage = FormatById(IDS_SETTINGS_NOT_VERIFIED, "u", nDiffering);
     NoteStepFailure(RunFailure::NotVerified);
     LogLine(strMessage);
     FinishSettingsRun();

@@ -106,7 +106,7 @@ void CStepCalcDlg::Calculate()
         ::EnableWindow(GetDlgItem(IDOK), TRUE);
         return;
     }
-    m_strMessage = FormatById(IDS_CALC_OUT_OF_RANGE, "dd", "The result must lie from %d to %d.", RESULT_MIN, RESULT_MAX);
+    m_strMessage = FormatById(IDS_CALC_OUT_OF_RANGE, "dd", RESULT_MIN, RESULT_MAX);
     ShowMessage();
 }
 
