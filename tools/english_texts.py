@@ -72,11 +72,7 @@ def c_literal(text, where):
     return '"' + "".join(out) + '"'
 
 
-def write_if_changed(path, text):
-    if os.path.exists(path):
-        with open(path, encoding="utf-8") as f:
-            if f.read() == text:
-                return
+def write(path, text):
     with open(path, "w", encoding="utf-8", newline="\n") as f:
         f.write(text)
 
@@ -101,8 +97,8 @@ def main():
     except (RcError, OSError) as e:
         sys.exit("english_texts.py: %s" % e)
     os.makedirs(args.out, exist_ok=True)
-    write_if_changed(os.path.join(args.out, "EnglishTexts.h"), HEADER.format(rc=rc_name))
-    write_if_changed(os.path.join(args.out, "EnglishTexts.cpp"), SOURCE.format(rc=rc_name, entries="\n".join(entries)))
+    write(os.path.join(args.out, "EnglishTexts.h"), HEADER.format(rc=rc_name))
+    write(os.path.join(args.out, "EnglishTexts.cpp"), SOURCE.format(rc=rc_name, entries="\n".join(entries)))
 
 
 if __name__ == "__main__":

@@ -127,6 +127,8 @@ def _directive(path, line, where, seen):
 
 
 def _id(token, ids):
+    if token.kind == "string":
+        raise RcError("%s: a second string after a text: adjacent strings are not read here" % token.where)
     if token.kind == "word" and NUMBER.match(token.value):
         return int(token.value.rstrip("lLuU"), 0)
     if token.kind == "word" and NAME.match(token.value):
@@ -185,6 +187,8 @@ def read_menus(rc_path):
     previous = None
     for token in stream:
         if token.kind == "word" and token.value == "MENU" and previous is not None:
+            if previous.value in menus:
+                raise RcError("%s: the menu %s is there twice" % (previous.where, previous.value))
             menus[previous.value] = _menu_items(stream, "menu " + previous.value)
         previous = token
     return menus
