@@ -2,6 +2,7 @@
 // the log up to date first, since the user reads it to answer.
 #include "ServiceDlg.h"
 #include "ScriptOutput.h"
+#include "StringFormats.h"
 #include "UnattendedRun.h"
 
 int CServiceDlg::MessageBox(const char* pszText, const char* pszCaption, UINT nType)
@@ -31,18 +32,11 @@ int CServiceDlg::MessageBox(const char* pszText, const char* pszCaption, UINT nT
 
 void CServiceDlg::ShowMessage(UINT nID)
 {
-    CString strText;
-    if (!strText.LoadString(nID))
-        strText = "IDS-Error";
-    MessageBox(strText, nullptr, MB_OK);
+    MessageBox(LoadText(nID), nullptr, MB_OK);
 }
 
 int CServiceDlg::AskYesNo(UINT nTextID, UINT nCaptionID)
 {
-    CString strText;
-    CString strCaption;
-    strText.LoadString(nTextID);
-    strCaption.LoadString(nCaptionID);
-    return MessageBox(strText, strCaption, MB_YESNO | MB_ICONEXCLAMATION);
+    return MessageBox(LoadText(nTextID), LoadText(nCaptionID), MB_YESNO | MB_ICONEXCLAMATION);
 }
 

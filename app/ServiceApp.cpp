@@ -56,10 +56,7 @@ CString JoinedArguments(const std::vector<std::string>& args)
 // it is loaded.
 CString WithUsage(const CString& strFault)
 {
-    return strFault + "\n\n" +
-           LoadText(IDS_USAGE, "Usage: ZEV.EXE [/port N] [/device Vantik|Corlaxa|Brennix] [/lang FILE.DLL]\n"
-                               "        [/download FILE] [/clock] [/restore-settings FILE] [/save-settings FILE]\n"
-                               "        [/readout FILE] [/result FILE] [/repeat] [/quiet]");
+    return strFault + "\n\n" + LoadText(IDS_USAGE);
 }
 
 // What is wrong with the arguments.
@@ -68,26 +65,22 @@ CString ArgumentFaultText(ArgumentFault fault, const char* pszArgument)
     CString strFault;
     switch (fault) {
     case ArgumentFault::MissingValue:
-        strFault = FormatById(IDS_ARG_MISSING, "s", "%s needs a value", pszArgument);
+        strFault = FormatById(IDS_ARG_MISSING, "s", pszArgument);
         break;
     case ArgumentFault::BadPort:
-        strFault = FormatById(IDS_ARG_BAD_PORT, "s", "/port %s: the port is a number from 1 to 4", pszArgument);
+        strFault = FormatById(IDS_ARG_BAD_PORT, "s", pszArgument);
         break;
     case ArgumentFault::BadDevice:
-        strFault =
-            FormatById(IDS_ARG_BAD_DEVICE, "s", "/device %s: the device is Vantik, Corlaxa or Brennix", pszArgument);
+        strFault = FormatById(IDS_ARG_BAD_DEVICE, "s", pszArgument);
         break;
     case ArgumentFault::Twice:
-        strFault = FormatById(IDS_ARG_TWICE, "s", "%s is given twice", pszArgument);
+        strFault = FormatById(IDS_ARG_TWICE, "s", pszArgument);
         break;
     case ArgumentFault::NoSteps:
-        strFault = FormatById(IDS_ARG_NO_STEPS, "s",
-                              "%s needs at least one step: /download, /clock, /restore-settings, /save-settings or "
-                              "/readout",
-                              pszArgument);
+        strFault = FormatById(IDS_ARG_NO_STEPS, "s", pszArgument);
         break;
     default:
-        strFault = FormatById(IDS_ARG_UNKNOWN, "s", "Unknown argument: %s", pszArgument);
+        strFault = FormatById(IDS_ARG_UNKNOWN, "s", pszArgument);
         break;
     }
     return WithUsage(strFault);
@@ -98,8 +91,8 @@ CString StepNotOfferedText(StepKind kind, int nType)
 {
     const std::string strSwitch = std::string("/") + StepName(kind);
     const char* pszOffering = DeviceNameOfType(DeviceTypeOfferingStep(kind));
-    return WithUsage(FormatById(IDS_ARG_NOT_OFFERED, "ssss", "%s needs a %s (/device %s): a %s does not offer it",
-                                strSwitch.c_str(), pszOffering, pszOffering, DeviceNameOfType(nType)));
+    return WithUsage(FormatById(IDS_ARG_NOT_OFFERED, "ssss", strSwitch.c_str(), pszOffering, pszOffering,
+                                DeviceNameOfType(nType)));
 }
 
 // The log of a start that ends before its window: emptied as every start empties it, with

@@ -103,13 +103,9 @@ BOOL CServiceDlg::OnInitDialog()
     CDialog::OnInitDialog();
     SetWindowText("Zevanto");
 
-    CString strAboutMenu;
-    strAboutMenu.LoadString(IDS_ABOUTBOX);
-    if (!strAboutMenu.IsEmpty()) {
-        HMENU hSysMenu = GetSystemMenu(FALSE);
-        ::AppendMenuA(hSysMenu, MF_SEPARATOR, 0, nullptr);
-        ::AppendMenuA(hSysMenu, MF_STRING, IDM_ABOUTBOX, strAboutMenu);
-    }
+    HMENU hSysMenu = GetSystemMenu(FALSE);
+    ::AppendMenuA(hSysMenu, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuA(hSysMenu, MF_STRING, IDM_ABOUTBOX, LoadText(IDS_ABOUTBOX));
 
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
@@ -205,10 +201,8 @@ BOOL CServiceDlg::ConfirmEnd()
     if (m_pRun || (m_nOperation == OP_IDLE && !m_bBusy) || m_nOperation == OP_MONITOR)
         return TRUE;
     BOOL bDownload = m_nOperation == OP_DOWNLOAD || m_nOperation == OP_IMAGE_START;
-    CString strText = bDownload ? LoadText(IDS_END_DURING_DOWNLOAD,
-                                           "A firmware download is running.\nEnd Zevanto and abandon the download?")
-                                : LoadText(IDS_END_DURING_OPERATION,
-                                           "An operation is still running.\nEnd Zevanto and abandon it?");
+    CString strText = bDownload ? LoadText(IDS_END_DURING_DOWNLOAD)
+                                : LoadText(IDS_END_DURING_OPERATION);
     return MessageBox(strText, nullptr, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }
 
@@ -279,6 +273,5 @@ void CServiceDlg::LogUnsavedSettings()
     if (error.m_lOsError == 0)
         return;
     const char* pszPath = m_pSettings->GetFileName() ? m_pSettings->GetFileName() : "";
-    LogLine(FormatTwoTexts(IDS_SETTINGS_UNSAVED, "The settings file %s cannot be written (%s)", pszPath,
-                           error.GetErrorMessage()));
+    LogLine(FormatTwoTexts(IDS_SETTINGS_UNSAVED, pszPath, error.GetErrorMessage()));
 }

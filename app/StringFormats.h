@@ -1,26 +1,35 @@
-// Messages made from a string of the language library used as a printf format. The
-// library is checked first: a string that takes other arguments than the caller gives
-// would read past them, so the program's own text stands in for it (and for a missing one).
+// Messages made from the strings of the language library. A string the library lacks, or
+// one that is no format for the arguments the caller gives (it would read past them), gives
+// way to the program's English: the same string of ZEV_EN.rc, compiled in at build time
+// (EnglishTexts.h). A string missing from both is said as kMissingText.
 #pragma once
 
 #include "FormatCheck.h"
 #include "afxwin.h"
 
-// String nID formatted with two texts, or pszFallback formatted with them.
-CString FormatTwoTexts(UINT nID, const char* pszFallback, const char* psz1, const char* psz2);
+// What stands for a string that neither the library nor the program's English holds.
+extern const char kMissingText[];
 
-// String nID used as a format for the arguments, whose kinds pszKinds names as IsFormatFor
-// does; pszFallback, the program's own text for the same arguments, stands in for it.
+// String nID: the library's, else the program's English, else kMissingText.
+CString LoadText(UINT nID);
+
+// The format of string nID for the arguments whose kinds pszKinds names as IsFormatFor
+// does: the library's, else the program's English, else kMissingText (which takes none).
+CString FormatFor(UINT nID, const char* pszKinds);
+
+// String nID used as a format for the arguments, whose kinds pszKinds names.
 template <typename... Args>
-CString FormatById(UINT nID, const char* pszKinds, const char* pszFallback, Args... args)
+CString FormatById(UINT nID, const char* pszKinds, Args... args)
 {
-    CString strFormat;
-    if (!strFormat.LoadString(nID) || !IsFormatFor(strFormat, pszKinds))
-        strFormat = pszFallback;
     CString strText;
-    strText.Format(strFormat, args...);
+    strText.Format(FormatFor(nID, pszKinds), args...);
     return strText;
 }
 
-// String nID, or pszFallback when the library lacks it.
-CString LoadText(UINT nID, const char* pszFallback);
+// String nID formatted with two texts.
+CString FormatTwoTexts(UINT nID, const char* psz1, const char* psz2);
+
+// The same from the library alone, else kMissingText: the log's lines by id, which show
+// the library's words or none.
+CString LibraryText(UINT nID);
+CString LibraryFormatFor(UINT nID, const char* pszKinds);

@@ -72,13 +72,9 @@ CString OneLine(const char* pszText)
 
 CString ExitCodeText(int nCode)
 {
-    static const char* const kFallbacks[] = {
-        "every step done", "bad arguments", "the port cannot be opened, or it failed", "no answer to the wake-up",
-        "a time-out or a NAK in a step", "a file cannot be read or written", "the settings restore did not verify",
-        "the window was closed before the steps were done", "a step failed otherwise"};
     if (nCode < 0 || nCode > EXIT_OTHER)
         nCode = EXIT_OTHER;
-    return LoadText(IDS_EXIT_0 + nCode, kFallbacks[nCode]);
+    return LoadText(IDS_EXIT_0 + nCode);
 }
 
 // What the log says of a row's append: rows moved in from the pending file, and where
@@ -88,24 +84,16 @@ std::vector<CString> ResultAppendLines(const ResultAppend& append, const std::st
 {
     std::vector<CString> lines;
     if (append.bOtherHeader)
-        lines.push_back(FormatById(IDS_RUN_RESULT_OTHER_HEADER, "s",
-                                   "The result file %s begins with another header: its columns are not this "
-                                   "version's, the rows are appended all the same",
-                                   strPath.c_str()));
+        lines.push_back(FormatById(IDS_RUN_RESULT_OTHER_HEADER, "s", strPath.c_str()));
     if (append.nMovedRows > 0)
-        lines.push_back(FormatById(IDS_RUN_PENDING_MOVED, "us", "%u earlier rows moved into the result file from %s",
-                                   append.nMovedRows, append.strPendingPath.c_str()));
+        lines.push_back(FormatById(IDS_RUN_PENDING_MOVED, "us", append.nMovedRows, append.strPendingPath.c_str()));
     if (append.where == ResultAppend::Pending) {
-        lines.push_back(FormatById(IDS_RUN_RESULT_PENDING, "sss",
-                                   "The result file %s cannot be written (%s): the unit's row is kept in %s, and "
-                                   "the next append moves it in",
-                                   strPath.c_str(), append.strReason.GetString(), append.strPendingPath.c_str()));
+        lines.push_back(FormatById(IDS_RUN_RESULT_PENDING, "sss", strPath.c_str(), append.strReason.GetString(),
+                                   append.strPendingPath.c_str()));
     } else if (append.where == ResultAppend::Lost) {
-        lines.push_back(FormatTwoTexts(IDS_RUN_RESULT_FAILED, "The result file %s cannot be written (%s)",
-                                       strPath.c_str(), append.strReason));
-        lines.push_back(FormatById(IDS_RUN_ROW_LOST, "sss", "Nor can %s be written (%s); the unit's row: %s",
-                                   append.strPendingPath.c_str(), append.strPendingReason.GetString(),
-                                   strRow.substr(0, strRow.size() - 2).c_str()));
+        lines.push_back(FormatTwoTexts(IDS_RUN_RESULT_FAILED, strPath.c_str(), append.strReason));
+        lines.push_back(FormatById(IDS_RUN_ROW_LOST, "sss", append.strPendingPath.c_str(),
+                                   append.strPendingReason.GetString(), strRow.substr(0, strRow.size() - 2).c_str()));
     }
     return lines;
 }
@@ -181,8 +169,7 @@ void CServiceDlg::StartUnattendedRun()
             LogLine(strFault);
             TellCaller(strFault);
         }
-        CString strRefused = LoadText(IDS_RUN_FILES_REFUSED, "Nothing is sent: a file the command line names cannot "
-                                                             "be used (each is checked before the device is touched).");
+        CString strRefused = LoadText(IDS_RUN_FILES_REFUSED);
         LogLine(strRefused);
         TellCaller(strRefused);
         run.m_nExitCode = EXIT_FILE;
@@ -293,7 +280,7 @@ void CServiceDlg::BeginUnit()
     if (run.m_phase == UnattendedRun::Starting)
         run.m_nUnitStart = ::GetTickCount64(); // a waiting run set it at the wake-up that was answered
     run.m_phase = UnattendedRun::Waking;
-    LogLine(FormatById(IDS_RUN_UNIT_START, "u", "Unit %u", run.m_nUnit));
+    LogLine(FormatById(IDS_RUN_UNIT_START, "u", run.m_nUnit));
     ArmStepDeadline(15000); // the wake-up's own time-out
 }
 
@@ -395,15 +382,15 @@ void CServiceDlg::FinishUnit()
     if (run.m_unitFailure == RunFailure::None) {
         char szSeconds[32];
         std::snprintf(szSeconds, sizeof szSeconds, "%.1f", run.m_unit.dSeconds);
-        LogLine(FormatById(IDS_RUN_UNIT_DONE, "us", "Unit %u: every step done (%s s)", run.m_nUnit, szSeconds));
+        LogLine(FormatById(IDS_RUN_UNIT_DONE, "us", run.m_nUnit, szSeconds));
     } else {
         // The step that failed is the last one with an outcome other than "skipped".
         std::string strStep = "connect";
         for (const StepOutcome& step : run.m_unit.steps)
             if (step.strOutcome != "skipped")
                 strStep = step.strName;
-        LogLine(FormatById(IDS_RUN_UNIT_FAILED, "ussu", "Unit %u: %s failed: %s (exit code %u)", run.m_nUnit,
-                           strStep.c_str(), ExitCodeText(run.m_unit.nExitCode).GetString(),
+        LogLine(FormatById(IDS_RUN_UNIT_FAILED, "ussu", run.m_nUnit, strStep.c_str(),
+                           ExitCodeText(run.m_unit.nExitCode).GetString(),
                            static_cast<unsigned>(run.m_unit.nExitCode)));
         run.m_nExitCode = run.m_unit.nExitCode;
     }
@@ -411,8 +398,7 @@ void CServiceDlg::FinishUnit()
     if (!run.m_strResultPath.empty()) {
         const std::string strRow = ResultCsvRow(run.m_unit);
         ResultAppend append = AppendResultRow(run.m_strResultPath, strRow, [&] {
-            LogLine(FormatById(IDS_RUN_RESULT_HELD, "s", "The result file %s is held by another program: waiting up to 10 s",
-                               run.m_strResultPath.c_str()));
+            LogLine(FormatById(IDS_RUN_RESULT_HELD, "s", run.m_strResultPath.c_str()));
         });
         for (const CString& strLine : ResultAppendLines(append, run.m_strResultPath, strRow)) {
             LogLine(strLine);
@@ -479,9 +465,7 @@ void CServiceDlg::OnStepDeadline()
     UnattendedRun& run = *m_pRun;
     const char* pszStep =
         run.m_phase == UnattendedRun::Waking ? "connect" : StepName(run.m_line.steps[run.m_nStep].kind);
-    LogLine(FormatById(IDS_RUN_STEP_DEADLINE, "su",
-                       "The step %s has not ended %u s after its answer was due: it is stopped", pszStep,
-                       kStepDeadlineMarginMs / 1000));
+    LogLine(FormatById(IDS_RUN_STEP_DEADLINE, "su", pszStep, kStepDeadlineMarginMs / 1000));
     NoteStepFailure(run.m_phase == UnattendedRun::Waking ? RunFailure::NoAnswer : RunFailure::TimeOut);
     if (m_nOperation != OP_IDLE || m_bBusy || m_pSettingsRun)
         ReturnToIdle();
@@ -550,8 +534,8 @@ void CServiceDlg::EndRun()
     KillTimer(TIMER_STEP_DEADLINE);
     run.m_phase = UnattendedRun::Ended;
     m_nExitCode = run.m_nExitCode;
-    CString strEnd = FormatById(IDS_RUN_END, "us", "Unattended run ended: exit code %u (%s)",
-                                static_cast<unsigned>(m_nExitCode), ExitCodeText(m_nExitCode).GetString());
+    CString strEnd = FormatById(IDS_RUN_END, "us", static_cast<unsigned>(m_nExitCode),
+                                ExitCodeText(m_nExitCode).GetString());
     LogLine(strEnd);
     // A scheduled task's run that failed: the error file says how it ended, after the
     // messages that led there.

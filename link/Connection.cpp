@@ -203,7 +203,7 @@ void CServiceDlg::ShowPortFailure()
     KoraGetErrorText(m_hLink, szReason);
     NoteStepFailure(RunFailure::PortFailed);
     int nPort = m_nComIndex + 1;
-    CString strMessage = FormatById(IDS_PORT_FAILED_BOX, "ds", "COM%d cannot be opened:\n%s", nPort, szReason);
+    CString strMessage = FormatById(IDS_PORT_FAILED_BOX, "ds", nPort, szReason);
     MessageBox(strMessage, nullptr, MB_OK | MB_ICONEXCLAMATION);
 }
 

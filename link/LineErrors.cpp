@@ -11,12 +11,11 @@ const struct {
     LineErrorKind nKind;
     LONG nParam;
     UINT nNameID;
-    const char* pszFallback;
 } kLineErrorKinds[] = {
-    { LINE_ERROR_FRAMING, KORA_PARAM_FRAMING_ERRORS, IDS_LINE_ERROR_FRAMING, "framing error" },
-    { LINE_ERROR_PARITY, KORA_PARAM_PARITY_ERRORS, IDS_LINE_ERROR_PARITY, "parity error" },
-    { LINE_ERROR_OVERRUN, KORA_PARAM_OVERRUN_ERRORS, IDS_LINE_ERROR_OVERRUN, "overrun" },
-    { LINE_ERROR_BREAK, KORA_PARAM_BREAK_ERRORS, IDS_LINE_ERROR_BREAK, "break" },
+    { LINE_ERROR_FRAMING, KORA_PARAM_FRAMING_ERRORS, IDS_LINE_ERROR_FRAMING },
+    { LINE_ERROR_PARITY, KORA_PARAM_PARITY_ERRORS, IDS_LINE_ERROR_PARITY },
+    { LINE_ERROR_OVERRUN, KORA_PARAM_OVERRUN_ERRORS, IDS_LINE_ERROR_OVERRUN },
+    { LINE_ERROR_BREAK, KORA_PARAM_BREAK_ERRORS, IDS_LINE_ERROR_BREAK },
 };
 }
 
@@ -72,10 +71,9 @@ void CServiceDlg::SayLineErrors()
             continue;
         if (!strKinds.IsEmpty())
             strKinds += ", ";
-        strKinds += LoadText(kind.nNameID, kind.pszFallback);
+        strKinds += LoadText(kind.nNameID);
     }
-    LogLine(FormatById(IDS_LINE_ERRORS, "dsd", "Line error on COM%d: %s, %d since the last line", m_nComIndex + 1,
-                       strKinds.GetString(), m_LineErrors.Total()));
+    LogLine(FormatById(IDS_LINE_ERRORS, "dsd", m_nComIndex + 1, strKinds.GetString(), m_LineErrors.Total()));
     m_LineErrors = LineErrorTally();
     m_nLineErrorLineAt = GetTickCount64();
 }

@@ -101,15 +101,13 @@ void CServiceDlg::OnLinkError()
 
 CString CServiceDlg::LinkLostAdvice() const
 {
-    return "\n\n" + LoadText(IDS_LINK_LOST_ADVICE,
-                              "Once the adapter is back: Connection > Disconnect, then Connection > Connect.");
+    return "\n\n" + LoadText(IDS_LINK_LOST_ADVICE);
 }
 
 void CServiceDlg::ReportLinkLost()
 {
     NoteStepFailure(RunFailure::LinkLost);
-    CString strMessage = LoadText(IDS_LINK_LOST, "The connection to the device is lost: nothing was sent.") +
-                         LinkLostAdvice();
+    CString strMessage = LoadText(IDS_LINK_LOST) + LinkLostAdvice();
     LogLine(strMessage);
     MessageBox(strMessage, nullptr, MB_OK);
 }

@@ -24,7 +24,6 @@
 
 namespace {
 const char kLogFileName[] = "ZevLog.TXT";
-const char kMissingString[] = "IDS-Error";
 // Longer lines are cut in the window (the file keeps them whole): a line of a megabyte
 // of noise would make every later change of the edit's text crawl.
 const int kMaxShownLogLine = 4096;
@@ -38,8 +37,7 @@ BOOL CServiceDlg::OpenLogFile()
                             CStdioFile::typeText,
                         &error)) {
         // Without its log the program does not run; the user learns why first.
-        CString strMessage = FormatTwoTexts(IDS_LOGFILE_FAILED, "The log file %s cannot be created:\n%s",
-                                            kLogFileName, error.GetErrorMessage());
+        CString strMessage = FormatTwoTexts(IDS_LOGFILE_FAILED, kLogFileName, error.GetErrorMessage());
         MessageBox(strMessage, nullptr, MB_OK | MB_ICONSTOP);
         return FALSE;
     }
@@ -96,8 +94,7 @@ void CServiceDlg::OnLogFileFailed()
     if (m_bLogFileFailed)
         return;
     m_bLogFileFailed = TRUE;
-    ReportFileFailure(FormatTwoTexts(IDS_LOGFILE_UNWRITABLE, "The log file %s cannot be written (%s)", kLogFileName,
-                                     m_LogFile.GetWriteErrorMessage()));
+    ReportFileFailure(FormatTwoTexts(IDS_LOGFILE_UNWRITABLE, kLogFileName, m_LogFile.GetWriteErrorMessage()));
 }
 
 void CServiceDlg::ReportFileFailure(const CString& strText)
@@ -144,24 +141,25 @@ void CServiceDlg::FlushLogWindow()
     m_LogPendingLines.clear();
 }
 
+// The library's words or the missing text (kMissingText): a string that is missing, or is
+// no format for the argument given (it would read past it), is logged as missing.
 void CServiceDlg::LogById(UINT nID)
 {
-    CString strText;
-    if (!strText.LoadString(nID))
-        strText = kMissingString;
-    LogLine(strText);
+    LogLine(LibraryText(nID));
 }
 
-// A string that is missing, or is no format for the argument given, is logged as the
-// missing string: a format for other arguments would read past the one given.
 void CServiceDlg::LogByIdNum(UINT nID, int nNumber)
 {
-    LogLine(FormatById(nID, "d", kMissingString, nNumber));
+    CString strText;
+    strText.Format(LibraryFormatFor(nID, "d"), nNumber);
+    LogLine(strText);
 }
 
 void CServiceDlg::LogByIdText(UINT nID, const char* pszText)
 {
-    LogLine(FormatById(nID, "s", kMissingString, pszText));
+    CString strText;
+    strText.Format(LibraryFormatFor(nID, "s"), pszText);
+    LogLine(strText);
 }
 
 void CServiceDlg::LogText(const char* pszText)

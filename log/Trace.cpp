@@ -14,7 +14,6 @@
 
 namespace {
 const char kTraceFileName[] = "ZevTrace.TXT";
-const char kTraceFailed[] = "The trace file %s cannot be written (%s): there is no trace";
 
 // Said once, in the log and in a box; the tool goes on without a trace rather than with
 // one that has gaps.
@@ -22,7 +21,7 @@ void ReportTraceFailure(CServiceDlg& dlg)
 {
     CString strReason = dlg.m_TraceFile.GetWriteErrorMessage();
     dlg.m_TraceFile.Abort();
-    dlg.ReportFileFailure(FormatTwoTexts(IDS_TRACE_FAILED, kTraceFailed, kTraceFileName, strReason));
+    dlg.ReportFileFailure(FormatTwoTexts(IDS_TRACE_FAILED, kTraceFileName, strReason));
 }
 }
 
@@ -39,7 +38,7 @@ void CServiceDlg::OpenTrace()
     CFileException error;
     if (!m_TraceFile.Open(kTraceFileName, CStdioFile::modeCreate | CStdioFile::modeWrite | CStdioFile::typeText,
                           &error)) {
-        LogLine(FormatTwoTexts(IDS_TRACE_FAILED, kTraceFailed, kTraceFileName, error.GetErrorMessage()));
+        LogLine(FormatTwoTexts(IDS_TRACE_FAILED, kTraceFileName, error.GetErrorMessage()));
         return;
     }
     std::string strHeader = TraceHeader(CTime::GetCurrentTime().Format("%Y-%m-%d %H:%M:%S"));
@@ -79,10 +78,7 @@ void CServiceDlg::StopTraceAtLimit(const std::string& strLastLine)
     m_TraceFile.Close();
     CString strLimit;
     strLimit.Format("%d", m_nTraceLimitMB);
-    LogLine(FormatTwoTexts(IDS_TRACE_LIMIT,
-                           "The trace file %s has reached its size limit of %s MB ([Debug] TraceLimitMB in ZEV.INI): "
-                           "the trace ends here",
-                           kTraceFileName, strLimit));
+    LogLine(FormatTwoTexts(IDS_TRACE_LIMIT, kTraceFileName, strLimit));
 }
 
 void CServiceDlg::CloseTrace()

@@ -2,6 +2,7 @@
 #include "DeviceFont.h"
 #include "MonitorFrame.h"
 #include "ServiceMessages.h"
+#include "StringFormats.h"
 #include "TextGrid.h"
 #include "resource.h"
 
@@ -109,9 +110,7 @@ void CMonitorDlg::OnRecord()
 
 void CMonitorDlg::ShowRecording(BOOL bRecording)
 {
-    CString strText;
-    if (strText.LoadString(bRecording ? IDS_MON_STOP_BUTTON : IDS_MON_RECORD_BUTTON))
-        ::SetDlgItemTextA(m_hWnd, IDC_MON_RECORD, strText);
+    ::SetDlgItemTextA(m_hWnd, IDC_MON_RECORD, LoadText(bRecording ? IDS_MON_STOP_BUTTON : IDS_MON_RECORD_BUTTON));
 }
 
 void CMonitorDlg::OnDestroy()

@@ -25,8 +25,7 @@ LRESULT CServiceDlg::OnMonitorRecord(WPARAM, LPARAM)
     std::string strHeader = MonitorCsvHeader();
     if (!m_MonitorCsvFile.Open(m_strFilePath, CStdioFile::modeCreate | CStdioFile::modeWrite | CStdioFile::typeText,
                                &error)) {
-        LogLine(FormatTwoTexts(IDS_MON_RECORD_FAILED, "The recording file %s cannot be written (%s)", m_strFilePath,
-                               error.GetErrorMessage()));
+        LogLine(FormatTwoTexts(IDS_MON_RECORD_FAILED, m_strFilePath, error.GetErrorMessage()));
         return 0;
     }
     m_MonitorCsvFile.WriteString(strHeader.c_str());
@@ -44,8 +43,8 @@ void CServiceDlg::RecordFrame(const unsigned char* pFrame)
     if (m_MonitorCsvFile.WriteString(strRow.c_str()) && m_MonitorCsvFile.Flush())
         return;
     // A full disk: said once, and the recording ends with what it has.
-    ReportFileFailure(FormatTwoTexts(IDS_MON_RECORD_FAILED, "The recording file %s cannot be written (%s)",
-                                     m_MonitorCsvFile.GetFilePath(), m_MonitorCsvFile.GetWriteErrorMessage()));
+    ReportFileFailure(FormatTwoTexts(IDS_MON_RECORD_FAILED, m_MonitorCsvFile.GetFilePath(),
+                                     m_MonitorCsvFile.GetWriteErrorMessage()));
     StopMonitorRecord();
 }
 

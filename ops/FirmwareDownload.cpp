@@ -100,7 +100,7 @@ BOOL CServiceDlg::SurveyFirmwareFile()
     CString strFinding = FirmwareBadRecordsText(m_strFilePath, survey.records);
     LogLine(strFinding);
     NoteStepFailure(RunFailure::FileFailed); // nothing in an unattended run: its answer is No
-    CString strQuestion = LoadText(IDS_FIRMWARE_SEND_ANYWAY, "\n\nSend the file anyway? The device decides what it takes.");
+    CString strQuestion = LoadText(IDS_FIRMWARE_SEND_ANYWAY);
     if (MessageBox(strFinding + strQuestion, nullptr, MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) != IDYES) {
         ReturnToIdle();
         return FALSE;
@@ -127,8 +127,7 @@ void CServiceDlg::SendNextFrame(BOOL bResend)
             StopDownloadRefused();
             return;
         }
-        LogLine(FormatById(IDS_DOWNLOAD_RESEND, "uu", "Repeating block %u (file position %u)", m_nFrameCount,
-                           ClampToUInt(m_DownloadFile.GetPosition())));
+        LogLine(FormatById(IDS_DOWNLOAD_RESEND, "uu", m_nFrameCount, ClampToUInt(m_DownloadFile.GetPosition())));
         if (SendCommand(m_strFrame.GetString(), m_strFrame.GetLength()))
             ArmResponseTimer(OperationOf(OP_DOWNLOAD).nTimeoutMs);
         return;
@@ -182,7 +181,7 @@ BOOL CServiceDlg::BuildLineFrame()
     // chosen, would go out as firmware.
     BOOL bShorter = (bLine ? m_DownloadFile.IsAtEnd() : TRUE) && nPosition < m_nFirmwareEnd;
     if (bShorter || nPosition > m_nFirmwareEnd) {
-        StopDownloadUnread(LoadText(IDS_FIRMWARE_CHANGED, "the file changed while it was being sent"));
+        StopDownloadUnread(LoadText(IDS_FIRMWARE_CHANGED));
         return TRUE;
     }
     if (!bLine)
@@ -203,7 +202,7 @@ BOOL CServiceDlg::BuildImageFrame()
     }
     // Only the file's own last block is short, and only its end ends the download.
     if (nPosition > m_nFirmwareEnd || (nRead < kImageBlockSize && nPosition != m_nFirmwareEnd)) {
-        StopDownloadUnread(LoadText(IDS_FIRMWARE_CHANGED, "the file changed while it was being sent"));
+        StopDownloadUnread(LoadText(IDS_FIRMWARE_CHANGED));
         return TRUE;
     }
     std::string strFrame = nRead == 0 ? ImageEndFrame() : BuildImageBlock(block, nRead, m_nFrameCount);
@@ -223,10 +222,8 @@ void CServiceDlg::StopDownload(const CString& strMessage)
 void CServiceDlg::StopDownloadUnread(const CString& strReason)
 {
     NoteStepFailure(RunFailure::FileFailed);
-    StopDownload(FormatById(
-        IDS_FIRMWARE_READ_FAILED, "ssuu",
-        "The firmware file %s could not be read to its end (%s): the download stopped after %u of %u bytes.",
-        m_strFilePath.GetString(), strReason.GetString(), ClampToUInt(m_nFirmwareSent), ClampToUInt(m_nFirmwareEnd)));
+    StopDownload(FormatById(IDS_FIRMWARE_READ_FAILED, "ssuu", m_strFilePath.GetString(), strReason.GetString(),
+                            ClampToUInt(m_nFirmwareSent), ClampToUInt(m_nFirmwareEnd)));
 }
 
 void CServiceDlg::StopDownloadRefused()
@@ -234,35 +231,21 @@ void CServiceDlg::StopDownloadRefused()
     NoteStepFailure(RunFailure::Nak);
     BOOL bImage = IsImageDevice(m_nDeviceType);
     if (m_bEndFrameSent) {
-        StopDownload(FormatById(IDS_DOWNLOAD_REFUSED_END, "u",
-                                "The device refused the end of the firmware image %u times in a row: "
-                                "the download failed.",
-                                kMaxRefusals));
+        StopDownload(FormatById(IDS_DOWNLOAD_REFUSED_END, "u", kMaxRefusals));
         return;
     }
-    CString strMessage = bImage ? FormatById(IDS_DOWNLOAD_REFUSED_BLOCK, "uu",
-                                             "The device refused block %u of the firmware file %u times in a row: "
-                                             "the download stops.",
-                                             m_nFrameCount, kMaxRefusals)
-                                : FormatById(IDS_DOWNLOAD_REFUSED_LINE, "uu",
-                                             "The device refused line %u of the firmware file %u times in a row: "
-                                             "the download stops.",
-                                             m_nFrameCount, kMaxRefusals);
+    CString strMessage = bImage ? FormatById(IDS_DOWNLOAD_REFUSED_BLOCK, "uu", m_nFrameCount, kMaxRefusals)
+                                : FormatById(IDS_DOWNLOAD_REFUSED_LINE, "uu", m_nFrameCount, kMaxRefusals);
     StopDownload(strMessage);
 }
 
 void CServiceDlg::LogDownloadAbandoned()
 {
     if (m_bEndFrameSent) {
-        LogLine(FormatById(IDS_DOWNLOAD_END_NOT_TAKEN, "u",
-                           "Firmware download failed: all %u blocks were sent, but the device did not take the end "
-                           "of the image",
-                           m_nFrameCount));
+        LogLine(FormatById(IDS_DOWNLOAD_END_NOT_TAKEN, "u", m_nFrameCount));
         return;
     }
     BOOL bImage = IsImageDevice(m_nDeviceType);
-    LogLine(FormatById(bImage ? IDS_DOWNLOAD_ABANDONED_BLOCKS : IDS_DOWNLOAD_ABANDONED_LINES, "uu",
-                       bImage ? "Firmware download abandoned at block %u of %u"
-                              : "Firmware download abandoned at line %u of %u",
-                       m_nFrameCount, m_nFirmwareFrames));
+    LogLine(FormatById(bImage ? IDS_DOWNLOAD_ABANDONED_BLOCKS : IDS_DOWNLOAD_ABANDONED_LINES, "uu", m_nFrameCount,
+                       m_nFirmwareFrames));
 }

@@ -65,21 +65,19 @@ FirmwareSurvey SurveyFirmware(CStdioFile& file, BOOL bImage)
 
 CString FirmwareUnopenedText(const CString& strPath, const CString& strReason)
 {
-    return FormatTwoTexts(IDS_FIRMWARE_UNREADABLE, "The firmware file %s cannot be opened (%s)", strPath, strReason);
+    return FormatTwoTexts(IDS_FIRMWARE_UNREADABLE, strPath, strReason);
 }
 
 CString FirmwareEmptyText(const CString& strPath)
 {
-    return FormatById(IDS_FIRMWARE_EMPTY, "s", "The firmware file %s holds nothing to send: the download does not start.",
-                      strPath.GetString());
+    return FormatById(IDS_FIRMWARE_EMPTY, "s", strPath.GetString());
 }
 
 CString FirmwareBadRecordsText(const CString& strPath, const SRecordSurvey& records)
 {
-    CString strReason = LoadText(SRecordFaultText(records.firstFault), "no valid S-record");
-    return FormatById(IDS_FIRMWARE_BAD_RECORDS, "suus",
-                      "The firmware file %s: %u of its lines are no valid S-record; the first is line %u (%s).",
-                      strPath.GetString(), records.nBad, records.nFirstBad, strReason.GetString());
+    CString strReason = LoadText(SRecordFaultText(records.firstFault));
+    return FormatById(IDS_FIRMWARE_BAD_RECORDS, "suus", strPath.GetString(), records.nBad, records.nFirstBad,
+                      strReason.GetString());
 }
 
 CString FirmwareFileFault(const CString& strPath, int nDeviceType)
@@ -92,8 +90,7 @@ CString FirmwareFileFault(const CString& strPath, int nDeviceType)
     FirmwareSurvey survey = SurveyFirmware(file, bImage);
     file.Close();
     if (!survey.strReadError.IsEmpty())
-        return FormatTwoTexts(IDS_FIRMWARE_UNREAD, "The firmware file %s cannot be read (%s)", strPath,
-                              survey.strReadError);
+        return FormatTwoTexts(IDS_FIRMWARE_UNREAD, strPath, survey.strReadError);
     if (survey.HoldsNothingToSend(bImage))
         return FirmwareEmptyText(strPath);
     if (survey.records.nBad > 0)

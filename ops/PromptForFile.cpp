@@ -1,6 +1,7 @@
 // The file dialog for one kind of file: firmware to open, a capture file to save, the
 // monitor's recording to save.
 #include "ServiceDlg.h"
+#include "StringFormats.h"
 #include "UnattendedRun.h"
 
 INT_PTR CServiceDlg::PromptForFile(BOOL bOpen, const char* pszExtension)
@@ -16,10 +17,8 @@ INT_PTR CServiceDlg::PromptForFileOfKind(BOOL bOpen, const char* pszExtension, U
         m_strFilePath = strFile.c_str();
         return strFile.empty() ? IDCANCEL : IDOK;
     }
-    CString strKind;
-    CString strAll;
-    strKind.LoadString(nKindID);
-    strAll.LoadString(IDS_ALL_FILES);
+    CString strKind = LoadText(nKindID);
+    CString strAll = LoadText(IDS_ALL_FILES);
     // Two choices: the kind's files and all files; each a description and a pattern,
     // separated by NULs, the list ended by two.
     CString strFilter;

@@ -61,9 +61,8 @@ BOOL CServiceDlg::WriteCapture()
                     m_DownloadFile.Flush();
     if (!bWritten) {
         NoteStepFailure(RunFailure::FileFailed);
-        LogLine(FormatTwoTexts(IDS_CAPTURE_WRITE_FAILED,
-                               "The read-out file %s could not be written (%s): its lines are in the log",
-                               m_DownloadFile.GetFilePath(), m_DownloadFile.GetWriteErrorMessage()));
+        LogLine(FormatTwoTexts(IDS_CAPTURE_WRITE_FAILED, m_DownloadFile.GetFilePath(),
+                               m_DownloadFile.GetWriteErrorMessage()));
     }
     m_strCapture.Empty();
     return bWritten;
@@ -80,8 +79,7 @@ void CServiceDlg::KeepCaptureCutShort()
         nLines += m_strCapture[i] == '\n';
     CString strPath = m_DownloadFile.GetFilePath();
     if (WriteCapture())
-        LogLine(FormatById(IDS_CAPTURE_ENDED_EARLY, "ds", "Read-out ended early: %d lines kept in %s", nLines,
-                           strPath.GetString()));
+        LogLine(FormatById(IDS_CAPTURE_ENDED_EARLY, "ds", nLines, strPath.GetString()));
 }
 
 // Posted by the capture command once the busy check has agreed: the file, then 'O'.
@@ -95,8 +93,7 @@ LRESULT CServiceDlg::OnCaptureFile(WPARAM, LPARAM)
     if (!m_DownloadFile.Open(m_strFilePath, CStdioFile::modeCreate | CStdioFile::modeWrite | CStdioFile::typeText,
                              &error)) {
         NoteStepFailure(RunFailure::FileFailed);
-        LogLine(FormatTwoTexts(IDS_CAPTURE_UNWRITABLE, "The capture file %s cannot be created (%s)", m_strFilePath,
-                               error.GetErrorMessage()));
+        LogLine(FormatTwoTexts(IDS_CAPTURE_UNWRITABLE, m_strFilePath, error.GetErrorMessage()));
         ReturnToIdle();
         return 0;
     }

@@ -3,6 +3,7 @@
 // answers the letter with ESC.
 #include "ServiceDlg.h"
 #include "ClockText.h"
+#include "StringFormats.h"
 #include "TextEntryDlg.h"
 
 void CServiceDlg::SendClock()
@@ -24,7 +25,7 @@ namespace {
 BOOL AskForText(UINT nTitleID, CString& strText)
 {
     CTextEntryDlg dlg;
-    dlg.m_strTitle.LoadString(nTitleID);
+    dlg.m_strTitle = LoadText(nTitleID);
     if (dlg.DoModal() != IDOK)
         return FALSE;
     strText = dlg.m_strText;

@@ -46,7 +46,7 @@ void CServiceDlg::WriteCfgValues()
     const unsigned nValue1 = static_cast<unsigned>(m_nCfgValue1);
     const unsigned nValue2 = static_cast<unsigned>(m_nCfgValue2);
     const unsigned nValue3 = static_cast<unsigned>(m_nCfgValue3);
-    LogLine(FormatById(IDS_CFG_WRITE, "uuu", "IDS-Error", nValue1, nValue2, nValue3));
+    LogLine(FormatById(IDS_CFG_WRITE, "uuu", nValue1, nValue2, nValue3));
     m_bCfgWriteCutLogged = FALSE;
     if (!SendWriteLetter(OP_CFG_WRITE_R))
         return;
@@ -98,13 +98,11 @@ void CServiceDlg::LogConfigWriteCut()
     static const char* const kSteps[] = { "'R'", "'H'", "'1'", "'B'" };
     int nStep = m_nOperation - OP_CFG_WRITE_R;
     if (nStep == 0) {
-        LogLine(FormatById(IDS_CFG_WRITE_CUT_NONE, "s",
-                           "Configuration write incomplete: %s was not taken; nothing was written", kSteps[0]));
+        LogLine(FormatById(IDS_CFG_WRITE_CUT_NONE, "s", kSteps[0]));
         return;
     }
     CString strWritten = kSteps[0];
     for (int i = 1; i < nStep; ++i)
         strWritten += CString(", ") + kSteps[i];
-    LogLine(FormatById(IDS_CFG_WRITE_CUT, "ss", "Configuration write incomplete: %s was not taken; written before it: %s",
-                       kSteps[nStep], strWritten.GetString()));
+    LogLine(FormatById(IDS_CFG_WRITE_CUT, "ss", kSteps[nStep], strWritten.GetString()));
 }

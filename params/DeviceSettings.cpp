@@ -67,26 +67,20 @@ CString DeviceSettingsFileFault(const CString& strPath, int nDeviceType, DeviceS
         std::string strBuffer(kMaxSettingsFile + 1, '\0');
         UINT nRead = file.Read(&strBuffer[0], static_cast<UINT>(strBuffer.size()));
         if (file.ReadFailed())
-            strMessage = FormatTwoTexts(IDS_SETTINGS_UNREADABLE, "The settings file %s cannot be read (%s): nothing is sent.",
-                                        strPath, file.GetReadErrorMessage());
+            strMessage = FormatTwoTexts(IDS_SETTINGS_UNREADABLE, strPath, file.GetReadErrorMessage());
         strText.assign(strBuffer, 0, nRead);
         file.Close();
     } else {
-        strMessage = FormatTwoTexts(IDS_SETTINGS_UNREADABLE, "The settings file %s cannot be read (%s): nothing is sent.",
-                                    strPath, error.GetErrorMessage());
+        strMessage = FormatTwoTexts(IDS_SETTINGS_UNREADABLE, strPath, error.GetErrorMessage());
     }
     if (strMessage.IsEmpty()) {
         SettingsReadResult result = ReadSettingsText(strText);
         const char* pszConnected = DeviceNameOfType(nDeviceType);
         if (result.fault != SettingsFault::None)
-            strMessage = FormatTwoTexts(IDS_SETTINGS_BAD_FILE,
-                                        "The file %s is no complete device settings file: %s. Nothing is sent.", strPath,
-                                        FaultText(result));
+            strMessage = FormatTwoTexts(IDS_SETTINGS_BAD_FILE, strPath, FaultText(result));
         else if (!IsSettingsOfType(result.settings, pszConnected))
-            strMessage = FormatById(IDS_SETTINGS_OTHER_TYPE, "sss",
-                                    "The file %s holds the settings of a %s device; the device connected is a %s. "
-                                    "Nothing is sent.",
-                                    strPath.GetString(), Shown(result.settings.strType).GetString(), pszConnected);
+            strMessage = FormatById(IDS_SETTINGS_OTHER_TYPE, "sss", strPath.GetString(),
+                                    Shown(result.settings.strType).GetString(), pszConnected);
         else
             settings = result.settings;
     }

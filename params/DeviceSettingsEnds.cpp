@@ -59,9 +59,7 @@ void CServiceDlg::SaveDeviceSettingsFile()
         ::DeleteFileA(strTemporary);
         CFileException error;
         error.m_lOsError = nError;
-        ReportFileFailure(FormatTwoTexts(IDS_SETTINGS_SAVE_FAILED,
-                                         "The settings file %s cannot be written (%s): the device settings were not saved.",
-                                         strPath, error.GetErrorMessage()));
+        ReportFileFailure(FormatTwoTexts(IDS_SETTINGS_SAVE_FAILED, strPath, error.GetErrorMessage()));
     }
     FinishSettingsRun();
 }
@@ -85,11 +83,11 @@ LRESULT CServiceDlg::OnSettingsCompare(WPARAM, LPARAM)
         if (row.action == RowAction::Refused)
             strAction = RefusalText(row.value);
         else if (row.action == RowAction::Write)
-            strAction = LoadText(IDS_SETTINGS_ROW_WRITE, "to be written");
+            strAction = LoadText(IDS_SETTINGS_ROW_WRITE);
         else if (chWrite)
-            strAction = LoadText(IDS_SETTINGS_ROW_AFTER_W, "equal; written after 'W'");
+            strAction = LoadText(IDS_SETTINGS_ROW_AFTER_W);
         else
-            strAction = LoadText(IDS_SETTINGS_ROW_EQUAL, "equal");
+            strAction = LoadText(IDS_SETTINGS_ROW_EQUAL);
         dlg.m_Rows.push_back(CString(row.chLetter) + "\t" + Shown(row.strDevice) + "\t" + Shown(row.strFile) + "\t" +
                              strAction);
     }
@@ -98,22 +96,21 @@ LRESULT CServiceDlg::OnSettingsCompare(WPARAM, LPARAM)
     if (!m_pSettingsRun)
         return 0; // ended while the dialog was open
     if (nResult != IDOK) {
-        LogLine(LoadText(IDS_SETTINGS_CANCELLED, "Restoring the device settings cancelled: nothing was written"));
+        LogLine(LoadText(IDS_SETTINGS_CANCELLED));
         FinishSettingsRun();
         return 0;
     }
     for (const SettingsRow& row : run.m_rows)
         if (row.action == RowAction::Refused)
-            LogLine(FormatById(IDS_SETTINGS_NOT_WRITTEN, "ss", "Device settings: %s is not written (%s)",
-                               Quoted(row.chLetter).GetString(), RefusalText(row.value).GetString()));
+            LogLine(FormatById(IDS_SETTINGS_NOT_WRITTEN, "ss", Quoted(row.chLetter).GetString(),
+                               RefusalText(row.value).GetString()));
     if (run.m_strPlan.empty()) {
         // The device was read a moment ago: it holds what the file holds.
         bool bAllEqual = true;
         for (const SettingsRow& row : run.m_rows)
             bAllEqual = bAllEqual && row.action == RowAction::Equal;
         if (bAllEqual) {
-            LogLine(LoadText(IDS_SETTINGS_ALREADY,
-                             "Device settings restored and verified: the device already held them, nothing was written"));
+            LogLine(LoadText(IDS_SETTINGS_ALREADY));
             FinishSettingsRun();
             return 0;
         }
@@ -133,18 +130,15 @@ void CServiceDlg::VerifySettings()
         if (SameSetting(chLetter, run.m_read[i], run.m_file.replies[i]))
             continue;
         ++nDiffering;
-        LogLine(FormatById(IDS_SETTINGS_DIFFERS, "sss",
-                           "Device settings: %s differs after the write: the device answers \"%s\", the file holds \"%s\"",
-                           Quoted(chLetter).GetString(), Shown(run.m_read[i]).GetString(),
+        LogLine(FormatById(IDS_SETTINGS_DIFFERS, "sss", Quoted(chLetter).GetString(), Shown(run.m_read[i]).GetString(),
                            Shown(run.m_file.replies[i]).GetString()));
     }
     if (nDiffering == 0) {
-        LogLine(LoadText(IDS_SETTINGS_VERIFIED, "Device settings restored and verified"));
+        LogLine(LoadText(IDS_SETTINGS_VERIFIED));
         FinishSettingsRun();
         return;
     }
-    CString strMessage = FormatById(IDS_SETTINGS_NOT_VERIFIED, "u",
-                                    "Device settings not verified: %u of the values differ from the file", nDiffering);
+    CString strMessage = FormatById(IDS_SETTINGS_NOT_VERIFIED, "u", nDiffering);
     NoteStepFailure(RunFailure::NotVerified);
     LogLine(strMessage);
     FinishSettingsRun();

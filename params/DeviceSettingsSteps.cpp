@@ -67,11 +67,8 @@ void CServiceDlg::OnSettingsReply()
         // An empty line, a garbled reply, or the second line end of the reply before:
         // taken as it is, it would put later replies onto the wrong letters. Nothing more
         // is read or written, and no file is.
-        CString strMessage = FormatById(IDS_SETTINGS_BAD_REPLY, "sss",
-                                        "Device settings: the device's reply to %s is no value of that letter "
-                                        "(\"%s\"). %s",
-                                        Quoted(chLetter).GetString(), Shown(strReply).GetString(),
-                                        RunCutText(run).GetString());
+        CString strMessage = FormatById(IDS_SETTINGS_BAD_REPLY, "sss", Quoted(chLetter).GetString(),
+                                        Shown(strReply).GetString(), RunCutText(run).GetString());
         NoteStepFailure(run.m_phase == SettingsRun::Verifying ? RunFailure::NotVerified : RunFailure::Other);
         LogLine(strMessage);
         FinishSettingsRun();

@@ -35,24 +35,21 @@ CString RunCutText(const SettingsRun& run)
     char chLetter = run.CurrentLetter();
     CString strStep = chLetter ? Quoted(chLetter) : CString("-");
     if (run.m_purpose == SettingsRun::Save)
-        return FormatById(IDS_SETTINGS_CUT_SAVE, "s", "Saving the device settings stopped at %s: no file was written",
-                          strStep.GetString());
+        return FormatById(IDS_SETTINGS_CUT_SAVE, "s", strStep.GetString());
     if (run.m_strWritten.empty())
-        return FormatById(IDS_SETTINGS_CUT_NONE, "s", "Restoring the device settings stopped at %s: nothing was written",
-                          strStep.GetString());
-    return FormatById(IDS_SETTINGS_CUT_WRITTEN, "ss", "Restoring the device settings stopped at %s; already written: %s",
-                      strStep.GetString(), LetterList(run.m_strWritten).GetString());
+        return FormatById(IDS_SETTINGS_CUT_NONE, "s", strStep.GetString());
+    return FormatById(IDS_SETTINGS_CUT_WRITTEN, "ss", strStep.GetString(), LetterList(run.m_strWritten).GetString());
 }
 
 CString RefusalText(const SettingsValue& value)
 {
     switch (value.refusal) {
     case SettingsRefusal::NotNumbers:
-        return LoadText(IDS_SETTINGS_REFUSED_NUMBERS, "not a number the device takes");
+        return LoadText(IDS_SETTINGS_REFUSED_NUMBERS);
     case SettingsRefusal::OutOfRange:
-        return FormatById(IDS_SETTINGS_REFUSED_RANGE, "uu", "outside %u to %u", value.nMin, value.nMax);
+        return FormatById(IDS_SETTINGS_REFUSED_RANGE, "uu", value.nMin, value.nMax);
     case SettingsRefusal::UnknownWord:
-        return LoadText(IDS_SETTINGS_REFUSED_WORD, "not a value the device knows");
+        return LoadText(IDS_SETTINGS_REFUSED_WORD);
     case SettingsRefusal::None:
         break;
     }
@@ -64,27 +61,27 @@ CString FaultText(const SettingsReadResult& result)
     const char* pszDetail = result.strDetail.c_str();
     switch (result.fault) {
     case SettingsFault::TooLarge:
-        return LoadText(IDS_SETFILE_TOO_LARGE, "it is larger than any settings file");
+        return LoadText(IDS_SETFILE_TOO_LARGE);
     case SettingsFault::NotText:
-        return FormatById(IDS_SETFILE_NOT_TEXT, "u", "line %u holds a NUL byte: it is no text", result.nLine);
+        return FormatById(IDS_SETFILE_NOT_TEXT, "u", result.nLine);
     case SettingsFault::BadLine:
-        return FormatById(IDS_SETFILE_BAD_LINE, "u", "line %u is no comment, section or key=value", result.nLine);
+        return FormatById(IDS_SETFILE_BAD_LINE, "u", result.nLine);
     case SettingsFault::UnknownSection:
-        return FormatById(IDS_SETFILE_UNKNOWN_SECTION, "us", "line %u: unknown section [%s]", result.nLine, pszDetail);
+        return FormatById(IDS_SETFILE_UNKNOWN_SECTION, "us", result.nLine, pszDetail);
     case SettingsFault::UnknownKey:
-        return FormatById(IDS_SETFILE_UNKNOWN_KEY, "us", "line %u: unknown key %s", result.nLine, pszDetail);
+        return FormatById(IDS_SETFILE_UNKNOWN_KEY, "us", result.nLine, pszDetail);
     case SettingsFault::DuplicateKey:
-        return FormatById(IDS_SETFILE_DUPLICATE_KEY, "us", "line %u: %s is given twice", result.nLine, pszDetail);
+        return FormatById(IDS_SETFILE_DUPLICATE_KEY, "us", result.nLine, pszDetail);
     case SettingsFault::BadEscape:
-        return FormatById(IDS_SETFILE_BAD_ESCAPE, "u", "line %u: a backslash that starts no escape", result.nLine);
+        return FormatById(IDS_SETFILE_BAD_ESCAPE, "u", result.nLine);
     case SettingsFault::MissingType:
-        return LoadText(IDS_SETFILE_MISSING_TYPE, "it does not say the device type");
+        return LoadText(IDS_SETFILE_MISSING_TYPE);
     case SettingsFault::MissingValue:
-        return FormatById(IDS_SETFILE_MISSING_VALUE, "s", "the value '%s' is missing", pszDetail);
+        return FormatById(IDS_SETFILE_MISSING_VALUE, "s", pszDetail);
     case SettingsFault::NoEnd:
-        return LoadText(IDS_SETFILE_NO_END, "it ends before [End]: the file was cut short");
+        return LoadText(IDS_SETFILE_NO_END);
     case SettingsFault::AfterEnd:
-        return FormatById(IDS_SETFILE_AFTER_END, "u", "line %u: text after [End]", result.nLine);
+        return FormatById(IDS_SETFILE_AFTER_END, "u", result.nLine);
     case SettingsFault::None:
         break;
     }

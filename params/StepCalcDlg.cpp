@@ -83,7 +83,7 @@ void CStepCalcDlg::Calculate()
         (nLeft == IDC_CALC_STEP && !IsInRange(nLeft, m_strStep, STEP_MIN, STEP_MAX)))
         return;
     if (m_strHigh.IsEmpty() || m_strLow.IsEmpty() || m_strStep.IsEmpty()) {
-        m_strMessage.LoadString(IDS_CALC_MISSING);
+        m_strMessage = LoadText(IDS_CALC_MISSING);
         ShowMessage();
         return;
     }
@@ -106,7 +106,7 @@ void CStepCalcDlg::Calculate()
         ::EnableWindow(GetDlgItem(IDOK), TRUE);
         return;
     }
-    m_strMessage = FormatById(IDS_CALC_OUT_OF_RANGE, "dd", "The result must lie from %d to %d.", RESULT_MIN, RESULT_MAX);
+    m_strMessage = FormatById(IDS_CALC_OUT_OF_RANGE, "dd", RESULT_MIN, RESULT_MAX);
     ShowMessage();
 }
 
