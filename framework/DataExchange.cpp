@@ -16,16 +16,15 @@ void Refuse(CDataExchange* pDX, const char* pszText)
     pDX->Fail();
 }
 
-// The message nIDPrompt of the resource module (the program's language) with its inserts
-// %1 and %2, or the framework's English text when the module lacks it.
-void RefuseWith(CDataExchange* pDX, UINT nIDPrompt, const char* pszEnglish, const char* psz1 = "",
-                const char* psz2 = "")
+// The message nIDPrompt of the resource module (the program's language) with its insert
+// %1, or the framework's English text when the module lacks it.
+void RefuseWith(CDataExchange* pDX, UINT nIDPrompt, const char* pszEnglish, const char* psz1 = "")
 {
     CString strFormat;
     if (!strFormat.LoadString(nIDPrompt))
         strFormat = pszEnglish;
     CString strText;
-    AfxFormatStrings(strText, strFormat, psz1, psz2);
+    AfxFormatStrings(strText, strFormat, psz1, "");
     Refuse(pDX, strText);
 }
 
@@ -216,30 +215,6 @@ void DDV_MaxChars(CDataExchange* pDX, const CString& value, int nChars)
     }
 }
 
-void DDV_MinMaxUInt(CDataExchange* pDX, UINT value, UINT minVal, UINT maxVal)
-{
-    if (pDX->m_bFailed || !pDX->m_bSaveAndValidate)
-        return;
-    if (value < minVal || value > maxVal) {
-        CString strMin, strMax;
-        strMin.Format("%u", minVal);
-        strMax.Format("%u", maxVal);
-        RefuseWith(pDX, AFX_IDP_PARSE_INT_RANGE, "Please enter a number from %1 to %2.", strMin, strMax);
-    }
-}
-
-void DDV_MinMaxInt(CDataExchange* pDX, int value, int minVal, int maxVal)
-{
-    if (pDX->m_bFailed || !pDX->m_bSaveAndValidate)
-        return;
-    if (value < minVal || value > maxVal) {
-        CString strMin, strMax;
-        strMin.Format("%d", minVal);
-        strMax.Format("%d", maxVal);
-        RefuseWith(pDX, AFX_IDP_PARSE_INT_RANGE, "Please enter a number from %1 to %2.", strMin, strMax);
-    }
-}
-
 void DDX_Text(CDataExchange* pDX, int nIDC, float& value)
 {
     if (pDX->m_bFailed)
@@ -261,17 +236,5 @@ void DDX_Text(CDataExchange* pDX, int nIDC, float& value)
         CString strText;
         strText.Format("%.*g", FLT_DIG, static_cast<double>(value));
         SetControlText(hWndCtrl, strText);
-    }
-}
-
-void DDV_MinMaxFloat(CDataExchange* pDX, float value, float minVal, float maxVal)
-{
-    if (pDX->m_bFailed || !pDX->m_bSaveAndValidate)
-        return;
-    if (!(value >= minVal && value <= maxVal)) {
-        CString strMin, strMax;
-        strMin.Format("%g", static_cast<double>(minVal));
-        strMax.Format("%g", static_cast<double>(maxVal));
-        RefuseWith(pDX, AFX_IDP_PARSE_REAL_RANGE, "Please enter a number from %1 to %2.", strMin, strMax);
     }
 }
