@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace {
 // Tells the user why a value is refused, in a box owned by the dialog, and fails the
@@ -79,6 +80,25 @@ bool ParseWholeNumber(const char* psz, bool bSigned, long long& value)
         return false;
     value = bNegative ? -magnitude : magnitude;
     return true;
+}
+
+// An edit's whole number from nMin to nMax (a sign allowed where nMin is below 0), shown
+// in decimal. TRUE when saving took the edit's number into number; a text that is no
+// whole number in the range is refused with message nIDPrompt.
+bool ExchangeWholeNumber(CDataExchange* pDX, int nIDC, long long& number, long long nMin, long long nMax,
+                         UINT nIDPrompt, const char* pszEnglish)
+{
+    if (pDX->m_bFailed)
+        return false;
+    HWND hWndCtrl = pDX->PrepareEditCtrl(nIDC);
+    if (!pDX->m_bSaveAndValidate) {
+        SetControlText(hWndCtrl, std::to_string(number).c_str());
+        return false;
+    }
+    if (ParseWholeNumber(ControlText(hWndCtrl), nMin < 0, number) && number >= nMin && number <= nMax)
+        return true;
+    RefuseWith(pDX, nIDPrompt, pszEnglish);
+    return false;
 }
 }
 
@@ -163,39 +183,18 @@ void DDX_Text(CDataExchange* pDX, int nIDC, CString& value)
 
 void DDX_Text(CDataExchange* pDX, int nIDC, UINT& value)
 {
-    if (pDX->m_bFailed)
-        return;
-    HWND hWndCtrl = pDX->PrepareEditCtrl(nIDC);
-    if (pDX->m_bSaveAndValidate) {
-        long long number = 0;
-        if (!ParseWholeNumber(ControlText(hWndCtrl), false, number))
-            RefuseWith(pDX, AFX_IDP_PARSE_UINT, "Please enter a positive integer or 0.");
-        else
-            value = static_cast<UINT>(number);
-    } else {
-        CString strText;
-        strText.Format("%u", value);
-        SetControlText(hWndCtrl, strText);
-    }
+    long long number = value;
+    if (ExchangeWholeNumber(pDX, nIDC, number, 0, 0xFFFFFFFFLL, AFX_IDP_PARSE_UINT,
+                            "Please enter a positive integer or 0."))
+        value = static_cast<UINT>(number);
 }
 
 void DDX_Text(CDataExchange* pDX, int nIDC, int& value)
 {
-    if (pDX->m_bFailed)
-        return;
-    HWND hWndCtrl = pDX->PrepareEditCtrl(nIDC);
-    if (pDX->m_bSaveAndValidate) {
-        long long number = 0;
-        if (!ParseWholeNumber(ControlText(hWndCtrl), true, number) || number < -0x80000000LL ||
-            number > 0x7FFFFFFFLL)
-            RefuseWith(pDX, AFX_IDP_PARSE_INT, "Please enter an integer.");
-        else
-            value = static_cast<int>(number);
-    } else {
-        CString strText;
-        strText.Format("%d", value);
-        SetControlText(hWndCtrl, strText);
-    }
+    long long number = value;
+    if (ExchangeWholeNumber(pDX, nIDC, number, -0x80000000LL, 0x7FFFFFFFLL, AFX_IDP_PARSE_INT,
+                            "Please enter an integer."))
+        value = static_cast<int>(number);
 }
 
 void DDV_MaxChars(CDataExchange* pDX, const CString& value, int nChars)
