@@ -8,12 +8,6 @@
 #include <iterator>
 
 namespace {
-// The numbers the device takes; each is checked when the values are taken.
-const UINT kValue1Min = 2, kValue1Max = 50;
-const UINT kValue2Min = 10, kValue2Max = 150;
-const UINT kValue3Min = 0, kValue3Max = 50;
-const UINT kThirdsMax = 17; // 17 thirds stand for 50
-
 // The controls that each entry mode enables (and the other disables).
 const int kDirectControls[] = { IDC_CFG_OPTION_0, IDC_CFG_OPTION_1, IDC_CFG_DIRECT_LABEL,
                                 IDC_CFG_VALUE2,   IDC_CFG_VALUE3,   IDC_CFG_VALUE1 };
