@@ -19,8 +19,6 @@ public:
     // Gives the font to a window (WM_SETFONT, redrawn at once).
     LRESULT ApplyToWindow(HWND hWnd);
 
-    HFONT GetSafeHandle() const { return m_hFont; }
-
     LOGFONTA m_logFont;
     HDC m_hDC;     // not owned
     HFONT m_hFont; // owned

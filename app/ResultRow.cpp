@@ -1,12 +1,10 @@
 #include "ResultRow.h"
 #include "CommandLine.h"
+#include "HexDigits.h"
 
 #include <cmath>
 
 namespace {
-
-const char kHexUpper[] = "0123456789ABCDEF";
-const char kHexLower[] = "0123456789abcdef";
 
 // Seconds with one decimal and always a point, whatever locale the process has.
 std::string TenthsText(double dSeconds)
@@ -58,6 +56,11 @@ void Gather(const UnitResult& unit, const char* pszName, std::string& strOutcome
 
 } // namespace
 
+// Not the escape of a .ZEVSET value (EscapeSettingsValue), on purpose: a row is read by a
+// spreadsheet and a person, never back by the tool. Bytes from 0x80 stay, so file names and
+// identifications in the user's code page stay readable; blanks at the ends are kept by the
+// quotes, as CSV keeps them; a backslash is \x5C like any escaped byte, so that "\x" in a
+// row always starts an escape.
 std::string CsvField(const std::string& strValue)
 {
     std::string strField;
@@ -67,8 +70,7 @@ std::string CsvField(const std::string& strValue)
         const unsigned char b = static_cast<unsigned char>(c);
         if (b < 0x20 || b == 0x7F || c == '\\') {
             strField += "\\x";
-            strField += kHexUpper[b >> 4];
-            strField += kHexUpper[b & 0x0F];
+            AppendHexByte(strField, b);
         } else if (c == '"') {
             strField += "\"\"";
             bQuote = true;
@@ -127,10 +129,8 @@ std::string HexOfBytes(const unsigned char* pBytes, std::size_t nCount)
 {
     std::string strHex;
     strHex.reserve(nCount * 2);
-    for (std::size_t i = 0; i < nCount; ++i) {
-        strHex += kHexLower[pBytes[i] >> 4];
-        strHex += kHexLower[pBytes[i] & 0x0F];
-    }
+    for (std::size_t i = 0; i < nCount; ++i)
+        AppendHexByte(strHex, pBytes[i], true);
     return strHex;
 }
 

@@ -8,6 +8,7 @@ set(ZEV_RULES_SOURCES
   app/CommandLine.cpp
   app/DeviceTypes.cpp
   app/FormatCheck.cpp
+  app/HexDigits.cpp
   app/ResultRow.cpp
   app/RunOutcome.cpp
   app/SettingsPath.cpp

@@ -24,11 +24,4 @@ public:
 
     UINT EnableMenuItem(UINT nIDItem, UINT nEnable) { return ::EnableMenuItem(m_hMenu, nIDItem, nEnable); }
     UINT GetMenuItemID(int nPos) const { return ::GetMenuItemID(m_hMenu, nPos); }
-    UINT GetMenuState(UINT nID, UINT nFlags) const { return ::GetMenuState(m_hMenu, nID, nFlags); }
-    int GetMenuItemCount() const { return ::GetMenuItemCount(m_hMenu); }
-    HMENU GetSubMenu(int nPos) const { return ::GetSubMenu(m_hMenu, nPos); }
-    BOOL AppendMenu(UINT nFlags, UINT_PTR nIDNewItem = 0, const char* pszNewItem = nullptr)
-    {
-        return ::AppendMenuA(m_hMenu, nFlags, nIDNewItem, pszNewItem);
-    }
 };

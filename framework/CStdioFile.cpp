@@ -34,10 +34,6 @@ BOOL CStdioFile::Open(const char* pszFileName, UINT nOpenFlags, CFileException* 
         nAccess = GENERIC_WRITE;
         nFdFlags = _O_WRONLY;
         pszMode = "w";
-    } else if (nOpenFlags & modeReadWrite) {
-        nAccess = GENERIC_READ | GENERIC_WRITE;
-        nFdFlags = _O_RDWR;
-        pszMode = "r+";
     }
     DWORD nShare = FILE_SHARE_READ | ((nOpenFlags & shareDenyWrite) ? 0 : FILE_SHARE_WRITE);
     DWORD nDisposition = (nOpenFlags & modeCreate) ? CREATE_ALWAYS : OPEN_EXISTING;
@@ -52,7 +48,7 @@ BOOL CStdioFile::Open(const char* pszFileName, UINT nOpenFlags, CFileException* 
     // A text file that is only read is read as bytes, and ReadString takes its line ends
     // itself: the C library's text mode gets the position wrong in a file whose lines
     // end in LF alone.
-    m_bTextRead = (nOpenFlags & typeBinary) == 0 && (nOpenFlags & (modeWrite | modeReadWrite)) == 0;
+    m_bTextRead = (nOpenFlags & typeBinary) == 0 && (nOpenFlags & modeWrite) == 0;
     bool bBinary = (nOpenFlags & typeBinary) != 0 || m_bTextRead;
     int nFd = _open_osfhandle(reinterpret_cast<intptr_t>(hFile), nFdFlags | (bBinary ? _O_BINARY : _O_TEXT));
     if (nFd == -1) {
@@ -77,7 +73,7 @@ BOOL CStdioFile::Open(const char* pszFileName, UINT nOpenFlags, CFileException* 
     m_strFileName = pszFileName;
     m_nWriteError = 0;
     m_nReadError = 0;
-    m_bWriting = (nOpenFlags & (modeWrite | modeReadWrite)) != 0;
+    m_bWriting = (nOpenFlags & modeWrite) != 0;
     m_bTextWrite = m_bWriting && !bBinary;
     // A failed write never cuts into what the file held before it was opened.
     LARGE_INTEGER size = {};

@@ -25,7 +25,6 @@ public:
     enum OpenFlags : UINT {
         modeRead = 0x0000,
         modeWrite = 0x0001,
-        modeReadWrite = 0x0002,
         shareDenyWrite = 0x0020,
         modeCreate = 0x1000,
         typeText = 0x4000,

@@ -39,16 +39,6 @@ int CString::Find(const char* pszSub, int nStart) const
     return pos == std::string::npos ? -1 : static_cast<int>(pos);
 }
 
-int CString::Insert(int nIndex, const char* psz)
-{
-    if (nIndex < 0)
-        nIndex = 0;
-    if (nIndex > GetLength())
-        nIndex = GetLength();
-    m_str.insert(static_cast<size_t>(nIndex), psz ? psz : "");
-    return GetLength();
-}
-
 void CString::Format(const char* pszFormat, ...)
 {
     va_list args;

@@ -17,7 +17,6 @@ public:
     int GetLength() const { return static_cast<int>(m_str.size()); }
     bool IsEmpty() const { return m_str.empty(); }
     void Empty() { m_str.clear(); }
-    char GetAt(int nIndex) const { return m_str[nIndex]; }
     char operator[](int nIndex) const { return m_str[nIndex]; }
     operator const char*() const { return m_str.c_str(); }
     const char* GetString() const { return m_str.c_str(); }
@@ -40,7 +39,6 @@ public:
     CString Mid(int nFirst, int nCount = -1) const;
     int Find(char ch, int nStart = 0) const;
     int Find(const char* pszSub, int nStart = 0) const;
-    int Insert(int nIndex, const char* psz);
 
     // printf-style formatting into this string.
     void Format(const char* pszFormat, ...);

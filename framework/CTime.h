@@ -14,7 +14,6 @@ public:
     // strftime formatting in local time ("%H:%M:%S ").
     CString Format(const char* pszFormat) const;
 
-    std::time_t GetTime() const { return m_time; }
     // The time broken down in local time.
     std::tm GetLocalTm() const;
 

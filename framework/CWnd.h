@@ -16,16 +16,12 @@ public:
 
     HWND m_hWnd = nullptr;
 
-    HWND GetSafeHwnd() const { return m_hWnd; }
     operator HWND() const { return m_hWnd; }
 
     HWND GetDlgItem(int nID) const { return ::GetDlgItem(m_hWnd, nID); }
     int GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hWnd); }
-    // SetFocus returns the window that had the keyboard focus; GetFocus the one of this
-    // thread that has it.
+    // Returns the window that had the keyboard focus.
     HWND SetFocus() { return ::SetFocus(m_hWnd); }
-    static HWND GetFocus() { return ::GetFocus(); }
-    BOOL EnableWindow(BOOL bEnable = TRUE) { return ::EnableWindow(m_hWnd, bEnable); }
     void SetWindowText(const char* pszText) { ::SetWindowTextA(m_hWnd, pszText); }
     CString GetWindowText() const;
     HMENU GetSystemMenu(BOOL bRevert) const { return ::GetSystemMenu(m_hWnd, bRevert); }

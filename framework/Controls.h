@@ -14,11 +14,9 @@ public:
         SendMessage(EM_REPLACESEL, bCanUndo, reinterpret_cast<LPARAM>(pszNewText));
     }
     void ScrollCaret() { SendMessage(EM_SCROLLCARET); }
-    void Clear() { SendMessage(WM_CLEAR); }
     // 0 lifts the limit as far as the control allows. The limit holds for typing, not
     // for texts the program sets.
     void SetLimitText(UINT nMax) { SendMessage(EM_SETLIMITTEXT, nMax); }
-    void LimitText(int nChars = 0) { SendMessage(EM_LIMITTEXT, nChars); }
 };
 
 class CProgressCtrl : public CWnd {

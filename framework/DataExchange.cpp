@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace {
 // Tells the user why a value is refused, in a box owned by the dialog, and fails the
@@ -16,16 +17,15 @@ void Refuse(CDataExchange* pDX, const char* pszText)
     pDX->Fail();
 }
 
-// The message nIDPrompt of the resource module (the program's language) with its inserts
-// %1 and %2, or the framework's English text when the module lacks it.
-void RefuseWith(CDataExchange* pDX, UINT nIDPrompt, const char* pszEnglish, const char* psz1 = "",
-                const char* psz2 = "")
+// The message nIDPrompt of the resource module (the program's language) with its insert
+// %1, or the framework's English text when the module lacks it.
+void RefuseWith(CDataExchange* pDX, UINT nIDPrompt, const char* pszEnglish, const char* psz1 = "")
 {
     CString strFormat;
     if (!strFormat.LoadString(nIDPrompt))
         strFormat = pszEnglish;
     CString strText;
-    AfxFormatStrings(strText, strFormat, psz1, psz2);
+    AfxFormatStrings(strText, strFormat, psz1, "");
     Refuse(pDX, strText);
 }
 
@@ -80,6 +80,25 @@ bool ParseWholeNumber(const char* psz, bool bSigned, long long& value)
         return false;
     value = bNegative ? -magnitude : magnitude;
     return true;
+}
+
+// An edit's whole number from nMin to nMax (a sign allowed where nMin is below 0), shown
+// in decimal. TRUE when saving took the edit's number into number; a text that is no
+// whole number in the range is refused with message nIDPrompt.
+bool ExchangeWholeNumber(CDataExchange* pDX, int nIDC, long long& number, long long nMin, long long nMax,
+                         UINT nIDPrompt, const char* pszEnglish)
+{
+    if (pDX->m_bFailed)
+        return false;
+    HWND hWndCtrl = pDX->PrepareEditCtrl(nIDC);
+    if (!pDX->m_bSaveAndValidate) {
+        SetControlText(hWndCtrl, std::to_string(number).c_str());
+        return false;
+    }
+    if (ParseWholeNumber(ControlText(hWndCtrl), nMin < 0, number) && number >= nMin && number <= nMax)
+        return true;
+    RefuseWith(pDX, nIDPrompt, pszEnglish);
+    return false;
 }
 }
 
@@ -164,39 +183,18 @@ void DDX_Text(CDataExchange* pDX, int nIDC, CString& value)
 
 void DDX_Text(CDataExchange* pDX, int nIDC, UINT& value)
 {
-    if (pDX->m_bFailed)
-        return;
-    HWND hWndCtrl = pDX->PrepareEditCtrl(nIDC);
-    if (pDX->m_bSaveAndValidate) {
-        long long number = 0;
-        if (!ParseWholeNumber(ControlText(hWndCtrl), false, number))
-            RefuseWith(pDX, AFX_IDP_PARSE_UINT, "Please enter a positive integer or 0.");
-        else
-            value = static_cast<UINT>(number);
-    } else {
-        CString strText;
-        strText.Format("%u", value);
-        SetControlText(hWndCtrl, strText);
-    }
+    long long number = value;
+    if (ExchangeWholeNumber(pDX, nIDC, number, 0, 0xFFFFFFFFLL, AFX_IDP_PARSE_UINT,
+                            "Please enter a positive integer or 0."))
+        value = static_cast<UINT>(number);
 }
 
 void DDX_Text(CDataExchange* pDX, int nIDC, int& value)
 {
-    if (pDX->m_bFailed)
-        return;
-    HWND hWndCtrl = pDX->PrepareEditCtrl(nIDC);
-    if (pDX->m_bSaveAndValidate) {
-        long long number = 0;
-        if (!ParseWholeNumber(ControlText(hWndCtrl), true, number) || number < -0x80000000LL ||
-            number > 0x7FFFFFFFLL)
-            RefuseWith(pDX, AFX_IDP_PARSE_INT, "Please enter an integer.");
-        else
-            value = static_cast<int>(number);
-    } else {
-        CString strText;
-        strText.Format("%d", value);
-        SetControlText(hWndCtrl, strText);
-    }
+    long long number = value;
+    if (ExchangeWholeNumber(pDX, nIDC, number, -0x80000000LL, 0x7FFFFFFFLL, AFX_IDP_PARSE_INT,
+                            "Please enter an integer."))
+        value = static_cast<int>(number);
 }
 
 void DDV_MaxChars(CDataExchange* pDX, const CString& value, int nChars)
@@ -213,30 +211,6 @@ void DDV_MaxChars(CDataExchange* pDX, const CString& value, int nChars)
         CString strMax;
         strMax.Format("%d", nChars);
         RefuseWith(pDX, AFX_IDP_PARSE_STRING_SIZE, "Please enter no more than %1 characters.", strMax);
-    }
-}
-
-void DDV_MinMaxUInt(CDataExchange* pDX, UINT value, UINT minVal, UINT maxVal)
-{
-    if (pDX->m_bFailed || !pDX->m_bSaveAndValidate)
-        return;
-    if (value < minVal || value > maxVal) {
-        CString strMin, strMax;
-        strMin.Format("%u", minVal);
-        strMax.Format("%u", maxVal);
-        RefuseWith(pDX, AFX_IDP_PARSE_INT_RANGE, "Please enter a number from %1 to %2.", strMin, strMax);
-    }
-}
-
-void DDV_MinMaxInt(CDataExchange* pDX, int value, int minVal, int maxVal)
-{
-    if (pDX->m_bFailed || !pDX->m_bSaveAndValidate)
-        return;
-    if (value < minVal || value > maxVal) {
-        CString strMin, strMax;
-        strMin.Format("%d", minVal);
-        strMax.Format("%d", maxVal);
-        RefuseWith(pDX, AFX_IDP_PARSE_INT_RANGE, "Please enter a number from %1 to %2.", strMin, strMax);
     }
 }
 
@@ -261,17 +235,5 @@ void DDX_Text(CDataExchange* pDX, int nIDC, float& value)
         CString strText;
         strText.Format("%.*g", FLT_DIG, static_cast<double>(value));
         SetControlText(hWndCtrl, strText);
-    }
-}
-
-void DDV_MinMaxFloat(CDataExchange* pDX, float value, float minVal, float maxVal)
-{
-    if (pDX->m_bFailed || !pDX->m_bSaveAndValidate)
-        return;
-    if (!(value >= minVal && value <= maxVal)) {
-        CString strMin, strMax;
-        strMin.Format("%g", static_cast<double>(minVal));
-        strMax.Format("%g", static_cast<double>(maxVal));
-        RefuseWith(pDX, AFX_IDP_PARSE_REAL_RANGE, "Please enter a number from %1 to %2.", strMin, strMax);
     }
 }

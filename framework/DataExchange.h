@@ -45,9 +45,8 @@ void DDX_Text(CDataExchange* pDX, int nIDC, int& value);
 // A decimal number, shown with the digits a float holds.
 void DDX_Text(CDataExchange* pDX, int nIDC, float& value);
 
-// Checks of the value just exchanged; each refuses with a message and fails the exchange.
-// DDV_MaxChars also limits the edit to nChars when the members are written into it.
+// The check of the text just exchanged: on saving, a text longer than nChars is refused
+// with a message and the exchange fails; when the members are written into the controls,
+// it limits the edit to nChars. (A dialog's range checks are its own: the configuration
+// editor's CheckRangeU.)
 void DDV_MaxChars(CDataExchange* pDX, const CString& value, int nChars);
-void DDV_MinMaxUInt(CDataExchange* pDX, UINT value, UINT minVal, UINT maxVal);
-void DDV_MinMaxInt(CDataExchange* pDX, int value, int minVal, int maxVal);
-void DDV_MinMaxFloat(CDataExchange* pDX, float value, float minVal, float maxVal);

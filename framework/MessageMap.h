@@ -82,8 +82,6 @@ protected:                                              \
     { message, 0, 0, 0, AfxSig_lwl, AFX_PMSG_CAST(LRESULT (CCmdTarget::*)(WPARAM, LPARAM), memberFxn) },
 #define ON_COMMAND(id, memberFxn) \
     { WM_COMMAND, 0, id, id, AfxSig_vv, AFX_PMSG_CAST(void (CCmdTarget::*)(), memberFxn) },
-#define ON_COMMAND_RANGE(id, idLast, memberFxn) \
-    { WM_COMMAND, 0, id, idLast, AfxSig_vv, AFX_PMSG_CAST(void (CCmdTarget::*)(), memberFxn) },
 #define ON_BN_CLICKED(id, memberFxn) \
     { WM_COMMAND, BN_CLICKED, id, id, AfxSig_vv, AFX_PMSG_CAST(void (CCmdTarget::*)(), memberFxn) },
 #define ON_EN_KILLFOCUS(id, memberFxn) \

@@ -8,10 +8,8 @@
 
 // The framework's messages of data exchange, looked up in the resource module first (the
 // language library); the framework's own English texts stand in for missing ones. The
-// range and size messages take the inserts %1 and %2.
+// size message takes the insert %1.
 #define AFX_IDP_PARSE_INT          0xF110
 #define AFX_IDP_PARSE_REAL         0xF111
-#define AFX_IDP_PARSE_INT_RANGE    0xF112
-#define AFX_IDP_PARSE_REAL_RANGE   0xF113
 #define AFX_IDP_PARSE_STRING_SIZE  0xF114
 #define AFX_IDP_PARSE_UINT         0xF116

@@ -1,17 +1,7 @@
 #include "SRecordCheck.h"
+#include "HexDigits.h"
 
 namespace {
-int HexDigit(char ch)
-{
-    if (ch >= '0' && ch <= '9')
-        return ch - '0';
-    if (ch >= 'A' && ch <= 'F')
-        return ch - 'A' + 10;
-    if (ch >= 'a' && ch <= 'f')
-        return ch - 'a' + 10;
-    return -1;
-}
-
 // The address bytes of each record type S0 to S9; 0 for the reserved S4.
 const unsigned kAddressBytes[10] = { 2, 2, 3, 4, 0, 2, 3, 4, 3, 2 };
 
@@ -39,8 +29,8 @@ SRecordFault CheckSRecordLine(const std::string& strLine)
     unsigned nCount = 0;
     unsigned nLast = 0;
     for (std::string::size_type i = 2; i < nEnd; i += 2) {
-        int nHigh = HexDigit(strLine[i]);
-        int nLow = i + 1 < nEnd ? HexDigit(strLine[i + 1]) : 0;
+        int nHigh = HexDigitValue(strLine[i]);
+        int nLow = i + 1 < nEnd ? HexDigitValue(strLine[i + 1]) : 0;
         if (nHigh < 0 || nLow < 0)
             return SRecordFault::NotHex;
         if (i + 1 >= nEnd)

@@ -11,9 +11,10 @@ void ShowConfigMessage(CWnd* pDlg, const char* pszText);
 // Shows string nIDPrompt with nMin as %1 and nMax as %2.
 void ShowRangeMessage(UINT nMin, UINT nMax, UINT nIDPrompt);
 
-// The range check of the number just exchanged: on saving, a value outside nMin to nMax
-// is refused with the range message, and the exchange fails (the focus goes back to its
-// edit, the dialog stays open). Does nothing when showing, or after an earlier refusal.
+// The range check of the number just exchanged, the program's only one (the framework
+// has none): on saving, a value outside nMin to nMax is refused with the range message,
+// and the exchange fails (the focus goes back to its edit, the dialog stays open). Does
+// nothing when showing, or after an earlier refusal.
 void CheckRangeU(CDataExchange* pDX, UINT value, UINT nMin, UINT nMax, UINT nIDPrompt);
 
 // Where the focus went when an edit of pDlg reported its loss (an edit reports it once

@@ -11,7 +11,7 @@ unsigned ToThirds(unsigned v)
 
 unsigned FromThirds(unsigned n)
 {
-    return n < 17 ? 3 * n : 50;
+    return n < kThirdsMax ? 3 * n : kValue1Max;
 }
 
 bool CalculateStep(const char* pszHigh, const char* pszLow, const char* pszStep, unsigned& nResult)

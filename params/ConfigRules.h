@@ -1,6 +1,15 @@
 // The number rules of the configuration editor and its step calculator, which need no
-// window: the first and third numbers counted in thirds, and the calculator's quotient.
+// window: the ranges of the configuration's numbers, the first and third numbers counted
+// in thirds, and the calculator's quotient.
 #pragma once
+
+// The three numbers that 'r' reads and 'R' writes, first, second and third: the ranges
+// the device takes, which the editor checks and a restore keeps to. The first and the
+// third counted in thirds run to 17, which stands for 50.
+const unsigned kValue1Min = 2, kValue1Max = 50;
+const unsigned kValue2Min = 10, kValue2Max = 150;
+const unsigned kValue3Min = 0, kValue3Max = 50;
+const unsigned kThirdsMax = 17;
 
 // The nearest whole number to v / 3 (a half is never reached): 0, 1 -> 0; 2, 3, 4 -> 1.
 unsigned ToThirds(unsigned v);

@@ -4,17 +4,39 @@
 #include "StepCalcDlg.h"
 #include "resource.h"
 
-namespace {
-// The numbers the device takes; each is checked when the values are taken.
-const UINT kValue1Min = 2, kValue1Max = 50;
-const UINT kValue2Min = 10, kValue2Max = 150;
-const UINT kValue3Min = 0, kValue3Max = 50;
-const UINT kThirdsMax = 17; // 17 thirds stand for 50
+#include <algorithm>
+#include <iterator>
 
+namespace {
 // The controls that each entry mode enables (and the other disables).
 const int kDirectControls[] = { IDC_CFG_OPTION_0, IDC_CFG_OPTION_1, IDC_CFG_DIRECT_LABEL,
                                 IDC_CFG_VALUE2,   IDC_CFG_VALUE3,   IDC_CFG_VALUE1 };
 const int kThirdsControls[] = { IDC_CFG_VALUE3_THIRDS, IDC_CFG_VALUE1_THIRDS, IDC_CFG_CALCULATE };
+
+// The order rules: the first number is never below the third, counted directly or in
+// thirds. A number entered directly is rounded to whole thirds and its count in thirds
+// follows it; a count in thirds sets the number.
+struct OrderRule {
+    int nIDC;                        // the edit whose rule it is
+    UINT CDeviceConfigDlg::*pValue;  // its number
+    UINT nMin, nMax;                 // its range; outside it the exchange has said so
+    bool bFirst;                     // the first number (else the third)
+    UINT CDeviceConfigDlg::*pOther;  // the other of the two, counted the same way
+    UINT CDeviceConfigDlg::*pTwin;   // the same number counted the other way
+    bool bInThirds;                  // the edit counts in thirds
+};
+using Dlg = CDeviceConfigDlg;
+const OrderRule kOrderRules[] = {
+    // edit, its number, its range, first?, the other number, its twin, in thirds?
+    { IDC_CFG_VALUE1, &Dlg::m_nValue1, kValue1Min, kValue1Max,
+      true, &Dlg::m_nValue3, &Dlg::m_nValue1Thirds, false },
+    { IDC_CFG_VALUE3, &Dlg::m_nValue3, kValue3Min, kValue3Max,
+      false, &Dlg::m_nValue1, &Dlg::m_nValue3Thirds, false },
+    { IDC_CFG_VALUE1_THIRDS, &Dlg::m_nValue1Thirds, 1, kThirdsMax,
+      true, &Dlg::m_nValue3Thirds, &Dlg::m_nValue1, true },
+    { IDC_CFG_VALUE3_THIRDS, &Dlg::m_nValue3Thirds, 0, kThirdsMax,
+      false, &Dlg::m_nValue1Thirds, &Dlg::m_nValue3, true },
+};
 }
 
 BEGIN_MESSAGE_MAP(CDeviceConfigDlg, CDialog)
@@ -82,22 +104,22 @@ void CDeviceConfigDlg::ApplyEnableRule()
         ::EnableWindow(GetDlgItem(nID), !bDirect);
 }
 
-BOOL CDeviceConfigDlg::RunGuarded(BOOL (CDeviceConfigDlg::*pfnRule)())
+BOOL CDeviceConfigDlg::RunGuarded(const std::function<BOOL()>& rule)
 {
     if (m_bChecking)
         return TRUE;
     m_bChecking = TRUE;
-    BOOL bAgreed = (this->*pfnRule)();
+    BOOL bAgreed = rule();
     m_bChecking = FALSE;
     return bAgreed;
 }
 
-void CDeviceConfigDlg::RunOnLeaving(BOOL (CDeviceConfigDlg::*pfnRule)())
+void CDeviceConfigDlg::RunOnLeaving(const std::function<BOOL()>& rule)
 {
     // Only when the user went to another control. Not for Cancel either: the values
     // are about to be dropped, and Cancel must close whatever they are.
     if (IsFocusWithin(this) && !IsFocusOn(this, IDCANCEL))
-        RunGuarded(pfnRule);
+        RunGuarded(rule);
 }
 
 BOOL CDeviceConfigDlg::TakeValues()
@@ -110,12 +132,12 @@ BOOL CDeviceConfigDlg::TakeValues()
 
 void CDeviceConfigDlg::OnKindClicked()
 {
-    RunGuarded(&CDeviceConfigDlg::TakeValues);
+    RunGuarded([this] { return TakeValues(); });
 }
 
 void CDeviceConfigDlg::OnSecondNumberLeft()
 {
-    RunOnLeaving(&CDeviceConfigDlg::TakeValues);
+    RunOnLeaving([this] { return TakeValues(); });
 }
 
 void CDeviceConfigDlg::OnDirectEntry()
@@ -140,7 +162,7 @@ void CDeviceConfigDlg::OnCalculator()
 {
     // Guarded too: the calculator takes the focus from the editor, and an edit that had
     // it is checked when the user leaves it, not while the calculator opens.
-    RunGuarded(&CDeviceConfigDlg::RunCalculator);
+    RunGuarded([this] { return RunCalculator(); });
 }
 
 BOOL CDeviceConfigDlg::RunCalculator()
@@ -163,18 +185,8 @@ void CDeviceConfigDlg::OnOK()
     // editor open with the focus on the field.
     if (!UpdateData(TRUE))
         return;
-    struct FieldRule {
-        int nIDC;
-        BOOL (CDeviceConfigDlg::*pfnRule)();
-    };
-    static const FieldRule kRules[] = {
-        { IDC_CFG_VALUE1, &CDeviceConfigDlg::ApplyFirstNumberRule },
-        { IDC_CFG_VALUE3, &CDeviceConfigDlg::ApplyThirdNumberRule },
-        { IDC_CFG_VALUE1_THIRDS, &CDeviceConfigDlg::ApplyFirstInThirdsRule },
-        { IDC_CFG_VALUE3_THIRDS, &CDeviceConfigDlg::ApplyThirdInThirdsRule },
-    };
-    for (const FieldRule& rule : kRules) {
-        if (IsFocusOn(this, rule.nIDC) && !RunGuarded(rule.pfnRule))
+    for (const OrderRule& rule : kOrderRules) {
+        if (IsFocusOn(this, rule.nIDC) && !RunGuarded([this, &rule] { return ApplyOrderRule(rule.nIDC); }))
             return;
     }
     CDialog::OnOK();
@@ -190,85 +202,47 @@ void CDeviceConfigDlg::ShowOrderConflict(UINT nIDPrompt, int nIDC)
 
 void CDeviceConfigDlg::OnFirstNumberLeft()
 {
-    RunOnLeaving(&CDeviceConfigDlg::ApplyFirstNumberRule);
+    RunOnLeaving([this] { return ApplyOrderRule(IDC_CFG_VALUE1); });
 }
 
 void CDeviceConfigDlg::OnThirdNumberLeft()
 {
-    RunOnLeaving(&CDeviceConfigDlg::ApplyThirdNumberRule);
+    RunOnLeaving([this] { return ApplyOrderRule(IDC_CFG_VALUE3); });
 }
 
 void CDeviceConfigDlg::OnFirstInThirdsLeft()
 {
-    RunOnLeaving(&CDeviceConfigDlg::ApplyFirstInThirdsRule);
+    RunOnLeaving([this] { return ApplyOrderRule(IDC_CFG_VALUE1_THIRDS); });
 }
 
 void CDeviceConfigDlg::OnThirdInThirdsLeft()
 {
-    RunOnLeaving(&CDeviceConfigDlg::ApplyThirdInThirdsRule);
+    RunOnLeaving([this] { return ApplyOrderRule(IDC_CFG_VALUE3_THIRDS); });
 }
 
 // The order is compared before either number is turned into thirds.
-BOOL CDeviceConfigDlg::ApplyFirstNumberRule()
+BOOL CDeviceConfigDlg::ApplyOrderRule(int nIDC)
 {
+    const OrderRule* pRule = std::find_if(std::begin(kOrderRules), std::end(kOrderRules),
+                                          [nIDC](const OrderRule& rule) { return rule.nIDC == nIDC; });
+    if (pRule == std::end(kOrderRules))
+        return TRUE;
     TakeValues();
-    UINT a = m_nValue1;
-    if (a < kValue1Min || a > kValue1Max)
+    UINT a = this->*pRule->pValue;
+    if (a < pRule->nMin || a > pRule->nMax)
         return TRUE; // out of range: the exchange says so
-    if (a < m_nValue3) {
-        ShowOrderConflict(IDS_CFG_FIRST_TOO_LOW, IDC_CFG_VALUE1);
+    UINT nOther = this->*pRule->pOther;
+    if (pRule->bFirst ? a < nOther : a > nOther) {
+        ShowOrderConflict(pRule->bFirst ? IDS_CFG_FIRST_TOO_LOW : IDS_CFG_THIRD_TOO_HIGH, nIDC);
         return FALSE;
     }
-    UINT n = ToThirds(a);
-    m_nValue1Thirds = n;
-    m_nValue1 = FromThirds(n);
-    UpdateData(FALSE);
-    return TRUE;
-}
-
-BOOL CDeviceConfigDlg::ApplyThirdNumberRule()
-{
-    TakeValues();
-    UINT a = m_nValue3;
-    if (a > kValue3Max)
-        return TRUE; // out of range: the exchange says so
-    if (a > m_nValue1) {
-        ShowOrderConflict(IDS_CFG_THIRD_TOO_HIGH, IDC_CFG_VALUE3);
-        return FALSE;
+    if (pRule->bInThirds) {
+        this->*pRule->pTwin = FromThirds(a);
+    } else {
+        UINT n = ToThirds(a);
+        this->*pRule->pTwin = n;
+        this->*pRule->pValue = FromThirds(n);
     }
-    UINT n = ToThirds(a);
-    m_nValue3Thirds = n;
-    m_nValue3 = FromThirds(n);
-    UpdateData(FALSE);
-    return TRUE;
-}
-
-BOOL CDeviceConfigDlg::ApplyFirstInThirdsRule()
-{
-    TakeValues();
-    UINT a = m_nValue1Thirds;
-    if (a == 0 || a > kThirdsMax)
-        return TRUE; // out of range: the exchange says so
-    if (a < m_nValue3Thirds) {
-        ShowOrderConflict(IDS_CFG_FIRST_TOO_LOW, IDC_CFG_VALUE1_THIRDS);
-        return FALSE;
-    }
-    m_nValue1 = FromThirds(a);
-    UpdateData(FALSE);
-    return TRUE;
-}
-
-BOOL CDeviceConfigDlg::ApplyThirdInThirdsRule()
-{
-    TakeValues();
-    UINT a = m_nValue3Thirds;
-    if (a > kThirdsMax)
-        return TRUE; // out of range: the exchange says so
-    if (a > m_nValue1Thirds) {
-        ShowOrderConflict(IDS_CFG_THIRD_TOO_HIGH, IDC_CFG_VALUE3_THIRDS);
-        return FALSE;
-    }
-    m_nValue3 = FromThirds(a);
     UpdateData(FALSE);
     return TRUE;
 }

@@ -6,6 +6,8 @@
 
 #include "afxwin.h"
 
+#include <functional>
+
 class CDeviceConfigDlg : public CDialog {
 public:
     explicit CDeviceConfigDlg(CWnd* pParentWnd = nullptr);
@@ -64,16 +66,15 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    // Each rule is FALSE when it found the numbers out of order (said, focus back).
-    BOOL ApplyFirstNumberRule();
-    BOOL ApplyThirdNumberRule();
-    BOOL ApplyFirstInThirdsRule();
-    BOOL ApplyThirdInThirdsRule();
+    // The order rule of edit nIDC (the first or the third number, directly or in
+    // thirds): takes the values and applies it. FALSE when it found the numbers out of
+    // order (said, focus back); TRUE otherwise (for an edit without one: nothing done).
+    BOOL ApplyOrderRule(int nIDC);
     BOOL TakeValues();
     BOOL RunCalculator();
-    // Runs pfnRule unless a rule is running already; its result, TRUE when none ran.
-    BOOL RunGuarded(BOOL (CDeviceConfigDlg::*pfnRule)());
+    // Runs rule unless a rule is running already; its result, TRUE when none ran.
+    BOOL RunGuarded(const std::function<BOOL()>& rule);
     // The same for an edit that lost the focus, when the focus went to another of the
     // dialog's controls but Cancel.
-    void RunOnLeaving(BOOL (CDeviceConfigDlg::*pfnRule)());
+    void RunOnLeaving(const std::function<BOOL()>& rule);
 };

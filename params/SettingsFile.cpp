@@ -1,11 +1,11 @@
 #include "SettingsFile.h"
+#include "HexDigits.h"
 #include "SettingsRules.h"
 
 #include <cstring>
 
 namespace {
 
-const char kHexDigits[] = "0123456789ABCDEF";
 const char kCrLf[] = "\r\n";
 
 enum class Section { None, Device, Values, End };
@@ -16,17 +16,6 @@ std::string DeviceSettings::* const kDeviceFields[] = {
     &DeviceSettings::strType, &DeviceSettings::strIdent, &DeviceSettings::strSaved, &DeviceSettings::strTool
 };
 const int kDeviceKeyCount = 4;
-
-int HexValue(char ch)
-{
-    if (ch >= '0' && ch <= '9')
-        return ch - '0';
-    if (ch >= 'A' && ch <= 'F')
-        return ch - 'A' + 10;
-    if (ch >= 'a' && ch <= 'f')
-        return ch - 'a' + 10; // an editor's or a person's lower case
-    return -1;
-}
 
 bool IsBlank(char ch)
 {
@@ -89,6 +78,11 @@ int SettingsIndex(char chLetter)
     return pszAt ? static_cast<int>(pszAt - kSettingsLetters) : -1;
 }
 
+// Not the result row's escape (CsvField, ResultRow.cpp), on purpose: the tool reads this
+// file back, so a value must come back byte for byte whatever an editor did to its line.
+// Hence "\\" for a backslash, which the reader undoes; every byte outside printable ASCII
+// escaped, as an editor may save in another code page; blanks at the ends escaped, as an
+// editor may trim them.
 std::string EscapeSettingsValue(const std::string& strValue)
 {
     // Blanks at the ends are escaped so that an editor that trims lines keeps them.
@@ -106,8 +100,7 @@ std::string EscapeSettingsValue(const std::string& strValue)
             strEscaped += "\\\\";
         } else if (ch < 0x20 || ch > 0x7E || bEndBlank) {
             strEscaped += "\\x";
-            strEscaped += kHexDigits[ch >> 4];
-            strEscaped += kHexDigits[ch & 0x0F];
+            AppendHexByte(strEscaped, ch);
         } else {
             strEscaped += static_cast<char>(ch);
         }
@@ -130,8 +123,9 @@ bool UnescapeSettingsValue(const std::string& strEscaped, std::string& strValue)
             continue;
         }
         if (i + 3 < strEscaped.size() && strEscaped[i + 1] == 'x') {
-            int nHigh = HexValue(strEscaped[i + 2]);
-            int nLow = HexValue(strEscaped[i + 3]);
+            // Either case: an editor's or a person's lower case.
+            int nHigh = HexDigitValue(strEscaped[i + 2]);
+            int nLow = HexDigitValue(strEscaped[i + 3]);
             if (nHigh >= 0 && nLow >= 0) {
                 strResult += static_cast<char>(nHigh * 16 + nLow);
                 i += 3;

@@ -1,4 +1,5 @@
 #include "SettingsRules.h"
+#include "ConfigRules.h"
 
 #include <cstring>
 
@@ -68,7 +69,8 @@ SettingsValue Word(const std::string& strReply, const char* const* apszWords, in
 
 SettingsValue NumbersR(const std::string& strReply)
 {
-    static const unsigned kRanges[3][2] = { { 2, 50 }, { 10, 150 }, { 0, 50 } };
+    static const unsigned kRanges[3][2] = { { kValue1Min, kValue1Max }, { kValue2Min, kValue2Max },
+                                            { kValue3Min, kValue3Max } };
     SettingsValue value;
     if (!ReadNumberTriple(strReply, value.anNumbers)) {
         value = SettingsValue();

@@ -4,6 +4,21 @@
 #include "StringFormats.h"
 #include "resource.h"
 
+namespace {
+// The three inputs, in the order the calculation checks them, and their ranges.
+struct CalcInput {
+    int nIDC;
+    CString CStepCalcDlg::*pText;
+    UINT nMin, nMax;
+};
+using Dlg = CStepCalcDlg;
+const CalcInput kInputs[] = {
+    { IDC_CALC_HIGH, &Dlg::m_strHigh, Dlg::HIGH_MIN, Dlg::HIGH_MAX },
+    { IDC_CALC_LOW, &Dlg::m_strLow, Dlg::LOW_MIN, Dlg::LOW_MAX },
+    { IDC_CALC_STEP, &Dlg::m_strStep, Dlg::STEP_MIN, Dlg::STEP_MAX },
+};
+}
+
 BEGIN_MESSAGE_MAP(CStepCalcDlg, CDialog)
     ON_BN_CLICKED(IDC_CALC_RUN, &CStepCalcDlg::OnCalculate)
     ON_EN_KILLFOCUS(IDC_CALC_HIGH, &CStepCalcDlg::OnHighLeft)
@@ -78,9 +93,7 @@ void CStepCalcDlg::Calculate()
     // checks it: out of its range, there is nothing to calculate.
     int nLeft = m_nLeftForCalculate;
     m_nLeftForCalculate = 0;
-    if ((nLeft == IDC_CALC_HIGH && !IsInRange(nLeft, m_strHigh, HIGH_MIN, HIGH_MAX)) ||
-        (nLeft == IDC_CALC_LOW && !IsInRange(nLeft, m_strLow, LOW_MIN, LOW_MAX)) ||
-        (nLeft == IDC_CALC_STEP && !IsInRange(nLeft, m_strStep, STEP_MIN, STEP_MAX)))
+    if (!IsInRange(nLeft))
         return;
     if (m_strHigh.IsEmpty() || m_strLow.IsEmpty() || m_strStep.IsEmpty()) {
         m_strMessage = LoadText(IDS_CALC_MISSING);
@@ -89,14 +102,14 @@ void CStepCalcDlg::Calculate()
     }
     // Each input is checked as leaving it checks it: a text that is no number, or a
     // number out of its range, gives no result.
-    if (!IsInRange(IDC_CALC_HIGH, m_strHigh, HIGH_MIN, HIGH_MAX) ||
-        !IsInRange(IDC_CALC_LOW, m_strLow, LOW_MIN, LOW_MAX) ||
-        !IsInRange(IDC_CALC_STEP, m_strStep, STEP_MIN, STEP_MAX))
-        return;
+    for (const CalcInput& input : kInputs) {
+        if (!IsInRange(input.nIDC))
+            return;
+    }
     // A step of 0 is never divided by.
     UINT nResult = 0;
     if (!CalculateStep(m_strHigh, m_strLow, m_strStep, nResult)) {
-        IsInRange(IDC_CALC_STEP, m_strStep, STEP_MIN, STEP_MAX);
+        IsInRange(IDC_CALC_STEP);
         return;
     }
     m_nResult = nResult;
@@ -110,32 +123,37 @@ void CStepCalcDlg::Calculate()
     ShowMessage();
 }
 
-BOOL CStepCalcDlg::IsInRange(int nIDC, const CString& strInput, UINT nMin, UINT nMax)
+BOOL CStepCalcDlg::IsInRange(int nIDC)
 {
-    UINT nValue = 0;
-    if (ReadCalculatorInput(strInput, nValue) && nValue >= nMin && nValue <= nMax)
-        return TRUE;
-    ShowRangeMessage(nMin, nMax, IDS_RANGE);
-    ::SetFocus(GetDlgItem(nIDC));
-    return FALSE;
+    for (const CalcInput& input : kInputs) {
+        if (input.nIDC != nIDC)
+            continue;
+        UINT nValue = 0;
+        if (ReadCalculatorInput(this->*input.pText, nValue) && nValue >= input.nMin && nValue <= input.nMax)
+            return TRUE;
+        ShowRangeMessage(input.nMin, input.nMax, IDS_RANGE);
+        ::SetFocus(GetDlgItem(nIDC));
+        return FALSE;
+    }
+    return TRUE;
 }
 
 void CStepCalcDlg::OnHighLeft()
 {
-    CheckInput(IDC_CALC_HIGH, m_strHigh, HIGH_MIN, HIGH_MAX);
+    CheckInput(IDC_CALC_HIGH);
 }
 
 void CStepCalcDlg::OnLowLeft()
 {
-    CheckInput(IDC_CALC_LOW, m_strLow, LOW_MIN, LOW_MAX);
+    CheckInput(IDC_CALC_LOW);
 }
 
 void CStepCalcDlg::OnStepLeft()
 {
-    CheckInput(IDC_CALC_STEP, m_strStep, STEP_MIN, STEP_MAX);
+    CheckInput(IDC_CALC_STEP);
 }
 
-void CStepCalcDlg::CheckInput(int nIDC, const CString& strInput, UINT nMin, UINT nMax)
+void CStepCalcDlg::CheckInput(int nIDC)
 {
     // The range message and the focus put back make another input lose the focus; its
     // check waits until the user leaves it, as does the check of an input whose focus
@@ -145,12 +163,11 @@ void CStepCalcDlg::CheckInput(int nIDC, const CString& strInput, UINT nMin, UINT
         return;
     m_bChecking = true;
     WithdrawResult();
-    // Left for Calculate, the calculation checks this input (one message, not two).
-    // strInput is the member that the exchange fills; a refused exchange has told the
-    // user why already.
+    // Left for Calculate, the calculation checks this input (one message, not two). A
+    // refused exchange has told the user why already.
     if (IsFocusOn(this, IDC_CALC_RUN))
         m_nLeftForCalculate = nIDC;
     else if (UpdateData(TRUE))
-        IsInRange(nIDC, strInput, nMin, nMax);
+        IsInRange(nIDC);
     m_bChecking = false;
 }

@@ -43,10 +43,12 @@ protected:
 
 private:
     void Calculate();
-    void CheckInput(int nIDC, const CString& strInput, UINT nMin, UINT nMax);
-    // FALSE, after the range message and with the focus put back on input nIDC, when
-    // strInput is no whole number or lies outside nMin to nMax.
-    BOOL IsInRange(int nIDC, const CString& strInput, UINT nMin, UINT nMax);
+    // The check of input nIDC (IDC_CALC_HIGH, IDC_CALC_LOW or IDC_CALC_STEP) when it loses
+    // the focus.
+    void CheckInput(int nIDC);
+    // FALSE, after the range message and with the focus put back on it, when input nIDC
+    // is no whole number or lies outside its range; TRUE for any other control.
+    BOOL IsInRange(int nIDC);
     // The input that the user left for Calculate: its check runs with the calculation.
     int m_nLeftForCalculate = 0;
     // Empties the result and disables OK; only the result's control is written, so the

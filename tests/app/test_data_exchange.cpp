@@ -1,5 +1,6 @@
 // Data exchange between a dialog's members and its controls: texts, numbers and check
-// boxes both ways, the checks, and what a refused value does to the rest of the exchange.
+// boxes both ways, the text-length check, and what a refused value does to the rest of
+// the exchange.
 #include "AppTestEnvironment.h"
 #include "BoxAnswerer.h"
 #include "afxwin.h"
@@ -16,9 +17,6 @@ struct CExchangeTestDlg : CDialog {
     int m_nSigned = -3;
     int m_nCheck = 1;
     int m_nThreeState = 2;
-    // The ranges of the checks: open unless a test narrows them.
-    UINT m_nMinUnsigned = 0, m_nMaxUnsigned = UINT_MAX;
-    int m_nMinSigned = INT_MIN, m_nMaxSigned = INT_MAX;
 
     CExchangeTestDlg() : CDialog(IDD_TEST_EXCHANGE) {}
 
@@ -27,9 +25,7 @@ struct CExchangeTestDlg : CDialog {
         DDX_Text(pDX, IDC_TEST_TEXT, m_strText);
         DDV_MaxChars(pDX, m_strText, 5);
         DDX_Text(pDX, IDC_TEST_UNSIGNED, m_nUnsigned);
-        DDV_MinMaxUInt(pDX, m_nUnsigned, m_nMinUnsigned, m_nMaxUnsigned);
         DDX_Text(pDX, IDC_TEST_SIGNED, m_nSigned);
-        DDV_MinMaxInt(pDX, m_nSigned, m_nMinSigned, m_nMaxSigned);
         DDX_Check(pDX, IDC_TEST_CHECK, m_nCheck);
         DDX_Check(pDX, IDC_TEST_THREE_STATE, m_nThreeState);
     }
@@ -172,7 +168,7 @@ TEST_CASE("a text that is no number is refused, and nothing after it is taken")
     }
 }
 
-TEST_CASE("the checks refuse a text too long and a number out of range")
+TEST_CASE("the check refuses a text too long")
 {
     ExchangeFixture fixture;
     BOOL bSaved = TRUE;
@@ -187,41 +183,8 @@ TEST_CASE("the checks refuse a text too long and a number out of range")
         CHECK(fixture.FocusId() == IDC_TEST_TEXT);
         CHECK(fixture.dlg.m_nUnsigned == 7u);
     }
-    SUBCASE("an unsigned number below its minimum")
-    {
-        fixture.dlg.m_nMinUnsigned = 2;
-        fixture.dlg.m_nMaxUnsigned = 50;
-        fixture.SetText(IDC_TEST_UNSIGNED, "1");
-        fixture.SetText(IDC_TEST_SIGNED, "8");
-        CHECK(SaveAnswering(fixture.dlg, bSaved) == std::vector<std::string>{ "Please enter a number from 2 to 50." });
-        CHECK_FALSE(bSaved);
-        CHECK(fixture.FocusId() == IDC_TEST_UNSIGNED);
-        CHECK(fixture.dlg.m_nSigned == -3);
-    }
-    SUBCASE("an unsigned number at its limits")
-    {
-        fixture.dlg.m_nMinUnsigned = 2;
-        fixture.dlg.m_nMaxUnsigned = 50;
-        for (const char* pszText : { "2", "50" }) {
-            fixture.SetText(IDC_TEST_UNSIGNED, pszText);
-            CHECK(SaveAnswering(fixture.dlg, bSaved).empty());
-            CHECK(bSaved);
-        }
-    }
-    SUBCASE("a signed number above its maximum")
-    {
-        fixture.dlg.m_nMinSigned = -10;
-        fixture.dlg.m_nMaxSigned = 10;
-        fixture.SetText(IDC_TEST_SIGNED, "11");
-        fixture.SetCheckState(IDC_TEST_CHECK, BST_UNCHECKED);
-        CHECK(SaveAnswering(fixture.dlg, bSaved) == std::vector<std::string>{ "Please enter a number from -10 to 10." });
-        CHECK_FALSE(bSaved);
-        CHECK(fixture.FocusId() == IDC_TEST_SIGNED);
-        CHECK(fixture.dlg.m_nCheck == 1);
-    }
     SUBCASE("writing the members into the controls checks nothing")
     {
-        fixture.dlg.m_nMinUnsigned = 100;
         fixture.dlg.m_strText = "far too long";
         BoxAnswerer answerer(IDOK);
         CHECK(fixture.dlg.UpdateData(FALSE));
@@ -234,13 +197,13 @@ TEST_CASE("the framework's messages are the language library's, in its language"
 {
     struct Language {
         const char* pszLibrary;
-        const char *pszUnsigned, *pszSigned, *pszTooLong, *pszRange;
+        const char *pszUnsigned, *pszSigned, *pszTooLong;
     };
     const Language languages[] = {
         { "ZEV_DE.DLL", "Bitte eine positive ganze Zahl oder 0 eingeben.", "Bitte eine ganze Zahl eingeben.",
-          "Bitte höchstens 5 Zeichen eingeben.", "Bitte eine Zahl von -10 bis 10 eingeben." },
+          "Bitte höchstens 5 Zeichen eingeben." },
         { "ZEV_EN.DLL", "Please enter a positive integer or 0.", "Please enter an integer.",
-          "Please enter no more than 5 characters.", "Please enter a number from -10 to 10." },
+          "Please enter no more than 5 characters." },
     };
     for (const Language& language : languages) {
         CAPTURE(language.pszLibrary);
@@ -253,9 +216,6 @@ TEST_CASE("the framework's messages are the language library's, in its language"
         fixture.SetText(IDC_TEST_SIGNED, "x");
         CHECK(SaveAnswering(fixture.dlg, bSaved) == std::vector<std::string>{ language.pszSigned });
         fixture.SetText(IDC_TEST_SIGNED, "11");
-        fixture.dlg.m_nMinSigned = -10;
-        fixture.dlg.m_nMaxSigned = 10;
-        CHECK(SaveAnswering(fixture.dlg, bSaved) == std::vector<std::string>{ language.pszRange });
         fixture.SetText(IDC_TEST_TEXT, "sixsix");
         CHECK(SaveAnswering(fixture.dlg, bSaved) == std::vector<std::string>{ language.pszTooLong });
         CHECK_FALSE(bSaved);
