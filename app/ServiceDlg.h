@@ -137,20 +137,15 @@ public:
     void ParseParamF();
     void ParseInterface();
     void ParseParamC();
-    // The write steps: each sends the value its member holds.
-    void WriteParamG();
-    void WriteParamJ();
-    void WriteParamW();           // the dispatcher follows it with 'F'
     void FollowUpParamF();        // 'F' with the 'f' value, after 'W'
-    void WriteInterface();
-    void WriteParamC();
     void ShowParamWF();           // after 'w' and 'f': the dialog's message
     // The write letter of a parameter: operation code, busy, the letter, the response
     // timer. FALSE when it was refused.
     BOOL SendWriteLetter(Operation nOperation);
     // The value logged, the letter sent, the value text pending; nothing for a value
     // below 0 (no choice made). FALSE when nothing went out.
-    BOOL StartWrite(Operation nOperation, UINT nLogID, int nValue);
+    BOOL StartWrite(Operation nOperation, int nValue);
+    BOOL WriteValue(Operation nOperation); // the same with the value of the write's member
 
     // --- params/ConfigWrite.cpp: the configuration write chain ----------------------------------
     void WriteCfgMode();          // the 'H' step

@@ -11,28 +11,36 @@ using Handler = OperationRow::Handler;
 constexpr OperationRow Own(Operation nOperation, char chLetter, UINT nTimeoutMs, Handler pfnOnLine, Handler pfnOnEscape)
 {
     return { nOperation, chLetter, nTimeoutMs, OperationRow::Own, pfnOnLine, pfnOnEscape,
-             nullptr, 0, nullptr, FALSE, nullptr, nullptr };
+             nullptr, 0, nullptr, nullptr, 0, FALSE, nullptr };
 }
 
 // A read whose reply opens its dialog: parsed, then the dialog's message posted.
 constexpr OperationRow Read(Operation nOperation, char chLetter, Handler pfnParse, UINT nPostAfterParse)
 {
     return { nOperation, chLetter, 1000, OperationRow::Read, nullptr, nullptr,
-             pfnParse, nPostAfterParse, nullptr, FALSE, nullptr, nullptr };
+             pfnParse, nPostAfterParse, nullptr, nullptr, 0, FALSE, nullptr };
 }
 
 // A read that a chain goes on from: parsed, then the next step.
 constexpr OperationRow ReadThen(Operation nOperation, char chLetter, Handler pfnParse, Handler pfnNext)
 {
     return { nOperation, chLetter, 1000, OperationRow::Read, nullptr, nullptr,
-             pfnParse, 0, pfnNext, FALSE, nullptr, nullptr };
+             pfnParse, 0, pfnNext, nullptr, 0, FALSE, nullptr };
 }
 
 // A write letter: the device's ESC takes the value text, and a chain goes on.
 constexpr OperationRow Write(Operation nOperation, char chLetter, Handler pfnNext = nullptr)
 {
     return { nOperation, chLetter, 1000, OperationRow::Write, nullptr, nullptr,
-             nullptr, 0, pfnNext, FALSE, nullptr, nullptr };
+             nullptr, 0, pfnNext, nullptr, 0, FALSE, nullptr };
+}
+
+// A write of one member's value, logged with nLogID.
+constexpr OperationRow ValueWrite(Operation nOperation, char chLetter, int CServiceDlg::*pnValue, UINT nLogID,
+                                  Handler pfnNext = nullptr)
+{
+    return { nOperation, chLetter, 1000, OperationRow::Write, nullptr, nullptr,
+             nullptr, 0, pfnNext, pnValue, nLogID, FALSE, nullptr };
 }
 
 template <std::size_t N>
@@ -44,13 +52,20 @@ constexpr bool IsInCodeOrder(const OperationRow (&rows)[N])
     return true;
 }
 
-// The same row, as one of the settings run's steps.
-constexpr OperationRow Settings(OperationRow row, int CServiceDlg::*pnValue = nullptr, Handler pfnStartWrite = nullptr)
+// The same row, as one of the settings run's steps; a write step of a chain starts with
+// its own step function.
+constexpr OperationRow Settings(OperationRow row, Handler pfnStartWrite = nullptr)
 {
     row.bSettings = TRUE;
-    row.pnValue = pnValue;
     row.pfnStartWrite = pfnStartWrite;
     return row;
+}
+
+// The same write, of the value of a member that its step function reads.
+constexpr OperationRow ChainWrite(OperationRow row, int CServiceDlg::*pnValue, Handler pfnStartWrite)
+{
+    row.pnValue = pnValue;
+    return Settings(row, pfnStartWrite);
 }
 }
 
@@ -75,24 +90,24 @@ const OperationRow& CServiceDlg::OperationOf(Operation nOperation)
         Settings(ReadThen(OP_CFG_MODE, 'h', &D::ParseCfgMode, &D::ReadCfgKind)),
         Settings(ReadThen(OP_CFG_KIND, '3', &D::ParseCfgKind, &D::ReadCfgOption)),
         Settings(Read(OP_CFG_OPTION, 'b', &D::ParseCfgOption, WM_CONFIG_EDITOR)),
-        Settings(Write(OP_CFG_WRITE_R, 'R', &D::WriteCfgMode), nullptr, &D::WriteCfgValues),
-        Settings(Write(OP_CFG_WRITE_H, 'H', &D::WriteCfgKind), &D::m_nCfgMode, &D::WriteCfgMode),
-        Settings(Write(OP_CFG_WRITE_1, '1', &D::WriteCfgOption), &D::m_nCfgKind, &D::WriteCfgKind),
-        Settings(Write(OP_CFG_WRITE_B, 'B'), &D::m_nCfgOption, &D::WriteCfgOption),
+        Settings(Write(OP_CFG_WRITE_R, 'R', &D::WriteCfgMode), &D::WriteCfgValues),
+        ChainWrite(Write(OP_CFG_WRITE_H, 'H', &D::WriteCfgKind), &D::m_nCfgMode, &D::WriteCfgMode),
+        ChainWrite(Write(OP_CFG_WRITE_1, '1', &D::WriteCfgOption), &D::m_nCfgKind, &D::WriteCfgKind),
+        ChainWrite(Write(OP_CFG_WRITE_B, 'B'), &D::m_nCfgOption, &D::WriteCfgOption),
         Read(OP_READ_G, 'g', &D::ParseParamG, WM_PARAM_G),
-        Write(OP_WRITE_G, 'G'),
+        ValueWrite(OP_WRITE_G, 'G', &D::m_nParamG, IDS_PARAM_G_WRITE),
         Settings(Read(OP_READ_J, 'j', &D::ParseParamJ, WM_PARAM_J)),
-        Settings(Write(OP_WRITE_J, 'J'), &D::m_nParamJ, &D::WriteParamJ),
+        Settings(ValueWrite(OP_WRITE_J, 'J', &D::m_nParamJ, IDS_PARAM_J_WRITE)),
         Settings(ReadThen(OP_READ_W, 'w', &D::ParseParamW, &D::ReadParamF)),
-        Settings(Write(OP_WRITE_W, 'W', &D::FollowUpParamF), &D::m_nParamW, &D::WriteParamW),
+        Settings(ValueWrite(OP_WRITE_W, 'W', &D::m_nParamW, IDS_PARAM_W_WRITE, &D::FollowUpParamF)),
         Settings(Read(OP_READ_4, '4', &D::ParseInterface, WM_PARAM_INTERFACE)),
         Settings(Read(OP_READ_C, 'c', &D::ParseParamC, WM_PARAM_C)),
-        Settings(Write(OP_WRITE_C, 'C'), &D::m_nParamC, &D::WriteParamC),
+        Settings(ValueWrite(OP_WRITE_C, 'C', &D::m_nParamC, IDS_PARAM_C_WRITE)),
         Settings(ReadThen(OP_READ_F, 'f', &D::ParseParamF, &D::ShowParamWF)),
-        Settings(Write(OP_WRITE_F, 'F'), &D::m_nParamF, &D::FollowUpParamF),
-        Settings(Write(OP_WRITE_2, '2'), &D::m_nInterface, &D::WriteInterface),
+        Settings(ValueWrite(OP_WRITE_F, 'F', &D::m_nParamF, IDS_PARAM_F_FOLLOW)),
+        Settings(ValueWrite(OP_WRITE_2, '2', &D::m_nInterface, IDS_INTERFACE_WRITE)),
         Own(OP_MONITOR, 'M', 0, &D::OnFrame, nullptr), // frames until idle
-        Write(OP_WRITE_F_ALONE, 'F'),
+        ValueWrite(OP_WRITE_F_ALONE, 'F', nullptr, IDS_PARAM_F_WRITE), // the dialog's value
     };
     static_assert(std::size(kOperations) == OP_COUNT, "one row for each operation code");
     static_assert(IsInCodeOrder(kOperations), "each row at the place of its code");

@@ -30,9 +30,12 @@ struct OperationRow {
     // Read: the chain's next step, called with the busy flag cleared so that its busy
     // check passes without asking. Write: the next step once the value text is out.
     Handler pfnNext;
-    // The settings run reads or writes its letter with this operation. A write's value
-    // goes into this member before pfnStartWrite sends it (none: the three numbers of 'R').
-    BOOL bSettings;
+    // Write: the member whose value it sends, and the string that logs it; none for a
+    // write of other values (the three numbers of 'R', a text, 'F' alone).
     int CServiceDlg::*pnValue;
+    UINT nWriteLogID;
+    // The settings run reads or writes its letter with this operation. A write's value
+    // goes into pnValue, and pfnStartWrite (or, without it, WriteValue) sends it.
+    BOOL bSettings;
     Handler pfnStartWrite;
 };

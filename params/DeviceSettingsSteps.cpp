@@ -94,7 +94,10 @@ void CServiceDlg::WriteSettingsValue(char chLetter)
         m_nCfgValue2 = static_cast<int>(anValue[1]);
         m_nCfgValue3 = static_cast<int>(anValue[2]);
     }
-    (this->*write.pfnStartWrite)();
+    if (write.pfnStartWrite)
+        (this->*write.pfnStartWrite)();
+    else
+        WriteValue(write.nOperation);
 }
 
 void CServiceDlg::OnSettingsWritten()

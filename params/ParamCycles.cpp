@@ -111,7 +111,7 @@ BOOL CServiceDlg::SendWriteLetter(Operation nOperation)
     return TRUE;
 }
 
-BOOL CServiceDlg::StartWrite(Operation nOperation, UINT nLogID, int nValue)
+BOOL CServiceDlg::StartWrite(Operation nOperation, int nValue)
 {
     // A choice left open ("no button", an indeterminate box) is no number: a "%u" of it
     // would write 4294967295 into the device.
@@ -120,7 +120,7 @@ BOOL CServiceDlg::StartWrite(Operation nOperation, UINT nLogID, int nValue)
         ReturnToIdle();
         return FALSE;
     }
-    LogByIdNum(nLogID, nValue);
+    LogByIdNum(OperationOf(nOperation).nWriteLogID, nValue);
     if (!SendWriteLetter(nOperation))
         return FALSE;
     char szValue[16];
@@ -129,34 +129,14 @@ BOOL CServiceDlg::StartWrite(Operation nOperation, UINT nLogID, int nValue)
     return TRUE;
 }
 
-void CServiceDlg::WriteParamG()
+BOOL CServiceDlg::WriteValue(Operation nOperation)
 {
-    StartWrite(OP_WRITE_G, IDS_PARAM_G_WRITE, m_nParamG);
-}
-
-void CServiceDlg::WriteParamJ()
-{
-    StartWrite(OP_WRITE_J, IDS_PARAM_J_WRITE, m_nParamJ);
-}
-
-void CServiceDlg::WriteParamW()
-{
-    StartWrite(OP_WRITE_W, IDS_PARAM_W_WRITE, m_nParamW);
+    return StartWrite(nOperation, this->*OperationOf(nOperation).pnValue);
 }
 
 void CServiceDlg::FollowUpParamF()
 {
-    StartWrite(OP_WRITE_F, IDS_PARAM_F_FOLLOW, m_nParamF);
-}
-
-void CServiceDlg::WriteInterface()
-{
-    StartWrite(OP_WRITE_2, IDS_INTERFACE_WRITE, m_nInterface);
-}
-
-void CServiceDlg::WriteParamC()
-{
-    StartWrite(OP_WRITE_C, IDS_PARAM_C_WRITE, m_nParamC);
+    WriteValue(OP_WRITE_F);
 }
 
 // --- the dialogs, opened by the messages the replies post -------------------------------------
@@ -188,7 +168,7 @@ void CServiceDlg::ShowParamWF()
 LRESULT CServiceDlg::OnParamGDialog(WPARAM, LPARAM)
 {
     if (EditParamValue(&CParamGDlg::m_nOn, m_nParamG))
-        WriteParamG();
+        WriteValue(OP_WRITE_G);
     return 0;
 }
 
@@ -197,7 +177,7 @@ LRESULT CServiceDlg::OnParamJDialog(WPARAM, LPARAM)
     int nOn = InvertParamJ(m_nParamJ);
     if (EditParamValue(&CParamJDlg::m_nOn, nOn)) {
         m_nParamJ = InvertParamJ(nOn);
-        WriteParamJ();
+        WriteValue(OP_WRITE_J);
     }
     return 0;
 }
@@ -215,21 +195,21 @@ LRESULT CServiceDlg::OnParamWFDialog(WPARAM, LPARAM)
     // 'W' goes first; the dispatcher follows it with 'F'.
     m_nParamF = (dlg.m_nHigh ? 2 : 0) + (dlg.m_nLow ? 1 : 0);
     m_nParamW = dlg.m_nW;
-    WriteParamW();
+    WriteValue(OP_WRITE_W);
     return 0;
 }
 
 LRESULT CServiceDlg::OnInterfaceDialog(WPARAM, LPARAM)
 {
     if (EditParamValue(&CInterfaceDlg::m_nSelection, m_nInterface))
-        WriteInterface();
+        WriteValue(OP_WRITE_2);
     return 0;
 }
 
 LRESULT CServiceDlg::OnParamCDialog(WPARAM, LPARAM)
 {
     if (EditParamValue(&CParamCDlg::m_nSelection, m_nParamC))
-        WriteParamC();
+        WriteValue(OP_WRITE_C);
     return 0;
 }
 
@@ -239,6 +219,6 @@ LRESULT CServiceDlg::OnParamFDialog(WPARAM, LPARAM)
     // checked one 0.
     int nOn = 0;
     if (EditParamValue(&CParamFDlg::m_nOn, nOn))
-        StartWrite(OP_WRITE_F_ALONE, IDS_PARAM_F_WRITE, nOn ? 0 : 1);
+        StartWrite(OP_WRITE_F_ALONE, nOn ? 0 : 1);
     return 0;
 }

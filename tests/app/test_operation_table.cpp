@@ -83,9 +83,10 @@ TEST_CASE("the settings run reads and writes each letter with the operation of t
         const OperationRow* pRow = CServiceDlg::SettingsOperationOf(write.first, OperationRow::Write);
         REQUIRE(pRow != nullptr);
         CHECK(pRow->nOperation == write.second);
-        CHECK(pRow->pfnStartWrite != nullptr);
-        // Every write but 'R' (three numbers) sends one member's value.
+        // Every write but 'R' (three numbers) sends one member's value: logged by its
+        // own string, or by the configuration chain's step function.
         CHECK((pRow->pnValue != nullptr) == (write.first != 'R'));
+        CHECK((pRow->nWriteLogID != 0 || pRow->pfnStartWrite != nullptr));
     }
     // 'g' and 'G' are no part of the device settings.
     CHECK(CServiceDlg::SettingsOperationOf('g', OperationRow::Read) == nullptr);
