@@ -20,7 +20,7 @@ std::vector<CString> RunFileFaults(const std::vector<RunStep>& steps, const std:
             strFault = FirmwareFileFault(strPath, nDeviceType);
         } else if (kind == StepKind::RestoreSettings) {
             DeviceSettings settings;
-            strFault = SettingsFileFault(strPath, nDeviceType, settings);
+            strFault = DeviceSettingsFileFault(strPath, nDeviceType, settings);
         }
         if (!strFault.IsEmpty())
             faults.push_back(strFault);

@@ -4,6 +4,7 @@
 #include "UnattendedRun.h"
 #include "AboutDlg.h"
 #include "DeviceFont.h"
+#include "IconOffset.h"
 #include "MonitorDlg.h"
 #include "INIFile.h"
 #include "SettingsRun.h"

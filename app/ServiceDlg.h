@@ -7,6 +7,7 @@
 #include "KoraLink.h"
 #include "LineErrorTally.h"
 #include "Operation.h"
+#include "OperationTable.h"
 #include "RunOutcome.h"
 #include "ServiceMessages.h"
 #include "ServiceTimers.h"
@@ -87,21 +88,31 @@ public:
     void ReceiveBytes(const BYTE* pBytes, int nCount);
     void ReceiveByte(BYTE nByte);
 
+    // --- link/OperationTable.cpp: the protocol's table ------------------------------------
+    static const OperationRow& OperationOf(Operation nOperation); // a code outside it: idle
+    // The operation a settings run reads (Read) or writes (Write) the letter with; none
+    // for a letter the run does not use.
+    static const OperationRow* SettingsOperationOf(char chLetter, OperationRow::Completion completion);
+
     // --- ops/CommandStarts.cpp: the starts of the device commands ---------------------------
     // Busy check, operation code, the letter, the response timer. FALSE when it did not
     // start, or its letter was refused.
-    BOOL StartSimpleQuery(Operation nOperation, char chLetter);
-    // The same once the busy check has agreed.
-    BOOL SendQuery(Operation nOperation, char chLetter);
+    BOOL StartSimpleQuery(Operation nOperation);
+    // The same once the busy check has agreed; chLetter stands in for the table's letter
+    // where an operation has two ('X' and 'x').
+    BOOL SendLetter(Operation nOperation, char chLetter = 0);
+    void OnCommandTaken();        // the ESC of 'Y', 'X' or 'x': idle
 
     // --- ops/Readout.cpp: the one-line query, read-outs and their capture --------------------
     void ParseSingleLine();
+    void OnQueryTaken();          // the ESC of 'L', by device type
+    void OnReadoutTaken();        // the ESC of 'V' or 'O': the lines follow
     void OnReadoutLine();
     BOOL WriteCapture();          // the lines collected so far, in one write; FALSE when it failed
     void KeepCaptureCutShort();   // a capture that did not end by its empty line
 
     // --- ops/TextCommands.cpp: the clock and the texts after a letter ------------------------
-    void SendClock();
+    void SendClock();             // the ESC of 'T': the clock text
 
     // --- ops/ConfigReadout.cpp: the configuration read-out chain ------------------------------
     void ReadCfgValues();
@@ -126,22 +137,29 @@ public:
     void ParseParamF();
     void ParseInterface();
     void ParseParamC();
+    // The write steps: each sends the value its member holds.
+    void WriteParamG();
+    void WriteParamJ();
+    void WriteParamW();           // the dispatcher follows it with 'F'
     void FollowUpParamF();        // 'F' with the 'f' value, after 'W'
+    void WriteInterface();
+    void WriteParamC();
+    void ShowParamWF();           // after 'w' and 'f': the dialog's message
     // The write letter of a parameter: operation code, busy, the letter, the response
     // timer. FALSE when it was refused.
-    BOOL SendWriteLetter(Operation nOperation, char chLetter);
+    BOOL SendWriteLetter(Operation nOperation);
     // The value logged, the letter sent, the value text pending; nothing for a value
     // below 0 (no choice made). FALSE when nothing went out.
-    BOOL StartWrite(Operation nOperation, char chLetter, UINT nLogID, int nValue);
+    BOOL StartWrite(Operation nOperation, UINT nLogID, int nValue);
 
     // --- params/ConfigWrite.cpp: the configuration write chain ----------------------------------
     void WriteCfgMode();          // the 'H' step
     void WriteCfgKind();          // the '1' step
     void WriteCfgOption();        // the 'B' step
     void LogConfigWriteCut();     // the step not taken and the steps written, once a chain
-    void WriteCfgValues(UINT nValue1, UINT nValue2, UINT nValue3); // the 'R' step
+    void WriteCfgValues();        // the 'R' step: the three numbers
 
-    // --- params/DeviceSettings.cpp: the device settings saved to a file and restored --------
+    // --- params/DeviceSettingsSteps.cpp: the device settings saved to a file and restored ----
     // Its steps are the reads and writes above, carried on by the dispatcher.
     BOOL IsSettingsRead() const;  // the operation in progress is a read of a settings run
     BOOL IsSettingsWrite() const; // ... or one of its writes
@@ -158,6 +176,7 @@ public:
     INT_PTR PromptForFile(BOOL bOpen, const char* pszExtension);
     INT_PTR PromptForFileOfKind(BOOL bOpen, const char* pszExtension, UINT nKindID);
     void StartDownload();
+    void OnImageStartTaken();     // the ESC of an image's 'D': the first block
     void SendNextFrame(BOOL bResend);
     // The next frame of the file into m_strFrame; TRUE at its end (for an image, the end
     // frame is then built), and when the file failed (said, and idle).
@@ -185,7 +204,7 @@ public:
     int m_nExitCode = 0;        // the program's exit code once an unattended run has ended
     std::unique_ptr<UnattendedRun> m_pRun; // the unattended run, from the window's start to its end
 
-    // --- link: the event log -----------------------------------------------------------------
+    // --- log: the event log ------------------------------------------------------------------
     HDC m_pLogDC = nullptr;     // the log edit's context, held while the window lives
     int m_nMaxLogLines = 0;     // lines the log window keeps
     std::unique_ptr<CDeviceFont> m_pLogFont; // the log edit's font, kept while the edit lives
@@ -346,6 +365,10 @@ protected:
     LRESULT OnCaptureFile(WPARAM wParam, LPARAM lParam);
     // params/ParamCycles.cpp: the menu command without a read, and the dialogs
     void OnParamFAlone();
+    BOOL EditParam(CDialog& dlg); // the dialog shown; FALSE (idle again) when it was cancelled
+    // A dialog of one value: shown with nValue, which takes the choice on OK.
+    template <class TDialog>
+    BOOL EditParamValue(int TDialog::*pnChoice, int& nValue);
     LRESULT OnParamGDialog(WPARAM wParam, LPARAM lParam);
     LRESULT OnParamJDialog(WPARAM wParam, LPARAM lParam);
     LRESULT OnParamWFDialog(WPARAM wParam, LPARAM lParam);
@@ -354,20 +377,23 @@ protected:
     LRESULT OnParamFDialog(WPARAM wParam, LPARAM lParam);
     // params/ConfigWrite.cpp
     LRESULT OnConfigEditor(WPARAM wParam, LPARAM lParam);
-    // params/DeviceSettings.cpp
+    // params/DeviceSettings.cpp: the menu commands and the file of a restore
     void OnSettingsSave();
     void OnSettingsRestore();
     LRESULT OnSettingsSaveFile(WPARAM wParam, LPARAM lParam);
     LRESULT OnSettingsRestoreFile(WPARAM wParam, LPARAM lParam);
-    LRESULT OnSettingsCompare(WPARAM wParam, LPARAM lParam);
-    BOOL ReadSettingsFile(const CString& strPath, DeviceSettings& settings); // FALSE: said
+    BOOL ReadDeviceSettingsFile(const CString& strPath, DeviceSettings& settings); // FALSE: said
+    // params/DeviceSettingsSteps.cpp
     void NextSettingsStep();
     void ReadSettingsValue(char chLetter);
     void WriteSettingsValue(char chLetter);
+    BOOL IsSettingsStep(OperationRow::Completion completion) const; // the step's letter is in flight
     void OnSettingsRead();        // a pass of the nine reads is complete
-    void SaveSettingsFile();
-    void VerifySettings();
     void FinishSettingsRun();     // the run is complete: dropped, idle
+    // params/DeviceSettingsEnds.cpp: the file, the comparison, the check
+    void SaveDeviceSettingsFile();
+    LRESULT OnSettingsCompare(WPARAM wParam, LPARAM lParam);
+    void VerifySettings();
     // ops/FirmwareDownload.cpp
     BOOL OpenFirmwareFile();
     BOOL SurveyFirmwareFile();    // FALSE when the download does not start (said, idle)
@@ -385,9 +411,3 @@ protected:
     DECLARE_MESSAGE_MAP()
 };
 
-// Where a minimised window draws its icon of size nIcon in a client area of size nClient:
-// centred, one pixel nearer the right or bottom edge when the difference is odd.
-inline int CenteredIconOffset(int nClient, int nIcon)
-{
-    return (nClient - nIcon + 1) / 2;
-}

@@ -1,4 +1,4 @@
-// Where the settings file is: rules on the command line and the module path, which need
+// Where the settings file (ZEV.INI) is: rules on the command line and the module path, which need
 // no window.
 #pragma once
 

@@ -27,16 +27,19 @@ extern "C" {
 
 /* Event bits: each is one callback slot of KoraSetCallback and, for 1 and 4, an
  * event class of KoraWait. */
-#define KORA_EVENT_READY    1   /* the link is up: port set up, reception running (once per link) */
-#define KORA_EVENT_RECEIVED 2   /* received bytes are waiting for KoraRead */
-#define KORA_EVENT_SENT     4   /* the transmitter is empty: every byte written so far has gone out */
-#define KORA_EVENT_LINE_ERROR 8 /* line errors (framing, parity, overrun, break) have been counted;
-                                   the counts wait for KoraSetParam with KORA_PARAM_..._ERRORS.
-                                   The link goes on: damaged bytes are the protocol's to deal with */
-#define KORA_EVENT_ERROR    16  /* the link failed (port gone, transmitter stalled); raised once
-                                   per link */
-#define KORA_EVENT_SLOT32   32  /* accepted for registration; raised by no event */
-#define KORA_EVENT_SLOT64   64  /* accepted for registration; raised by no event */
+#define KORA_EVENT_READY       1  /* the link is up: port set up, reception running (once per
+                                     link) */
+#define KORA_EVENT_RECEIVED    2  /* received bytes are waiting for KoraRead */
+#define KORA_EVENT_SENT        4  /* the transmitter is empty: every byte written so far has gone
+                                     out */
+#define KORA_EVENT_LINE_ERROR  8  /* line errors (framing, parity, overrun, break) have been
+                                     counted; the counts wait for KoraSetParam with
+                                     KORA_PARAM_..._ERRORS. The link goes on: damaged bytes are
+                                     the protocol's to deal with */
+#define KORA_EVENT_LINK_FAILED 16 /* the link failed (port gone, transmitter stalled); raised
+                                     once per link */
+#define KORA_EVENT_SLOT32      32 /* accepted for registration; raised by no event */
+#define KORA_EVENT_SLOT64      64 /* accepted for registration; raised by no event */
 
 /* Link parameters of KoraSetParam. */
 /* Size in bytes of the port's receive queue in the serial driver (16 to 65536,
@@ -69,12 +72,15 @@ extern "C" {
  * they are counted (KORA_EVENT_LINE_ERROR) and the link goes on. */
 #define KORA_STATUS_LINK_GOOD    0x202020
 
-/* Bits of a non-negative KoraWait result (the state of the link when the wait ended). */
-#define KORA_STATE_READY       KORA_EVENT_READY     /* the link is up */
-#define KORA_STATE_RX_WAITING  KORA_EVENT_RECEIVED  /* received bytes wait for KoraRead */
-#define KORA_STATE_TX_EMPTY    KORA_EVENT_SENT      /* nothing is left to send */
-#define KORA_STATE_LINE_ERROR  KORA_EVENT_ERROR     /* a line error has been seen since open
-                                                       (for information; the link is still good) */
+/* Bits of a non-negative KoraWait result (the state of the link when the wait ended).
+ * The first three have the values of the event bits of the same meaning. A failed link
+ * has no state bit: its wait ends with KORA_E_FAILED. */
+#define KORA_STATE_READY           KORA_EVENT_READY    /* the link is up */
+#define KORA_STATE_RX_WAITING      KORA_EVENT_RECEIVED /* received bytes wait for KoraRead */
+#define KORA_STATE_TX_EMPTY        KORA_EVENT_SENT     /* nothing is left to send */
+#define KORA_STATE_LINE_ERROR_SEEN 16  /* a line error has been seen since open (for
+                                          information; the link is still good). Not an event
+                                          bit: event bit 16 is KORA_EVENT_LINK_FAILED */
 
 /* Failure results. */
 #define KORA_E_ARGUMENT  (-1)  /* malformed connection string, unknown code, bad value or pointer */
@@ -124,7 +130,7 @@ LONG WINAPI KoraSetParam(LONG hLink, LONG nCode, LONG nValue);
 
 /* @8 Tests a result of KoraWait against a status code. For KORA_STATUS_LINK_GOOD:
  * non-zero when the result is not negative and has KORA_STATE_READY, whether or not it
- * has KORA_STATE_LINE_ERROR. Any other status code, or a negative result, gives 0. */
+ * has KORA_STATE_LINE_ERROR_SEEN. Any other status code, or a negative result, gives 0. */
 LONG WINAPI KoraTestStatus(LONG nWaitResult, LONG nStatusCode);
 
 /* @9 Registers (pfn non-null) or removes (pfn null) the callback of one event bit of a

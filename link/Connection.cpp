@@ -132,7 +132,7 @@ void CServiceDlg::WakeUpDevice()
     if (WaitAndTest(KORA_EVENT_SENT, 2000))
         KillTimer(TIMER_WATCHDOG);
     SetTimer(TIMER_BAUD_SWITCH, 30);
-    ArmResponseTimer(15000);
+    ArmResponseTimer(OperationOf(OP_WAKEUP).nTimeoutMs);
     m_nOperation = OP_WAKEUP;
 }
 

@@ -1,5 +1,6 @@
 // The operation codes: which transaction is in progress. The code is set when the
-// command goes out; the receive dispatcher routes the device's answer by it.
+// command goes out; the receive dispatcher routes the device's answer by it, through the
+// protocol's table (OperationTable.h).
 #pragma once
 
 #include "ControlBytes.h"
@@ -40,6 +41,7 @@ enum Operation {
     OP_WRITE_2 = 32,
     OP_MONITOR = 33,        // "M": one frame per CR until idle
     OP_WRITE_F_ALONE = 34,  // "F" without a read
+    OP_COUNT                // the codes above are the protocol's table (OperationTable.h)
 };
 
 // The four steps of the configuration write.

@@ -2,7 +2,7 @@
 // rules of ReceiveFraming.h. Lines end at CR; ESC, ACK and NAK end transactions; a DLE
 // says that the next ordinary byte was sent 0x20 higher, so that replies and frames can
 // carry the control values. What a CR or an ESC completes depends on the operation in
-// progress, by which it is routed here.
+// progress: the protocol's table (OperationTable.cpp) says it for each.
 #include "ServiceDlg.h"
 #include "LogBurst.h"
 #include "ReceiveFraming.h"
@@ -79,71 +79,19 @@ void CServiceDlg::OnLineEnd()
         OnSettingsReply();
         return;
     }
-    switch (m_nOperation) {
-    case OP_WAKEUP:
-        OnInitReply();
-        break;
-    case OP_QUERY:
-        ParseSingleLine();
-        break;
-    case OP_READOUT:
-    case OP_CAPTURE:
-        OnReadoutLine();
-        break;
-    // The configuration read passes from letter to letter; each step's busy check must
-    // pass without asking.
-    case OP_CFG_VALUES:
-        ParseCfgValues();
-        m_bBusy = FALSE;
-        ReadCfgMode();
-        break;
-    case OP_CFG_MODE:
-        ParseCfgMode();
-        m_bBusy = FALSE;
-        ReadCfgKind();
-        break;
-    case OP_CFG_KIND:
-        ParseCfgKind();
-        m_bBusy = FALSE;
-        ReadCfgOption();
-        break;
-    case OP_CFG_OPTION:
-        ParseCfgOption();
-        PostMessage(WM_CONFIG_EDITOR);
-        break;
-    case OP_MONITOR:
-        OnFrame();
-        break;
-    // The parameter reads: the dialog opens from a posted message, outside this handling.
-    case OP_READ_G:
-        ParseParamG();
-        PostMessage(WM_PARAM_G);
-        break;
-    case OP_READ_J:
-        ParseParamJ();
-        PostMessage(WM_PARAM_J);
-        break;
-    case OP_READ_W:
-        ParseParamW();
-        m_bBusy = FALSE;
-        ReadParamF();
-        break;
-    case OP_READ_4:
-        ParseInterface();
-        PostMessage(WM_PARAM_INTERFACE);
-        break;
-    case OP_READ_C:
-        ParseParamC();
-        PostMessage(WM_PARAM_C);
-        break;
-    case OP_READ_F:
-        ParseParamF();
-        m_bBusy = FALSE;
-        PostMessage(WM_PARAM_WF);
-        break;
-    default:
+    const OperationRow& row = OperationOf(m_nOperation);
+    if (row.completion == OperationRow::Read) {
+        (this->*row.pfnParse)();
+        if (row.nPostAfterParse)
+            PostMessage(row.nPostAfterParse); // a dialog opens outside this handling
+        if (row.pfnNext) {
+            m_bBusy = FALSE;
+            (this->*row.pfnNext)();
+        }
+    } else if (row.completion == OperationRow::Own && row.pfnOnLine) {
+        (this->*row.pfnOnLine)();
+    } else {
         LogUnexpectedLine();
-        break;
     }
 }
 
@@ -153,68 +101,15 @@ void CServiceDlg::OnEscape()
         OnSettingsWritten();
         return;
     }
-    switch (m_nOperation) {
-    case OP_IMAGE_START:
-        // The device has taken 'D': the first block follows.
-        KillTimer(TIMER_RESPONSE);
-        m_bTxDone = TRUE;
-        m_nOperation = OP_DOWNLOAD;
-        SendNextFrame(FALSE);
-        break;
-    case OP_CLOCK:
-        KillTimer(TIMER_RESPONSE);
-        m_bTxDone = TRUE;
-        SendClock();
-        break;
-    // The configuration write and 'W' go on with their next letter once the value is out.
-    case OP_CFG_WRITE_R:
-        if (SendPendingWrite())
-            WriteCfgMode();
-        break;
-    case OP_CFG_WRITE_H:
-        if (SendPendingWrite())
-            WriteCfgKind();
-        break;
-    case OP_CFG_WRITE_1:
-        if (SendPendingWrite())
-            WriteCfgOption();
-        break;
-    case OP_WRITE_W:
-        if (SendPendingWrite())
-            FollowUpParamF();
-        break;
-    case OP_TEXT_S:
-    case OP_TEXT_N:
-    case OP_TEXT_H:
-    case OP_CFG_WRITE_B:
-    case OP_WRITE_G:
-    case OP_WRITE_J:
-    case OP_WRITE_C:
-    case OP_WRITE_F:
-    case OP_WRITE_2:
-    case OP_WRITE_F_ALONE:
-        SendPendingWrite();
-        break;
-    case OP_QUERY:
-        // Type 0 may answer with ESC alone; type 1 says ESC first and sends its line after.
-        if (m_nDeviceType == 0)
-            ParseSingleLine();
-        else if (m_nDeviceType == 1)
-            OnLetterTaken(1000);
-        break;
-    case OP_READOUT:
-    case OP_CAPTURE:
-        // The device has taken the command; its lines follow.
-        OnLetterTaken(2000);
-        break;
-    case OP_COMMAND_Y:
-    case OP_COMMAND_X:
-        KillTimer(TIMER_RESPONSE);
-        ReturnToIdle();
-        break;
-    default:
+    const OperationRow& row = OperationOf(m_nOperation);
+    if (row.completion == OperationRow::Write) {
+        // The device has taken the letter: its value text, and a chain's next letter.
+        if (SendPendingWrite() && row.pfnNext)
+            (this->*row.pfnNext)();
+    } else if (row.completion == OperationRow::Own && row.pfnOnEscape) {
+        (this->*row.pfnOnEscape)();
+    } else {
         LogById(IDS_UNEXPECTED_ESC);
-        break;
     }
 }
 

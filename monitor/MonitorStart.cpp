@@ -23,8 +23,7 @@ void CServiceDlg::StartMonitor()
     }
     m_pMonitorDlg->m_hWndMain = m_hWnd;
     m_pMonitorDlg->ShowWindow(SW_SHOWNORMAL);
-    m_nOperation = OP_MONITOR;
-    SendCommand("M", 1); // no response timer: the frames come until idle
+    SendLetter(OP_MONITOR); // no response timer: the frames come until idle
 }
 
 void CServiceDlg::CloseMonitor()

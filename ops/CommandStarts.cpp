@@ -1,38 +1,42 @@
 // The starts of the device commands of the menu. A simple query runs the busy check,
-// sets its operation code, sends its letter and arms the response timer; the receive
-// dispatcher carries it on. A command that needs input first posts itself a message,
+// sets its operation code, sends its letter and arms the response timer, both as the
+// protocol's table gives them; the receive dispatcher carries it on. A command that needs input first posts itself a message,
 // whose handler opens the dialog outside the command's own handling.
 #include "ServiceDlg.h"
 
-BOOL CServiceDlg::StartSimpleQuery(Operation nOperation, char chLetter)
+BOOL CServiceDlg::StartSimpleQuery(Operation nOperation)
 {
-    return CheckBusy() && SendQuery(nOperation, chLetter);
+    return CheckBusy() && SendLetter(nOperation);
 }
 
-BOOL CServiceDlg::SendQuery(Operation nOperation, char chLetter)
+BOOL CServiceDlg::SendLetter(Operation nOperation, char chLetter)
 {
+    const OperationRow& row = OperationOf(nOperation);
+    if (!chLetter)
+        chLetter = row.chLetter;
     m_nOperation = nOperation; // before the letter goes out: the answer may come at once
     m_bLetterTaken = FALSE;
     // A refused letter has been reported and the connection is idle again: nothing to wait for.
     if (!SendCommand(&chLetter, 1))
         return FALSE;
-    ArmResponseTimer(1000);
+    if (row.nTimeoutMs)
+        ArmResponseTimer(row.nTimeoutMs);
     return TRUE;
 }
 
 void CServiceDlg::OnQuery()
 {
-    StartSimpleQuery(OP_QUERY, 'L');
+    StartSimpleQuery(OP_QUERY);
 }
 
 void CServiceDlg::OnReadout()
 {
-    StartSimpleQuery(OP_READOUT, 'V');
+    StartSimpleQuery(OP_READOUT);
 }
 
 void CServiceDlg::OnClock()
 {
-    StartSimpleQuery(OP_CLOCK, 'T');
+    StartSimpleQuery(OP_CLOCK);
 }
 
 void CServiceDlg::OnConfigRead()
@@ -46,7 +50,7 @@ void CServiceDlg::OnCommandY()
     if (!CheckBusy())
         return;
     LogById(IDS_COMMAND_Y);
-    SendQuery(OP_COMMAND_Y, 'Y');
+    SendLetter(OP_COMMAND_Y);
 }
 
 void CServiceDlg::OnCommandX()
@@ -54,7 +58,7 @@ void CServiceDlg::OnCommandX()
     if (!CheckBusy())
         return;
     LogById(IDS_COMMAND_X);
-    SendQuery(OP_COMMAND_X, 'X');
+    SendLetter(OP_COMMAND_X);
 }
 
 void CServiceDlg::OnCommandXs()
@@ -62,7 +66,13 @@ void CServiceDlg::OnCommandXs()
     if (!CheckBusy())
         return;
     LogById(IDS_COMMAND_XS);
-    SendQuery(OP_COMMAND_X, 'x');
+    SendLetter(OP_COMMAND_X, 'x');
+}
+
+void CServiceDlg::OnCommandTaken()
+{
+    KillTimer(TIMER_RESPONSE);
+    ReturnToIdle();
 }
 
 void CServiceDlg::OnTextS()

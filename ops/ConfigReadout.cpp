@@ -2,26 +2,26 @@
 // reply is logged and kept in six numbers for the configuration editor (params/), which
 // the last step opens. The dispatcher passes from one step to the next.
 #include "ServiceDlg.h"
-#include "ReplyRules.h"
+#include "ConfigReplies.h"
 
 void CServiceDlg::ReadCfgValues()
 {
-    StartSimpleQuery(OP_CFG_VALUES, 'r');
+    StartSimpleQuery(OP_CFG_VALUES);
 }
 
 void CServiceDlg::ReadCfgMode()
 {
-    StartSimpleQuery(OP_CFG_MODE, 'h');
+    StartSimpleQuery(OP_CFG_MODE);
 }
 
 void CServiceDlg::ReadCfgKind()
 {
-    StartSimpleQuery(OP_CFG_KIND, '3');
+    StartSimpleQuery(OP_CFG_KIND);
 }
 
 void CServiceDlg::ReadCfgOption()
 {
-    StartSimpleQuery(OP_CFG_OPTION, 'b');
+    StartSimpleQuery(OP_CFG_OPTION);
 }
 
 void CServiceDlg::ParseCfgValues()

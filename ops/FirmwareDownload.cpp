@@ -52,12 +52,13 @@ void CServiceDlg::StartDownload()
     m_nFrameRefusals = 0;
     m_nFirmwareSent = 0;
     m_bEndFrameSent = FALSE;
-    if (!SendCommand("D", 1))
+    const OperationRow& start = OperationOf(OP_IMAGE_START);
+    if (!SendCommand(&start.chLetter, 1))
         return; // refused: reported, idle, the file closed
     m_ProgressCtrl.SetRange32(0, ProgressPosition(m_nFirmwareEnd));
     if (bImage) {
         m_nOperation = OP_IMAGE_START;
-        ArmResponseTimer(15000);
+        ArmResponseTimer(start.nTimeoutMs);
     } else {
         // An S-record device takes its first line right after 'D'.
         m_nOperation = OP_DOWNLOAD;
@@ -107,6 +108,15 @@ BOOL CServiceDlg::SurveyFirmwareFile()
     return TRUE;
 }
 
+void CServiceDlg::OnImageStartTaken()
+{
+    // The device has taken 'D': the first block follows.
+    KillTimer(TIMER_RESPONSE);
+    m_bTxDone = TRUE;
+    m_nOperation = OP_DOWNLOAD;
+    SendNextFrame(FALSE);
+}
+
 void CServiceDlg::SendNextFrame(BOOL bResend)
 {
     // ACK and NAK outside a download mean nothing here.
@@ -120,7 +130,7 @@ void CServiceDlg::SendNextFrame(BOOL bResend)
         LogLine(FormatById(IDS_DOWNLOAD_RESEND, "uu", "Repeating block %u (file position %u)", m_nFrameCount,
                            ClampToUInt(m_DownloadFile.GetPosition())));
         if (SendCommand(m_strFrame.GetString(), m_strFrame.GetLength()))
-            ArmResponseTimer(10000);
+            ArmResponseTimer(OperationOf(OP_DOWNLOAD).nTimeoutMs);
         return;
     }
 
@@ -146,7 +156,7 @@ void CServiceDlg::SendNextFrame(BOOL bResend)
     }
     if (!SendCommand(m_strFrame.GetString(), m_strFrame.GetLength()))
         return; // refused: reported, idle already
-    ArmResponseTimer(10000);
+    ArmResponseTimer(OperationOf(OP_DOWNLOAD).nTimeoutMs);
     // The bar repaints at once, which takes longer than all the rest of a frame: it
     // follows the frame, which is on its way by now.
     m_ProgressCtrl.SetPos(ProgressPosition(m_nFirmwareSent));

@@ -16,6 +16,21 @@ void CServiceDlg::ParseSingleLine()
     ReturnToIdle();
 }
 
+void CServiceDlg::OnQueryTaken()
+{
+    // Type 0 may answer with ESC alone; type 1 says ESC first and sends its line after.
+    if (m_nDeviceType == 0)
+        ParseSingleLine();
+    else if (m_nDeviceType == 1)
+        OnLetterTaken(1000);
+}
+
+void CServiceDlg::OnReadoutTaken()
+{
+    // The device has taken the command; its lines follow.
+    OnLetterTaken(2000);
+}
+
 void CServiceDlg::OnReadoutLine()
 {
     CString strLine;
@@ -87,6 +102,6 @@ LRESULT CServiceDlg::OnCaptureFile(WPARAM, LPARAM)
     }
     LogByIdText(IDS_CAPTURE_START, m_strFilePath);
     m_strCapture.Empty();
-    SendQuery(OP_CAPTURE, 'O');
+    SendLetter(OP_CAPTURE);
     return 0;
 }

@@ -7,6 +7,9 @@
 
 void CServiceDlg::SendClock()
 {
+    // The device has taken 'T': its clock text follows.
+    KillTimer(TIMER_RESPONSE);
+    m_bTxDone = TRUE;
     // The clock text ends in CR; a second CR ends the command.
     std::string strClock = FormatClockText(CTime::GetCurrentTime().GetLocalTm());
     std::string strSend = strClock + '\r';
@@ -39,7 +42,7 @@ LRESULT CServiceDlg::OnTextEntry(WPARAM, LPARAM)
     }
     LogByIdText(IDS_TEXT_S_SENT, strText);
     m_strPendingWrite = strText + "\r";
-    SendQuery(OP_TEXT_S, 'S');
+    SendLetter(OP_TEXT_S);
     return 0;
 }
 
@@ -50,13 +53,9 @@ LRESULT CServiceDlg::OnTextCommand(WPARAM wParam, LPARAM)
         ReturnToIdle();
         return 0;
     }
-    Operation nOperation = wParam == 0 ? OP_TEXT_N : OP_TEXT_H;
-    m_nOperation = nOperation;
-    char chLetter = wParam == 0 ? 'N' : 'H';
-    if (!SendCommand(&chLetter, 1))
+    if (!SendLetter(wParam == 0 ? OP_TEXT_N : OP_TEXT_H))
         return 0; // refused: reported, and idle already
     LogByIdText(wParam == 0 ? IDS_TEXT_N_SENT : IDS_TEXT_H_SENT, m_strEnteredText);
-    ArmResponseTimer(1000);
     m_strPendingWrite = m_strEnteredText + "\r";
     return 0;
 }

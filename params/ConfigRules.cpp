@@ -1,5 +1,5 @@
 #include "ConfigRules.h"
-#include "ReplyRules.h"
+#include "ConfigReplies.h"
 
 unsigned ToThirds(unsigned v)
 {

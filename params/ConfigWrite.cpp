@@ -30,20 +30,25 @@ LRESULT CServiceDlg::OnConfigEditor(WPARAM, LPARAM)
         ReturnToIdle();
         return 0;
     }
-    // The choices stay for the steps that follow; the numbers go out and are read anew.
+    // The choices stay for the steps that follow.
+    m_nCfgValue1 = static_cast<int>(dlg.m_nValue1);
+    m_nCfgValue2 = static_cast<int>(dlg.m_nValue2);
+    m_nCfgValue3 = static_cast<int>(dlg.m_nValue3);
     m_nCfgMode = dlg.m_nMode;
     m_nCfgKind = dlg.m_nKind;
     m_nCfgOption = dlg.m_nOption;
-
-    WriteCfgValues(dlg.m_nValue1, dlg.m_nValue2, dlg.m_nValue3);
+    WriteCfgValues();
     return 0;
 }
 
-void CServiceDlg::WriteCfgValues(UINT nValue1, UINT nValue2, UINT nValue3)
+void CServiceDlg::WriteCfgValues()
 {
+    const unsigned nValue1 = static_cast<unsigned>(m_nCfgValue1);
+    const unsigned nValue2 = static_cast<unsigned>(m_nCfgValue2);
+    const unsigned nValue3 = static_cast<unsigned>(m_nCfgValue3);
     LogLine(FormatById(IDS_CFG_WRITE, "uuu", "IDS-Error", nValue1, nValue2, nValue3));
     m_bCfgWriteCutLogged = FALSE;
-    if (!SendWriteLetter(OP_CFG_WRITE_R, 'R'))
+    if (!SendWriteLetter(OP_CFG_WRITE_R))
         return;
     char szValues[48];
     std::snprintf(szValues, sizeof szValues, "%u,%u,%u\r", nValue1, nValue2, nValue3);
@@ -55,7 +60,7 @@ void CServiceDlg::WriteCfgMode()
     int nMode = m_nCfgMode == 0 ? 0 : 1; // no mode chosen writes the thirds
     LogByIdNum(IDS_CFG_MODE_WRITE, nMode);
     m_strPendingWrite = ValueText(nMode);
-    SendWriteLetter(OP_CFG_WRITE_H, 'H');
+    SendWriteLetter(OP_CFG_WRITE_H);
 }
 
 void CServiceDlg::WriteCfgKind()
@@ -68,7 +73,7 @@ void CServiceDlg::WriteCfgKind()
     }
     LogByIdText(IDS_CFG_KIND_WRITE, m_nCfgKind == 1 ? "SCANIA" : "OTHER");
     m_strPendingWrite = m_nCfgKind == 1 ? "2\r" : "0\r";
-    SendWriteLetter(OP_CFG_WRITE_1, '1');
+    SendWriteLetter(OP_CFG_WRITE_1);
 }
 
 void CServiceDlg::WriteCfgOption()
@@ -81,7 +86,7 @@ void CServiceDlg::WriteCfgOption()
     else
         return;
     m_strPendingWrite = ValueText(m_nCfgOption);
-    SendWriteLetter(OP_CFG_WRITE_B, 'B');
+    SendWriteLetter(OP_CFG_WRITE_B);
 }
 
 void CServiceDlg::LogConfigWriteCut()

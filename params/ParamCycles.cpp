@@ -8,8 +8,8 @@
 #include "ParamFDlg.h"
 #include "ParamGDlg.h"
 #include "ParamJDlg.h"
-#include "ReplyRules.h"
 #include "ParamWFDlg.h"
+#include "ParamReplies.h"
 
 #include <cstdio>
 
@@ -17,32 +17,32 @@
 
 void CServiceDlg::ReadParamG()
 {
-    StartSimpleQuery(OP_READ_G, 'g');
+    StartSimpleQuery(OP_READ_G);
 }
 
 void CServiceDlg::ReadParamJ()
 {
-    StartSimpleQuery(OP_READ_J, 'j');
+    StartSimpleQuery(OP_READ_J);
 }
 
 void CServiceDlg::ReadParamW()
 {
-    StartSimpleQuery(OP_READ_W, 'w');
+    StartSimpleQuery(OP_READ_W);
 }
 
 void CServiceDlg::ReadParamF()
 {
-    StartSimpleQuery(OP_READ_F, 'f');
+    StartSimpleQuery(OP_READ_F);
 }
 
 void CServiceDlg::ReadInterface()
 {
-    StartSimpleQuery(OP_READ_4, '4');
+    StartSimpleQuery(OP_READ_4);
 }
 
 void CServiceDlg::ReadParamC()
 {
-    StartSimpleQuery(OP_READ_C, 'c');
+    StartSimpleQuery(OP_READ_C);
 }
 
 void CServiceDlg::OnParamFAlone()
@@ -97,20 +97,21 @@ void CServiceDlg::ParseParamC()
 
 // --- the writes ----------------------------------------------------------------------------------
 
-BOOL CServiceDlg::SendWriteLetter(Operation nOperation, char chLetter)
+BOOL CServiceDlg::SendWriteLetter(Operation nOperation)
 {
+    const OperationRow& row = OperationOf(nOperation);
     m_nOperation = nOperation;
     // Busy until the value text has gone, also in a chain that has just passed through
     // idle: a command meanwhile gets the busy question instead of putting its letter in
     // the middle of the write.
     m_bBusy = TRUE;
-    if (!SendCommand(&chLetter, 1))
+    if (!SendCommand(&row.chLetter, 1))
         return FALSE; // refused: reported, idle, nothing follows
-    ArmResponseTimer(1000);
+    ArmResponseTimer(row.nTimeoutMs);
     return TRUE;
 }
 
-BOOL CServiceDlg::StartWrite(Operation nOperation, char chLetter, UINT nLogID, int nValue)
+BOOL CServiceDlg::StartWrite(Operation nOperation, UINT nLogID, int nValue)
 {
     // A choice left open ("no button", an indeterminate box) is no number: a "%u" of it
     // would write 4294967295 into the device.
@@ -120,7 +121,7 @@ BOOL CServiceDlg::StartWrite(Operation nOperation, char chLetter, UINT nLogID, i
         return FALSE;
     }
     LogByIdNum(nLogID, nValue);
-    if (!SendWriteLetter(nOperation, chLetter))
+    if (!SendWriteLetter(nOperation))
         return FALSE;
     char szValue[16];
     std::snprintf(szValue, sizeof szValue, "%u\r", static_cast<unsigned>(nValue));
@@ -128,35 +129,76 @@ BOOL CServiceDlg::StartWrite(Operation nOperation, char chLetter, UINT nLogID, i
     return TRUE;
 }
 
+void CServiceDlg::WriteParamG()
+{
+    StartWrite(OP_WRITE_G, IDS_PARAM_G_WRITE, m_nParamG);
+}
+
+void CServiceDlg::WriteParamJ()
+{
+    StartWrite(OP_WRITE_J, IDS_PARAM_J_WRITE, m_nParamJ);
+}
+
+void CServiceDlg::WriteParamW()
+{
+    StartWrite(OP_WRITE_W, IDS_PARAM_W_WRITE, m_nParamW);
+}
+
 void CServiceDlg::FollowUpParamF()
 {
-    StartWrite(OP_WRITE_F, 'F', IDS_PARAM_F_FOLLOW, m_nParamF);
+    StartWrite(OP_WRITE_F, IDS_PARAM_F_FOLLOW, m_nParamF);
+}
+
+void CServiceDlg::WriteInterface()
+{
+    StartWrite(OP_WRITE_2, IDS_INTERFACE_WRITE, m_nInterface);
+}
+
+void CServiceDlg::WriteParamC()
+{
+    StartWrite(OP_WRITE_C, IDS_PARAM_C_WRITE, m_nParamC);
 }
 
 // --- the dialogs, opened by the messages the replies post -------------------------------------
 
+BOOL CServiceDlg::EditParam(CDialog& dlg)
+{
+    if (dlg.DoModal() == IDOK)
+        return TRUE;
+    ReturnToIdle();
+    return FALSE;
+}
+
+template <class TDialog>
+BOOL CServiceDlg::EditParamValue(int TDialog::*pnChoice, int& nValue)
+{
+    TDialog dlg;
+    dlg.*pnChoice = nValue;
+    if (!EditParam(dlg))
+        return FALSE;
+    nValue = dlg.*pnChoice;
+    return TRUE;
+}
+
+void CServiceDlg::ShowParamWF()
+{
+    PostMessage(WM_PARAM_WF);
+}
+
 LRESULT CServiceDlg::OnParamGDialog(WPARAM, LPARAM)
 {
-    CParamGDlg dlg;
-    dlg.m_nOn = m_nParamG;
-    if (dlg.DoModal() != IDOK) {
-        ReturnToIdle();
-        return 0;
-    }
-    StartWrite(OP_WRITE_G, 'G', IDS_PARAM_G_WRITE, dlg.m_nOn);
+    if (EditParamValue(&CParamGDlg::m_nOn, m_nParamG))
+        WriteParamG();
     return 0;
 }
 
 LRESULT CServiceDlg::OnParamJDialog(WPARAM, LPARAM)
 {
-    CParamJDlg dlg;
-    dlg.m_nOn = InvertParamJ(m_nParamJ);
-    if (dlg.DoModal() != IDOK) {
-        ReturnToIdle();
-        return 0;
+    int nOn = InvertParamJ(m_nParamJ);
+    if (EditParamValue(&CParamJDlg::m_nOn, nOn)) {
+        m_nParamJ = InvertParamJ(nOn);
+        WriteParamJ();
     }
-    m_nParamJ = InvertParamJ(dlg.m_nOn);
-    StartWrite(OP_WRITE_J, 'J', IDS_PARAM_J_WRITE, m_nParamJ);
     return 0;
 }
 
@@ -168,47 +210,35 @@ LRESULT CServiceDlg::OnParamWFDialog(WPARAM, LPARAM)
         dlg.m_nHigh = m_nParamF >> 1;
         dlg.m_nLow = m_nParamF & 1;
     }
-    if (dlg.DoModal() != IDOK) {
-        ReturnToIdle();
+    if (!EditParam(dlg))
         return 0;
-    }
+    // 'W' goes first; the dispatcher follows it with 'F'.
     m_nParamF = (dlg.m_nHigh ? 2 : 0) + (dlg.m_nLow ? 1 : 0);
-    StartWrite(OP_WRITE_W, 'W', IDS_PARAM_W_WRITE, dlg.m_nW);
+    m_nParamW = dlg.m_nW;
+    WriteParamW();
     return 0;
 }
 
 LRESULT CServiceDlg::OnInterfaceDialog(WPARAM, LPARAM)
 {
-    CInterfaceDlg dlg;
-    dlg.m_nSelection = m_nInterface;
-    if (dlg.DoModal() != IDOK) {
-        ReturnToIdle();
-        return 0;
-    }
-    StartWrite(OP_WRITE_2, '2', IDS_INTERFACE_WRITE, dlg.m_nSelection);
+    if (EditParamValue(&CInterfaceDlg::m_nSelection, m_nInterface))
+        WriteInterface();
     return 0;
 }
 
 LRESULT CServiceDlg::OnParamCDialog(WPARAM, LPARAM)
 {
-    CParamCDlg dlg;
-    dlg.m_nSelection = m_nParamC;
-    if (dlg.DoModal() != IDOK) {
-        ReturnToIdle();
-        return 0;
-    }
-    StartWrite(OP_WRITE_C, 'C', IDS_PARAM_C_WRITE, dlg.m_nSelection);
+    if (EditParamValue(&CParamCDlg::m_nSelection, m_nParamC))
+        WriteParamC();
     return 0;
 }
 
 LRESULT CServiceDlg::OnParamFDialog(WPARAM, LPARAM)
 {
-    CParamFDlg dlg;
-    if (dlg.DoModal() != IDOK) {
-        ReturnToIdle();
-        return 0;
-    }
-    // An unchecked box writes 1, a checked one 0.
-    StartWrite(OP_WRITE_F_ALONE, 'F', IDS_PARAM_F_WRITE, dlg.m_nOn ? 0 : 1);
+    // Written without a read: the box starts unchecked. An unchecked box writes 1, a
+    // checked one 0.
+    int nOn = 0;
+    if (EditParamValue(&CParamFDlg::m_nOn, nOn))
+        StartWrite(OP_WRITE_F_ALONE, IDS_PARAM_F_WRITE, nOn ? 0 : 1);
     return 0;
 }

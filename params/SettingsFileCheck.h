@@ -1,4 +1,4 @@
-// A settings file looked at before anything is sent: the restore's own look once its file
+// A device settings file (.ZEVSET) looked at before anything is sent: the restore's own look once its file
 // is chosen, and an unattended run's look at the file it names before it touches the
 // device. One rule for both.
 #pragma once
@@ -9,4 +9,4 @@
 // Reads the file: readable, a complete settings file, and one of the device type given
 // (0 Vantik, 1 Corlaxa, 2 Brennix). Empty when it is fit, with its settings in settings;
 // else the message that says why it is not.
-CString SettingsFileFault(const CString& strPath, int nDeviceType, DeviceSettings& settings);
+CString DeviceSettingsFileFault(const CString& strPath, int nDeviceType, DeviceSettings& settings);

@@ -1,3 +1,15 @@
+/* Events reach the program on the thread that opened the link.
+ *
+ * KoraOpen creates a message-only window on that thread; the I/O thread posts one message
+ * per event bit to it (at most one of each bit waits in the message queue, so a burst of
+ * bytes is one KORA_EVENT_RECEIVED), and the opening thread's message loop, whichever loop
+ * runs at the time (a dialog's, a message box's), dispatches it to the window, which looks
+ * the link up by handle and calls the callback registered for the bit at that moment.
+ * Callbacks therefore never run on the I/O thread and never two at once. Received bytes
+ * are announced at once when they answer something the program wrote or come after a
+ * quiet spell; a stream that flows by itself is announced every 20 ms (io_receive.c says
+ * why).
+ */
 #include "link.h"
 
 /* The message that carries an event: wParam the link's handle, lParam the event bit. */
@@ -5,7 +17,7 @@
 
 static const char class_name[] = "KoraEventWindow";
 
-static int slot_of(unsigned bit)
+int event_slot_of(unsigned bit)
 {
     for (int slot = 0; slot < KORA_EVENT_SLOTS; slot++)
         if ((1u << slot) == bit)
@@ -17,7 +29,7 @@ static int slot_of(unsigned bit)
  * removed since the post gets nothing. */
 static void deliver(HWND window, LONG handle, unsigned bit)
 {
-    int slot = slot_of(bit);
+    int slot = event_slot_of(bit);
     event_slot target = {0};
     library_lock();
     kora_link *link = link_table_find(handle);

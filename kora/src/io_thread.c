@@ -1,35 +1,46 @@
-#include "link.h"
+/* The I/O thread of a link: the only thread that issues reads and writes on its port.
+ *
+ * The port is opened for overlapped I/O, so the thread keeps one read and at most one
+ * write pending at the same time, each with its own OVERLAPPED, and sleeps in
+ * WaitForMultipleObjects on: its stop event, its work event (KoraWrite queued bytes, or
+ * KoraRead made room), and the two requests' events. A request is issued again only after
+ * its completion has been collected, so no OVERLAPPED is ever reused while pending. The
+ * port's COMMTIMEOUTS are all zero.
+ *
+ * A link fails when the port stops answering (an unplugged USB adapter, a pty whose
+ * other end went away): a read or write request ends with an error and ClearCommError
+ * fails too. A read that ends as cancelled while ClearCommError still works is simply
+ * issued again. While idle, the thread calls ClearCommError every 250 ms, so a port that
+ * disappears under a pending read is noticed as well. KORA_EVENT_LINK_FAILED is raised
+ * once per link, for the failure alone, since the program answers it by telling the user
+ * and closing the link. A failed link keeps its handle and its received bytes until
+ * KoraClose; it does no more I/O.
+ *
+ * Line errors (framing, parity, overrun, break) are no failure: a noise burst on the
+ * cable, a device being switched on or a byte at another baud rate during the wake-up
+ * damage a byte or two, which the device's NAK and the program's time-outs deal with.
+ * Every ClearCommError (after each read, and every 250 ms while idle) counts the kinds it
+ * reports in the link's four counters, and KORA_EVENT_LINE_ERROR (bit 8, at most one
+ * waiting) tells the program, which takes the counts with KoraSetParam (setting a counter
+ * to 0 returns what it held) and says them at its own pace. The link stays good for
+ * KoraTestStatus. Neither a pty nor Wine reports line errors; the tests build these
+ * sources with KORA_LINE_ERROR_SEAM (link.h) to inject them, and KORA.DLL has no such
+ * seam.
+ *
+ * When KoraClose sets the stop event, the thread cancels its pending requests and ends.
+ * A request that does not end within a second after cancelling (a driver that hangs)
+ * makes the thread leave its I/O block allocated instead of freeing memory that the
+ * driver may still write to.
+ */
+#include "io.h"
 
-#include <stdio.h>
 #include <stdlib.h>
 
 #define HEALTH_CHECK_MS 250        /* how often an idle port is asked whether it is there */
 #define CANCEL_WAIT_MS 1000        /* how long a cancelled read or write may take to end */
-#define READ_CHUNK 4096
-#define MAX_EMPTY_READS 50         /* reads in a row that end with nothing, before giving up */
 #define LINE_ERRORS (CE_FRAME | CE_OVERRUN | CE_RXPARITY | CE_BREAK | CE_RXOVER)
-#define RX_EVENT_SPACING_MS 20     /* a stream nobody asked for is delivered this often */
 
-/* Everything the pending I/O of a link refers to. It lives on the heap so that it
- * can outlive the thread if a cancelled request never ends. */
-typedef struct io_state {
-    kora_link *link;
-    OVERLAPPED read_request;
-    OVERLAPPED write_request;
-    int reading;
-    int writing;
-    DWORD read_size;             /* size of the next read: 1, or what the queue holds */
-    int empty_reads;
-    ULONGLONG write_deadline;    /* GetTickCount64 value; 0 = none */
-    ULONGLONG rx_post_due;       /* when received bytes held back are to be announced; 0 = none */
-    DWORD piece_size;
-    unsigned char read_buffer[READ_CHUNK];
-    unsigned char piece[65536];  /* the written bytes handed to the port */
-} io_state;
-
-/* Fails the link with a text made of format (which takes the port number and the
- * system's message, in that order) and the Windows error code. */
-static void fail_with_system_error(kora_link *link, const char *format, DWORD code)
+void link_fail_with_system_error(kora_link *link, const char *format, DWORD code)
 {
     char message[200];
     system_message(code, message, sizeof message);
@@ -51,18 +62,17 @@ static void count_line_errors(kora_link *link, DWORD errors)
     for (int kind = 0; kind < LINE_ERROR_KINDS; kind++)
         if ((errors & kinds[kind]) && link->line_errors[kind] < MAXLONG)
             link->line_errors[kind]++;
-    link->line_error = 1;
+    link->line_error_seen = 1;
     link_post(link, KORA_EVENT_LINE_ERROR);
 }
 
-/* Asks the port for its state; 0 when it no longer answers (the link has then failed). */
-static int check_port(io_state *io, DWORD *queued)
+int io_check_port(io_state *io, DWORD *queued)
 {
     kora_link *link = io->link;
     DWORD errors = 0;
     COMSTAT status = {0};
     if (!ClearCommError(link->com, &errors, &status)) {
-        fail_with_system_error(link, "COM%u is gone (unplugged?): %s", GetLastError());
+        link_fail_with_system_error(link, "COM%u is gone (unplugged?): %s", GetLastError());
         return 0;
     }
 #ifdef KORA_LINE_ERROR_SEAM
@@ -86,147 +96,7 @@ static int link_failed(kora_link *link)
     return failed;
 }
 
-static void start_read(io_state *io)
-{
-    kora_link *link = io->link;
-    library_lock();
-    DWORD room = link->failed ? 0 : (DWORD)byte_queue_room(&link->rx);
-    library_unlock();
-    DWORD size = io->read_size;
-    if (size > room)
-        size = room;
-    if (size > READ_CHUNK)
-        size = READ_CHUNK;
-    if (size == 0)
-        return;
-    io->read_size = size;
-    if (ReadFile(link->com, io->read_buffer, size, NULL, &io->read_request)
-        || GetLastError() == ERROR_IO_PENDING)
-        io->reading = 1;
-    else
-        fail_with_system_error(link, "Cannot read from COM%u: %s", GetLastError());
-}
-
-/* With the lock held: tells the program that bytes wait. An answer to something just
- * written, or bytes after a quiet spell, are announced at once; a stream that goes on by
- * itself (the monitor's frames) arrives a few bytes a millisecond and is announced every
- * RX_EVENT_SPACING_MS instead of for every piece, as a UART's FIFO gathers bytes: each
- * event costs the program's thread and the wineserver far more than its bytes. */
-static void announce_received(io_state *io, ULONGLONG now)
-{
-    kora_link *link = io->link;
-    if (link->wrote_since_rx_post || now >= link->rx_posted_at + RX_EVENT_SPACING_MS) {
-        link_post(link, KORA_EVENT_RECEIVED);
-        link->wrote_since_rx_post = 0;
-        link->rx_posted_at = now;
-        io->rx_post_due = 0;
-    } else if (!io->rx_post_due) {
-        io->rx_post_due = link->rx_posted_at + RX_EVENT_SPACING_MS;
-    }
-}
-
-/* Once the time of bytes held back has come: what the port has gathered meanwhile is
- * fetched first (the read that is armed again completes at once and announces all), or,
- * when nothing more came, the bytes held are announced now. */
-static void announce_due(io_state *io)
-{
-    if (!io->rx_post_due || GetTickCount64() < io->rx_post_due)
-        return;
-    io->rx_post_due = 0;
-    DWORD queued = 0;
-    if (!check_port(io, &queued))
-        return;
-    if (queued) {
-        io->read_size = queued;
-        return;
-    }
-    library_lock();
-    if (io->link->rx.count)
-        announce_received(io, GetTickCount64());
-    library_unlock();
-}
-
-static void finish_read(io_state *io)
-{
-    kora_link *link = io->link;
-    DWORD got = 0;
-    BOOL ok = GetOverlappedResult(link->com, &io->read_request, &got, FALSE);
-    DWORD code = GetLastError();
-    io->reading = 0;
-    if (!ok && code != ERROR_OPERATION_ABORTED) {
-        /* A port that still answers had a passing fault; one that does not is gone. */
-        if (check_port(io, NULL))
-            fail_with_system_error(link, "Cannot read from COM%u: %s", code);
-        return;
-    }
-    if (got > 0) {
-        io->empty_reads = 0;
-        library_lock();
-        byte_queue_push(&link->rx, io->read_buffer, got);
-        announce_received(io, GetTickCount64());
-        library_state_changed();
-        library_unlock();
-    } else if (++io->empty_reads > MAX_EMPTY_READS) {
-        fail_with_system_error(link, "COM%u delivers no data: %s", ok ? ERROR_NO_DATA : code);
-        return;
-    }
-    /* Bytes already queued behind this read are fetched at once, in one read. */
-    DWORD queued = 0;
-    if (check_port(io, &queued))
-        io->read_size = queued ? queued : 1;
-}
-
-/* Time in milliseconds that n bytes take on the line (10 bits each), rounded up. */
-static ULONGLONG line_time_ms(DWORD n, unsigned baud)
-{
-    return ((ULONGLONG)n * 10 * 1000 + baud - 1) / baud;
-}
-
-static void start_write(io_state *io)
-{
-    kora_link *link = io->link;
-    library_lock();
-    DWORD n = 0;
-    unsigned timeout_ms = link->write_timeout_ms;
-    if (!link->failed && link->tx.count) {
-        n = (DWORD)byte_queue_pop(&link->tx, io->piece, link->tx_queue_size);
-        link->sending = 1;
-    }
-    library_unlock();
-    if (n == 0)
-        return;
-    io->piece_size = n;
-    io->write_deadline = timeout_ms ? GetTickCount64() + timeout_ms + line_time_ms(n, link->baud) : 0;
-    if (WriteFile(link->com, io->piece, n, NULL, &io->write_request) || GetLastError() == ERROR_IO_PENDING)
-        io->writing = 1;
-    else
-        fail_with_system_error(link, "Cannot write to COM%u: %s", GetLastError());
-}
-
-static void finish_write(io_state *io)
-{
-    kora_link *link = io->link;
-    DWORD sent = 0;
-    BOOL ok = GetOverlappedResult(link->com, &io->write_request, &sent, FALSE);
-    DWORD code = ok ? ERROR_WRITE_FAULT : GetLastError();
-    io->writing = 0;
-    if (!ok || sent != io->piece_size) {
-        if (check_port(io, NULL))
-            fail_with_system_error(link, "Cannot write to COM%u: %s", code);
-        return;
-    }
-    library_lock();
-    link->sending = 0;
-    if (link->tx.count == 0 && !link->failed) {
-        link_post(link, KORA_EVENT_SENT);
-        library_state_changed();
-    }
-    library_unlock();
-}
-
-/* Cancels a pending request and waits for it to end, with the bytes it moved in *done;
- * 0 if it does not end. */
-static int cancel_request(HANDLE com, OVERLAPPED *request, DWORD *done)
+int io_cancel_request(HANDLE com, OVERLAPPED *request, DWORD *done)
 {
     *done = 0;
     CancelIoEx(com, request);
@@ -236,55 +106,29 @@ static int cancel_request(HANDLE com, OVERLAPPED *request, DWORD *done)
     return 1;
 }
 
-static void check_write_deadline(io_state *io)
+/* ms, or less when the moment due (a GetTickCount64 value; 0 = none) comes sooner. */
+static DWORD shorter_wait(DWORD ms, ULONGLONG due)
 {
-    kora_link *link = io->link;
-    if (!io->writing || !io->write_deadline || GetTickCount64() < io->write_deadline)
-        return;
-    DWORD sent = 0;
-    if (!cancel_request(link->com, &io->write_request, &sent)) {
-        /* The request stays pending; the link cannot write again. */
-        io->write_deadline = 0;
-        library_lock();
-        link_fail(link, "COM%u took no data for %u ms: the transmitter is stalled.", link->port,
-                  link->write_timeout_ms);
-        library_unlock();
-        return;
-    }
-    if (sent == io->piece_size) {
-        finish_write(io);  /* it went out just in time */
-        return;
-    }
-    io->writing = 0;
-    library_lock();
-    link_fail(link, "COM%u took no data for %u ms: the transmitter is stalled.", link->port,
-              link->write_timeout_ms);
-    library_unlock();
+    if (!due)
+        return ms;
+    ULONGLONG now = GetTickCount64();
+    ULONGLONG left = due > now ? due - now : 0;
+    return left < ms ? (DWORD)left : ms;
 }
 
+/* Until the port is next to be checked, held-back bytes announced or a write's
+ * deadline met, whichever comes first. */
 static DWORD wait_time(const io_state *io)
 {
-    DWORD ms = HEALTH_CHECK_MS;
-    if (io->rx_post_due) {
-        ULONGLONG now = GetTickCount64();
-        ULONGLONG left = io->rx_post_due > now ? io->rx_post_due - now : 0;
-        if (left < ms)
-            ms = (DWORD)left;
-    }
-    if (io->writing && io->write_deadline) {
-        ULONGLONG now = GetTickCount64();
-        ULONGLONG left = io->write_deadline > now ? io->write_deadline - now : 0;
-        if (left < ms)
-            ms = (DWORD)left;
-    }
-    return ms;
+    DWORD ms = shorter_wait(HEALTH_CHECK_MS, io->rx_post_due);
+    return io->writing ? shorter_wait(ms, io->write_deadline) : ms;
 }
 
 static void run(io_state *io)
 {
     kora_link *link = io->link;
-    if (check_port(io, NULL)) {
-        start_read(io);
+    if (io_check_port(io, NULL)) {
+        io_start_read(io);
         library_lock();
         link->ready = !link->failed;
         if (link->ready)
@@ -298,9 +142,9 @@ static void run(io_state *io)
         if (!link_failed(link)) {
             /* While a stream's bytes are held back, the port gathers the next ones. */
             if (!io->reading && !io->rx_post_due)
-                start_read(io);
+                io_start_read(io);
             if (!io->writing)
-                start_write(io);
+                io_start_write(io);
         }
         HANDLE events[4] = {link->stop, link->work};
         DWORD count = 2, read_index = MAXDWORD, write_index = MAXDWORD;
@@ -311,17 +155,17 @@ static void run(io_state *io)
         DWORD woke = WaitForMultipleObjects(count, events, FALSE, wait_time(io));
         if (woke == WAIT_OBJECT_0)
             return;
-        announce_due(io);
+        io_announce_due(io);
         if (woke == WAIT_OBJECT_0 + read_index)
-            finish_read(io);
+            io_finish_read(io);
         else if (woke == WAIT_OBJECT_0 + write_index)
-            finish_write(io);
+            io_finish_write(io);
         else if (woke == WAIT_TIMEOUT) {
-            check_write_deadline(io);
+            io_check_write_deadline(io);
             if (!link_failed(link))
-                check_port(io, NULL);
+                io_check_port(io, NULL);
         } else if (woke == WAIT_FAILED) {
-            fail_with_system_error(link, "The I/O of COM%u stopped: %s", GetLastError());
+            link_fail_with_system_error(link, "The I/O of COM%u stopped: %s", GetLastError());
             WaitForSingleObject(link->stop, INFINITE);
             return;
         }
@@ -349,14 +193,14 @@ DWORD WINAPI link_io_thread(void *parameter)
     int stuck = 0;
     DWORD done = 0;
     if (io && io->reading) {
-        stuck |= !cancel_request(link->com, &io->read_request, &done);
+        stuck |= !io_cancel_request(link->com, &io->read_request, &done);
         /* A read that ended as the link closed: its bytes are the link's, for a re-open. */
         library_lock();
         byte_queue_push(&link->rx, io->read_buffer, done);
         library_unlock();
     }
     if (io && io->writing)
-        stuck |= !cancel_request(link->com, &io->write_request, &done);
+        stuck |= !io_cancel_request(link->com, &io->write_request, &done);
     if (io && !stuck) {
         if (io->read_request.hEvent)
             CloseHandle(io->read_request.hEvent);

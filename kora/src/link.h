@@ -1,4 +1,19 @@
-/* One open link, and the library-wide lock and table that hold the links. */
+/* One open link, and the library-wide lock and table that hold the links.
+ *
+ * The library's sources, by job:
+ *   open_close.c     KoraOpen, KoraClose: a link's life
+ *   read_write.c     KoraRead, KoraWrite
+ *   link_settings.c  KoraSetParam, KoraSetCallback
+ *   wait_status.c    KoraWait, KoraTestStatus, KoraGetErrorText
+ *   link_table.c     the library lock, the table of open links, the error texts
+ *   event_window.c   events to the opening thread through its message-only window
+ *   io_thread.c      the I/O thread of a link, the port's health and line errors (io.h)
+ *   io_receive.c     its reception;  io_send.c  its transmission
+ *   port.c           opening and setting up a COM port
+ *   connection.c     the connection string;  reopen.c  input kept for a re-open at once
+ *   byte_queue.c     the links' receive and transmit queues
+ *   system_message.c the text of a Windows error code
+ */
 #ifndef KORA_LINK_H
 #define KORA_LINK_H
 
@@ -34,7 +49,7 @@ typedef struct kora_link {
     unsigned posted;           /* event bits posted to the window, not yet delivered */
     int ready;                 /* the I/O thread has reception running */
     int failed;                /* the port went away or the transmitter stalled */
-    int line_error;            /* a line error has been seen since open */
+    int line_error_seen;       /* a line error has been seen since open */
     LONG line_errors[LINE_ERROR_KINDS]; /* counted since the program last took them */
     int sending;               /* the I/O thread is writing a piece */
     int wrote_since_rx_post;   /* bytes were written since KORA_EVENT_RECEIVED was last posted */
@@ -59,6 +74,9 @@ void library_wait_for_change(DWORD ms);
 /* With the lock held. */
 LONG link_table_add(kora_link *link);       /* the new handle, 0 when out of memory */
 kora_link *link_table_find(LONG handle);    /* NULL when the handle is not an open link */
+/* link_table_find for an exported call; when the handle is not an open link, the
+ * library's error names the call and the handle. */
+kora_link *link_for_call(LONG handle, const char *call);
 kora_link *link_table_newest(void);
 void link_table_remove(kora_link *link);
 
@@ -69,7 +87,7 @@ void library_error_text(char *out);          /* KORA_TEXT_SIZE bytes */
 /* With the lock held: the link's error text, unless the link has failed already
  * (the cause of the failure stays its text). */
 void link_error(kora_link *link, const char *format, ...) __attribute__((format(printf, 2, 3)));
-/* With the lock held: marks the link failed with the text, raises KORA_EVENT_ERROR
+/* With the lock held: marks the link failed with the text, raises KORA_EVENT_LINK_FAILED
  * (once: a failed link does no more I/O). */
 void link_fail(kora_link *link, const char *format, ...);
 
@@ -79,6 +97,8 @@ LONG link_state(const kora_link *link);
 /* With the lock held: posts the event bit to the link's window unless it is posted
  * already; the opening thread's message loop delivers it. */
 void link_post(kora_link *link, unsigned bit);
+/* The slot of an event bit in kora_link.slots, -1 for a value that is no event bit. */
+int event_slot_of(unsigned bit);
 HWND event_window_create(void);
 void event_window_destroy(HWND window);
 

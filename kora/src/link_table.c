@@ -1,3 +1,9 @@
+/* The library lock, the table of open links, and the error texts.
+ *
+ * One lock guards the table of links, each link's queues, flags and callbacks, and the
+ * error texts; nobody holds it across a wait or a callback. A condition variable on it
+ * wakes every KoraWait whenever the state of a link changes.
+ */
 #include "link.h"
 
 #include <stdarg.h>
@@ -57,6 +63,14 @@ kora_link *link_table_find(LONG handle)
     return NULL;
 }
 
+kora_link *link_for_call(LONG handle, const char *call)
+{
+    kora_link *link = link_table_find(handle);
+    if (!link)
+        library_error("%s: %ld is not the handle of an open link.", call, (long)handle);
+    return link;
+}
+
 kora_link *link_table_newest(void)
 {
     return link_count ? links[link_count - 1] : NULL;
@@ -96,7 +110,7 @@ static void set_link_error(kora_link *link, int fails, const char *format, va_li
         return;
     link->failed = 1;
     byte_queue_clear(&link->tx);
-    link_post(link, KORA_EVENT_ERROR);
+    link_post(link, KORA_EVENT_LINK_FAILED);
     library_state_changed();
 }
 
@@ -125,7 +139,7 @@ LONG link_state(const kora_link *link)
         state |= KORA_STATE_RX_WAITING;
     if (!link->sending && !link->tx.count)
         state |= KORA_STATE_TX_EMPTY;
-    if (link->line_error)
-        state |= KORA_STATE_LINE_ERROR;
+    if (link->line_error_seen)
+        state |= KORA_STATE_LINE_ERROR_SEEN;
     return state;
 }

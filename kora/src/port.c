@@ -1,6 +1,7 @@
 #include "port.h"
 
 #include <stdio.h>
+#include <string.h>
 
 #include "link.h"
 
@@ -40,29 +41,33 @@ static void set_flow_limits(DCB *dcb, unsigned rx_queue)
     dcb->XoffLim = (WORD)(rx_queue / 4);
 }
 
+/* Sizes the driver's queues and reads the port's settings into dcb. */
+static int size_queues(HANDLE com, unsigned rx_queue, unsigned tx_queue, DCB *dcb)
+{
+    memset(dcb, 0, sizeof *dcb);
+    dcb->DCBlength = sizeof *dcb;
+    return SetupComm(com, rx_queue, tx_queue) && GetCommState(com, dcb);
+}
+
 int port_set_queues(HANDLE com, unsigned port, unsigned rx_queue, unsigned tx_queue,
                     char *error, size_t size)
 {
-    DCB dcb = {0};
-    dcb.DCBlength = sizeof dcb;
-    if (!SetupComm(com, rx_queue, tx_queue) || !GetCommState(com, &dcb)) {
-        port_error("size the queues of", port, error, size);
-        return 0;
+    DCB dcb;
+    int done = size_queues(com, rx_queue, tx_queue, &dcb);
+    if (done) {
+        set_flow_limits(&dcb, rx_queue);
+        done = SetCommState(com, &dcb);
     }
-    set_flow_limits(&dcb, rx_queue);
-    if (!SetCommState(com, &dcb)) {
+    if (!done)
         port_error("size the queues of", port, error, size);
-        return 0;
-    }
-    return 1;
+    return done;
 }
 
 int port_set_up(HANDLE com, unsigned port, unsigned baud, unsigned rx_queue, unsigned tx_queue,
                 char *error, size_t size)
 {
-    DCB dcb = {0};
-    dcb.DCBlength = sizeof dcb;
-    if (!SetupComm(com, rx_queue, tx_queue) || !GetCommState(com, &dcb)) {
+    DCB dcb;
+    if (!size_queues(com, rx_queue, tx_queue, &dcb)) {
         port_error("set up", port, error, size);
         return 0;
     }

@@ -1,6 +1,7 @@
 // The main window in the program's own process: its initialisation, the menu enabling
 // rules for every connection state and device type, the radio groups, the teardown, and
 // the letters of its menus and controls in both languages.
+#include "IconOffset.h"
 #include "MainWindowFixture.h"
 #include "UiRobot.h"
 

@@ -50,7 +50,7 @@ TEST_CASE("a value that is no choice writes nothing and ends idle")
 
     SUBCASE("StartWrite with -1")
     {
-        CHECK_FALSE(dlg.StartWrite(OP_WRITE_C, 'C', IDS_PARAM_C_WRITE, -1));
+        CHECK_FALSE(dlg.StartWrite(OP_WRITE_C, IDS_PARAM_C_WRITE, -1));
     }
     SUBCASE("the 'c' dialog closed with OK and no button chosen")
     {
@@ -70,7 +70,7 @@ TEST_CASE("a value of 0 or more is logged, its letter armed and its text pending
 {
     WriteFixture fixture;
     CServiceDlg& dlg = fixture.dlg;
-    CHECK(dlg.StartWrite(OP_WRITE_C, 'C', IDS_PARAM_C_WRITE, 0));
+    CHECK(dlg.StartWrite(OP_WRITE_C, IDS_PARAM_C_WRITE, 0));
     CHECK(fixture.NewLogLines() == std::vector<std::string>{ "Parameter c schreiben (C): 0" });
     CHECK(dlg.m_nOperation == OP_WRITE_C);
     CHECK(dlg.m_bBusy == TRUE);

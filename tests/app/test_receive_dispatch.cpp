@@ -119,7 +119,7 @@ TEST_CASE("ESC, ACK and NAK outside the operations that expect them")
     SUBCASE("a read-out takes one ESC: another gives its lines no more time")
     {
         dlg.m_bBusy = TRUE;
-        REQUIRE(dlg.SendQuery(OP_READOUT, 'V'));
+        REQUIRE(dlg.SendLetter(OP_READOUT));
         Feed(dlg, "\x1b");
         CHECK(NewLogLines(fixture).size() == 3);
         Feed(dlg, "\x1b");

@@ -1,7 +1,8 @@
 // The reply codings of the reads: numbers are read as atol reads them (held at the ends
 // of the 32-bit range), the 'r' list takes a number only where a comma follows the one
 // before, words are compared exactly, and every coding stays inside its set of values.
-#include "ReplyRules.h"
+#include "ConfigReplies.h"
+#include "ParamReplies.h"
 #include "FuzzCheck.h"
 
 #include <cerrno>

@@ -47,7 +47,7 @@ static int vanish(unsigned port)
     bool closed = false;
     size_t events_at_close = 0;
     log.on_event = [&](LONG bit) {
-        if (bit != KORA_EVENT_ERROR || closed)
+        if (bit != KORA_EVENT_LINK_FAILED || closed)
             return;
         std::printf("ERROR %s\n", error_text(link).c_str());
         std::printf("WRITE %ld\n", (long)KoraWrite(link, "E", 1));

@@ -153,7 +153,7 @@ TEST_CASE("waiting for the link and for the transmitter")
         CHECK(KoraTestStatus(state, KORA_STATUS_LINK_GOOD) != 0);
         CHECK(KoraTestStatus(state, 0x202021) == 0);
         // A line error leaves the link good (a noisy byte must not fail a wake-up).
-        CHECK(KoraTestStatus(state | KORA_STATE_LINE_ERROR, KORA_STATUS_LINK_GOOD) != 0);
+        CHECK(KoraTestStatus(state | KORA_STATE_LINE_ERROR_SEEN, KORA_STATUS_LINK_GOOD) != 0);
         CHECK(KoraTestStatus(state & ~KORA_STATE_READY, KORA_STATUS_LINK_GOOD) == 0);
 
         CHECK(KoraWrite(link, "**\x18" "B02", 6) == 6);
@@ -195,7 +195,7 @@ TEST_CASE("waiting for the link and for the transmitter")
         CHECK(KoraWait(KORA_EVENT_SENT, 300) == KORA_E_TIMEOUT);
         CHECK(error_text(link) == "COM2: the transmitter was still busy after 300 ms.");
 
-        CHECK(pump_until([&] { return log.count(KORA_EVENT_ERROR) > 0; }, 10000));
+        CHECK(pump_until([&] { return log.count(KORA_EVENT_LINK_FAILED) > 0; }, 10000));
         CHECK(error_text(link) == "COM2 took no data for 1000 ms: the transmitter is stalled.");
         CHECK(KoraWait(KORA_EVENT_SENT, 100) == KORA_E_FAILED);
         CHECK(KoraWrite(link, "x", 1) == KORA_E_FAILED);

@@ -58,12 +58,12 @@ TEST_CASE("a line error is counted and told by bit 8, and the link goes on")
     CHECK(KoraWrite(link, "T", 1) == 1);
     LONG state = KoraWait(KORA_EVENT_SENT, 2000);
     CHECK(state >= 0);
-    CHECK((state & KORA_STATE_LINE_ERROR) != 0); // seen, for information
+    CHECK((state & KORA_STATE_LINE_ERROR_SEEN) != 0); // seen, for information
     CHECK(KoraTestStatus(state, KORA_STATUS_LINK_GOOD) != 0);
     CHECK(device.read(1, 1000) == "T");
 
     pump_for(300);
-    CHECK(log.count(KORA_EVENT_ERROR) == 0);
+    CHECK(log.count(KORA_EVENT_LINK_FAILED) == 0);
     CHECK(KoraClose(link) == 0);
 }
 
@@ -92,7 +92,7 @@ TEST_CASE("each kind has its own counter, and a burst is one waiting event")
     REQUIRE(inject(CE_BREAK));
     CHECK(pump_until([&] { return log.count(KORA_EVENT_LINE_ERROR) == 2; }, 2000));
     CHECK(take(link, KORA_PARAM_BREAK_ERRORS) == 1);
-    CHECK(log.count(KORA_EVENT_ERROR) == 0);
+    CHECK(log.count(KORA_EVENT_LINK_FAILED) == 0);
     CHECK(KoraClose(link) == 0);
 }
 

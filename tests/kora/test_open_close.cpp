@@ -130,6 +130,26 @@ TEST_CASE("a new link has received nothing, unless it re-opens at another rate a
     CHECK(KoraClose(link) == 0);
 }
 
+TEST_CASE("what a link wrote before its close reaches the device, also when the port is opened again at once")
+{
+    DevicePort device(1);
+    REQUIRE(device.is_open());
+    EventLog log;
+    // The good-bye of a session, then the port opened again for the next wake-up before
+    // the device has read it: an open must not throw away what is on its way out.
+    for (unsigned baud : { 9600u, 38400u }) {
+        CAPTURE(baud);
+        LONG link = open_link(1, 38400, &log);
+        REQUIRE(link > 0);
+        REQUIRE(KoraWrite(link, "E", 1) == 1);
+        CHECK(KoraClose(link) == 0);
+        link = open_link(1, baud, &log);
+        REQUIRE(link > 0);
+        CHECK(device.read(1, 2000) == "E");
+        CHECK(KoraClose(link) == 0);
+    }
+}
+
 TEST_CASE("COM12 is reached through the device namespace")
 {
     DevicePort device(12);

@@ -1,7 +1,7 @@
 // The byte and text rules of the device operations, alone: the replies of the
 // configuration read, the frames of a firmware download, the clock text.
 #include "ClockText.h"
-#include "ReplyRules.h"
+#include "ConfigReplies.h"
 #include "FirmwareFrames.h"
 #include "SRecordCheck.h"
 

@@ -1,6 +1,6 @@
 // The replies of the parameter reads, alone: exact words, the number of 'w', the first
 // character of 'f', the interface kinds, and the inverted 'j'.
-#include "ReplyRules.h"
+#include "ParamReplies.h"
 
 #include <doctest.h>
 

@@ -165,7 +165,8 @@ class MonitorTest(MonitorWindowTestCase):
         self.assertIsNone(box, "asked: %r" % (box and self.robot.text(box, 0xFFFF)))
         self.assertEqual(code, 0)
         # the device was told the session is over, after the monitor's letter
-        self.assertTrue(self.pair.read(timeout=1.0).endswith(b"E"))
+        tail = self.pair.read(timeout=1.0)
+        self.assertTrue(tail.endswith(b"E"), "the line's last bytes: %r; the log: %r" % (tail, self.folder.log_lines()[-6:]))
         self.assertEqual([line for line in self.folder.log_lines() if line][-1][9:], "Programm beendet")
 
 

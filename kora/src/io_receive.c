@@ -1,0 +1,104 @@
+/* Reception of a link's I/O thread.
+ *
+ * It does not use WaitCommEvent (under Wine it completes with empty masks, may complete
+ * as cancelled, and wakes slowly). The idle read asks for one byte and so completes the
+ * moment a byte arrives; the thread then asks ClearCommError how many bytes are queued
+ * behind it and reads exactly that many in the next request, which completes at once.
+ * Received bytes go into the link's receive queue (64 KiB). When that is full the thread
+ * stops reading, the driver's queue fills, and the driver sends XOFF to the device (fInX);
+ * KoraRead makes room and sets the work event.
+ */
+#include "io.h"
+
+#define MAX_EMPTY_READS 50         /* reads in a row that end with nothing, before giving up */
+#define RX_EVENT_SPACING_MS 20     /* a stream nobody asked for is delivered this often */
+
+void io_start_read(io_state *io)
+{
+    kora_link *link = io->link;
+    library_lock();
+    DWORD room = link->failed ? 0 : (DWORD)byte_queue_room(&link->rx);
+    library_unlock();
+    DWORD size = io->read_size;
+    if (size > room)
+        size = room;
+    if (size > READ_CHUNK)
+        size = READ_CHUNK;
+    if (size == 0)
+        return;
+    io->read_size = size;
+    if (ReadFile(link->com, io->read_buffer, size, NULL, &io->read_request)
+        || GetLastError() == ERROR_IO_PENDING)
+        io->reading = 1;
+    else
+        link_fail_with_system_error(link, "Cannot read from COM%u: %s", GetLastError());
+}
+
+/* With the lock held: tells the program that bytes wait. An answer to something just
+ * written, or bytes after a quiet spell, are announced at once; a stream that goes on by
+ * itself (the monitor's frames) arrives a few bytes a millisecond and is announced every
+ * RX_EVENT_SPACING_MS instead of for every piece, as a UART's FIFO gathers bytes: each
+ * event costs the program's thread and the wineserver far more than its bytes. */
+static void announce_received(io_state *io, ULONGLONG now)
+{
+    kora_link *link = io->link;
+    if (link->wrote_since_rx_post || now >= link->rx_posted_at + RX_EVENT_SPACING_MS) {
+        link_post(link, KORA_EVENT_RECEIVED);
+        link->wrote_since_rx_post = 0;
+        link->rx_posted_at = now;
+        io->rx_post_due = 0;
+    } else if (!io->rx_post_due) {
+        io->rx_post_due = link->rx_posted_at + RX_EVENT_SPACING_MS;
+    }
+}
+
+/* Once the time of bytes held back has come: what the port has gathered meanwhile is
+ * fetched first (the read that is armed again completes at once and announces all), or,
+ * when nothing more came, the bytes held are announced now. */
+void io_announce_due(io_state *io)
+{
+    if (!io->rx_post_due || GetTickCount64() < io->rx_post_due)
+        return;
+    io->rx_post_due = 0;
+    DWORD queued = 0;
+    if (!io_check_port(io, &queued))
+        return;
+    if (queued) {
+        io->read_size = queued;
+        return;
+    }
+    library_lock();
+    if (io->link->rx.count)
+        announce_received(io, GetTickCount64());
+    library_unlock();
+}
+
+void io_finish_read(io_state *io)
+{
+    kora_link *link = io->link;
+    DWORD got = 0;
+    BOOL ok = GetOverlappedResult(link->com, &io->read_request, &got, FALSE);
+    DWORD code = GetLastError();
+    io->reading = 0;
+    if (!ok && code != ERROR_OPERATION_ABORTED) {
+        /* A port that still answers had a passing fault; one that does not is gone. */
+        if (io_check_port(io, NULL))
+            link_fail_with_system_error(link, "Cannot read from COM%u: %s", code);
+        return;
+    }
+    if (got > 0) {
+        io->empty_reads = 0;
+        library_lock();
+        byte_queue_push(&link->rx, io->read_buffer, got);
+        announce_received(io, GetTickCount64());
+        library_state_changed();
+        library_unlock();
+    } else if (++io->empty_reads > MAX_EMPTY_READS) {
+        link_fail_with_system_error(link, "COM%u delivers no data: %s", ok ? ERROR_NO_DATA : code);
+        return;
+    }
+    /* Bytes already queued behind this read are fetched at once, in one read. */
+    DWORD queued = 0;
+    if (io_check_port(io, &queued))
+        io->read_size = queued ? queued : 1;
+}
