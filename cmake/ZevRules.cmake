@@ -1,58 +1,69 @@
 # The program's window-free rules: byte-level logic that needs no window (framing, frame
 # building and decoding, reply parsing, number rules, the files' formats, the command
-# line). This one list feeds the program's rules library (app/CMakeLists.txt), the native
-# sanitizer build and its fuzz targets (tests/native); their unit tests run natively and,
-# in the in-process test program, under Wine against the program's own build.
-# Paths are relative to the top of the source tree.
-set(ZEV_RULES_SOURCES
-  app/CommandLine.cpp
-  app/DeviceTypes.cpp
-  app/FormatCheck.cpp
-  app/HexDigits.cpp
-  app/ResultRow.cpp
-  app/RunOutcome.cpp
-  app/SettingsPath.cpp
-  app/UnitFiles.cpp
-  link/ConnectionString.cpp
-  link/LineErrorTally.cpp
-  link/ReceiveFraming.cpp
-  log/LogWindowPlan.cpp
-  log/TraceFormat.cpp
-  monitor/MonitorFrame.cpp
-  ops/ClockText.cpp
-  ops/ConfigReplies.cpp
-  ops/FirmwareFrames.cpp
-  ops/SRecordCheck.cpp
-  params/ConfigRules.cpp
-  params/ParamReplies.cpp
-  params/SettingsFile.cpp
-  params/SettingsRules.cpp)
+# line). Each folder names its own at the top of its CMakeLists.txt; they feed the
+# program's rules library (zevrules, made by zev_rules_library once every folder is read),
+# the native sanitizer build and its fuzz targets (tests/native); their unit tests
+# (tests/pure) run natively and, in the in-process test program, under Wine against the
+# program's own build.
+#
+# The native build reads the folders with ZEV_RULES_ONLY set: each folder's CMakeLists.txt
+# names its window-free files first and reads no further then:
+#   zev_rules(ReceiveFraming.cpp ...)
+#   if(ZEV_RULES_ONLY)
+#     return()
+#   endif()
 
-# The folders of their headers.
-set(ZEV_RULES_INCLUDE_DIRS app link log monitor ops params)
+# The program's folders in the order they are built. A folder that is missing fails the
+# configure.
+set(ZEV_FOLDERS framework lang kora link log ops params monitor app sim)
 
-# Their unit tests.
-set(ZEV_RULES_TESTS
-  tests/pure/test_command_line.cpp
-  tests/pure/test_config_rules.cpp
-  tests/pure/test_format_check.cpp
-  tests/pure/test_line_error_tally.cpp
-  tests/pure/test_monitor_frame.cpp
-  tests/pure/test_ops_rules.cpp
-  tests/pure/test_param_replies.cpp
-  tests/pure/test_receive_framing.cpp
-  tests/pure/test_result_row.cpp
-  tests/pure/test_settings_file.cpp
-  tests/pure/test_settings_path.cpp
-  tests/pure/test_settings_rules.cpp
-  tests/pure/test_trace_format.cpp
-  tests/pure/test_unit_files.cpp)
+# zev_rules(SOURCE...): the calling folder's window-free rules, for the program's rules
+# library and the native build; the folder holds their headers.
+function(zev_rules)
+  zev_window_free(ZEV_RULES ${ARGN})
+endfunction()
 
-# zev_rules_paths(OUT ROOT LIST...): each path of LIST under ROOT.
-function(zev_rules_paths out root)
-  set(paths)
-  foreach(path ${ARGN})
-    list(APPEND paths ${root}/${path})
+# zev_native_parts(SOURCE...): window-free code of a library the folder builds itself (the
+# framework, KORA.DLL, the simulator), which the native build compiles and tests as well.
+function(zev_native_parts)
+  zev_window_free(ZEV_NATIVE_PARTS ${ARGN})
+endfunction()
+
+# zev_rules_tests(SOURCE...): unit tests of the rules, run natively and under Wine.
+# zev_native_tests(SOURCE...): unit tests of the native parts, run natively only.
+function(zev_rules_tests)
+  zev_window_free(ZEV_RULES_TESTS ${ARGN})
+endfunction()
+function(zev_native_tests)
+  zev_window_free(ZEV_NATIVE_TESTS ${ARGN})
+endfunction()
+
+# zev_window_free(LIST SOURCE...): the sources, under the calling folder, go to the global
+# property LIST, and the folders that hold them to LIST_INCLUDE_DIRS.
+function(zev_window_free list)
+  foreach(source ${ARGN})
+    set(path ${CMAKE_CURRENT_SOURCE_DIR}/${source})
+    if(NOT EXISTS ${path})
+      message(FATAL_ERROR "${path}: listed as window-free, but there is no such file")
+    endif()
+    get_filename_component(folder ${path} DIRECTORY)
+    set_property(GLOBAL APPEND PROPERTY ${list} ${path})
+    set_property(GLOBAL APPEND PROPERTY ${list}_INCLUDE_DIRS ${folder})
   endforeach()
+endfunction()
+
+# zev_window_free_list(OUT LIST): what the folders gave to LIST (see zev_window_free).
+function(zev_window_free_list out list)
+  get_property(paths GLOBAL PROPERTY ${list})
+  list(REMOVE_DUPLICATES paths)
   set(${out} ${paths} PARENT_SCOPE)
+endfunction()
+
+# zev_rules_library(TARGET): the static library of every folder's rules, which the window
+# code uses; whoever links it sees the rules' headers.
+function(zev_rules_library target)
+  zev_window_free_list(sources ZEV_RULES)
+  zev_window_free_list(folders ZEV_RULES_INCLUDE_DIRS)
+  add_library(${target} STATIC ${sources})
+  target_include_directories(${target} PUBLIC ${folders})
 endfunction()

@@ -99,9 +99,10 @@ endfunction()
 # Seconds the longest tests take here (measured): ctest starts them first, so that none of
 # them is left running alone at the end of a run (ctest learns the others' times itself).
 set(ZEV_TEST_SECONDS
-  e2e_command_line 59 e2e_link 42 e2e_faults_noise 42 e2e_trace_replay 38 app_unit 37
-  e2e_faults_adapter_pulled 32 app_line_errors 28 e2e_device_settings 26 e2e_params_device_end 21
-  e2e_faults_download 21 e2e_ops_download_s19 19 e2e_faults_log_disk 19 kora_leak 19)
+  e2e_unattended_command_line 59 e2e_link_serial 42 e2e_faults_noise 42 e2e_log_trace_replay 38
+  app_unit 37 e2e_faults_adapter_pulled 32 app_line_errors 28 e2e_params_device_settings 26
+  e2e_params_device_end 21 e2e_faults_download 21 e2e_ops_download_s19 19 e2e_faults_log_disk 19
+  kora_leak 19)
 
 # zev_add_test(NAME name COMMAND cmd... [SERIAL] [DPI120|DPI144] [TIMEOUT s]): a test run
 # under Wine in the test prefix (DPI120, DPI144: in the prefix of that resolution). SERIAL
@@ -163,6 +164,11 @@ endfunction()
 # zev_window_code(TARGET): a part of the program's window code (CServiceDlg's members, the
 # dialogs). It sees its own folder, the main window's header with what it names (app/,
 # link/), the window-free rules, the framework and KORA.DLL's interface.
+# Every folder needs app/ and link/, not only the ones it uses: each holds CServiceDlg's
+# members, and app/ServiceDlg.h holds link's parts by value (KoraLink.h, Operation.h). The
+# folders' objects go into one library (zevapp), not a library each: they are one class's
+# members and call one another, so libraries of their own would depend on each other in a
+# circle.
 function(zev_window_code target)
   target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/app
     ${PROJECT_SOURCE_DIR}/link)

@@ -1,5 +1,5 @@
 """The program's folders keep to their parts: a subsystem's source includes its own headers,
-the main window's (app/), the window-free rules of any folder (cmake/ZevRules.cmake), the
+the main window's (app/), the window-free rules of any folder (zev_rules in its CMake file), the
 framework's and KORA.DLL's, and nothing private of another subsystem unless its CMake file
 says so. The rules themselves include only rules."""
 import os
@@ -12,11 +12,28 @@ SUBSYSTEMS = ("link", "log", "ops", "params", "monitor")
 DECLARED = {("link", "log/LogBurst.h")}
 
 
-def cmake_list(name):
-    with open(os.path.join(TOP, "cmake", "ZevRules.cmake")) as f:
-        text = f.read()
-    body = re.search(r"set\(%s\s+(.*?)\)" % name, text, re.S).group(1)
-    return [line.split("#")[0].strip() for line in body.splitlines() if line.split("#")[0].strip()]
+def cmake_text(path):
+    with open(os.path.join(TOP, path)) as f:
+        return f.read()
+
+
+def cmake_list(folder, function):
+    """The files that `folder`'s CMakeLists.txt names with `function` (cmake/ZevRules.cmake), as
+    paths from the top."""
+    paths = []
+    for body in re.findall(r"^%s\((.*?)\)" % function, cmake_text(os.path.join(folder, "CMakeLists.txt")),
+                           re.S | re.M):
+        for line in body.splitlines():
+            paths += ["%s/%s" % (folder, name) for name in line.split("#")[0].split()]
+    return paths
+
+
+def program_folders():
+    return re.search(r"set\(ZEV_FOLDERS\s+(.*?)\)", cmake_text("cmake/ZevRules.cmake"), re.S).group(1).split()
+
+
+def rules_sources():
+    return [path for folder in program_folders() for path in cmake_list(folder, "zev_rules")]
 
 
 def headers_of(folder):
@@ -30,7 +47,7 @@ def includes(path):
 
 class FolderParts(unittest.TestCase):
     def setUp(self):
-        self.rules = {os.path.splitext(path)[0] + ".h" for path in cmake_list("ZEV_RULES_SOURCES")}
+        self.rules = {os.path.splitext(path)[0] + ".h" for path in rules_sources()}
         self.rules |= {"link/ControlBytes.h"}  # the control bytes' values, no code
         self.where = {}
         for folder in ("app",) + SUBSYSTEMS:
@@ -67,7 +84,7 @@ class FolderParts(unittest.TestCase):
         self.assertEqual(wrong, [])
 
     def test_the_rules_and_their_tests_are_all_listed(self):
-        for path in cmake_list("ZEV_RULES_SOURCES") + cmake_list("ZEV_RULES_TESTS"):
+        for path in rules_sources() + cmake_list("tests/pure", "zev_rules_tests"):
             self.assertTrue(os.path.exists(os.path.join(TOP, path)), path)
 
 

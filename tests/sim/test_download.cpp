@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "bench.h"
+#include "device_harness.h"
 #include "block_frame.h"
 
 using namespace zevsim_test;
@@ -49,10 +49,10 @@ std::string blockData(int seed) {
   return data;
 }
 
-Bench awakeDevice(int type) {
-  Bench bench(configOfType(type));
-  bench.wake();
-  return bench;
+DeviceHarness awakeDevice(int type) {
+  DeviceHarness harness(configOfType(type));
+  harness.wake();
+  return harness;
 }
 
 }  // namespace
@@ -60,12 +60,12 @@ Bench awakeDevice(int type) {
 TEST_CASE("S-record download: each good record ACK, the end record completes the file") {
   for (int type : {0, 2}) {
     CAPTURE(type);
-    Bench bench = awakeDevice(type);
-    CHECK(bench.send("D").empty());  // the first line follows the letter at once
-    for (const std::string& record : kRecords) CHECK(bench.send(record + "\r") == kAck);
-    REQUIRE(bench.firmware().size() == 1);
-    CHECK(bench.firmware()[0] == joined(kRecords));
-    CHECK(bench.send("r") == "9,33,0\r");  // back to commands
+    DeviceHarness harness = awakeDevice(type);
+    CHECK(harness.send("D").empty());  // the first line follows the letter at once
+    for (const std::string& record : kRecords) CHECK(harness.send(record + "\r") == kAck);
+    REQUIRE(harness.firmware().size() == 1);
+    CHECK(harness.firmware()[0] == joined(kRecords));
+    CHECK(harness.send("r") == "9,33,0\r");  // back to commands
   }
 }
 
@@ -84,187 +84,187 @@ TEST_CASE("S-records that are damaged are refused with NAK, and the resend taken
   };
   for (const auto& b : bad) {
     CAPTURE(b.line);
-    Bench bench = awakeDevice(0);
-    bench.send("D");
-    CHECK(bench.send(kRecords[0] + "\r") == kAck);
-    CHECK(bench.send(b.line + "\r") == kNak);
-    CHECK(bench.notes().find(b.reason) != std::string::npos);
-    CHECK(bench.send(kRecords[3] + "\r") == kAck);
-    CHECK(bench.send(kRecords[5] + "\r") == kAck);
-    REQUIRE(bench.firmware().size() == 1);
-    CHECK(bench.firmware()[0] == joined({kRecords[0], kRecords[3], kRecords[5]}));
+    DeviceHarness harness = awakeDevice(0);
+    harness.send("D");
+    CHECK(harness.send(kRecords[0] + "\r") == kAck);
+    CHECK(harness.send(b.line + "\r") == kNak);
+    CHECK(harness.notes().find(b.reason) != std::string::npos);
+    CHECK(harness.send(kRecords[3] + "\r") == kAck);
+    CHECK(harness.send(kRecords[5] + "\r") == kAck);
+    REQUIRE(harness.firmware().size() == 1);
+    CHECK(harness.firmware()[0] == joined({kRecords[0], kRecords[3], kRecords[5]}));
   }
 }
 
 TEST_CASE("S-record download details") {
   SUBCASE("an empty line is acknowledged and kept out of the file") {
-    Bench bench = awakeDevice(0);
-    bench.send("D");
-    CHECK(bench.send(kRecords[1] + "\r") == kAck);
-    CHECK(bench.send("\r") == kAck);
-    CHECK(bench.send(kRecords[5] + "\r") == kAck);
-    CHECK(bench.firmware().at(0) == joined({kRecords[1], kRecords[5]}));
+    DeviceHarness harness = awakeDevice(0);
+    harness.send("D");
+    CHECK(harness.send(kRecords[1] + "\r") == kAck);
+    CHECK(harness.send("\r") == kAck);
+    CHECK(harness.send(kRecords[5] + "\r") == kAck);
+    CHECK(harness.firmware().at(0) == joined({kRecords[1], kRecords[5]}));
   }
   SUBCASE("lower-case hex and trailing blanks are accepted") {
-    Bench bench = awakeDevice(2);
-    bench.send("D");
-    CHECK(bench.send("s5030003F9\r") == kNak);  // the record letter itself is upper case
-    CHECK(bench.send("S111003848656c6c6f20776f726c642e0a0042  \r") == kAck);
+    DeviceHarness harness = awakeDevice(2);
+    harness.send("D");
+    CHECK(harness.send("s5030003F9\r") == kNak);  // the record letter itself is upper case
+    CHECK(harness.send("S111003848656c6c6f20776f726c642e0a0042  \r") == kAck);
   }
   SUBCASE("a file without an end record ends when the tool sends its next command") {
-    Bench bench = awakeDevice(0);
-    bench.send("D");
-    CHECK(bench.send(kRecords[1] + "\r") == kAck);
-    CHECK(bench.send("r") == "9,33,0\r");
-    CHECK(bench.firmware().at(0) == joined({kRecords[1]}));
-    CHECK(bench.notes().find("without an end record") != std::string::npos);
+    DeviceHarness harness = awakeDevice(0);
+    harness.send("D");
+    CHECK(harness.send(kRecords[1] + "\r") == kAck);
+    CHECK(harness.send("r") == "9,33,0\r");
+    CHECK(harness.firmware().at(0) == joined({kRecords[1]}));
+    CHECK(harness.notes().find("without an end record") != std::string::npos);
   }
   SUBCASE("a record whose CR does not come is refused after the input time-out") {
-    Bench bench = awakeDevice(0);
-    bench.send("D");
-    CHECK(bench.send(kRecords[1], 400).empty());
-    CHECK(bench.pass(200) == kNak);
-    CHECK(bench.send(kRecords[1] + "\r") == kAck);  // the tool sends it again, whole
-    CHECK(bench.send(kRecords[5] + "\r") == kAck);
-    CHECK(bench.firmware().at(0) == joined({kRecords[1], kRecords[5]}));
+    DeviceHarness harness = awakeDevice(0);
+    harness.send("D");
+    CHECK(harness.send(kRecords[1], 400).empty());
+    CHECK(harness.pass(200) == kNak);
+    CHECK(harness.send(kRecords[1] + "\r") == kAck);  // the tool sends it again, whole
+    CHECK(harness.send(kRecords[5] + "\r") == kAck);
+    CHECK(harness.firmware().at(0) == joined({kRecords[1], kRecords[5]}));
   }
 }
 
 TEST_CASE("block download: ESC, blocks with ACK, the end frame, the data in the file") {
-  Bench bench = awakeDevice(1);
-  CHECK(bench.send("D") == esc());
+  DeviceHarness harness = awakeDevice(1);
+  CHECK(harness.send("D") == esc());
   std::string image;
   for (int block = 0; block < 3; ++block) {
-    CHECK(bench.send(blockFrame(block, blockData(block))) == kAck);
+    CHECK(harness.send(blockFrame(block, blockData(block))) == kAck);
     image += blockData(block);
   }
-  CHECK(bench.send(kEndFrame) == kAck);
-  REQUIRE(bench.firmware().size() == 1);
-  CHECK(bench.firmware()[0] == image);
-  CHECK(bench.send("r") == "9,33,0\r");
+  CHECK(harness.send(kEndFrame) == kAck);
+  REQUIRE(harness.firmware().size() == 1);
+  CHECK(harness.firmware()[0] == image);
+  CHECK(harness.send("r") == "9,33,0\r");
 }
 
 TEST_CASE("block numbers run modulo 256") {
-  Bench bench = awakeDevice(1);
-  bench.send("D");
+  DeviceHarness harness = awakeDevice(1);
+  harness.send("D");
   std::string acks;
-  for (int block = 0; block < 300; ++block) acks += bench.send(blockFrame(block, blockData(block)), 1);
+  for (int block = 0; block < 300; ++block) acks += harness.send(blockFrame(block, blockData(block)), 1);
   CHECK(acks == std::string(300, '\x06'));
-  bench.send(kEndFrame);
-  CHECK(bench.firmware().at(0).size() == 300u * 128u);
+  harness.send(kEndFrame);
+  CHECK(harness.firmware().at(0).size() == 300u * 128u);
 }
 
 TEST_CASE("damaged block frames are refused with NAK and the resend is taken") {
   SUBCASE("wrong sum") {
-    Bench bench = awakeDevice(1);
-    bench.send("D");
+    DeviceHarness harness = awakeDevice(1);
+    harness.send("D");
     std::string frame = blockFrame(0, blockData(0));
     frame[40] ^= 0x01;
-    CHECK(bench.send(frame) == kNak);
-    CHECK(bench.notes().find("block 0: sum") != std::string::npos);
-    CHECK(bench.send(blockFrame(0, blockData(0))) == kAck);
-    bench.send(kEndFrame);
-    CHECK(bench.firmware().at(0) == blockData(0));
+    CHECK(harness.send(frame) == kNak);
+    CHECK(harness.notes().find("block 0: sum") != std::string::npos);
+    CHECK(harness.send(blockFrame(0, blockData(0))) == kAck);
+    harness.send(kEndFrame);
+    CHECK(harness.firmware().at(0) == blockData(0));
   }
   SUBCASE("a block number out of turn") {
-    Bench bench = awakeDevice(1);
-    bench.send("D");
-    CHECK(bench.send(blockFrame(0, blockData(0))) == kAck);
-    CHECK(bench.send(blockFrame(2, blockData(2))) == kNak);
-    CHECK(bench.notes().find("block 2 where block 1 was due") != std::string::npos);
+    DeviceHarness harness = awakeDevice(1);
+    harness.send("D");
+    CHECK(harness.send(blockFrame(0, blockData(0))) == kAck);
+    CHECK(harness.send(blockFrame(2, blockData(2))) == kNak);
+    CHECK(harness.notes().find("block 2 where block 1 was due") != std::string::npos);
   }
   SUBCASE("the block just taken, once more, is acknowledged but kept once") {
-    Bench bench = awakeDevice(1);
-    bench.send("D");
-    CHECK(bench.send(blockFrame(0, blockData(0))) == kAck);
-    CHECK(bench.send(blockFrame(0, blockData(0))) == kAck);
-    CHECK(bench.send(blockFrame(1, blockData(1))) == kAck);
-    bench.send(kEndFrame);
-    CHECK(bench.firmware().at(0) == blockData(0) + blockData(1));
+    DeviceHarness harness = awakeDevice(1);
+    harness.send("D");
+    CHECK(harness.send(blockFrame(0, blockData(0))) == kAck);
+    CHECK(harness.send(blockFrame(0, blockData(0))) == kAck);
+    CHECK(harness.send(blockFrame(1, blockData(1))) == kAck);
+    harness.send(kEndFrame);
+    CHECK(harness.firmware().at(0) == blockData(0) + blockData(1));
   }
   SUBCASE("a bad header: the rest of the frame is let go by, then NAK") {
-    Bench bench = awakeDevice(1);
-    bench.send("D");
+    DeviceHarness harness = awakeDevice(1);
+    harness.send("D");
     std::string frame = blockFrame(0, blockData(0));
     frame[1] = 0x7F;
-    CHECK(bench.send(frame, 100).empty());
-    CHECK(bench.pass(500) == kNak);
-    CHECK(bench.send(blockFrame(0, blockData(0))) == kAck);
+    CHECK(harness.send(frame, 100).empty());
+    CHECK(harness.pass(500) == kNak);
+    CHECK(harness.send(blockFrame(0, blockData(0))) == kAck);
   }
   SUBCASE("a frame that stops short is refused after the quiet time") {
-    Bench bench = awakeDevice(1);
-    bench.send("D");
-    CHECK(bench.send(blockFrame(0, blockData(0)).substr(0, 100), 400).empty());
-    CHECK(bench.pass(200) == kNak);
-    CHECK(bench.send(blockFrame(0, blockData(0))) == kAck);
-    CHECK(bench.send(kEndFrame) == kAck);
-    CHECK(bench.firmware().at(0) == blockData(0));
+    DeviceHarness harness = awakeDevice(1);
+    harness.send("D");
+    CHECK(harness.send(blockFrame(0, blockData(0)).substr(0, 100), 400).empty());
+    CHECK(harness.pass(200) == kNak);
+    CHECK(harness.send(blockFrame(0, blockData(0))) == kAck);
+    CHECK(harness.send(kEndFrame) == kAck);
+    CHECK(harness.firmware().at(0) == blockData(0));
   }
 }
 
 TEST_CASE("an empty image: ESC, then at once the end frame") {
-  Bench bench = awakeDevice(1);
-  CHECK(bench.send("D") == esc());
-  CHECK(bench.send(kEndFrame) == kAck);
-  REQUIRE(bench.firmware().size() == 1);
-  CHECK(bench.firmware()[0].empty());
+  DeviceHarness harness = awakeDevice(1);
+  CHECK(harness.send("D") == esc());
+  CHECK(harness.send(kEndFrame) == kAck);
+  REQUIRE(harness.firmware().size() == 1);
+  CHECK(harness.firmware()[0].empty());
 }
 
 TEST_CASE("a short last block: the filler bytes are stored with it, the sum covers them") {
-  Bench bench = awakeDevice(1);
-  bench.send("D");
+  DeviceHarness harness = awakeDevice(1);
+  harness.send("D");
   const std::string image = blockData(3) + "\x5A";  // 129 bytes
   std::string last = std::string("\x5A") + std::string(127, '\xEE');  // filler as the tool's buffer held it
-  CHECK(bench.send(blockFrame(0, image.substr(0, 128))) == kAck);
-  CHECK(bench.send(blockFrame(1, last)) == kAck);
-  CHECK(bench.send(kEndFrame) == kAck);
-  REQUIRE(bench.firmware().size() == 1);
-  CHECK(bench.firmware()[0].size() == 256u);
-  CHECK(bench.firmware()[0].substr(0, 129) == image);
-  CHECK(bench.firmware()[0].substr(129) == std::string(127, '\xEE'));
+  CHECK(harness.send(blockFrame(0, image.substr(0, 128))) == kAck);
+  CHECK(harness.send(blockFrame(1, last)) == kAck);
+  CHECK(harness.send(kEndFrame) == kAck);
+  REQUIRE(harness.firmware().size() == 1);
+  CHECK(harness.firmware()[0].size() == 256u);
+  CHECK(harness.firmware()[0].substr(0, 129) == image);
+  CHECK(harness.firmware()[0].substr(129) == std::string(127, '\xEE'));
 }
 
 TEST_CASE("empty lines after the end record are still acknowledged as lines of the download") {
-  Bench bench = awakeDevice(0);
-  bench.send("D");
-  CHECK(bench.send(kRecords[1] + "\r") == kAck);
-  CHECK(bench.send(kRecords[5] + "\r") == kAck);
-  CHECK(bench.send("\r") == kAck);
-  CHECK(bench.send("\r") == kAck);
-  CHECK(bench.send("r") == "9,33,0\r");
-  CHECK(bench.send("\r").empty());  // after a command a CR is stray again
-  CHECK(bench.firmware().at(0) == joined({kRecords[1], kRecords[5]}));
+  DeviceHarness harness = awakeDevice(0);
+  harness.send("D");
+  CHECK(harness.send(kRecords[1] + "\r") == kAck);
+  CHECK(harness.send(kRecords[5] + "\r") == kAck);
+  CHECK(harness.send("\r") == kAck);
+  CHECK(harness.send("\r") == kAck);
+  CHECK(harness.send("r") == "9,33,0\r");
+  CHECK(harness.send("\r").empty());  // after a command a CR is stray again
+  CHECK(harness.firmware().at(0) == joined({kRecords[1], kRecords[5]}));
 }
 
 TEST_CASE("the tool leaving a block download: a wake-up or E is taken as such") {
   SUBCASE("a wake-up string where a frame was due") {
-    Bench bench = awakeDevice(1);
-    bench.send("D");
-    CHECK(bench.send(blockFrame(0, blockData(0))) == kAck);
-    bench.wake();
-    CHECK(bench.send("r") == "9,33,0\r");
-    CHECK(bench.firmware().empty());
+    DeviceHarness harness = awakeDevice(1);
+    harness.send("D");
+    CHECK(harness.send(blockFrame(0, blockData(0))) == kAck);
+    harness.wake();
+    CHECK(harness.send("r") == "9,33,0\r");
+    CHECK(harness.firmware().empty());
   }
   SUBCASE("E and at once a wake-up string") {
-    Bench bench = awakeDevice(1);
-    bench.send("D");
-    CHECK(bench.send("E", 5).empty());  // block 69 might start so: nothing is known yet
-    bench.wake();
-    CHECK(bench.notes().find("download abandoned") != std::string::npos);
-    CHECK(bench.send("r") == "9,33,0\r");
+    DeviceHarness harness = awakeDevice(1);
+    harness.send("D");
+    CHECK(harness.send("E", 5).empty());  // block 69 might start so: nothing is known yet
+    harness.wake();
+    CHECK(harness.notes().find("download abandoned") != std::string::npos);
+    CHECK(harness.send("r") == "9,33,0\r");
   }
   SUBCASE("a lone E: the session ends after the quiet time") {
-    Bench bench = awakeDevice(1);
-    bench.send("D");
-    CHECK(bench.send("E", 1000).empty());  // no NAK for it
-    CHECK_FALSE(bench.device.awake());
-    CHECK(bench.device.baud() == 9600);
+    DeviceHarness harness = awakeDevice(1);
+    harness.send("D");
+    CHECK(harness.send("E", 1000).empty());  // no NAK for it
+    CHECK_FALSE(harness.device.awake());
+    CHECK(harness.device.baud() == 9600);
   }
   SUBCASE("a block numbered 69 still starts with E") {
-    Bench bench = awakeDevice(1);
-    bench.send("D");
-    for (int block = 0; block < 70; ++block) CHECK(bench.send(blockFrame(block, blockData(block)), 1) == kAck);
-    CHECK(bench.send(kEndFrame) == kAck);
-    CHECK(bench.firmware().at(0).size() == 70u * 128u);
+    DeviceHarness harness = awakeDevice(1);
+    harness.send("D");
+    for (int block = 0; block < 70; ++block) CHECK(harness.send(blockFrame(block, blockData(block)), 1) == kAck);
+    CHECK(harness.send(kEndFrame) == kAck);
+    CHECK(harness.firmware().at(0).size() == 70u * 128u);
   }
 }

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "bench.h"
+#include "device_harness.h"
 
 using namespace zevsim_test;
 
@@ -32,10 +32,10 @@ std::string joined(const std::vector<std::string>& lines) {
 }
 
 // Sends every line with its CR, each after the answer to the one before; returns the answers.
-std::string download(Bench& bench, const std::vector<std::string>& lines) {
-  CHECK(bench.send("D").empty());
+std::string download(DeviceHarness& harness, const std::vector<std::string>& lines) {
+  CHECK(harness.send("D").empty());
   std::string answers;
-  for (const std::string& line : lines) answers += bench.send(line + "\r", 1);
+  for (const std::string& line : lines) answers += harness.send(line + "\r", 1);
   return answers;
 }
 
@@ -58,12 +58,12 @@ TEST_CASE("the S-record files made by objcopy: every line taken, the file stored
     CHECK(lines.back().rfind("S8", 0) == 0);  // 24-bit addresses: S2 records, S8 at the end
     for (int type : {0, 2}) {
       CAPTURE(type);
-      Bench bench(configOfType(type));
-      bench.wake();
-      CHECK(download(bench, lines) == std::string(lines.size(), '\x06'));
-      REQUIRE(bench.firmware().size() == 1);
-      CHECK(bench.firmware()[0] == joined(lines));
-      CHECK(bench.notes().find("download ended with its end record S8: " + std::to_string(lines.size()) +
+      DeviceHarness harness(configOfType(type));
+      harness.wake();
+      CHECK(download(harness, lines) == std::string(lines.size(), '\x06'));
+      REQUIRE(harness.firmware().size() == 1);
+      CHECK(harness.firmware()[0] == joined(lines));
+      CHECK(harness.notes().find("download ended with its end record S8: " + std::to_string(lines.size()) +
                                " records") != std::string::npos);
     }
   }

@@ -5,26 +5,26 @@
 #include <utility>
 #include <vector>
 
-#include "bench.h"
+#include "device_harness.h"
 
 using namespace zevsim_test;
 
 namespace {
 
-Bench lineRateDevice(int type) {
+DeviceHarness lineRateDevice(int type) {
   zevsim::DeviceConfig config = configOfType(type);
   config.lineRate = true;
-  Bench bench(config);
-  bench.wake();
-  return bench;
+  DeviceHarness harness(config);
+  harness.wake();
+  return harness;
 }
 
 // What the device sends in each millisecond of the next `ms`: (time, bytes), empty ones left out.
-std::vector<std::pair<Millis, std::string>> timeline(Bench& bench, Millis ms) {
+std::vector<std::pair<Millis, std::string>> timeline(DeviceHarness& harness, Millis ms) {
   std::vector<std::pair<Millis, std::string>> out;
   for (Millis i = 0; i < ms; ++i) {
-    const std::string bytes = bench.pass(1);
-    if (!bytes.empty()) out.emplace_back(bench.now, bytes);
+    const std::string bytes = harness.pass(1);
+    if (!bytes.empty()) out.emplace_back(harness.now, bytes);
   }
   return out;
 }
@@ -41,32 +41,32 @@ std::string blockFrame(int number) {
 }  // namespace
 
 TEST_CASE("the ACK to a block frame comes only after the frame's wire time") {
-  Bench bench = lineRateDevice(1);  // 19200 baud: 0.52 ms a byte
-  REQUIRE(bench.send("D", 5) == esc());
-  const Millis written = bench.now;
+  DeviceHarness harness = lineRateDevice(1);  // 19200 baud: 0.52 ms a byte
+  REQUIRE(harness.send("D", 5) == esc());
+  const Millis written = harness.now;
   // 132 bytes take 68.75 ms to arrive, the ACK another 0.52 ms to come back
-  CHECK(bench.send(blockFrame(0), 69).empty());
-  CHECK(bench.pass(1) == "\x06");
-  CHECK(bench.now - written == 70);
+  CHECK(harness.send(blockFrame(0), 69).empty());
+  CHECK(harness.pass(1) == "\x06");
+  CHECK(harness.now - written == 70);
 }
 
 TEST_CASE("bytes written with pauses are each taken one wire time after they were written") {
-  Bench bench = lineRateDevice(0);  // 38400 baud: 0.26 ms a byte
-  REQUIRE(bench.send("G", 2) == esc());
-  bench.send("1", 20);
-  bench.send("\r", 20);
-  CHECK(bench.send("g", 0).empty());  // not yet across the line
-  CHECK(bench.pass(3) == "1\r");
+  DeviceHarness harness = lineRateDevice(0);  // 38400 baud: 0.26 ms a byte
+  REQUIRE(harness.send("G", 2) == esc());
+  harness.send("1", 20);
+  harness.send("\r", 20);
+  CHECK(harness.send("g", 0).empty());  // not yet across the line
+  CHECK(harness.pass(3) == "1\r");
 }
 
 TEST_CASE("lines go out no faster than the line carries them") {
   for (int type : {0, 1}) {
     CAPTURE(type);
-    Bench bench = lineRateDevice(type);
+    DeviceHarness harness = lineRateDevice(type);
     const double msPerByte = 10 * 1000.0 / (type == 1 ? 19200 : 38400);
-    bench.send("V", 0);
-    const Millis start = bench.now;
-    const auto pieces = timeline(bench, 200);
+    harness.send("V", 0);
+    const Millis start = harness.now;
+    const auto pieces = timeline(harness, 200);
     REQUIRE_FALSE(pieces.empty());
     size_t total = 0;
     const Millis first = pieces.front().first;
@@ -85,11 +85,11 @@ TEST_CASE("lines go out no faster than the line carries them") {
 TEST_CASE("the wake-up: its bytes cross at 9600 baud, the answer at the working rate") {
   zevsim::DeviceConfig config = configOfType(1);
   config.lineRate = true;
-  Bench bench(config);
+  DeviceHarness harness(config);
   // six bytes at 9600 baud take 6.25 ms; then 80 ms of wake-up delay
-  CHECK(bench.send("**\x18" "B01", 86).empty());
-  CHECK(bench.bauds() == 1);  // switched when the last byte had arrived
-  const auto pieces = timeline(bench, 30);
+  CHECK(harness.send("**\x18" "B01", 86).empty());
+  CHECK(harness.bauds() == 1);  // switched when the last byte had arrived
+  const auto pieces = timeline(harness, 30);
   std::string line;
   for (const auto& piece : pieces) line += piece.second;
   CHECK(line == "Corlaxa V2.14 SN 104711\r");
@@ -102,12 +102,12 @@ TEST_CASE("E: the rate goes back to 9600 only after what was sent before") {
   values.readoutO = {std::string(200, 'A')};
   zevsim::DeviceConfig config = configOfType(1);
   config.lineRate = true;
-  Bench bench(config, &values);
-  bench.wake();
-  bench.send("OE", 500);
+  DeviceHarness harness(config, &values);
+  harness.wake();
+  harness.send("OE", 500);
   std::string sent;
   bool sentAfterSwitch = false;
-  for (const zevsim::Action& action : bench.actions) {
+  for (const zevsim::Action& action : harness.actions) {
     if (action.kind == zevsim::Action::Kind::SetBaud && action.baud == 9600) sentAfterSwitch = true;
     if (action.kind == zevsim::Action::Kind::Send) {
       CHECK_FALSE(sentAfterSwitch);
@@ -119,8 +119,8 @@ TEST_CASE("E: the rate goes back to 9600 only after what was sent before") {
 }
 
 TEST_CASE("monitor frames with --line-rate: the stream still runs at the line's rate") {
-  Bench bench = lineRateDevice(0);
-  const std::string stream = bench.send("M", 5000);
+  DeviceHarness harness = lineRateDevice(0);
+  const std::string stream = harness.send("M", 5000);
   CHECK(stream.size() == doctest::Approx(3840 * 5).epsilon(0.03));
-  for (const auto& piece : timeline(bench, 100)) CHECK(piece.second.size() <= 4u);  // 3.84 bytes a ms
+  for (const auto& piece : timeline(harness, 100)) CHECK(piece.second.size() <= 4u);  // 3.84 bytes a ms
 }

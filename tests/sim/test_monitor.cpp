@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "bench.h"
+#include "device_harness.h"
 #include "frames.h"
 #include "line_escape.h"
 #include "monitor_frame.h"
@@ -12,13 +12,13 @@ using namespace zevsim_test;
 
 namespace {
 
-Bench monitoringDevice(int type, int frameLength = 146, bool escapeXonXoff = false) {
+DeviceHarness monitoringDevice(int type, int frameLength = 146, bool escapeXonXoff = false) {
   zevsim::DeviceConfig config = configOfType(type);
   config.frameLength = frameLength;
   config.escapeXonXoff = escapeXonXoff;
-  Bench bench(config);
-  bench.wake();
-  return bench;
+  DeviceHarness harness(config);
+  harness.wake();
+  return harness;
 }
 
 bool hasRawControlByte(const std::string& escapedLine, bool xonXoffToo) {
@@ -34,8 +34,8 @@ bool hasRawControlByte(const std::string& escapedLine, bool xonXoffToo) {
 TEST_CASE("monitor frames have their length after unescaping and no raw control byte inside") {
   for (int length : {140, 144, 146}) {
     CAPTURE(length);
-    Bench bench = monitoringDevice(0, length, true);
-    const std::vector<std::string> lines = splitAtCr(bench.send("M", 2000));
+    DeviceHarness harness = monitoringDevice(0, length, true);
+    const std::vector<std::string> lines = splitAtCr(harness.send("M", 2000));
     REQUIRE(lines.size() > 20);
     int escaped = 0;
     for (const std::string& line : lines) {
@@ -48,8 +48,8 @@ TEST_CASE("monitor frames have their length after unescaping and no raw control 
 }
 
 TEST_CASE("by default 0x11 and 0x13 travel unescaped, the control values still escaped") {
-  Bench bench = monitoringDevice(0, 146);
-  const std::vector<std::string> lines = splitAtCr(bench.send("M", 2000));
+  DeviceHarness harness = monitoringDevice(0, 146);
+  const std::vector<std::string> lines = splitAtCr(harness.send("M", 2000));
   bool rawXonXoff = false;
   for (const std::string& line : lines) {
     CHECK(zevsim::unescapeLine(line).size() == 146u);
@@ -78,9 +78,9 @@ TEST_CASE("short frames carry the same fields: 144 lacks the last two bytes, 140
 }
 
 TEST_CASE("a delivery ramps up and down; volume, readings and counters follow the flow") {
-  Bench bench = monitoringDevice(0);
+  DeviceHarness harness = monitoringDevice(0);
   // one delivery cycle of the default profile is 17 s: 4 up, 6 at the top, 4 down, 3 still
-  const std::vector<std::string> lines = splitAtCr(bench.send("M", 17000));
+  const std::vector<std::string> lines = splitAtCr(harness.send("M", 17000));
   std::vector<FrameFields> frames;
   for (const std::string& line : lines) frames.push_back(decodeFullFrame(zevsim::unescapeLine(line)));
   REQUIRE(frames.size() > 300);
@@ -115,24 +115,24 @@ TEST_CASE("a delivery ramps up and down; volume, readings and counters follow th
 TEST_CASE("frames follow one another at the pace of the line rate") {
   for (int type : {0, 1}) {
     CAPTURE(type);
-    Bench bench = monitoringDevice(type);
+    DeviceHarness harness = monitoringDevice(type);
     const double bytesPerSecond = (type == 1 ? 19200 : 38400) / 10.0;
-    const std::string stream = bench.send("M", 10000);
+    const std::string stream = harness.send("M", 10000);
     CHECK(stream.size() == doctest::Approx(bytesPerSecond * 10).epsilon(0.03));
   }
 }
 
 TEST_CASE("the next command byte stops the stream and is answered") {
-  Bench bench = monitoringDevice(0);
-  CHECK_FALSE(bench.send("M", 500).empty());
-  CHECK(bench.device.monitorRunning());
-  CHECK(bench.send("r", 1000) == "9,33,0\r");
-  CHECK_FALSE(bench.device.monitorRunning());
-  CHECK(bench.notes().find("monitor stopped after") != std::string::npos);
+  DeviceHarness harness = monitoringDevice(0);
+  CHECK_FALSE(harness.send("M", 500).empty());
+  CHECK(harness.device.monitorRunning());
+  CHECK(harness.send("r", 1000) == "9,33,0\r");
+  CHECK_FALSE(harness.device.monitorRunning());
+  CHECK(harness.notes().find("monitor stopped after") != std::string::npos);
 
   SUBCASE("E ends the session from the monitor") {
-    CHECK(bench.send("M", 500).size() > 0);
-    CHECK(bench.send("E", 1000).empty());
-    CHECK_FALSE(bench.device.awake());
+    CHECK(harness.send("M", 500).size() > 0);
+    CHECK(harness.send("E", 1000).empty());
+    CHECK_FALSE(harness.device.awake());
   }
 }

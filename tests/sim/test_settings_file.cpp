@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "bench.h"
+#include "device_harness.h"
 #include "settings_file.h"
 
 using namespace zevsim;
@@ -127,9 +127,9 @@ TEST_CASE("configuration replies from the settings file go out byte for byte, od
     TempIni ini(std::string("[Replies]\n") + c.entry + "\n");
     DeviceValues values = defaultValues(1);
     REQUIRE(loadSettings(ini.path, values).ok);
-    zevsim_test::Bench bench(zevsim_test::configOfType(1), &values);
-    bench.wake();
-    CHECK(bench.send(std::string(1, c.letter)) == c.line);
+    zevsim_test::DeviceHarness harness(zevsim_test::configOfType(1), &values);
+    harness.wake();
+    CHECK(harness.send(std::string(1, c.letter)) == c.line);
   }
 }
 
@@ -137,8 +137,8 @@ TEST_CASE("V1= alone in the settings file: an empty read-out, ESC and the closin
   TempIni ini("[Readout]\nV1=\nO1=only\nO2=\nO3=never\n");
   DeviceValues values = defaultValues(1);
   REQUIRE(loadSettings(ini.path, values).ok);
-  zevsim_test::Bench bench(zevsim_test::configOfType(1), &values);
-  bench.wake();
-  CHECK(bench.send("V") == "\x1B\r");
-  CHECK(bench.send("O") == "\x1B" "only\r\r");
+  zevsim_test::DeviceHarness harness(zevsim_test::configOfType(1), &values);
+  harness.wake();
+  CHECK(harness.send("V") == "\x1B\r");
+  CHECK(harness.send("O") == "\x1B" "only\r\r");
 }

@@ -13,7 +13,7 @@ import unittest
 import fake_tree
 
 TOP = os.path.abspath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
-sys.path.insert(0, os.path.join(TOP, "tests", "run"))
+sys.path.insert(0, os.path.join(TOP, "tests", "e2e", "run"))
 from zevharness.processes import start_process
 from zevharness.ptys import pty_pair
 from test_ctrl_c import as_from_a_terminal, prefix_processes

@@ -1,4 +1,4 @@
-#include "bench.h"
+#include "device_harness.h"
 
 #include <doctest.h>
 
@@ -12,10 +12,10 @@ zevsim::DeviceConfig configOfType(int type) {
 
 std::string esc() { return "\x1B"; }
 
-Bench::Bench(const zevsim::DeviceConfig& c, const zevsim::DeviceValues* values)
+DeviceHarness::DeviceHarness(const zevsim::DeviceConfig& c, const zevsim::DeviceValues* values)
     : config(c), device(c, values ? *values : zevsim::defaultValues(c.type), 1000) {}
 
-std::string Bench::collect() {
+std::string DeviceHarness::collect() {
   std::string sent;
   for (Action& action : device.takeDue(now)) {
     if (action.kind == Action::Kind::Send) sent += action.bytes;
@@ -24,7 +24,7 @@ std::string Bench::collect() {
   return sent;
 }
 
-std::string Bench::pass(Millis ms) {
+std::string DeviceHarness::pass(Millis ms) {
   const Millis end = now + ms;
   std::string sent = collect();
   for (;;) {
@@ -41,40 +41,40 @@ std::string Bench::pass(Millis ms) {
   return sent + collect();
 }
 
-std::string Bench::send(const std::string& bytes, Millis ms) {
+std::string DeviceHarness::send(const std::string& bytes, Millis ms) {
   for (unsigned char byte : bytes) device.receive(byte, now);
   device.tick(now);
   return pass(ms);
 }
 
-void Bench::wake() {
+void DeviceHarness::wake() {
   const std::string typeDigits = config.type < 10 ? "0" + std::to_string(config.type) : std::to_string(config.type);
   const std::string answer = send("**\x18" "B" + typeDigits, 500);
   REQUIRE(!answer.empty());
   REQUIRE(answer.back() == '\r');
 }
 
-std::string Bench::notes() const {
+std::string DeviceHarness::notes() const {
   std::string text;
   for (const Action& action : actions)
     if (action.kind == Action::Kind::Note) text += action.bytes + "\n";
   return text;
 }
 
-std::vector<std::string> Bench::firmware() const {
+std::vector<std::string> DeviceHarness::firmware() const {
   std::vector<std::string> files;
   for (const Action& action : actions)
     if (action.kind == Action::Kind::SaveFirmware) files.push_back(action.bytes);
   return files;
 }
 
-int Bench::bauds() const {
+int DeviceHarness::bauds() const {
   int count = 0;
   for (const Action& action : actions) count += action.kind == Action::Kind::SetBaud;
   return count;
 }
 
-bool Bench::dropped() const {
+bool DeviceHarness::dropped() const {
   for (const Action& action : actions)
     if (action.kind == Action::Kind::DropPort) return true;
   return false;

@@ -24,7 +24,7 @@ from zevharness.ptys import pty_pair
 from zevharness.robot import RobotTestCase, windows_path
 from zevharness.session import DEVICE_NAMES, SimSession, wait_for
 from zevharness.simulator import simulator
-from test_trace import records
+from log.test_trace import records
 from zevharness.tool import TITLE, tool_folder, tool_run
 
 BLOCKS = 10

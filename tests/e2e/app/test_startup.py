@@ -59,7 +59,7 @@ class StartupTest(RobotTestCase):
                 self.assertEqual(self.folder.settings()["Device"]["Device"], written)
 
     def test_the_release_sample_settings_file_is_read_and_keeps_its_comments(self):
-        with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "docs", "ZEV.INI")) as f:
+        with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "docs", "ZEV.INI")) as f:
             sample = f.read()
         comments = [line for line in sample.splitlines() if line.startswith(";")]
         changed = sample.replace("ComPortNo=1", "ComPortNo=3").replace("Device=Vantik", "Device=Brennix")

@@ -11,9 +11,9 @@ namespace zevsim_test {
 using zevsim::Action;
 using zevsim::Millis;
 
-struct Bench {
-  explicit Bench(const zevsim::DeviceConfig& config = {},
-                 const zevsim::DeviceValues* values = nullptr);
+struct DeviceHarness {
+  explicit DeviceHarness(const zevsim::DeviceConfig& config = {},
+                         const zevsim::DeviceValues* values = nullptr);
 
   // Feeds `bytes` now, then lets `ms` pass; returns the bytes sent meanwhile.
   std::string send(const std::string& bytes, Millis ms = 50);

@@ -1,6 +1,6 @@
 """Firmware download of image files to a Corlaxa (type 1) through the real ZEV.EXE: 'D', the
 device's ESC, 132-byte block frames with their numbers, sums and filler, the end frame
-(an empty image is refused before 'D': test_faults_download_file.py);
+(an empty image is refused before 'D': faults/test_download_file.py);
 a NAKed block sent again with its number; the progress bar; against ZEVSIM.EXE
 (sim_session) and, where the test must hold an answer back, Python as the device
 (DeviceEndTestCase)."""

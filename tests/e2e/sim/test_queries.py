@@ -4,7 +4,7 @@ configuration replies from the settings file, byte for byte."""
 import time
 import unittest
 
-from sim_test_case import ESC, SimTestCase, windows_path
+from sim.sim_test_case import ESC, SimTestCase, windows_path
 
 
 class QueriesTest(SimTestCase):

@@ -5,7 +5,7 @@ the firmware file it writes."""
 import os
 import unittest
 
-from sim_test_case import ACK, ESC, NAK, SimTestCase, windows_path
+from sim.sim_test_case import ACK, ESC, NAK, SimTestCase, windows_path
 from zevharness.firmware_files import LARGE_S19, SMALL_S19, block_frames, s19_lines, s19_path, write_image
 
 END_FRAME = b"\0\0\0\0"

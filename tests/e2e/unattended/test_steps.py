@@ -16,7 +16,7 @@ from zevharness.session import wait_for
 from zevharness.simulator import simulator, windows_path
 from zevharness.tool import TITLE, tool_folder
 
-from test_command_line import CORLAXA, log_texts, rows, run_tool, steps_of
+from unattended.test_command_line import CORLAXA, log_texts, rows, run_tool, steps_of
 
 SETTINGS = "[Setup]\nLanguageLibrary=ZEV_EN.DLL\n[ComPort]\nComPortNo=1\n[Device]\nDevice=Corlaxa\n"
 ACK, NAK = b"\x06", b"\x15"

@@ -8,7 +8,7 @@ import unittest
 from zevharness.tool import tool_folder, tool_run
 
 STAMP = re.compile(r"^([01][0-9]|2[0-3]):[0-5][0-9]:[0-5][0-9] ")
-SOURCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
+SOURCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..")
 
 
 def source_commit():

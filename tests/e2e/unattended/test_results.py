@@ -24,7 +24,7 @@ from zevharness.robot import Robot
 from zevharness.session import wait_for
 from zevharness.simulator import simulator, windows_path
 from zevharness.tool import tool_folder
-from test_command_line import CORLAXA, HEADER, SETTINGS, STEP_COLUMNS, log_texts, steps_of
+from unattended.test_command_line import CORLAXA, HEADER, SETTINGS, STEP_COLUMNS, log_texts, steps_of
 
 FULL_HEADER = HEADER + STEP_COLUMNS
 HEADER_LINE = (",".join(FULL_HEADER) + "\r\n").encode()

@@ -23,10 +23,10 @@ from zevharness.ptys import pty_pair
 from zevharness.robot import windows_path
 from zevharness.session import wait_for
 from zevharness.tool import tool_folder, tool_run
-from test_monitor import MonitorWindowTestCase
-from test_monitor_record import HEADER, IDC_RECORD, RECORD, STOP
-from test_ops_capture import CaptureFolder
-from test_trace import records
+from monitor.test_window import MonitorWindowTestCase
+from monitor.test_record import HEADER, IDC_RECORD, RECORD, STOP
+from ops.test_capture import CaptureFolder
+from log.test_trace import records
 
 FAILED = "Die Protokolldatei ZevLog.TXT kann nicht geschrieben werden ("
 DISK_FULL = "Disk full."  # Wine's text of the system's error 112, ERROR_DISK_FULL

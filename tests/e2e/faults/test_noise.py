@@ -20,7 +20,7 @@ from zevharness.operations import (BUSY_CAPTION, CONNECT, DISCONNECT, ESC, IDOK,
 from zevharness.ptys import pty_pair
 from zevharness.robot import RobotTestCase, windows_path
 from zevharness.session import sim_session, wait_for
-from test_ops_capture import CaptureFolder, file_bytes
+from ops.test_capture import CaptureFolder, file_bytes
 
 MONITOR = 40015
 MONITOR_TITLE = "Durchflussmonitor"

@@ -13,7 +13,7 @@ import unittest
 from zevharness.monitor_frames import full_frame
 from zevharness.operations import DISCONNECT
 from zevharness.session import wait_for
-from test_monitor import MonitorWindowTestCase
+from monitor.test_window import MonitorWindowTestCase
 
 IDC_RECORD = 1030
 RECORD, STOP = "CSV-Aufzeichnung...", "Aufzeichnung beenden"

@@ -10,7 +10,7 @@ import sys
 import tempfile
 import unittest
 
-TOP = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
+TOP = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..")
 from zevharness.firmware_files import write_image
 
 RUN_DIR = os.environ["ZEV_RUN_DIR"]

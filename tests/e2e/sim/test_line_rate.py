@@ -5,7 +5,7 @@ import select
 import time
 import unittest
 
-from sim_test_case import ACK, ESC, SimTestCase, windows_path
+from sim.sim_test_case import ACK, ESC, SimTestCase, windows_path
 from zevharness.firmware_files import block_frames, image_bytes
 
 

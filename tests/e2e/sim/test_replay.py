@@ -5,7 +5,7 @@ import time
 import unittest
 
 from zevharness import hex_log
-from sim_test_case import ESC, SimTestCase, windows_path
+from sim.sim_test_case import ESC, SimTestCase, windows_path
 from zevharness.simulator import Simulator
 from zevharness.tool_end import ToolEnd, speed_of
 

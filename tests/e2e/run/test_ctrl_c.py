@@ -10,7 +10,7 @@ import sys
 import time
 import unittest
 
-TOP = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
+TOP = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..")
 from zevharness.processes import start_process
 
 RUN_DIR = os.environ["ZEV_RUN_DIR"]
