@@ -165,7 +165,7 @@ public:
     BOOL BuildLineFrame();
     void LogDownloadAbandoned();   // where a download that did not finish stopped
 
-    // --- app/UnattendedRun.cpp: the command line's steps, run without a person ------------
+    // --- unattended/UnattendedRun.cpp: the command line's steps, run without a person -----
     // Where a step fails: the first failure of a step is its outcome. Nothing without a run.
     void NoteStepFailure(RunFailure failure);
     void ArmStepDeadline(UINT nAnswerDueMs); // the step ends a margin after its answer is due
@@ -270,7 +270,7 @@ protected:
     void OnCancel() override;
     // TRUE when nothing runs, or the user agrees to end what runs.
     BOOL ConfirmEnd();
-    // app/UnattendedRun.cpp
+    // unattended/UnattendedRun.cpp
     BOOL IsScripted() const;      // started with a command line of steps to run
     void StartUnattendedRun();    // from OnInitDialog, once the log is open
     LRESULT OnUnattendedStep(WPARAM wParam, LPARAM lParam);

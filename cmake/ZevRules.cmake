@@ -5,13 +5,9 @@
 # in the in-process test program, under Wine against the program's own build.
 # Paths are relative to the top of the source tree.
 set(ZEV_RULES_SOURCES
-  app/CommandLine.cpp
   app/DeviceTypes.cpp
   app/FormatCheck.cpp
-  app/ResultRow.cpp
-  app/RunOutcome.cpp
   app/SettingsPath.cpp
-  app/UnitFiles.cpp
   link/ConnectionString.cpp
   link/LineErrorTally.cpp
   link/ReceiveFraming.cpp
@@ -24,10 +20,14 @@ set(ZEV_RULES_SOURCES
   ops/SRecordCheck.cpp
   params/ConfigRules.cpp
   params/SettingsFile.cpp
-  params/SettingsRules.cpp)
+  params/SettingsRules.cpp
+  unattended/CommandLine.cpp
+  unattended/ResultRow.cpp
+  unattended/RunOutcome.cpp
+  unattended/UnitFiles.cpp)
 
 # The folders of their headers.
-set(ZEV_RULES_INCLUDE_DIRS app link log monitor ops params)
+set(ZEV_RULES_INCLUDE_DIRS app link log monitor ops params unattended)
 
 # Their unit tests.
 set(ZEV_RULES_TESTS

@@ -162,10 +162,10 @@ endfunction()
 
 # zev_window_code(TARGET): a part of the program's window code (CServiceDlg's members, the
 # dialogs). It sees its own folder, the main window's header with what it names (app/,
-# link/), the window-free rules, the framework and KORA.DLL's interface.
+# link/, unattended/), the window-free rules, the framework and KORA.DLL's interface.
 function(zev_window_code target)
   target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/app
-    ${PROJECT_SOURCE_DIR}/link)
+    ${PROJECT_SOURCE_DIR}/link ${PROJECT_SOURCE_DIR}/unattended)
   target_link_libraries(${target} PUBLIC zevrules framework kora)
   zev_windows_header(${target})
 endfunction()

@@ -1,5 +1,5 @@
 // An unattended run in progress: the command line's steps, the unit being worked on and
-// what each of its steps came to. The main window carries it (app/UnattendedRun.cpp).
+// what each of its steps came to. The main window carries it (unattended/UnattendedRun.cpp).
 #pragma once
 
 #include "CommandLine.h"
