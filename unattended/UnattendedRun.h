@@ -25,7 +25,6 @@ struct UnattendedRun {
     };
 
     CommandLine m_line;
-    std::string m_strArguments;        // as given, for the log
     std::vector<std::string> m_files;  // each step's file as a full path
     std::string m_strResultPath;       // the result file as a full path; empty: none
 
