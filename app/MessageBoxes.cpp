@@ -2,7 +2,6 @@
 // the log up to date first, since the user reads it to answer.
 #include "ServiceDlg.h"
 #include "ScriptOutput.h"
-#include "UnattendedRun.h"
 
 int CServiceDlg::MessageBox(const char* pszText, const char* pszCaption, UINT nType)
 {
