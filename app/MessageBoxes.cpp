@@ -3,7 +3,6 @@
 #include "ServiceDlg.h"
 #include "ScriptOutput.h"
 #include "StringFormats.h"
-#include "UnattendedRun.h"
 
 int CServiceDlg::MessageBox(const char* pszText, const char* pszCaption, UINT nType)
 {

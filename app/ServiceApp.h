@@ -8,7 +8,7 @@ class CServiceApp : public CWinApp {
 public:
     // Always FALSE: the modal run of the main window is the program's only message loop.
     BOOL InitInstance() override;
-    // The exit code a script sees (app/RunOutcome.h); 0 for a start without arguments.
+    // The exit code a script sees (unattended/RunOutcome.h); 0 for a start without arguments.
     int ExitInstance() override { return m_nExitCode; }
 
     int m_nExitCode = 0;

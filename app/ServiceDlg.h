@@ -179,11 +179,14 @@ public:
     BOOL BuildLineFrame();
     void LogDownloadAbandoned();   // where a download that did not finish stopped
 
-    // --- app/UnattendedRun.cpp: the command line's steps, run without a person ------------
-    // Where a step fails: the first failure of a step is its outcome. Nothing without a run.
+    // --- unattended/: the command line's steps, run without a person ------------------------
+    // RunSteps.cpp. Where a step fails: the first failure of a step is its outcome. Nothing
+    // without a run.
     void NoteStepFailure(RunFailure failure);
+    // StepDeadline.cpp
     void ArmStepDeadline(UINT nAnswerDueMs); // the step ends a margin after its answer is due
-    // /repeat: the unit just done has answered a wake-up again; it is to be taken off.
+    // BenchUnits.cpp. /repeat: the unit just done has answered a wake-up again; it is to be
+    // taken off.
     BOOL IsUnitLeftOn() const;
 
     // --- app: the window's controls and choices ------------------------------------------------
@@ -284,24 +287,28 @@ protected:
     void OnCancel() override;
     // TRUE when nothing runs, or the user agrees to end what runs.
     BOOL ConfirmEnd();
-    // app/UnattendedRun.cpp
+    // unattended/UnattendedRun.cpp
     BOOL IsScripted() const;      // started with a command line of steps to run
     void StartUnattendedRun();    // from OnInitDialog, once the log is open
     LRESULT OnUnattendedStep(WPARAM wParam, LPARAM lParam);
     int AnswerUnattended(const char* pszText, UINT nType); // a box's answer: logged, No
     BOOL IsIdleForRun() const;    // the step's operation has ended
-    void WaitForUnits();          // /repeat: the first unit is woken up as every next one
+    void OnQuietTimer();          // /quiet: the window is minimised once it has been shown
+    // unattended/RunSteps.cpp
     void BeginUnit();
     void OnUnitAnswered();
     void RunNextStep();
     void RecordFirmware();        // a download step's file digest into the unit's row
     void EndStep();
+    // unattended/StepDeadline.cpp
+    void OnStepDeadline();        // timer 107: the step has not ended in time
+    // unattended/BenchUnits.cpp
+    void WaitForUnits();          // /repeat: the first unit is woken up as every next one
+    void OnNextUnitTimer();
+    void EndRemovedUnitSession(); // the unit still on the bench answered: its session ended quietly
+    // unattended/RunEnd.cpp
     void FinishUnit();            // the unit's outcome: logged, its row written
     void EndUnit();               // ... and the next unit waited for, or the run's end
-    void OnNextUnitTimer();
-    void OnQuietTimer();          // /quiet: the window is minimised once it has been shown
-    void OnStepDeadline();        // timer 107: the step has not ended in time
-    void EndRemovedUnitSession(); // the unit still on the bench answered: its session ended quietly
     void EndRun();
     void StopUnattendedRun();     // the window closes: the unit in progress is recorded
     // app/MenuEnabling.cpp

@@ -251,7 +251,7 @@
 #define IDS_SETTINGS_REFUSED_RANGE 250 //  two unsigned numbers: the range
 #define IDS_SETTINGS_REFUSED_WORD 251
 #define IDS_SETTINGS_BAD_REPLY 400   // three texts: the read letter, its reply, where the run stopped
-// The unattended run (app/UnattendedRun.cpp, app/ServiceApp.cpp)
+// The unattended run (unattended/, app/ServiceApp.cpp)
 #define IDS_RUN_START          320   // one text: the arguments as given
 #define IDS_RUN_UNIT_START     321   // one unsigned number: the unit
 #define IDS_RUN_UNIT_DONE      322   // an unsigned number and a text: the unit, the seconds
@@ -278,10 +278,10 @@
 #define IDS_EXIT_6             343
 #define IDS_EXIT_7             344
 #define IDS_EXIT_8             345
-// The files a run names, looked at before the device is touched (app/RunFileChecks.cpp)
+// The files a run names, looked at before the device is touched (unattended/RunFileChecks.cpp)
 #define IDS_FIRMWARE_UNREAD    500   // two texts: the firmware file, the reason
 #define IDS_RUN_FILES_REFUSED  501
-// The result file's append (app/ResultFile.cpp)
+// The result file's append (unattended/ResultFile.cpp)
 #define IDS_RUN_RESULT_HELD    450   // one text: the result file
 #define IDS_RUN_RESULT_PENDING 451   // three texts: the result file, the reason, the pending file
 #define IDS_RUN_ROW_LOST       452   // three texts: the pending file, the reason, the row

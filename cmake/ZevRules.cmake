@@ -15,7 +15,7 @@
 
 # The program's folders in the order they are built. A folder that is missing fails the
 # configure.
-set(ZEV_FOLDERS framework lang kora link log ops params monitor app sim)
+set(ZEV_FOLDERS framework lang kora link log ops params monitor unattended app sim)
 
 # zev_rules(SOURCE...): the calling folder's window-free rules, for the program's rules
 # library and the native build; the folder holds their headers.

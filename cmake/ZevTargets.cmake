@@ -163,7 +163,7 @@ endfunction()
 
 # zev_window_code(TARGET): a part of the program's window code (CServiceDlg's members, the
 # dialogs). It sees its own folder, the main window's header with what it names (app/,
-# link/), the window-free rules, the framework and KORA.DLL's interface.
+# link/, unattended/), the window-free rules, the framework and KORA.DLL's interface.
 # Every folder needs app/ and link/, not only the ones it uses: each holds CServiceDlg's
 # members, and app/ServiceDlg.h holds link's parts by value (KoraLink.h, Operation.h). The
 # folders' objects go into one library (zevapp), not a library each: they are one class's
@@ -171,7 +171,7 @@ endfunction()
 # circle.
 function(zev_window_code target)
   target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/app
-    ${PROJECT_SOURCE_DIR}/link)
+    ${PROJECT_SOURCE_DIR}/link ${PROJECT_SOURCE_DIR}/unattended)
   target_link_libraries(${target} PUBLIC zevrules framework kora)
   zev_windows_header(${target})
 endfunction()

@@ -7,9 +7,14 @@ import re
 import unittest
 
 TOP = os.path.abspath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
-SUBSYSTEMS = ("link", "log", "ops", "params", "monitor")
+SUBSYSTEMS = ("link", "log", "ops", "params", "monitor", "unattended")
 # A subsystem's CMake file that gives it another subsystem's folder says why, next to it.
-DECLARED = {("link", "log/LogBurst.h")}
+DECLARED = {
+    ("link", "log/LogBurst.h"),
+    ("ops", "unattended/UnattendedRun.h"),
+    ("unattended", "ops/FirmwareFileCheck.h"),
+    ("unattended", "params/SettingsFileCheck.h"),
+}
 
 
 def cmake_text(path):

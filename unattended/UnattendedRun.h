@@ -1,5 +1,6 @@
 // An unattended run in progress: the command line's steps, the unit being worked on and
-// what each of its steps came to. The main window carries it (app/UnattendedRun.cpp).
+// what each of its steps came to. The main window carries it; its member functions that
+// run it are in this folder (UnattendedRun.cpp says which file holds what).
 #pragma once
 
 #include "CommandLine.h"
@@ -9,6 +10,9 @@
 
 #include <string>
 #include <vector>
+
+// A unit done, the next one is woken up this often until one answers (with /repeat).
+const UINT kNextUnitPeriodMs = 2000;
 
 struct UnattendedRun {
     enum Phase {
@@ -21,7 +25,6 @@ struct UnattendedRun {
     };
 
     CommandLine m_line;
-    std::string m_strArguments;        // as given, for the log
     std::vector<std::string> m_files;  // each step's file as a full path
     std::string m_strResultPath;       // the result file as a full path; empty: none
 
@@ -37,6 +40,16 @@ struct UnattendedRun {
     std::string m_strStepFile;         // the file of the step running (see CurrentFile)
     bool m_bWakeUpOut = false;         // Removing: a wake-up has gone out since the last tick ...
     bool m_bAnswered = false;          // ... and the unit answered it: it is still on the bench
+
+    // A unit is being worked on: its wake-up is out or its steps run. Only then can a step
+    // fail or run out of time.
+    bool IsInUnit() const { return m_phase == Waking || m_phase == Running; }
+    // The name of what runs in a unit, as the log and the row give it: the connect while
+    // the wake-up is out, else the step's.
+    const char* StepRunningName() const
+    {
+        return m_phase == Waking ? "connect" : StepName(m_line.steps[m_nStep].kind);
+    }
 
     // The file the step running chooses instead of a file dialog. With /repeat a file the
     // step writes gets a number: the unit's, or the next after the highest its folder

@@ -4,8 +4,6 @@
 // the text in the error file, ZEV-ERROR.TXT in the current folder, beside the log.
 #pragma once
 
-extern const char kErrorFileName[];
-
 // Whether whoever started the program listens: it gave the program a standard error, or
 // it has a console the program can write to.
 bool CallerListens();

@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <string>
 
+namespace {
 const char kErrorFileName[] = "ZEV-ERROR.TXT";
 
-namespace {
 bool IsHandle(HANDLE hOutput)
 {
     return hOutput != nullptr && hOutput != INVALID_HANDLE_VALUE;
