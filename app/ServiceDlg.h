@@ -137,6 +137,8 @@ public:
     void ParseParamF();
     void ParseInterface();
     void ParseParamC();
+    // A reply's line: the response timer stopped, the line logged, its value by the rule.
+    void TakeReply(UINT nLogID, int& nValue, int (*pfnRule)(const char*));
     void FollowUpParamF();        // 'F' with the 'f' value, after 'W'
     void ShowParamWF();           // after 'w' and 'f': the dialog's message
     // The write letter of a parameter: operation code, busy, the letter, the response

@@ -53,25 +53,26 @@ void CServiceDlg::OnParamFAlone()
 
 // --- the replies --------------------------------------------------------------------------------
 
-void CServiceDlg::ParseParamG()
+void CServiceDlg::TakeReply(UINT nLogID, int& nValue, int (*pfnRule)(const char*))
 {
     KillTimer(TIMER_RESPONSE);
-    LogByIdText(IDS_PARAM_G_REPLY, m_strRxLine);
-    m_nParamG = ParseOnOffReply(m_strRxLine);
+    LogByIdText(nLogID, m_strRxLine);
+    nValue = pfnRule(m_strRxLine);
+}
+
+void CServiceDlg::ParseParamG()
+{
+    TakeReply(IDS_PARAM_G_REPLY, m_nParamG, ParseOnOffReply);
 }
 
 void CServiceDlg::ParseParamJ()
 {
-    KillTimer(TIMER_RESPONSE);
-    LogByIdText(IDS_PARAM_J_REPLY, m_strRxLine);
-    m_nParamJ = ParseOnOffReply(m_strRxLine);
+    TakeReply(IDS_PARAM_J_REPLY, m_nParamJ, ParseOnOffReply);
 }
 
 void CServiceDlg::ParseParamW()
 {
-    KillTimer(TIMER_RESPONSE);
-    LogByIdText(IDS_PARAM_W_REPLY, m_strRxLine);
-    m_nParamW = ParseParamWReply(m_strRxLine);
+    TakeReply(IDS_PARAM_W_REPLY, m_nParamW, ParseParamWReply);
 }
 
 void CServiceDlg::ParseParamF()
@@ -83,16 +84,12 @@ void CServiceDlg::ParseParamF()
 
 void CServiceDlg::ParseInterface()
 {
-    KillTimer(TIMER_RESPONSE);
-    LogByIdText(IDS_INTERFACE_REPLY, m_strRxLine);
-    m_nInterface = ParseInterfaceReply(m_strRxLine);
+    TakeReply(IDS_INTERFACE_REPLY, m_nInterface, ParseInterfaceReply);
 }
 
 void CServiceDlg::ParseParamC()
 {
-    KillTimer(TIMER_RESPONSE);
-    LogByIdText(IDS_PARAM_C_REPLY, m_strRxLine);
-    m_nParamC = ParseOnOffReply(m_strRxLine);
+    TakeReply(IDS_PARAM_C_REPLY, m_nParamC, ParseOnOffReply);
 }
 
 // --- the writes ----------------------------------------------------------------------------------
