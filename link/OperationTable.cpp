@@ -7,49 +7,59 @@
 namespace {
 using Handler = OperationRow::Handler;
 
+constexpr OperationRow Row(Operation nOperation, char chLetter, UINT nTimeoutMs, OperationRow::Completion completion)
+{
+    OperationRow row;
+    row.nOperation = nOperation;
+    row.chLetter = chLetter;
+    row.nTimeoutMs = nTimeoutMs;
+    row.completion = completion;
+    return row;
+}
+
 // An operation with its own handlers for a CR and an ESC.
 constexpr OperationRow Own(Operation nOperation, char chLetter, UINT nTimeoutMs, Handler pfnOnLine, Handler pfnOnEscape)
 {
-    return { nOperation, chLetter, nTimeoutMs, OperationRow::Own, pfnOnLine, pfnOnEscape,
-             nullptr, 0, nullptr, nullptr, 0, FALSE, nullptr };
+    OperationRow row = Row(nOperation, chLetter, nTimeoutMs, OperationRow::Own);
+    row.pfnOnLine = pfnOnLine;
+    row.pfnOnEscape = pfnOnEscape;
+    return row;
 }
 
 // A read whose reply opens its dialog: parsed, then the dialog's message posted.
 constexpr OperationRow Read(Operation nOperation, char chLetter, Handler pfnParse, UINT nPostAfterParse)
 {
-    return { nOperation, chLetter, 1000, OperationRow::Read, nullptr, nullptr,
-             pfnParse, nPostAfterParse, nullptr, nullptr, 0, FALSE, nullptr };
+    OperationRow row = Row(nOperation, chLetter, 1000, OperationRow::Read);
+    row.pfnParse = pfnParse;
+    row.nPostAfterParse = nPostAfterParse;
+    return row;
 }
 
 // A read that a chain goes on from: parsed, then the next step.
 constexpr OperationRow ReadThen(Operation nOperation, char chLetter, Handler pfnParse, Handler pfnNext)
 {
-    return { nOperation, chLetter, 1000, OperationRow::Read, nullptr, nullptr,
-             pfnParse, 0, pfnNext, nullptr, 0, FALSE, nullptr };
+    OperationRow row = Row(nOperation, chLetter, 1000, OperationRow::Read);
+    row.pfnParse = pfnParse;
+    row.pfnNext = pfnNext;
+    return row;
 }
 
 // A write letter: the device's ESC takes the value text, and a chain goes on.
 constexpr OperationRow Write(Operation nOperation, char chLetter, Handler pfnNext = nullptr)
 {
-    return { nOperation, chLetter, 1000, OperationRow::Write, nullptr, nullptr,
-             nullptr, 0, pfnNext, nullptr, 0, FALSE, nullptr };
+    OperationRow row = Row(nOperation, chLetter, 1000, OperationRow::Write);
+    row.pfnNext = pfnNext;
+    return row;
 }
 
 // A write of one member's value, logged with nLogID.
 constexpr OperationRow ValueWrite(Operation nOperation, char chLetter, int CServiceDlg::*pnValue, UINT nLogID,
                                   Handler pfnNext = nullptr)
 {
-    return { nOperation, chLetter, 1000, OperationRow::Write, nullptr, nullptr,
-             nullptr, 0, pfnNext, pnValue, nLogID, FALSE, nullptr };
-}
-
-template <std::size_t N>
-constexpr bool IsInCodeOrder(const OperationRow (&rows)[N])
-{
-    for (std::size_t i = 0; i < N; ++i)
-        if (rows[i].nOperation != static_cast<Operation>(i))
-            return false;
-    return true;
+    OperationRow row = Write(nOperation, chLetter, pfnNext);
+    row.pnValue = pnValue;
+    row.nWriteLogID = nLogID;
+    return row;
 }
 
 // The same row, as one of the settings run's steps; a write step of a chain starts with
@@ -66,6 +76,16 @@ constexpr OperationRow ChainWrite(OperationRow row, int CServiceDlg::*pnValue, H
 {
     row.pnValue = pnValue;
     return Settings(row, pfnStartWrite);
+}
+
+// Each row stands at the place of its code, so that a code finds its row at once.
+template <std::size_t N>
+constexpr bool IsInCodeOrder(const OperationRow (&rows)[N])
+{
+    for (std::size_t i = 0; i < N; ++i)
+        if (rows[i].nOperation != static_cast<Operation>(i))
+            return false;
+    return true;
 }
 }
 

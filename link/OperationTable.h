@@ -19,23 +19,24 @@ struct OperationRow {
         Write,    // an ESC: the pending value text, then pfnNext follows
     };
 
-    Operation nOperation;
-    char chLetter;              // the command letter; 0 where it sends none of its own
-    UINT nTimeoutMs;            // the response timer after the letter; 0: none
-    Completion completion;
-    Handler pfnOnLine;          // Own: what a CR does; null: the line is unexpected
-    Handler pfnOnEscape;        // Own: what an ESC does; null: the ESC is unexpected
-    Handler pfnParse;           // Read: the reply parser (the settings run reads with it too)
-    UINT nPostAfterParse;       // Read: the message whose handler opens the read's dialog
+    Operation nOperation = OP_IDLE;
+    char chLetter = 0;             // the command letter; 0 where it sends none of its own
+    UINT nTimeoutMs = 0;           // the response timer after the letter; 0: none
+    Completion completion = Own;
+    Handler pfnOnLine = nullptr;   // Own: what a CR does; null: the line is unexpected
+    Handler pfnOnEscape = nullptr; // Own: what an ESC does; null: the ESC is unexpected
+    Handler pfnParse = nullptr;    // Read: the reply parser (the settings run reads with it too)
+    UINT nPostAfterParse = 0;      // Read: the message whose handler opens the read's dialog
     // Read: the chain's next step, called with the busy flag cleared so that its busy
     // check passes without asking. Write: the next step once the value text is out.
-    Handler pfnNext;
+    Handler pfnNext = nullptr;
     // Write: the member whose value it sends, and the string that logs it; none for a
-    // write of other values (the three numbers of 'R', a text, 'F' alone).
-    int CServiceDlg::*pnValue;
-    UINT nWriteLogID;
+    // write of other values (the three numbers of 'R', a text); 'F' alone logs the
+    // dialog's value.
+    int CServiceDlg::*pnValue = nullptr;
+    UINT nWriteLogID = 0;
     // The settings run reads or writes its letter with this operation. A write's value
     // goes into pnValue, and pfnStartWrite (or, without it, WriteValue) sends it.
-    BOOL bSettings;
-    Handler pfnStartWrite;
+    BOOL bSettings = FALSE;
+    Handler pfnStartWrite = nullptr;
 };
