@@ -17,8 +17,8 @@ enum PrivateMessage : UINT {
     WM_PARAM_J = WM_USER + 12,
     WM_LOG_FILE_FAILED = WM_USER + 13, // the box that says the log file cannot be written
     WM_MONITOR_RECORD = WM_USER + 14,  // the monitor window's record button: start or stop
-    WM_SETTINGS_SAVE = WM_USER + 15,   // the settings file to save, then the reads
-    WM_SETTINGS_RESTORE = WM_USER + 16, // the settings file to restore, then the reads
+    WM_SETTINGS_SAVE = WM_USER + 15,   // the device settings file to save, then the reads
+    WM_SETTINGS_RESTORE = WM_USER + 16, // the device settings file to restore, then the reads
     WM_SETTINGS_COMPARE = WM_USER + 17, // the reads are done: device and file compared
     WM_UNATTENDED_STEP = WM_USER + 18,  // an unattended run: see whether its step has ended
 };

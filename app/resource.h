@@ -85,7 +85,7 @@
 #define IDC_CALC_RUN           1012  // calculates
 
 // Controls of the settings comparison
-#define IDC_SETTINGS_FILE      1040  // the settings file's path
+#define IDC_SETTINGS_FILE      1040  // the device settings file's path
 #define IDC_SETTINGS_ROWS      1041  // one row per value: name, device, file, what is done
 
 // The about box's item of the system menu (a multiple of 16, below 0xF000)
@@ -114,7 +114,7 @@
 #define ID_PARAM_WF            40023  // 'w' 'f' / 'W' 'F'
 #define ID_PARAM_J             40024  // 'j' / 'J'
 #define ID_SETTINGS_SAVE       40030  // the reads of the configuration and parameters into a file
-#define ID_SETTINGS_RESTORE    40031  // a settings file compared, written and read back
+#define ID_SETTINGS_RESTORE    40031  // a device settings file compared, written and read back
 
 // Strings
 #define IDS_ABOUTBOX           101   // the about item of the system menu
@@ -216,13 +216,13 @@
 #define IDS_CFG_WRITE_CUT      215   // two texts: the step not taken, the steps written
 #define IDS_CFG_WRITE_CUT_NONE 216   // one text: the step not taken
 #define IDS_CAPTURE_ENDED_EARLY 217  // a number and a text: the lines kept, the capture file
-#define IDS_SETTINGS_FILES     218   // the settings files' kind, in the file dialog's filter
-#define IDS_SETTINGS_SAVE_START 219  // one text: the settings file
-#define IDS_SETTINGS_SAVED     220   // one text: the settings file
-#define IDS_SETTINGS_SAVE_FAILED 221 // the settings file, the reason
-#define IDS_SETTINGS_RESTORE_START 222 // one text: the settings file
-#define IDS_SETTINGS_UNREADABLE 223  // the settings file, the reason
-#define IDS_SETTINGS_BAD_FILE  224   // the settings file, what is wrong with it
+#define IDS_SETTINGS_FILES     218   // the device settings files' kind, in the file dialog's filter
+#define IDS_SETTINGS_SAVE_START 219  // one text: the device settings file
+#define IDS_SETTINGS_SAVED     220   // one text: the device settings file
+#define IDS_SETTINGS_SAVE_FAILED 221 // the device settings file, the reason
+#define IDS_SETTINGS_RESTORE_START 222 // one text: the device settings file
+#define IDS_SETTINGS_UNREADABLE 223  // the device settings file, the reason
+#define IDS_SETTINGS_BAD_FILE  224   // the device settings file, what is wrong with it
 #define IDS_SETFILE_TOO_LARGE  225   // what is wrong: no number or text
 #define IDS_SETFILE_NOT_TEXT   226   // what is wrong: one unsigned number, the line
 #define IDS_SETFILE_BAD_LINE   227   //   the line
@@ -234,7 +234,7 @@
 #define IDS_SETFILE_MISSING_VALUE 233 //  one text: the value's letter
 #define IDS_SETFILE_NO_END     234   //   none
 #define IDS_SETFILE_AFTER_END  235   //   the line
-#define IDS_SETTINGS_OTHER_TYPE 236  // the settings file, its device type, the type connected
+#define IDS_SETTINGS_OTHER_TYPE 236  // the device settings file, its device type, the type connected
 #define IDS_SETTINGS_CANCELLED 237   // the comparison was cancelled: nothing written
 #define IDS_SETTINGS_NOT_WRITTEN 238 // two texts: the value's letter, why it is not written
 #define IDS_SETTINGS_VERIFIED  239   // the restore is written and read back equal

@@ -1,14 +1,14 @@
 // The device settings as a file. Save reads the configuration ('r', 'h', '3', 'b') and the
 // parameters ('j', 'w', 'f', '4', 'c') with the reads of the cycles and writes what the
-// device answered into a settings file. Restore reads a settings file and the device,
+// device answered into a device settings file. Restore reads a device settings file and the device,
 // shows the two side by side, writes what differs with the write transactions of the
 // cycles, and reads everything back to prove that the device holds the file's values.
 // Each is one operation: the busy check stands in front of it as a whole, and the
 // dispatcher carries it from step to step (DeviceSettingsSteps.cpp). Here: the menu
-// commands and the settings file a restore reads.
+// commands and the device settings file a restore reads.
 #include "ServiceDlg.h"
 #include "DeviceTypes.h"
-#include "SettingsFileCheck.h"
+#include "DeviceSettingsFileCheck.h"
 #include "SettingsRun.h"
 #include "SettingsTexts.h"
 #include "StringFormats.h"
@@ -63,7 +63,7 @@ CString DeviceSettingsFileFault(const CString& strPath, int nDeviceType, DeviceS
     CFileException error;
     std::string strText;
     if (file.Open(strPath, CStdioFile::modeRead | CStdioFile::typeBinary, &error)) {
-        // One byte more than a settings file may hold tells a file that is too large.
+        // One byte more than a device settings file may hold tells a file that is too large.
         std::string strBuffer(kMaxSettingsFile + 1, '\0');
         UINT nRead = file.Read(&strBuffer[0], static_cast<UINT>(strBuffer.size()));
         if (file.ReadFailed())

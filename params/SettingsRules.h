@@ -1,10 +1,10 @@
-// What the values of a settings file mean, which of them the device would take, and what
+// What the values of a device settings file mean, which of them the device would take, and what
 // a restore writes: the rules that need no window. A value is written only when the tool
 // can turn the file's text into exactly what the write letter sends, within the ranges
 // of the configuration editor and the words the device defines.
 #pragma once
 
-#include "SettingsFile.h"
+#include "DeviceSettingsFile.h"
 
 #include <string>
 #include <vector>

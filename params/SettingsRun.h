@@ -3,7 +3,7 @@
 // restore, the writes and the reads back) one after the other.
 #pragma once
 
-#include "SettingsFile.h"
+#include "DeviceSettingsFile.h"
 #include "SettingsRules.h"
 
 #include <array>
@@ -24,7 +24,7 @@ struct SettingsRun {
 
     Purpose m_purpose;
     Phase m_phase = Reading;
-    std::string m_strPath;     // the settings file
+    std::string m_strPath;     // the device settings file
     DeviceSettings m_file;     // a restore's file
     std::array<std::string, kSettingsCount> m_read; // the replies of the current pass
     std::vector<SettingsRow> m_rows; // a restore's comparison

@@ -2,7 +2,7 @@
 // comparison show them, where a run stopped, and why a file or a value was refused.
 #pragma once
 
-#include "SettingsFile.h"
+#include "DeviceSettingsFile.h"
 #include "SettingsRules.h"
 #include "afxwin.h"
 
@@ -18,4 +18,4 @@ CString LetterList(const std::string& strLetters); // 'R', 'H': in the order the
 // Where a run that did not finish stopped, and what the device had been given by then.
 CString RunCutText(const SettingsRun& run);
 CString RefusalText(const SettingsValue& value);   // why a file's value is not written
-CString FaultText(const SettingsReadResult& result); // what a settings file's fault is
+CString FaultText(const SettingsReadResult& result); // what a device settings file's fault is

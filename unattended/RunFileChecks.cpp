@@ -1,6 +1,6 @@
 #include "RunFileChecks.h"
 #include "FirmwareFileCheck.h"
-#include "SettingsFileCheck.h"
+#include "DeviceSettingsFileCheck.h"
 
 #include <set>
 #include <utility>

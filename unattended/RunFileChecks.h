@@ -1,5 +1,5 @@
 // The files an unattended run reads, looked at before the device is touched: a firmware
-// file it cannot send, or a settings file it cannot restore, would otherwise be found
+// file it cannot send, or a device settings file it cannot restore, would otherwise be found
 // part-way through a unit, after earlier steps had already changed it.
 #pragma once
 

@@ -4,7 +4,7 @@
 // plan no write. The input also read as a settings file's fields must round-trip, also
 // through the changes an editor makes to the text.
 #include "FuzzCheck.h"
-#include "SettingsFile.h"
+#include "DeviceSettingsFile.h"
 #include "SettingsRules.h"
 
 #include <cstdint>

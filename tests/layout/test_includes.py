@@ -13,7 +13,7 @@ DECLARED = {
     ("link", "log/LogBurst.h"),
     ("ops", "unattended/UnattendedRun.h"),
     ("unattended", "ops/FirmwareFileCheck.h"),
-    ("unattended", "params/SettingsFileCheck.h"),
+    ("unattended", "params/DeviceSettingsFileCheck.h"),
 }
 
 

@@ -2,7 +2,7 @@
 // what it forgives (a byte-order mark, LF line ends, blanks around keys and values,
 // lower-case escapes, comments, order, the type's case), the escapes, and round trips of
 // any bytes.
-#include "SettingsFile.h"
+#include "DeviceSettingsFile.h"
 
 #include <doctest.h>
 

@@ -1,4 +1,4 @@
-#include "SettingsFile.h"
+#include "DeviceSettingsFile.h"
 #include "HexDigits.h"
 #include "SettingsRules.h"
 

@@ -3,10 +3,10 @@
 // device. One rule for both.
 #pragma once
 
-#include "SettingsFile.h"
+#include "DeviceSettingsFile.h"
 #include "afxwin.h"
 
-// Reads the file: readable, a complete settings file, and one of the device type given
+// Reads the file: readable, a complete device settings file, and one of the device type given
 // (0 Vantik, 1 Corlaxa, 2 Brennix). Empty when it is fit, with its settings in settings;
 // else the message that says why it is not.
 CString DeviceSettingsFileFault(const CString& strPath, int nDeviceType, DeviceSettings& settings);

@@ -28,7 +28,7 @@
 #include <cstddef>
 #include <string>
 
-// The read letters whose replies a settings file holds, in the order of the file, of the
+// The read letters whose replies a device settings file holds, in the order of the file, of the
 // reads and of the comparison.
 constexpr char kSettingsLetters[] = "rh3bjwf4c";
 constexpr int kSettingsCount = 9;
@@ -48,10 +48,10 @@ struct DeviceSettings {
 // unchanged.
 std::string WriteSettingsText(const DeviceSettings& settings);
 
-// Why a text is no settings file that can be used; the line is where it was found.
+// Why a text is no device settings file that can be used; the line is where it was found.
 enum class SettingsFault {
     None,
-    TooLarge,        // more than kMaxSettingsFile bytes: no settings file
+    TooLarge,        // more than kMaxSettingsFile bytes: no device settings file
     NotText,         // a NUL byte
     BadLine,         // a line that is no comment, section or key=value
     UnknownSection,  // a section other than [Device], [Values], [End]
@@ -73,7 +73,7 @@ struct SettingsReadResult {
     DeviceSettings settings; // complete only when fault is None
 };
 
-// Reads a settings file's text as an editor may leave it: a UTF-8 byte-order mark in
+// Reads a device settings file's text as an editor may leave it: a UTF-8 byte-order mark in
 // front, LF as well as CR LF line ends, blanks around the '=' and at the ends of a line,
 // hex escapes in either case ("\x0d"); comments and blank lines may stand anywhere; the
 // sections and the keys within them in any order. Section and key names are exact.
