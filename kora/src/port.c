@@ -25,11 +25,12 @@ HANDLE port_open(unsigned port, int keep_input, char *error, size_t size)
     }
     /* A port just opened has received nothing: a real port drops what arrives while no
      * one holds it, but a pty keeps it, and the tool would take it for the answer to its
-     * wake-up. Not so on a re-open at once (reopen.h). */
-    DWORD purge = PURGE_TXCLEAR;
+     * wake-up. Not so on a re-open at once (reopen.h). Its output is left alone: a new
+     * handle has sent nothing, and what the last link wrote may still be on its way (the
+     * good-bye, the wake-up before the baud switch); Wine purges a pty's output by
+     * dropping what the other end has not taken yet. */
     if (!keep_input)
-        purge |= PURGE_RXCLEAR;
-    PurgeComm(com, purge);
+        PurgeComm(com, PURGE_RXCLEAR);
     return com;
 }
 
