@@ -21,7 +21,7 @@ class HexLog {
   HexLog& operator=(const HexLog&) = delete;
 
   bool open(const std::string& path);  // created anew; false when it cannot be
-  void received(const std::string& bytes) { write(hexLogEntry(timeStamp(), "RX", bytes)); }
+  void received(const std::string& bytes, const std::string& stamp) { write(hexLogEntry(stamp, "RX", bytes)); }
   void sent(const std::string& bytes) { write(hexLogEntry(timeStamp(), "TX", bytes)); }
   void note(const std::string& text) { write(timeStamp() + " -- " + text + "\n"); }
 

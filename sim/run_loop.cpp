@@ -73,12 +73,16 @@ int serve(Side& side, SerialPort& port, const Options& options, HexLog& log, con
       return 0;
     }
     if (woke == WAIT_OBJECT_0) {
+      // Stamped with the time the device takes them as arrived: the collecting itself may
+      // take a while on a busy machine, and the log's times of what the device sent in
+      // answer are read against this one.
+      const std::string stamp = timeStamp();
       std::string bytes;
       if (port.collect(bytes, error) == SerialPort::Result::Gone) {
         report(log, "the port has gone away (" + error + "): ending");
         return 1;
       }
-      if (!bytes.empty()) log.received(bytes);
+      if (!bytes.empty()) log.received(bytes, stamp);
       hand(side, bytes, now);
     }
     tick(side, now);

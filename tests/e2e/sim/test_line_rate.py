@@ -6,6 +6,7 @@ import time
 import unittest
 
 from sim.sim_test_case import ACK, ESC, SimTestCase, windows_path
+from zevharness import hex_log
 from zevharness.firmware_files import block_frames, image_bytes
 
 
@@ -29,15 +30,10 @@ def timed_read(tool, until, timeout=5.0):
 
 
 def sent_pieces(sim, direction="TX"):
-    """[(seconds, bytes)] of each write (TX) or read (RX) the simulator's log shows
-    ("hh:mm:ss.us TX 43 6F ...")."""
-    pieces = []
-    for line in sim.log_text().splitlines():
-        fields = line.split("|")[0].split()
-        if len(fields) > 2 and fields[1] == direction:
-            h, m, sec = fields[0].split(":")
-            pieces.append((int(h) * 3600 + int(m) * 60 + float(sec), bytes.fromhex("".join(fields[2:]))))
-    return pieces
+    """[(seconds, bytes)] of each write (TX) or read (RX) the simulator's log shows, with
+    the further rows of a piece longer than one row (a simulator running late writes
+    what is due in one piece)."""
+    return [(when, data) for when, kind, data in hex_log.entries(sim.log_text()) if kind == direction]
 
 
 class LineRateTest(SimTestCase):
