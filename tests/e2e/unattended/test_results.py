@@ -44,6 +44,12 @@ def read_bytes(path):
         return f.read()
 
 
+def print_device_account(sim, folder):
+    """What the device did and heard, and the tool's last log lines."""
+    print("ZEVSIM.EXE said:\n%s\nits hex log ends:\n%s\nthe tool's log ends:\n%s"
+          % (sim.output()[-2000:], sim.log_text()[-3000:], "\n".join(log_texts(folder)[-10:])))
+
+
 class ResultFileTestCase(unittest.TestCase):
     def setUp(self):
         self.shared = tempfile.mkdtemp(prefix="zevresults-")
@@ -85,7 +91,10 @@ class ResultFileTestCase(unittest.TestCase):
             sim = simulator(unit, folder.path, "--type", "1", port=21)
             sim.wait_for_output("waiting for a wake-up")
             proc = self.start(folder, CORLAXA + ["/clock", "/result", windows_path(result or self.result)])
-            return self.finish(proc, folder=folder)
+            code, err = self.finish(proc, folder=folder)
+            if code == 3:  # the wake-up's answer never came: where it went, for the failure
+                print_device_account(sim, folder)
+            return code, err
 
     def assert_rows_whole(self, data):
         """The file is the header once, then rows each of the header's columns, each on its line."""

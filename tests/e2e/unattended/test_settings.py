@@ -71,6 +71,8 @@ class UnattendedSettingsTest(unittest.TestCase):
                 err.seek(0)
                 stderr = err.read().decode("cp1252", "replace")
             device = sim.output()
+            if code == 3:  # the wake-up's answer never came: where it went, for the failure
+                print("ZEVSIM.EXE said:\n%s\nits hex log ends:\n%s" % (device[-2000:], sim.log_text()[-3000:]))
         texts = self.log_texts()
         start = "Unattended run: " + " ".join(CORLAXA + args)
         self.assertIn(start, texts)
