@@ -45,7 +45,9 @@ class Simulator:
             # its last words may have come between the look at its output and the one at its end
             ended = self.proc.poll() is not None and text not in self.output()
             if ended or time.monotonic() > deadline:
-                raise AssertionError("ZEVSIM.EXE did not say %r; it said:\n%s" % (text, self.output()))
+                raise AssertionError("ZEVSIM.EXE did not say %r (%s); it said:\n%s"
+                                     % (text, "exit code %s" % self.proc.returncode if ended else "still running",
+                                        self.output()))
             time.sleep(0.05)
 
     def wait_exit(self, timeout=15.0):
