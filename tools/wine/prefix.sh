@@ -4,8 +4,8 @@
 #   prefix.sh PREFIX TTYDIR [--dpi N] [--display [--unmanaged]] [--com1 DEVICE]
 # A test prefix (no --display) uses the null graphics driver (windows, dialogs, timers and
 # message loops work, nothing is shown) and maps COM ports to the pty pairs that the tests
-# make with socat (tools/zevharness/ptys.py): COM1-COM4 and COM12 to TTYDIR/COMn, the
-# tool's ends, and COM21-COM24 and COM32 (n + 20) to TTYDIR/COMn.dev, the device's ends,
+# make with socat (tools/zevharness/ptys.py): COM1-COM8 and COM12 to TTYDIR/COMn, the
+# tool's ends, and COM21-COM28 and COM32 (n + 20) to TTYDIR/COMn.dev, the device's ends,
 # so a Windows program (the simulator, a test) can play the device. --dpi sets the
 # resolution that GDI reports, for the tests of font sizes.
 # --display: a prefix for a display (./zev run): Wine's own graphics driver, the faces the
@@ -36,7 +36,8 @@ export WINEPREFIX="$prefix"
 mkdir -p "$ttydir"
 # The marker holds what the prefix was made for; a prefix made for other settings gets
 # them again (the boot is done once).
-made_for="$ttydir $dpi ${display:-null} ${unmanaged:-managed} $com1"
+ports="1 2 3 4 5 6 7 8 12"
+made_for="$ports $ttydir $dpi ${display:-null} ${unmanaged:-managed} $com1"
 if [ "$(cat "$prefix/.zev-ready" 2>/dev/null)" != "$made_for" ]; then
   mkdir -p "$prefix"
   # Two prefixes made side by side (the test run makes several) have seen a first boot or
@@ -62,7 +63,7 @@ if [ "$(cat "$prefix/.zev-ready" 2>/dev/null)" != "$made_for" ]; then
     reg_add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Arial' /t REG_SZ /d 'Liberation Sans'
     [ -z "$unmanaged" ] || reg_add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N
   fi
-  for n in 1 2 3 4 12; do
+  for n in $ports; do
     target=$ttydir/COM$n
     [ "$n" != 1 ] || target=$com1
     reg_add 'HKLM\Software\Wine\Ports' /v "COM$n" /t REG_SZ /d "$target"
