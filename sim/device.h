@@ -33,6 +33,9 @@ class Device {
   void tick(Millis now);                        // time passed: monitor frames, time-outs
   std::vector<Action> takeDue(Millis now);      // the actions due by `now`, in order
   Millis nextEvent() const;                     // when tick() has work next; -1 for never
+  // The far end set the line's rate (an RFC 2217 client): the device works at it from now
+  // on, as after its own switch.
+  void followRate(int baud);
 
   bool awake() const { return mode_ != Mode::Asleep; }
   bool monitorRunning() const { return mode_ == Mode::Monitor; }

@@ -56,4 +56,9 @@ void Device::paceOut(const std::string& bytes, Millis due) {
   txFreeAt_ = at;
 }
 
+void Device::followRate(int baud) {
+  baud_ = baud;
+  txBaud_ = baud;
+}
+
 }  // namespace zevsim

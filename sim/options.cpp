@@ -58,8 +58,17 @@ const char* usageText() {
       "ZEVSIM.EXE - plays a Vantik, Corlaxa or Brennix flow register on a serial port\n"
       "\n"
       "usage: ZEVSIM.EXE --port COMn [options]\n"
+      "       ZEVSIM.EXE --tcp PORT | --rfc2217 PORT [options]\n"
       "\n"
-      "  --port COMn            the serial port to answer on (required)\n"
+      "  --port COMn            the serial port to answer on\n"
+      "  --tcp PORT             instead of a serial port: a raw TCP device on 127.0.0.1:PORT,\n"
+      "                         one client at a time (the next may connect when it has gone);\n"
+      "                         bytes as they are, the rate only paces --line-rate\n"
+      "  --rfc2217 PORT         instead of a serial port: an RFC 2217 server on\n"
+      "                         127.0.0.1:PORT, one client at a time; it takes the Telnet\n"
+      "                         COM-PORT-OPTION, answers the client's rate, data size,\n"
+      "                         parity, stop bits and control, and the device works at the\n"
+      "                         rate the client set (its hex log notes each)\n"
       "  --type 0|1|2           device type: 0 Vantik, 1 Corlaxa, 2 Brennix (default 0);\n"
       "                         wakes up at 9600 baud, works at 38400 (0, 2) or 19200 (1)\n"
       "  --settings FILE        INI file with the identification, reply texts, read-out\n"
@@ -176,6 +185,8 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
       {"--no-cr-every", 1, 1000000, nullptr, nullptr, &FaultOptions::noCrEvery},
       {"--drop-after", 1, 1000000, nullptr, nullptr, &FaultOptions::dropAfterFrames},
       {"--noise", 1, 1000000, nullptr, nullptr, &FaultOptions::noisePerSecond},
+      {"--tcp", 1, 65535, &Options::tcpPort, nullptr, nullptr},
+      {"--rfc2217", 1, 65535, &Options::rfc2217Port, nullptr, nullptr},
   };
   ParsedOptions result;
   Options& o = result.options;
@@ -294,7 +305,9 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
   if (o.replayFast && o.replayPath.empty()) return fail("--replay-fast needs --replay FILE");
   if (!o.replayPath.empty() && o.device.lineRate)
     return fail("--line-rate does not go with --replay: the trace's gaps hold the line's time already");
-  if (o.port.empty()) return fail("--port is required");
+  const int lines = (o.port.empty() ? 0 : 1) + (o.tcpPort ? 1 : 0) + (o.rfc2217Port ? 1 : 0);
+  if (lines == 0) return fail("--port is required (or --tcp PORT, --rfc2217 PORT)");
+  if (lines > 1) return fail("--port, --tcp and --rfc2217 exclude each other: give one of them");
   result.ok = true;
   return result;
 }

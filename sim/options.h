@@ -10,6 +10,8 @@ namespace zevsim {
 struct Options {
   bool help = false;
   std::string port;          // "COM21"
+  int tcpPort = 0;           // --tcp PORT: a raw TCP device on 127.0.0.1 instead of a COM port
+  int rfc2217Port = 0;       // --rfc2217 PORT: an RFC 2217 server on 127.0.0.1 instead
   std::string settingsPath;  // INI file with reply texts and start values
   std::string logPath;       // hex log of the line
   std::string firmwarePath;  // where a finished download is written

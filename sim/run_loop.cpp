@@ -4,8 +4,10 @@
 #include <mmsystem.h>
 
 #include <cstdio>
+#include <memory>
 
 #include "device.h"
+#include "net_port.h"
 #include "replay_device.h"
 #include "serial_port.h"
 
@@ -50,17 +52,36 @@ void hand(Device& device, const std::string& bytes, Millis now) {
 void hand(ReplayDevice& replay, const std::string& bytes, Millis now) { replay.receive(bytes, now); }
 void tick(Device& device, Millis now) { device.tick(now); }
 void tick(ReplayDevice&, Millis) {}
+void followRate(Device& device, int baud) { device.followRate(baud); }
+void followRate(ReplayDevice&, int) {}
+
+// The line of --port, --tcp or --rfc2217, opened at 9600 baud; `where` says what it is.
+std::unique_ptr<DevicePort> openPort(const Options& options, std::string& where, std::string& error) {
+  if (options.tcpPort || options.rfc2217Port) {
+    std::unique_ptr<NetPort> net(new NetPort());
+    const bool raw = options.tcpPort != 0;
+    if (!net->listen(raw ? options.tcpPort : options.rfc2217Port,
+                     raw ? NetPort::Mode::Raw : NetPort::Mode::Rfc2217, error))
+      return nullptr;
+    where = net->description();
+    return std::unique_ptr<DevicePort>(net.release());
+  }
+  std::unique_ptr<SerialPort> serial(new SerialPort());
+  if (!serial->open(options.port, kWakeUpBaud, error)) return nullptr;
+  where = options.port;
+  return std::unique_ptr<DevicePort>(serial.release());
+}
 
 // Bytes in, time passing, actions out, until a stop signal, the time limit, the drop
 // fault or a vanished port.
 template <class Side>
-int serve(Side& side, SerialPort& port, const Options& options, HexLog& log, const StopSignals& stop, Millis start) {
+int serve(Side& side, DevicePort& port, const Options& options, HexLog& log, const StopSignals& stop, Millis start) {
   const Millis deadline = options.seconds > 0 ? start + options.seconds * 1000LL : -1;
   std::string error;
   bool stalled = false;
   for (;;) {
     Millis now = nowMs();
-    Millis wait = 100;  // look around now and then even when nothing is planned
+    Millis wait = 20;  // look around now and then even when nothing is planned (the port's rate too)
     const Millis next = side.nextEvent();
     if (next >= 0 && next - now < wait) wait = next > now ? next - now : 0;
     if (deadline >= 0 && deadline - now < wait) wait = deadline > now ? deadline - now : 0;
@@ -78,12 +99,17 @@ int serve(Side& side, SerialPort& port, const Options& options, HexLog& log, con
       // answer are read against this one.
       const std::string stamp = timeStamp();
       std::string bytes;
-      if (port.collect(bytes, error) == SerialPort::Result::Gone) {
+      if (port.collect(bytes, error) == DevicePort::Result::Gone) {
         report(log, "the port has gone away (" + error + "): ending");
         return 1;
       }
       if (!bytes.empty()) log.received(bytes, stamp);
       hand(side, bytes, now);
+    }
+    // A rate the client set is the device's from now on, as its own switch after a wake-up.
+    for (const DevicePort::Event& event : port.takeEvents()) {
+      report(log, event.note);
+      if (event.clientBaud > 0) followRate(side, event.clientBaud);
     }
     tick(side, now);
 
@@ -96,15 +122,15 @@ int serve(Side& side, SerialPort& port, const Options& options, HexLog& log, con
           std::string bytes = action.bytes;
           while (i + 1 < due.size() && due[i + 1].kind == Action::Kind::Send) bytes += due[++i].bytes;
           log.sent(bytes);
-          const SerialPort::Result result = port.write(bytes, error);
-          if (result == SerialPort::Result::Gone) {
+          const DevicePort::Result result = port.write(bytes, error);
+          if (result == DevicePort::Result::Gone) {
             report(log, "the port has gone away (" + error + "): ending");
             return 1;
           }
           // A line nobody reads stalls every write: say so once, and again when it flows.
-          if (result == SerialPort::Result::Stalled && !stalled) report(log, error + " (nobody reading?)");
-          if (result == SerialPort::Result::Ok && stalled) report(log, "the port takes output again");
-          stalled = result == SerialPort::Result::Stalled;
+          if (result == DevicePort::Result::Stalled && !stalled) report(log, error + " (nobody reading?)");
+          if (result == DevicePort::Result::Ok && stalled) report(log, "the port takes output again");
+          stalled = result == DevicePort::Result::Stalled;
           break;
         }
         case Action::Kind::SetBaud:
@@ -132,9 +158,9 @@ int serve(Side& side, SerialPort& port, const Options& options, HexLog& log, con
 }  // namespace
 
 int runSimulator(const Options& options, const DeviceValues& values, HexLog& log, const StopSignals& stop) {
-  SerialPort port;
-  std::string error;
-  if (!port.open(options.port, kWakeUpBaud, error)) {
+  std::string error, where;
+  const std::unique_ptr<DevicePort> port = openPort(options, where, error);
+  if (!port) {
     report(log, error);
     return 2;
   }
@@ -143,15 +169,15 @@ int runSimulator(const Options& options, const DeviceValues& values, HexLog& log
   const Millis start = nowMs();
   Device device(options.device, values, start);
   report(log, "type " + std::to_string(options.device.type) + " (" + deviceTypeName(options.device.type) +
-                  ") on " + options.port + " at 9600 baud" +
+                  ") on " + where + " at 9600 baud" +
                   (options.device.lineRate ? ", bytes paced at the line rate" : "") + ", waiting for a wake-up");
-  return serve(device, port, options, log, stop, start);
+  return serve(device, *port, options, log, stop, start);
 }
 
 int runReplay(const Options& options, const TraceParse& trace, HexLog& log, const StopSignals& stop) {
-  SerialPort port;
-  std::string error;
-  if (!port.open(options.port, kWakeUpBaud, error)) {
+  std::string error, where;
+  const std::unique_ptr<DevicePort> port = openPort(options, where, error);
+  if (!port) {
     report(log, error);
     return 2;
   }
@@ -164,12 +190,12 @@ int runReplay(const Options& options, const TraceParse& trace, HexLog& log, cons
   const ReplayMatcher& matcher = replay.matcher();
   report(log, "replaying " + options.replayPath + ": " + std::to_string(matcher.exchanges()) + " TX records" +
                   (trace.limitReached ? " (the trace ended at its size limit)" : "") + ", answers " +
-                  (options.replayFast ? "at once" : "with the trace's gaps") + "; on " + options.port +
+                  (options.replayFast ? "at once" : "with the trace's gaps") + "; on " + where +
                   " at 9600 baud, waiting for the tool");
   if (matcher.answersBeforeFirstSend() > 0)
     report(log, std::to_string(matcher.answersBeforeFirstSend()) +
                     " RX records come before the trace's first TX record: nothing asks for them, they are not sent");
-  return serve(replay, port, options, log, stop, start);
+  return serve(replay, *port, options, log, stop, start);
 }
 
 }  // namespace zevsim

@@ -76,12 +76,33 @@ bool SerialPort::setBaud(int baud, std::string& error) {
   return true;
 }
 
+int SerialPort::rateAtPort() {
+  DCB dcb{};
+  dcb.DCBlength = sizeof dcb;
+  return GetCommState(handle_, &dcb) ? static_cast<int>(dcb.BaudRate) : 0;
+}
+
+std::vector<DevicePort::Event> SerialPort::takeEvents() {
+  std::vector<Event> events;
+  if (handle_ == INVALID_HANDLE_VALUE) return events;
+  const DWORD now = GetTickCount();
+  if (rateSeen_ != 0 && now - lastLook_ < 10) return events;
+  lastLook_ = now;
+  const int rate = rateAtPort();
+  if (rate > 0 && rate != rateSeen_) {
+    if (rateSeen_ != 0) events.push_back({"rate seen at the port: " + std::to_string(rate) + " baud", 0});
+    rateSeen_ = rate;
+  }
+  return events;
+}
+
 void SerialPort::close() {
   if (handle_ == INVALID_HANDLE_VALUE) return;
   CancelIo(handle_);
   CloseHandle(handle_);
   handle_ = INVALID_HANDLE_VALUE;
   ResetEvent(readOv_.hEvent);
+  rateSeen_ = 0;
 }
 
 bool SerialPort::armRead(std::string& error) {

@@ -7,33 +7,41 @@
 // the one-byte read is armed again. Writing waits for completion, but only so long:
 // a line nobody reads must not stop the simulator. No flow control in either
 // direction: XON/XOFF would swallow 0x11 and 0x13 inside download frames.
+//
+// The rate the port has is looked at now and then (GetCommState, which reads the pty's
+// settings under Wine) and each change is an event for the log: behind a relay from a
+// network server, that is the rate the server set on its side.
 #include <windows.h>
 
 #include <string>
+#include <vector>
+
+#include "device_port.h"
 
 namespace zevsim {
 
-class SerialPort {
+class SerialPort : public DevicePort {
  public:
-  enum class Result { Ok, Stalled, Gone };
-
   SerialPort();
   ~SerialPort();
   SerialPort(const SerialPort&) = delete;
   SerialPort& operator=(const SerialPort&) = delete;
 
   bool open(const std::string& name, int baud, std::string& error);
-  bool setBaud(int baud, std::string& error);
-  void close();
+  bool setBaud(int baud, std::string& error) override;
+  void close() override;
 
   // Signalled when the pending read has completed: call collect().
-  HANDLE readEvent() const { return readOv_.hEvent; }
+  HANDLE readEvent() const override { return readOv_.hEvent; }
   // Takes the bytes that arrived into `bytes` and arms the next read.
-  Result collect(std::string& bytes, std::string& error);
-  Result write(const std::string& bytes, std::string& error);
+  Result collect(std::string& bytes, std::string& error) override;
+  Result write(const std::string& bytes, std::string& error) override;
+  // The port's rate when it has changed since the last look (at most every 10 ms).
+  std::vector<Event> takeEvents() override;
 
  private:
   bool armRead(std::string& error);
+  int rateAtPort();
   std::string lastError(const char* what) const;
 
   HANDLE handle_ = INVALID_HANDLE_VALUE;
@@ -41,6 +49,8 @@ class SerialPort {
   OVERLAPPED writeOv_{};
   unsigned char readByte_ = 0;
   int baud_ = 9600;
+  int rateSeen_ = 0;        // the rate the port had at the last look
+  DWORD lastLook_ = 0;
 };
 
 }  // namespace zevsim

@@ -16,7 +16,8 @@ def windows_path(path):
 
 
 def simulator(owner, folder, *args, port=21):
-    """A started Simulator, killed when `owner` (a TestCase or an ExitStack) ends."""
+    """A started Simulator, killed when `owner` (a TestCase or an ExitStack) ends. `port`
+    None: on no COM port (the arguments say --tcp or --rfc2217)."""
     return enter(owner, Simulator(folder, *args, port=port))
 
 
@@ -26,7 +27,7 @@ class Simulator:
     def __init__(self, folder, *args, port=21):
         self.log = os.path.join(folder, "sim.log")
         self.out = os.path.join(folder, "sim.out")
-        command = ["wine", EXE, "--port", "COM%d" % port, "--log", windows_path(self.log)] + list(args)
+        command = ["wine", EXE] + (["--port", "COM%d" % port] if port else []) + ["--log", windows_path(self.log)] + list(args)
         with open(self.out, "wb") as out:
             self.proc = subprocess.Popen(command, stdin=subprocess.PIPE, stdout=out, stderr=subprocess.STDOUT,
                                          preexec_fn=ends_with_parent())  # also with --no-stdin
