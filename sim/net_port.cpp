@@ -49,6 +49,10 @@ bool NetPort::listen(int port, Mode mode, std::string& error) {
     error = socketError("socket");
     return false;
   }
+  // A simulator started again on the same port finds it free, whatever the last one's
+  // connections left waiting in the kernel.
+  BOOL reuse = TRUE;
+  setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&reuse), sizeof reuse);
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_port = htons(static_cast<u_short>(port));

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# ./zev run [--port DEVICE] [-- ARGS...]: starts ZEV.EXE under Wine in build/run, the technician's
-# folder (the program with its libraries, ZEV.INI and ZevLog.TXT, kept between runs), on
-# COM1. On the other end of COM1 sits the device simulator ZEVSIM.EXE, or with --port a
-# real serial device. With a display the tool opens there; without one it runs on a
+# ./zev run [--port DEVICE | --rfc2217 | --tcp] [-- ARGS...]: starts ZEV.EXE under Wine in
+# build/run, the technician's folder (the program with its libraries, ZEV.INI and ZevLog.TXT,
+# kept between runs), on COM1. On the other end of COM1 sits the device simulator ZEVSIM.EXE,
+# or with --port a real serial device. With --rfc2217 (--tcp) COM1 leads to the network: the
+# simulator serves on a free TCP port of 127.0.0.1 as an RFC 2217 server (raw TCP), and the
+# run's ZEV.INI maps COM1 to it ([Ports] COM1=rfc2217://127.0.0.1:PORT, socket://...). With a display the tool opens there; without one it runs on a
 # virtual display, the UI robot drives a short session and screenshots go to
 # build/screenshots. With ARGS, ZEV.EXE runs that command line unattended instead (file
 # names relative to the current folder); what it says on standard error, the last lines
@@ -18,16 +20,23 @@ base=${ZEV_RUN_DIR:-$build}
 rundir=$base/run
 ttydir=$rundir/tty
 port=
+network=
 tool_args=()
 user_dir=${ZEV_USER_DIR:-$PWD} # ./zev works from the checkout; the user's names are from here
 
 while [ $# -gt 0 ]; do
   case $1 in
     --port) port=${2:?--port needs a serial device, such as /dev/ttyUSB0}; shift 2 ;;
+    --rfc2217) network=rfc2217; shift ;;
+    --tcp) network=socket; shift ;;
     --) shift; tool_args=("$@"); break ;;
-    *) echo "usage: ./zev run [--port DEVICE] [-- ZEV.EXE ARGUMENTS...]" >&2; exit 2 ;;
+    *) echo "usage: ./zev run [--port DEVICE | --rfc2217 | --tcp] [-- ZEV.EXE ARGUMENTS...]" >&2; exit 2 ;;
   esac
 done
+if [ -n "$port" ] && [ -n "$network" ]; then
+  echo "zev: --port and --${network/socket/tcp} exclude each other" >&2
+  exit 2
+fi
 if [ -n "$port" ] && [ ! -e "$port" ]; then
   echo "zev: $port does not exist" >&2
   exit 2
@@ -57,6 +66,7 @@ make_prefix() {
 
 session=(python3 "$top/tools/run_session.py" "$rundir" "$ttydir" "$base/screenshots")
 [ -z "$port" ] || session+=(--device "$port")
+[ -z "$network" ] || session+=(--network "$network")
 export ZEV_DIST=$rundir ZEV_TEST_BIN=$build/tests/bin ZEV_FIRMWARE=$build/tests/firmware
 
 # Everything the run starts ends with it, on Ctrl+C too: the session (it ends the tool,

@@ -2,7 +2,12 @@
 """./zev run's session: ZEV.EXE in its folder on COM1, and on the other end of COM1 either
 the device simulator ZEVSIM.EXE (over a pty pair) or a real serial device.
 
-    run_session.py RUNDIR TTYDIR SHOTDIR [--device PATH] [--headless] [--cwd DIR -- ARGS...]
+    run_session.py RUNDIR TTYDIR SHOTDIR [--device PATH | --network rfc2217|socket] [--headless]
+                   [--cwd DIR -- ARGS...]
+
+With --network the simulator serves on a free TCP port of 127.0.0.1, as an RFC 2217 server
+(rfc2217) or a raw TCP device (socket), and the run's ZEV.INI maps COM1 to it
+([Ports] COM1=rfc2217://127.0.0.1:PORT); without it a mapping of COM1 is taken out.
 
 With --headless (no display of the user's) the UI robot drives a short session, connect,
 one read-out, a text, a firmware download, the monitor (Vantik) or the configuration
@@ -28,6 +33,7 @@ import tempfile
 import time
 
 from zevharness.firmware_files import LARGE_S19, s19_path, write_image
+from zevharness.netservers import free_tcp_port
 from zevharness.processes import end_on_signals, end_process
 from zevharness.ptys import pty_pair
 from zevharness.robot import Robot, RobotError
@@ -47,8 +53,9 @@ DEVICE_NAMES = ("Vantik", "Corlaxa", "Brennix")
 TOOL_CODE_PAGE = "cp1252"
 
 
-def settings_for_com1(rundir):
-    """Selects COM1 in ZEV.INI, keeping the rest; returns the device type it names."""
+def settings_for_com1(rundir, target=None):
+    """Selects COM1 in ZEV.INI, keeping the rest, and maps it to `target` ([Ports] COM1), or
+    to nothing (the COM port itself); returns the device type it names."""
     path = os.path.join(rundir, "ZEV.INI")
     parser = configparser.RawConfigParser()
     parser.optionxform = str
@@ -56,6 +63,14 @@ def settings_for_com1(rundir):
     if not parser.has_section("ComPort"):
         parser.add_section("ComPort")
     parser.set("ComPort", "ComPortNo", "1")
+    if target:
+        if not parser.has_section("Ports"):
+            parser.add_section("Ports")
+        parser.set("Ports", "COM1", target)
+    elif parser.has_section("Ports"):
+        parser.remove_option("Ports", "COM1")
+        if not parser.items("Ports"):
+            parser.remove_section("Ports")
     with open(path, "w", encoding="cp1252", newline="\r\n") as f:
         parser.write(f, space_around_delimiters=False)
     name = parser.get("Device", "Device", fallback="Vantik")
@@ -402,6 +417,8 @@ def main():
     parser.add_argument("ttydir")
     parser.add_argument("shotdir")
     parser.add_argument("--device", help="a real serial device on COM1: no simulator")
+    parser.add_argument("--network", choices=("rfc2217", "socket"),
+                        help="the simulator on the network, COM1 mapped to it")
     parser.add_argument("--headless", action="store_true")
     parser.add_argument("--cwd", default=os.getcwd(), help="the folder the user's file names are relative to")
     argv = sys.argv[1:]
@@ -409,7 +426,9 @@ def main():
     args = parser.parse_args(argv[:split])
     args.tool_args = argv[split + 1:]  # ZEV.EXE's command line, as given
 
-    device_type = settings_for_com1(args.rundir)
+    net_port = free_tcp_port() if args.network else None
+    target = "%s://127.0.0.1:%d" % (args.network, net_port) if net_port else None
+    device_type = settings_for_com1(args.rundir, target)
     named = argument_value(args.tool_args, "/device")
     if named and named.capitalize() in DEVICE_NAMES:
         device_type = DEVICE_NAMES.index(named.capitalize())
@@ -417,15 +436,19 @@ def main():
     with contextlib.ExitStack() as owner:  # ends the simulator and the pair, whatever happens
         restart_device = None
         if not args.device:
-            pty_pair(owner, 1, args.ttydir)
+            if not net_port:
+                pty_pair(owner, 1, args.ttydir)
+            line = ["--rfc2217" if args.network == "rfc2217" else "--tcp", str(net_port)] if net_port else []
 
             def start_device(kind, folder):
                 # At the line rate, as on a cable: a download takes the time it takes on the bench.
                 os.makedirs(folder, exist_ok=True)
-                started = simulator(owner, folder, "--type", str(kind), "--line-rate", port=21)
+                started = simulator(owner, folder, "--type", str(kind), "--line-rate", *line,
+                                    port=None if net_port else 21)
                 owner.callback(started.stop)  # first the polite end, which completes its log
                 started.wait_for_output("waiting for a wake-up")
-                print("Simulated %s on COM1 (ZEVSIM.EXE, type %d)" % (DEVICE_NAMES[kind], kind))
+                print("Simulated %s on COM1%s (ZEVSIM.EXE, type %d)"
+                      % (DEVICE_NAMES[kind], " = " + target if target else "", kind))
                 return started
 
             def restart_device(kind):
