@@ -11,7 +11,7 @@ import json
 import os
 import sys
 
-ORDER = ["download_bench", "settings_bench", "monitor_bench", "kora_latency_bench", "connect_stress_bench",
+ORDER = ["download_bench", "rfc2217_bench", "settings_bench", "monitor_bench", "kora_latency_bench", "connect_stress_bench",
          "eventlog_bench",
          "framer_bench"]
 
