@@ -139,6 +139,10 @@ TEST_CASE("command line: mistakes are named") {
       {{"--port", "COM1", "--replay"}, "--replay needs a value"},
       {{"--port", "COM1", "--replay-fast"}, "--replay-fast needs --replay FILE"},
       {{"--port", "COM1", "--replay", "ZevTrace.TXT", "--line-rate"}, "--line-rate does not go with --replay"},
+      {{"--tcp", "0"}, "--tcp 0: expected a number from 1 to 65535"},
+      {{"--rfc2217", "65536"}, "--rfc2217 65536: expected a number from 1 to 65535"},
+      {{"--port", "COM1", "--tcp", "4001"}, "--port, --tcp and --rfc2217 exclude each other"},
+      {{"--tcp", "4001", "--rfc2217", "4002"}, "--port, --tcp and --rfc2217 exclude each other"},
   };
   for (const auto& c : cases) {
     const ParsedOptions parsed = parseOptions(c.args);
@@ -146,6 +150,11 @@ TEST_CASE("command line: mistakes are named") {
     CHECK_MESSAGE(parsed.error.find(c.error) != std::string::npos, parsed.error);
   }
   CHECK(parseOptions({"--port", "COM1", "--nak-repeat", "5", "--nak-frame", "2"}).ok);
+  const ParsedOptions tcp = parseOptions({"--tcp", "4001", "--type", "1"});
+  CHECK(tcp.ok);
+  CHECK(tcp.options.tcpPort == 4001);
+  CHECK(tcp.options.port.empty());
+  CHECK(parseOptions({"--rfc2217=2217"}).options.rfc2217Port == 2217);
   CHECK(parseOptions({"--help"}).options.help);
   CHECK(parseOptions({"/?"}).ok);
 }
