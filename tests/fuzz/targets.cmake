@@ -12,4 +12,5 @@ set(ZEV_FUZZ_TARGETS
   fuzz_connection
   fuzz_byte_queue
   fuzz_sim_block_frame
-  fuzz_sim_srecord)
+  fuzz_sim_srecord
+  fuzz_telnet)
