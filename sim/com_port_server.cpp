@@ -2,30 +2,41 @@
 
 #include <cstdint>
 
+#include "telnet.h"
+
 namespace zevsim {
 namespace {
 
-enum : unsigned char { kIac = 255, kDont = 254, kDo = 253, kWont = 252, kWill = 251, kSb = 250, kSe = 240 };
-enum : unsigned char { kBinary = 0, kSga = 3, kComPort = 44 };
-enum : int {
-  kSignature = 0, kSetBaud = 1, kSetDataSize = 2, kSetParity = 3, kSetStopSize = 4, kSetControl = 5,
-  kFlowSuspend = 8, kFlowResume = 9, kLineStateMask = 10, kModemStateMask = 11, kPurge = 12,
-  kServerOffset = 100,
+enum : unsigned char {
+  kIac = TELNET_IAC, kDont = TELNET_DONT, kDo = TELNET_DO, kWont = TELNET_WONT, kWill = TELNET_WILL,
+  kSb = TELNET_SB,
+};
+enum : unsigned char {
+  kBinary = TELNET_OPTION_BINARY, kSga = TELNET_OPTION_SUPPRESS_GO_AHEAD, kComPort = TELNET_OPTION_COM_PORT,
 };
 
+enum : int {
+  kSignature = RFC2217_SIGNATURE, kSetBaud = RFC2217_SET_BAUDRATE, kSetDataSize = RFC2217_SET_DATASIZE,
+  kSetParity = RFC2217_SET_PARITY, kSetStopSize = RFC2217_SET_STOPSIZE, kSetControl = RFC2217_SET_CONTROL,
+  kFlowSuspend = RFC2217_FLOWCONTROL_SUSPEND, kFlowResume = RFC2217_FLOWCONTROL_RESUME,
+  kLineStateMask = RFC2217_SET_LINESTATE_MASK, kModemStateMask = RFC2217_SET_MODEMSTATE_MASK,
+  kPurge = RFC2217_PURGE_DATA, kServerOffset = RFC2217_ANSWER,
+};
+
+// IAC SB COM-PORT-OPTION code value IAC SE, 0xFF in the value doubled (the signature's
+// value may be longer than the codec's messages of at most four bytes).
 std::string subnegotiation(int code, const std::string& value) {
-  std::string out = {static_cast<char>(kIac), static_cast<char>(kSb), static_cast<char>(kComPort),
-                     static_cast<char>(code)};
-  for (char byte : value) {
-    out.push_back(byte);
-    if (static_cast<unsigned char>(byte) == kIac) out.push_back(byte);
-  }
-  out += {static_cast<char>(kIac), static_cast<char>(kSe)};
-  return out;
+  std::string escaped(value.size() * 2, '\0');
+  escaped.resize(telnet_escape(reinterpret_cast<const unsigned char*>(value.data()), value.size(),
+                               reinterpret_cast<unsigned char*>(&escaped[0])));
+  return std::string{static_cast<char>(kIac), static_cast<char>(kSb), static_cast<char>(kComPort),
+                     static_cast<char>(code)} +
+         escaped + std::string{static_cast<char>(kIac), static_cast<char>(TELNET_SE)};
 }
 
 std::string verb(unsigned char what, unsigned char option) {
-  return {static_cast<char>(kIac), static_cast<char>(what), static_cast<char>(option)};
+  unsigned char out[3];
+  return std::string(reinterpret_cast<const char*>(out), telnet_option(what, option, out));
 }
 
 std::string bigEndian(std::uint32_t value) {
@@ -44,85 +55,71 @@ const char* stopName(int code) {
 
 std::string controlName(int code) {
   switch (code) {
-    case 1: return "no flow control";
-    case 2: return "XON/XOFF flow control";
-    case 3: return "RTS/CTS flow control";
-    case 8: return "DTR on";
-    case 9: return "DTR off";
-    case 11: return "RTS on";
-    case 12: return "RTS off";
-    case 14: return "inbound XON/XOFF flow control";
-    case 15: return "no inbound flow control";
+    case RFC2217_CONTROL_NO_FLOW: return "no flow control";
+    case RFC2217_CONTROL_XONXOFF: return "XON/XOFF flow control";
+    case RFC2217_CONTROL_HARDWARE: return "RTS/CTS flow control";
+    case 5: return "BREAK on";
+    case 6: return "BREAK off";
+    case RFC2217_CONTROL_DTR_ON: return "DTR on";
+    case RFC2217_CONTROL_DTR_OFF: return "DTR off";
+    case RFC2217_CONTROL_RTS_ON: return "RTS on";
+    case RFC2217_CONTROL_RTS_OFF: return "RTS off";
+    case RFC2217_CONTROL_INBOUND_NO_FLOW: return "no inbound flow control";
+    case RFC2217_CONTROL_INBOUND_XONXOFF: return "inbound XON/XOFF flow control";
+    case 16: return "inbound RTS/CTS flow control";
     default: return "control " + std::to_string(code);
   }
 }
 
+
 }  // namespace
 
-// The Telnet decoder: where it stands between two bytes from the client.
+// The decoder, and where the commands it reads in a piece put their answers.
 struct ComPortServer::Session {
-  enum class State { Data, Iac, Verb, Sb, SbIac } state = State::Data;
-  unsigned char verb = 0;
-  std::string sb;  // the subnegotiation collected so far, IAC undoubled
+  telnet_decoder decoder;
+  ComPortServer* server = nullptr;
+  std::string* reply = nullptr;
+  std::vector<DevicePort::Event>* events = nullptr;
 };
 
-ComPortServer::ComPortServer() : session_(new Session()) {}
+ComPortServer::ComPortServer() : session_(new Session()) {
+  session_->server = this;
+  telnet_decoder_init(&session_->decoder, &ComPortServer::onCommand, session_);
+}
+
 ComPortServer::~ComPortServer() { delete session_; }
 
 std::string ComPortServer::encode(const std::string& data) const {
-  std::string out;
-  out.reserve(data.size());
-  for (char byte : data) {
-    out.push_back(byte);
-    if (static_cast<unsigned char>(byte) == kIac) out.push_back(byte);
-  }
+  std::string out(data.size() * 2, '\0');
+  const size_t length = telnet_escape(reinterpret_cast<const unsigned char*>(data.data()), data.size(),
+                                      reinterpret_cast<unsigned char*>(&out[0]));
+  out.resize(length);
   return out;
 }
 
 void ComPortServer::receive(const std::string& wire, std::string& data, std::string& reply,
                             std::vector<DevicePort::Event>& events) {
-  Session& s = *session_;
-  for (char c : wire) {
-    const unsigned char byte = static_cast<unsigned char>(c);
-    switch (s.state) {
-      case Session::State::Data:
-        if (byte == kIac) s.state = Session::State::Iac;
-        else data.push_back(c);
-        break;
-      case Session::State::Iac:
-        if (byte == kIac) {
-          data.push_back(c);
-          s.state = Session::State::Data;
-        } else if (byte >= kWill && byte <= kDont) {
-          s.verb = byte;
-          s.state = Session::State::Verb;
-        } else if (byte == kSb) {
-          s.sb.clear();
-          s.state = Session::State::Sb;
-        } else {
-          s.state = Session::State::Data;  // NOP, GA, AYT and the like: nothing to do
-        }
-        break;
-      case Session::State::Verb:
-        negotiate(s.verb, byte, reply);
-        s.state = Session::State::Data;
-        break;
-      case Session::State::Sb:
-        if (byte == kIac) s.state = Session::State::SbIac;
-        else s.sb.push_back(c);
-        break;
-      case Session::State::SbIac:
-        if (byte == kIac) {
-          s.sb.push_back(c);
-          s.state = Session::State::Sb;
-        } else {  // SE ends it (anything else is taken as its end too)
-          if (s.sb.size() >= 2 && static_cast<unsigned char>(s.sb[0]) == kComPort)
-            command(static_cast<unsigned char>(s.sb[1]), s.sb.substr(2), reply, events);
-          s.state = Session::State::Data;
-        }
-        break;
-    }
+  session_->reply = &reply;
+  session_->events = &events;
+  std::string plain(wire.size(), '\0');
+  const size_t length = telnet_decode(&session_->decoder, reinterpret_cast<const unsigned char*>(wire.data()),
+                                      wire.size(), reinterpret_cast<unsigned char*>(&plain[0]));
+  data.append(plain, 0, length);
+  session_->reply = nullptr;
+  session_->events = nullptr;
+}
+
+void ComPortServer::onCommand(void* context, const ::telnet_command* command) {
+  Session& session = *static_cast<Session*>(context);
+  ComPortServer& server = *session.server;
+  if (command->command >= kWill && command->command <= kDont) {
+    server.negotiate(command->command, command->option, *session.reply);
+    return;
   }
+  if (command->command != kSb) return;  // NOP and the like ask for nothing
+  if (command->option != kComPort || command->length < 1) return;  // no other subnegotiation is offered
+  const std::string value(reinterpret_cast<const char*>(command->payload) + 1, command->length - 1);
+  server.command(command->payload[0], value, *session.reply, *session.events);
 }
 
 // Each option is answered once when its state changes, so that two ends never answer
@@ -192,13 +189,16 @@ void ComPortServer::command(int code, const std::string& value, std::string& rep
       reply += subnegotiation(code + kServerOffset, std::string(1, static_cast<char>(stopSize_)));
       return;
     case kSetControl:
-      // 0, 4, 7, 10, 13 and 16 ask what is set; the rest set something. The device has
-      // no flow control and no modem lines: each setting is taken as said and confirmed.
-      if (first == 0) {
-        reply += subnegotiation(code + kServerOffset, std::string(1, static_cast<char>(control_)));
+      // Each setting is taken as said and confirmed: the device has no flow control.
+      // 0, 4, 7, 10 and 13 ask what is set: the flow controls as set last, no BREAK, DTR
+      // and RTS on (the device has no modem lines: they are taken as said)
+      if (first == 0 || first == 4 || first == 7 || first == 10 || first == 13) {
+        const int state = first == 0 ? control_ : first == 4 ? 6 : first == 7 ? 8 : first == 10 ? 11 : inbound_;
+        reply += subnegotiation(code + kServerOffset, std::string(1, static_cast<char>(state)));
         return;
       }
-      if (first == 1 || first == 2 || first == 3) control_ = first;
+      if (first >= 1 && first <= 3) control_ = first;
+      if (first >= 14 && first <= 16) inbound_ = first;
       note("the client set " + controlName(first));
       reply += subnegotiation(code + kServerOffset, value.substr(0, 1));
       return;

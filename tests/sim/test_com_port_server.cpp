@@ -63,8 +63,8 @@ TEST_CASE("rfc2217 server: each setting is acknowledged with code + 100; the rat
   CHECK(x.reply == sub(101, std::string("\x00\x00\x96\x00", 4)));
   CHECK(x.events.empty());
 
-  x = feed(server, sub(2, "\x08") + sub(3, "\x01") + sub(4, "\x01") + sub(5, "\x0e") + sub(5, "\x08"));
-  CHECK(x.reply == sub(102, "\x08") + sub(103, "\x01") + sub(104, "\x01") + sub(105, "\x0e") + sub(105, "\x08"));
+  x = feed(server, sub(2, "\x08") + sub(3, "\x01") + sub(4, "\x01") + sub(5, "\x0f") + sub(5, "\x08"));
+  CHECK(x.reply == sub(102, "\x08") + sub(103, "\x01") + sub(104, "\x01") + sub(105, "\x0f") + sub(105, "\x08"));
   REQUIRE(x.events.size() == 5);
   CHECK(x.events[0].note == "RFC 2217: the client set 8 data bits");
   CHECK(x.events[1].note == "RFC 2217: the client set no parity");
@@ -76,6 +76,8 @@ TEST_CASE("rfc2217 server: each setting is acknowledged with code + 100; the rat
   // a query of the data size and of the flow control answers what is in force
   CHECK(feed(server, sub(2, std::string(1, '\0'))).reply == sub(102, "\x08"));
   CHECK(feed(server, sub(5, std::string(1, '\0'))).reply == sub(105, "\x01"));
+  CHECK(feed(server, sub(5, "\x0d")).reply == sub(105, "\x0f"));  // the inbound flow control set above
+  CHECK(feed(server, sub(5, "\x07")).reply == sub(105, "\x08"));  // DTR: on
   // the signature: asked for, the server names itself
   CHECK(feed(server, sub(0, "")).reply == sub(100, "ZEVSIM"));
   // a command nobody knows is noted, not answered

@@ -93,8 +93,8 @@ class NetworkSimulatorTest(unittest.TestCase):
         self.assertEqual(client.wait_answer(SET_DATASIZE), b"\x08")
         self.assertEqual(client.wait_answer(SET_PARITY), b"\x01")
         self.assertEqual(client.wait_answer(SET_STOPSIZE), b"\x01")
-        client.command(SET_CONTROL, b"\x0e")
-        self.assertEqual(client.wait_answer(SET_CONTROL), b"\x0e")
+        client.command(SET_CONTROL, b"\x0f")
+        self.assertEqual(client.wait_answer(SET_CONTROL), b"\x0f")
         # The server answers a negotiation once, not each repetition.
         client.send_raw(bytes([IAC, WILL, COM_PORT_OPTION]))
 
