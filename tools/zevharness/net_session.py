@@ -20,18 +20,22 @@ SERVERS = {
 }
 
 
-def net_session(owner, robot, server, device_type=0, sim_args=(), more_settings="", start_tool=True):
-    """A started NetSession, stopped when `owner` ends."""
-    return enter(owner, NetSession(robot, server, device_type, sim_args, more_settings, start_tool))
+def net_session(owner, robot, server, device_type=0, sim_args=(), more_settings="", start_tool=True,
+                server_options=None):
+    """A started NetSession, stopped when `owner` ends. `server_options` go to the server's
+    start (ser2net's chardelay=False)."""
+    return enter(owner, NetSession(robot, server, device_type, sim_args, more_settings, start_tool, server_options))
 
 
 class NetSession(SimSession):
     """ZEV.EXE on COM1 mapped to `server`'s URL. `relay` (its rates), `server` (kill() and
     start() it again) and `sim` are there for the test; `url` is what COM1 leads to."""
 
-    def __init__(self, robot, server, device_type=0, sim_args=(), more_settings="", start_tool=True):
+    def __init__(self, robot, server, device_type=0, sim_args=(), more_settings="", start_tool=True,
+                 server_options=None):
         SimSession.__init__(self, robot, device_type, 1, sim_args, more_settings)
         self.server_name = server
+        self.server_options = server_options or {}
         self.start_tool = start_tool
         self.relay = self.server = None
         self.url = None
@@ -44,7 +48,7 @@ class NetSession(SimSession):
             self.relay = pty_relay(parts, 1)
             self.sim = simulator(parts, self.folder.path, "--type", str(self.device_type), *self.sim_args, port=21)
             self.sim.wait_for_output("waiting for a wake-up")
-            self.server = start_server(parts, self.folder.path, self.relay.server_path)
+            self.server = start_server(parts, self.folder.path, self.relay.server_path, **self.server_options)
             port = self.server.port
         else:
             port = free_tcp_port()

@@ -311,16 +311,19 @@ class Server:
         return "%s://127.0.0.1:%d" % (scheme, self.port)
 
 
-def ser2net_config(port, device, baud=9600):
+def ser2net_config(port, device, baud=9600, chardelay=True):
     """ser2net 4.x's YAML for one RFC 2217 port on 127.0.0.1:`port` in front of `device`.
-    `local`: a pty has no modem lines to wait for."""
+    `local`: a pty has no modem lines to wait for. `chardelay` False: what the serial port
+    delivers goes out at once (by default ser2net holds it two character times, at least
+    1 ms, to send fewer packets, which every ACK of a download then waits)."""
     return ("%%YAML 1.1\n---\n"
             "connection: &zev\n"
             "  accepter: telnet(rfc2217),tcp,127.0.0.1,%d\n"
             "  connector: serialdev,%s,%dn81,local\n"
             "  enable: on\n"
             "  options:\n"
-            "    kickolduser: true\n" % (port, device, baud))
+            "    kickolduser: true\n"
+            "%s" % (port, device, baud, "" if chardelay else "    chardelay: false\n"))
 
 
 def ser2net_program():
@@ -336,10 +339,10 @@ class Ser2net(Server):
 
     name = "ser2net"
 
-    def __init__(self, owner, folder, port, device):
+    def __init__(self, owner, folder, port, device, chardelay=True):
         config = os.path.join(folder, "ser2net-%d.yaml" % port)
         with open(config, "w") as f:
-            f.write(ser2net_config(port, device))
+            f.write(ser2net_config(port, device, chardelay=chardelay))
         Server.__init__(self, owner, folder, port,
                         [ser2net_program(), "-n", "-u", "-c", config, "-P", os.path.join(folder, "ser2net-%d.pid" % port)])
 
@@ -383,8 +386,8 @@ class SocatBridge(Server):
                          "FILE:%s,raw,echo=0,nonblock" % device])
 
 
-def ser2net(owner, folder, device, port=None):
-    return Ser2net(owner, folder, port or free_tcp_port(), device)
+def ser2net(owner, folder, device, port=None, chardelay=True):
+    return Ser2net(owner, folder, port or free_tcp_port(), device, chardelay)
 
 
 def pyserial_server(owner, folder, device, port=None):
