@@ -12,7 +12,7 @@ import os
 import sys
 
 ORDER = ["download_bench", "rfc2217_bench", "settings_bench", "monitor_bench", "kora_latency_bench", "connect_stress_bench",
-         "eventlog_bench",
+         "line_bench", "eventlog_bench",
          "framer_bench"]
 
 
