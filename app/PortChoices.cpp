@@ -18,6 +18,12 @@ std::string ChoiceName(int nIndex)
     return "COM" + std::to_string(nIndex + 1);
 }
 
+// A choice's mapping as the settings file and the dialog hold it: empty for its own COM port.
+std::string MappingText(const PortTarget& target, int nIndex)
+{
+    return LeadsElsewhere(target, static_cast<unsigned>(nIndex + 1)) ? PortTargetText(target) : std::string();
+}
+
 // The radio button's text without its mnemonic's '&', as it is drawn.
 CString WithoutMnemonic(const CString& strText)
 {
@@ -53,29 +59,7 @@ CString EllipsisToWidth(HDC hDC, const std::string& strTarget, int nWidth)
     return CString(buffer.data());
 }
 
-// Why a port text is refused, in the user's language.
-UINT FaultTextId(PortFault fault)
-{
-    switch (fault) {
-    case PortFault::Empty: return IDS_PORT_FAULT_EMPTY;
-    case PortFault::Blank: return IDS_PORT_FAULT_BLANK;
-    case PortFault::UnknownForm: return IDS_PORT_FAULT_FORM;
-    case PortFault::ComNumber: return IDS_PORT_FAULT_COM;
-    case PortFault::NoHost: return IDS_PORT_FAULT_NO_HOST;
-    case PortFault::BadHost: return IDS_PORT_FAULT_HOST;
-    case PortFault::NoTcpPort: return IDS_PORT_FAULT_NO_TCP_PORT;
-    case PortFault::TcpPortRange: return IDS_PORT_FAULT_TCP_PORT;
-    case PortFault::TrailingText:
-    case PortFault::None: break;
-    }
-    return IDS_PORT_FAULT_TRAILING;
-}
 } // namespace
-
-CString PortFaultText(PortFault fault)
-{
-    return LoadText(FaultTextId(fault));
-}
 
 const PortTarget* CServiceDlg::LinkTarget() const
 {
@@ -90,11 +74,6 @@ std::string CServiceDlg::LinkTargetText() const
 {
     const PortTarget* pTarget = LinkTarget();
     return pTarget ? PortTargetText(*pTarget) : ChoiceName(m_nComIndex);
-}
-
-std::string CServiceDlg::ChoiceTargetText(int nIndex) const
-{
-    return PortTargetText(m_PortTargets[nIndex]);
 }
 
 void CServiceDlg::ReadPortMappings()
@@ -166,23 +145,20 @@ void CServiceDlg::ShowPortChoices()
 void CServiceDlg::OnPorts()
 {
     CPortsDlg dlg(this);
-    for (int i = 0; i < 4; ++i) {
-        if (LeadsElsewhere(m_PortTargets[i], static_cast<unsigned>(i + 1)))
-            dlg.m_astrTargets[i] = PortTargetText(m_PortTargets[i]).c_str();
-    }
+    for (int i = 0; i < 4; ++i)
+        dlg.m_astrTargets[i] = MappingText(m_PortTargets[i], i).c_str();
     if (dlg.DoModal() != IDOK)
         return; // nothing written
     std::string astrTargets[4];
     for (int i = 0; i < 4; ++i) {
-        const std::string strKey = ChoiceName(i);
-        const std::string strOld = LeadsElsewhere(m_PortTargets[i], static_cast<unsigned>(i + 1))
-                                       ? PortTargetText(m_PortTargets[i]) : std::string();
-        // The field is checked: empty, or a target; one of the choice's own COM port is none.
+        // The dialog has checked the field: empty, or a port (its own COM port is no mapping).
         const PortTargetParse parse = ParsePortTarget(dlg.m_astrTargets[i].GetString());
-        if (parse.fault == PortFault::None && LeadsElsewhere(parse.target, static_cast<unsigned>(i + 1)))
-            astrTargets[i] = PortTargetText(parse.target);
-        if (astrTargets[i] == strOld)
+        if (parse.fault == PortFault::None)
+            astrTargets[i] = MappingText(parse.target, i);
+        if (astrTargets[i] == MappingText(m_PortTargets[i], i))
             continue;
+        const std::string strKey = ChoiceName(i);
+        // An empty value removes the key: the file shows only the mappings there are.
         if (m_pSettings)
             m_pSettings->WriteString(kPortsSection, strKey.c_str(), astrTargets[i].empty() ? nullptr : astrTargets[i].c_str());
         if (astrTargets[i].empty())
@@ -190,13 +166,12 @@ void CServiceDlg::OnPorts()
         else
             LogLine(FormatById(IDS_PORTS_SET, "ss", strKey.c_str(), astrTargets[i].c_str()));
     }
-    if (m_pSettings) {
+    DWORD nError = m_pSettings ? m_pSettings->WriteAccessError() : 0;
+    if (nError != 0) {
         CFileException error;
-        error.m_lOsError = m_pSettings->WriteAccessError();
-        if (error.m_lOsError != 0) {
-            const char* pszPath = m_pSettings->GetFileName() ? m_pSettings->GetFileName() : "";
-            LogLine(FormatTwoTexts(IDS_PORTS_UNSAVED, pszPath, error.GetErrorMessage()));
-        }
+        error.m_lOsError = nError;
+        const char* pszPath = m_pSettings->GetFileName() ? m_pSettings->GetFileName() : "";
+        LogLine(FormatTwoTexts(IDS_PORTS_UNSAVED, pszPath, error.GetErrorMessage()));
     }
     SetPortMappings(astrTargets);
 }

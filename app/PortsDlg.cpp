@@ -9,8 +9,31 @@ BEGIN_MESSAGE_MAP(CPortsDlg, CDialog)
 END_MESSAGE_MAP()
 
 namespace {
+// Why a port text is refused, in the user's language.
+UINT FaultTextId(PortFault fault)
+{
+    switch (fault) {
+    case PortFault::Empty: return IDS_PORT_FAULT_EMPTY;
+    case PortFault::Blank: return IDS_PORT_FAULT_BLANK;
+    case PortFault::UnknownForm: return IDS_PORT_FAULT_FORM;
+    case PortFault::ComNumber: return IDS_PORT_FAULT_COM;
+    case PortFault::NoHost: return IDS_PORT_FAULT_NO_HOST;
+    case PortFault::BadHost: return IDS_PORT_FAULT_HOST;
+    case PortFault::NoTcpPort: return IDS_PORT_FAULT_NO_TCP_PORT;
+    case PortFault::TcpPortRange: return IDS_PORT_FAULT_TCP_PORT;
+    case PortFault::TrailingText:
+    case PortFault::None: break;
+    }
+    return IDS_PORT_FAULT_TRAILING;
+}
+
 // The longest value a field takes: a host name of 253 characters with its scheme and port.
 const int kMaxTargetChars = 280;
+}
+
+CString PortFaultText(PortFault fault)
+{
+    return LoadText(FaultTextId(fault));
 }
 
 CPortsDlg::CPortsDlg(CWnd* pParentWnd) : CDialog(IDD_PORTS, pParentWnd)

@@ -42,8 +42,6 @@ public:
     const PortTarget* LinkTarget() const;
     // What the link opens, as the program shows it: "COM1", "COM7", "rfc2217://host:4001".
     std::string LinkTargetText() const;
-    // Where a choice leads (0 to 3): its mapping, or its own COM port.
-    std::string ChoiceTargetText(int nIndex) const;
     // Sets the choices' mappings from texts (an empty text: its own COM port) and shows them
     // in the radio buttons' texts.
     void SetPortMappings(const std::string (&astrTargets)[4]);
