@@ -17,7 +17,7 @@ struct RunStep {
 };
 
 struct CommandLine {
-    int nPort = 0;            // 1 to 4, a choice of the window with its mapping; 0 when not given so
+    int nPort = 0;            // 1 to 4: a choice of the window, with its mapping; 0 when /port gave none
     bool bPortTarget = false; // /port named a port itself (COMn, rfc2217://, socket://) ...
     PortTarget portTarget;    // ... this one
     int nDeviceType = -1;     // 0 Vantik, 1 Corlaxa, 2 Brennix; -1 when not given
