@@ -117,6 +117,8 @@ def make_seeds():
         write(os.path.join(seeds, "fuzz_port_target"), "port-%d" % i, text)
     write(os.path.join(seeds, "fuzz_config_rules"), "calculator", b"\x03\x00\x00\x00" + b"\x041000\x03100\x0210")
     write(os.path.join(seeds, "fuzz_byte_queue"), "push-pop", bytes(range(64)))
+    write(os.path.join(seeds, "fuzz_telnet"), "server-greeting",
+          b"\1\x40\xff\xfd\x2c\xff\xfb\x03\xff\xfa\x2c\x65\x00\x00\x25\x80\xff\xf0a\xff\xffb")
     for name, text in settings_files():
         write(os.path.join(seeds, "fuzz_settings_file"), name, text)
     return seeds

@@ -13,4 +13,5 @@ set(ZEV_FUZZ_TARGETS
   fuzz_port_target
   fuzz_byte_queue
   fuzz_sim_block_frame
-  fuzz_sim_srecord)
+  fuzz_sim_srecord
+  fuzz_telnet)
