@@ -95,7 +95,8 @@ static int read_host(const char **p, char *host)
     if (*s == '[') {
         for (s++; is_ipv6_char(s[n]); n++)
             ;
-        if (s[n] != ']' || n < 2 || n >= CONNECTION_HOST_SIZE)
+        /* An IPv6 address has a ':'; anything else has no business in brackets. */
+        if (s[n] != ']' || n < 2 || n >= CONNECTION_HOST_SIZE || !memchr(s, ':', n))
             return 0;
         memcpy(host, s, n);
         host[n] = 0;

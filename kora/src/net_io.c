@@ -112,11 +112,14 @@ static void take_adoption(net_state *ns)
     library_lock();
     int adopted = link->adopted;
     unsigned baud = link->baud;
+    int new_rate = adopted && ns->rfc2217 && baud != ns->baud;
     link->adopted = 0;
+    if (new_rate)
+        link->ready = 0; /* up only once the server has the new rate, whatever came meanwhile */
     library_unlock();
     if (!adopted)
         return;
-    if (ns->rfc2217 && baud != ns->baud) {
+    if (new_rate) {
         ns->baud = baud;
         ask_server(ns, 0);
     } else {

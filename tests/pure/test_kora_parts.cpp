@@ -96,7 +96,7 @@ TEST_CASE("network connection strings: a host by name, IPv4 or bracketed IPv6, a
         CHECK(strError.find("9601 baud is not a standard baud rate") == 0);
         for (const char* pszNoHost : { "ASYNC/RFC2217::4001,SPEED=9600,FLOW=XONXOFF", "ASYNC/RFC2217:[]:4001,SPEED=9600,FLOW=XONXOFF",
                                        "ASYNC/RFC2217:[fe80::1:4001,SPEED=9600,FLOW=XONXOFF",
-                                       "ASYNC/RFC2217:[host]:1,SPEED=9600,FLOW=XONXOFF", "ASYNC/RFC2217", "ASYNC/RFC2217-x:1" }) {
+                                       "ASYNC/RFC2217:[host]:1,SPEED=9600,FLOW=XONXOFF", "ASYNC/RFC2217:[10.1.2.3]:1,SPEED=9600,FLOW=XONXOFF", "ASYNC/RFC2217", "ASYNC/RFC2217-x:1" }) {
             INFO(pszNoHost);
             CHECK_FALSE(Parses(pszNoHost, conn, strError));
             CHECK(strError.find("No host in \"") == 0);
