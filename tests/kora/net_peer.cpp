@@ -22,10 +22,12 @@ bool Readable(SOCKET s, DWORD ms)
     return select(0, &readable, nullptr, nullptr, &wait) > 0;
 }
 
-SOCKET Listener(int backlog, unsigned& port)
+SOCKET Listener(int backlog, unsigned& port, int receive_buffer = 0)
 {
     StartWinsock();
     SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    if (s != INVALID_SOCKET && receive_buffer) // taken over by the connections it accepts
+        setsockopt(s, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&receive_buffer), sizeof receive_buffer);
     sockaddr_in address = {};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -41,9 +43,9 @@ SOCKET Listener(int backlog, unsigned& port)
 }
 }
 
-NetPeer::NetPeer(int backlog)
+NetPeer::NetPeer(int backlog, int receive_buffer)
 {
-    m_listener = Listener(backlog, m_port);
+    m_listener = Listener(backlog, m_port, receive_buffer);
 }
 
 NetPeer::~NetPeer()

@@ -8,8 +8,9 @@
 
 class NetPeer {
 public:
-    // Listens on 127.0.0.1 at a free port, with room for backlog connections not yet taken.
-    explicit NetPeer(int backlog = 4);
+    // Listens on 127.0.0.1 at a free port, with room for backlog connections not yet taken;
+    // receive_buffer (bytes, 0: the system's) bounds what a connection takes unread.
+    explicit NetPeer(int backlog = 4, int receive_buffer = 0);
     ~NetPeer();
     NetPeer(const NetPeer&) = delete;
     NetPeer& operator=(const NetPeer&) = delete;

@@ -289,3 +289,65 @@ TEST_CASE("a server that closes the connection fails the link once, and the next
     CHECK(peer.accept(5000));
     CHECK(KoraClose(link) == 0);
 }
+
+TEST_CASE("network links opened, adopted and left to close leave no handle and no thread behind")
+{
+    NetPeer peer;
+    REQUIRE(peer.listening());
+    // One connection's life as the program leads it: open, the re-open at the working rate
+    // at once, the close, and nobody adopting it.
+    auto cycle = [&peer] {
+        EventLog log;
+        LONG link = OpenNetwork(peer.connection("SOCKET", 9600), &log);
+        bool good = link > 0 && peer.accept(5000) && KoraWait(KORA_EVENT_READY, 2000) >= 0;
+        KoraClose(link);
+        link = OpenNetwork(peer.connection("SOCKET", 38400), &log);
+        good = good && link > 0 && KoraWait(KORA_EVENT_READY, 2000) >= 0 && KoraClose(link) == 0;
+        pump_for(0);
+        return good && peer.sees_close(5000) && !peer.pending(0);
+    };
+    REQUIRE(cycle());
+    // The parked link's thread ends once it has closed the connection.
+    auto settled = [](unsigned threads) {
+        return pump_until([&] { return count_threads() == threads; }, 3000);
+    };
+    unsigned threads = count_threads();
+    REQUIRE(cycle());
+    REQUIRE(settled(threads));
+    unsigned handles = count_open_handles();
+
+    int good = 0;
+    for (int i = 0; i < 10; i++)
+        good += cycle();
+    CHECK(good == 10);
+    CHECK(settled(threads));
+    unsigned handles_after = count_open_handles();
+    MESSAGE("handles " << handles << " -> " << handles_after);
+    CHECK(handles_after == handles);
+}
+
+TEST_CASE("a peer that takes nothing stalls the transmitter: the link fails")
+{
+    NetPeer peer(4, 4096);
+    REQUIRE(peer.listening());
+    EventLog log;
+    LONG link = OpenNetwork(peer.connection("SOCKET", 115200), &log);
+    REQUIRE(link > 0);
+    REQUIRE(peer.accept(5000));
+    REQUIRE(KoraWait(KORA_EVENT_READY, 2000) >= 0);
+    // The peer reads nothing: once the system's buffers on both sides are full, the
+    // connection takes no more.
+    // (A megabyte refused while the last is still queued is written again after the wait.)
+    const std::string megabyte = byte_pattern(1024 * 1024, 9);
+    LONG waited = 0;
+    for (int i = 0; i < 100 && waited != KORA_E_FAILED; i++) {
+        if (KoraWrite(link, megabyte.data(), static_cast<LONG>(megabyte.size())) == KORA_E_FAILED)
+            break;
+        waited = KoraWait(KORA_EVENT_SENT, 2000); // ends with the failure, a second after the last progress
+    }
+    CHECK(waited == KORA_E_FAILED);
+    CHECK(pump_until([&] { return log.count(KORA_EVENT_LINK_FAILED) > 0; }, 10000));
+    CHECK(error_text(link) == peer.target("socket") + " took no data for 1000 ms: the transmitter is stalled.");
+    CHECK(KoraWrite(link, "x", 1) == KORA_E_FAILED);
+    CHECK(KoraClose(link) == 0);
+}
