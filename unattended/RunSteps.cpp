@@ -61,7 +61,7 @@ void CServiceDlg::BeginUnit()
     CTime now = CTime::GetCurrentTime();
     run.m_unit.strDate = now.Format("%Y-%m-%d").GetString();
     run.m_unit.strTime = now.Format("%H:%M:%S").GetString();
-    run.m_unit.nPort = m_nComIndex + 1;
+    run.m_unit.strPort = LinkTargetText();
     run.m_unit.strDevice = DeviceNameOfType(m_nDeviceType);
     if (run.m_phase == UnattendedRun::Starting)
         run.m_nUnitStart = ::GetTickCount64(); // a waiting run set it at the wake-up that was answered

@@ -1,6 +1,6 @@
 // The device operations in the program's own process, where the wire cannot show the
 // fault: what follows a refused letter, the busy question's Yes, a capture that ends
-// early, the configuration read's values. The port is COM8, which the test prefix does
+// early, the configuration read's values. The port is COM200, which the test prefix does
 // not map; a link "open" with its transmitter never free makes every send refused.
 #include "BoxAnswerer.h"
 #include "DialogDriver.h"
@@ -12,7 +12,7 @@ namespace {
 struct OperationFixture : MainWindowFixture {
     OperationFixture()
     {
-        dlg.m_nComIndex = 7;
+        dlg.m_nComIndex = 199;
         dlg.m_bConnected = TRUE;
     }
     ~OperationFixture() { dlg.m_bLinkOpen = 0; } // the teardown says good-bye on no link
