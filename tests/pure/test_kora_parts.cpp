@@ -4,6 +4,7 @@ extern "C" {
 #include "connection.h"
 }
 #include "ConnectionString.h"
+#include "PortTarget.h"
 
 #include <doctest.h>
 
@@ -114,6 +115,24 @@ TEST_CASE("network connection strings: a host by name, IPv4 or bracketed IPv6, a
         const std::string strLongHost = "ASYNC/SOCKET:" + std::string(254, 'h') + ":1,SPEED=9600,FLOW=XONXOFF";
         CHECK_FALSE(Parses(strLongHost.c_str(), conn, strError));
         CHECK(Parses(("ASYNC/SOCKET:" + std::string(253, 'h') + ":1,SPEED=9600,FLOW=XONXOFF").c_str(), conn, strError));
+    }
+}
+
+TEST_CASE("every port target the program takes gives a connection string KORA reads, naming the same target")
+{
+    for (const char* pszTarget : { "COM7", "com12", "rfc2217://10.1.2.3:4001", "RFC2217://bench-7.line_2:00023",
+                                   "socket://[fe80::1]:7000", "socket://[::ffff:10.0.0.1]:1", "socket://localhost:65535" }) {
+        INFO(pszTarget);
+        PortTargetParse parse = ParsePortTarget(pszTarget);
+        REQUIRE(parse.fault == PortFault::None);
+        connection conn = {};
+        std::string strError;
+        CHECK(Parses(PortTargetConnection(parse.target, 38400).c_str(), conn, strError));
+        CHECK(strError.empty());
+        CHECK(conn.baud == 38400);
+        char szTarget[300];
+        connection_target(&conn, szTarget, sizeof szTarget);
+        CHECK(std::string(szTarget) == PortTargetText(parse.target));
     }
 }
 
