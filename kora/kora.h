@@ -104,7 +104,7 @@ extern "C" {
 typedef void (WINAPI *KoraEventProc)(LONG nArg, LONG_PTR nContext);
 
 /* @1 Opens a link. The connection string is exactly one of
- *   "ASYNC/COM:<n>,SPEED=<baud>,FLOW=XONXOFF"            COMn, n from 1 to 256
+ *   "ASYNC/COM:<n>,SPEED=<baud>,FLOW=XONXOFF"                COMn, n from 1 to 256
  *   "ASYNC/RFC2217:<host>:<port>,SPEED=<baud>,FLOW=XONXOFF"  a remote serial port (RFC 2217)
  *   "ASYNC/SOCKET:<host>:<port>,SPEED=<baud>,FLOW=XONXOFF"   a raw TCP connection
  * with a standard baud rate (110, 300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 38400,
@@ -124,12 +124,13 @@ typedef void (WINAPI *KoraEventProc)(LONG nArg, LONG_PTR nContext);
  * offers COM-PORT-OPTION, binary transmission and no go-ahead, answers the server's
  * negotiation (refusing what it does not use), and asks for the baud rate, 8 data bits, no
  * parity, 1 stop bit, no flow control either way (0x11 and 0x13 from the device stay data;
- * what the program has not read yet waits in the server and TCP's window), DTR and RTS on; 0xFF in the data is doubled and undoubled. The link is
- * up (KORA_EVENT_READY) once the server has confirmed the rate, or half a second after
- * asking without it; settings not confirmed by then are noted once (KORA_EVENT_NOTICE) and
- * the link goes on. A raw TCP link passes bytes as they are and is up at once. The
- * receive queue is paused by TCP itself (no XOFF goes into a network link); there are no
- * line errors; a connection the other end closes or resets fails the link.
+ * what the program has not read yet waits in the server and TCP's window), DTR and RTS
+ * on; 0xFF in the data is doubled and undoubled. The link is up (KORA_EVENT_READY) once
+ * the server has confirmed the rate, or half a second after asking without it; settings
+ * not confirmed by then are noted once (KORA_EVENT_NOTICE) and the link goes on. A raw
+ * TCP link passes bytes as they are and is up at once. The receive queue is paused by TCP
+ * itself (no XOFF goes into a network link); there are no line errors; a connection the
+ * other end closes or resets fails the link.
  *
  * Returns the link's handle (> 0, never used again for another link) or KORA_E_ARGUMENT /
  * KORA_E_PORT / KORA_E_RESOURCES. A port or network target that is open already (here or
@@ -146,8 +147,9 @@ LONG WINAPI KoraOpen(const char *pszConnection);
 
 /* @2 Closes a link: lets bytes written before it go out (within the write time-out),
  * then ends its I/O, closes the port and drops its undelivered events (a network link's
- * connection is kept for a moment, see KoraOpen). Quick also when the port has gone away. Returns 0, or KORA_E_NO_LINK (and changes
- * nothing) for a handle that is not an open link. */
+ * connection is kept for a moment, see KoraOpen). Quick also when the port has gone away.
+ * Returns 0, or KORA_E_NO_LINK (and changes nothing) for a handle that is not an open
+ * link. */
 LONG WINAPI KoraClose(LONG hLink);
 
 /* @3 Moves up to nCapacity received bytes, oldest first, into pBuffer and returns how
