@@ -74,6 +74,7 @@ public:
     void OnReceive() override;
     void OnTransmitDone() override;
     void OnLinkError() override;
+    void OnEvent32() override;    // bit 32: the link's note (a setting a server did not confirm)
 
     // --- link/LineErrors.cpp: line errors, counted by the library, said once a second -----
     void OnEvent8() override;     // bit 8: line errors have been counted

@@ -121,3 +121,13 @@ void CServiceDlg::ReportLinkLost()
     LogLine(strMessage);
     MessageBox(strMessage, nullptr, MB_OK);
 }
+
+void CServiceDlg::OnEvent32()
+{
+    // A note of the library while the link goes on, such as a setting that a network
+    // server did not confirm: one line for whoever reads the log, no box.
+    char szText[260] = {};
+    KoraGetErrorText(m_hLink, szText);
+    if (szText[0])
+        LogLine(CString("KORA: ") + szText);
+}
