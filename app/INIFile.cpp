@@ -63,6 +63,11 @@ void INIFile::ReadString(const char* pszSection, const char* pszKey, char* pszBu
         WriteString(pszSection, pszKey, pszDefault);
 }
 
+void INIFile::ReadOptionalString(const char* pszSection, const char* pszKey, char* pszBuffer, DWORD nBufferSize)
+{
+    ::GetPrivateProfileStringA(pszSection, pszKey, "", pszBuffer, nBufferSize, m_pszPath);
+}
+
 int INIFile::ReadInt(const char* pszSection, const char* pszKey, int nDefault)
 {
     int nValue = static_cast<int>(::GetPrivateProfileIntA(pszSection, pszKey, nDefault, m_pszPath));

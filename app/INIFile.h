@@ -19,6 +19,10 @@ public:
     void ReadString(const char* pszSection, const char* pszKey, char* pszBuffer, DWORD nBufferSize,
                     const char* pszDefault);
     int ReadInt(const char* pszSection, const char* pszKey, int nDefault);
+    // A key that is there only when the user put it there ([Ports]): read without the
+    // write-back, an empty text when it is missing.
+    void ReadOptionalString(const char* pszSection, const char* pszKey, char* pszBuffer, DWORD nBufferSize);
+    // A null text removes the key.
     BOOL WriteString(const char* pszSection, const char* pszKey, const char* pszText);
     void WriteInt(const char* pszSection, const char* pszKey, int nValue);
 

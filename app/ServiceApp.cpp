@@ -136,8 +136,9 @@ void SayStartFailure(const char* pszMessage, bool bScript)
         WriteStartLog(pszMessage);
 }
 
-// The port (1 to 4) and the device type of this start: the command line's, else the
-// settings'.
+// The port choice (1 to 4) and the device type of this start: the command line's, else
+// the settings'. A port the command line names itself (/port COM7) leaves the choice as
+// the settings have it; the window opens that port instead (LinkTarget).
 void StartChoices(INIFile& settings, const CommandLine& line, int& nPort, int& nType)
 {
     nPort = settings.ReadInt("ComPort", "ComPortNo", 1);
@@ -217,7 +218,8 @@ BOOL CServiceApp::InitInstance()
     m_nExitCode = dlg.m_nExitCode;
 
     // No range check here: no COM radio selected writes 0, which the next start reads as 1.
-    if (line.nPort == 0)
+    // A port the command line named holds for its run only, as a choice it gave does.
+    if (line.nPort == 0 && !line.bPortTarget)
         settings.WriteInt("ComPort", "ComPortNo", dlg.m_nComIndex + 1);
     // -1 (no radio selected) and anything else outside the table count as type 0.
     if (line.nDeviceType < 0)

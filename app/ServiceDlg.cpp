@@ -24,6 +24,8 @@ BEGIN_MESSAGE_MAP(CServiceDlg, CDialog)
     ON_BN_CLICKED(IDC_DEVICE_VANTIK, &CServiceDlg::OnDeviceRadio)
     ON_BN_CLICKED(IDC_DEVICE_CORLAXA, &CServiceDlg::OnDeviceRadio)
     ON_BN_CLICKED(IDC_DEVICE_BRENNIX, &CServiceDlg::OnDeviceRadio)
+    // app/PortChoices.cpp
+    ON_COMMAND(ID_LINK_PORTS, &CServiceDlg::OnPorts)
     // link/Connection.cpp
     ON_WM_TIMER()
     ON_COMMAND(ID_LINK_CONNECT, &CServiceDlg::OnConnect)
@@ -79,6 +81,8 @@ CServiceDlg::CServiceDlg() : CDialog(IDD_SERVICE_DIALOG), m_nComIndex(0), m_nDev
 {
     LPCSTR pszIcon = MAKEINTRESOURCEA(IDR_MAINFRAME);
     m_hIcon = ::LoadIconA(AfxFindResourceHandle(pszIcon, RT_GROUP_ICON), pszIcon);
+    for (int i = 0; i < 4; ++i)
+        m_PortTargets[i].nCom = static_cast<unsigned>(i + 1); // each choice its own COM port
 }
 
 CServiceDlg::~CServiceDlg() = default; // here, where CMonitorDlg is known
@@ -143,6 +147,7 @@ BOOL CServiceDlg::OnInitDialog()
     m_LogEdit.SetLimitText(0);
 
     LogById(IDS_PROGRAM_START);
+    ReadPortMappings();
 
     if (m_Menu.LoadMenu(IDR_MAIN_MENU))
         SetMenu(&m_Menu);

@@ -8,6 +8,7 @@
 #include "LineErrorTally.h"
 #include "Operation.h"
 #include "OperationTable.h"
+#include "PortTarget.h"
 #include "RunOutcome.h"
 #include "ServiceMessages.h"
 #include "ServiceTimers.h"
@@ -34,6 +35,16 @@ public:
     // Runs the window modally on COM port nPort (1 to 4) with device type nType.
     virtual INT_PTR DoModal(int nPort, int nType);
     using CDialog::DoModal;
+
+    // --- app/PortChoices.cpp: where each COM choice leads ([Ports] in ZEV.INI, /port) --------
+    // The target of the link when it is not the COM port of the choice's own number: the
+    // command line's /port COMn or URL, else the choice's mapping; null otherwise.
+    const PortTarget* LinkTarget() const;
+    // What the link opens, as the program shows it: "COM1", "COM7", "rfc2217://host:4001".
+    std::string LinkTargetText() const;
+    // Sets the choices' mappings from texts (an empty text: its own COM port) and shows them
+    // in the radio buttons' texts.
+    void SetPortMappings(const std::string (&astrTargets)[4]);
 
     // --- app/MessageBoxes.cpp ---------------------------------------------------------------
     // A message box owned by this window; it first shows the log up to date.
@@ -63,6 +74,7 @@ public:
     void OnReceive() override;
     void OnTransmitDone() override;
     void OnLinkError() override;
+    void OnEvent32() override;    // bit 32: the link's note (a setting a server did not confirm)
 
     // --- link/LineErrors.cpp: line errors, counted by the library, said once a second -----
     void OnEvent8() override;     // bit 8: line errors have been counted
@@ -196,6 +208,8 @@ public:
     CEdit m_LogEdit;
     int m_nComIndex;    // COM port number - 1; -1 when no COM radio is selected
     int m_nDeviceType;  // 0, 1, 2; -1 when no device radio is selected
+    PortTarget m_PortTargets[4];  // where COM1 to COM4 lead ([Ports]); their own COM ports by default
+    CString m_astrComText[4];     // the COM radio buttons' texts as the template has them
     HICON m_hIcon;
     CMenu m_Menu;
     INIFile* m_pSettings = nullptr; // start-up's settings file, written back after the window
@@ -313,6 +327,10 @@ protected:
     void EndUnit();               // ... and the next unit waited for, or the run's end
     void EndRun();
     void StopUnattendedRun();     // the window closes: the unit in progress is recorded
+    // app/PortChoices.cpp
+    void ReadPortMappings();      // [Ports] of the settings file, a bad value logged
+    void ShowPortChoices();       // the COM radio buttons name where a mapped choice leads
+    void OnPorts();               // the ports dialog: [Ports] edited and written
     // app/MenuEnabling.cpp
     LRESULT OnInitMenuPopup(WPARAM wParam, LPARAM lParam);
     // app/MessageBoxes.cpp

@@ -17,6 +17,7 @@
 #define IDD_PARAM_J            159
 #define IDD_STEP_CALCULATOR    1003
 #define IDD_SETTINGS_COMPARE   170   // the restore's comparison of device and file
+#define IDD_PORTS              171   // where each COM choice leads ([Ports] in ZEV.INI)
 
 // Icon and menu
 #define IDR_MAINFRAME          128
@@ -88,6 +89,12 @@
 #define IDC_SETTINGS_FILE      1040  // the device settings file's path
 #define IDC_SETTINGS_ROWS      1041  // one row per value: name, device, file, what is done
 
+// Controls of the ports dialog
+#define IDC_PORTS_COM1         1050  // the target of each COM choice: COM1 to COM4
+#define IDC_PORTS_COM2         1051
+#define IDC_PORTS_COM3         1052
+#define IDC_PORTS_COM4         1053
+
 // The about box's item of the system menu (a multiple of 16, below 0xF000)
 #define IDM_ABOUTBOX           0x0010
 
@@ -115,6 +122,7 @@
 #define ID_PARAM_J             40024  // 'j' / 'J'
 #define ID_SETTINGS_SAVE       40030  // the reads of the configuration and parameters into a file
 #define ID_SETTINGS_RESTORE    40031  // a device settings file compared, written and read back
+#define ID_LINK_PORTS          40032  // where each COM choice leads: the ports dialog
 
 // Strings
 #define IDS_ABOUTBOX           101   // the about item of the system menu
@@ -299,3 +307,20 @@
 #define IDS_DOWNLOAD_REFUSED_END 551   // one unsigned number: the refusals in a row
 #define IDS_RUN_TAKE_OFF       552   // a bench run: the unit just done is to be taken off
 #define IDS_RUN_STEP_DEADLINE  553   // a text and an unsigned number: the step, the seconds
+// Where a COM choice leads ([Ports] in ZEV.INI, /port, the ports dialog; app/PortChoices.cpp)
+#define IDS_PORT_LEADS_TO      560   // two texts: the choice ("COM1"), where it leads ("COM7")
+#define IDS_PORT_ARGUMENT      561   // one text: the port the command line names
+#define IDS_PORTS_BAD_VALUE    562   // four texts: the key, its value, why it is refused, the key
+#define IDS_PORTS_BAD_FIELD    563   // two texts: the field ("COM2"), why it is refused
+#define IDS_PORTS_SET          564   // two texts: the choice, where it leads now
+#define IDS_PORTS_UNSET        565   // one text: the choice, which opens its own COM port again
+#define IDS_PORTS_UNSAVED      566   // two texts: the settings file, the reason
+#define IDS_PORT_FAULT_EMPTY   570   // why a port is refused (PortFault, in its order)
+#define IDS_PORT_FAULT_BLANK   571
+#define IDS_PORT_FAULT_FORM    572
+#define IDS_PORT_FAULT_COM     573
+#define IDS_PORT_FAULT_NO_HOST 574
+#define IDS_PORT_FAULT_HOST    575
+#define IDS_PORT_FAULT_NO_TCP_PORT 576
+#define IDS_PORT_FAULT_TCP_PORT 577
+#define IDS_PORT_FAULT_TRAILING 578

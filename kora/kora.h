@@ -1,7 +1,10 @@
 /* KORA.DLL: serial communications library of Zevanto.
  *
- * One link is one open COM port. Every function is exported by ordinal only
- * (the number after @); the import library makes callers import by ordinal.
+ * One link is one open COM port, or one connection to a serial port on the network:
+ * a remote serial port that speaks RFC 2217 (Telnet COM-PORT-OPTION: ser2net, serial
+ * device servers, pyserial's port manager), or a raw TCP connection that passes bytes as
+ * they are. Every function is exported by ordinal only (the number after @); the import
+ * library makes callers import by ordinal.
  *
  * Results: a negative result is a failure (KORA_E_...); the text of the failure is
  * kept and KoraGetErrorText returns it. Failures of a call on an open link are kept
@@ -11,6 +14,8 @@
  * an open link (for example -1 after a failed open). Once a link has failed (its port
  * went away or its transmitter stalled) its text stays the cause of that failure. Line
  * errors are no failure and leave the text alone: they are counted (KORA_EVENT_LINE_ERROR).
+ * While a link is good its text may hold a note for the user (KORA_EVENT_NOTICE); a
+ * failure's text replaces it.
  *
  * Events: the library calls the callbacks registered for a link on the thread that
  * opened it, from that thread's message loop, one at a time; that thread must run a
@@ -36,9 +41,12 @@ extern "C" {
                                      counted; the counts wait for KoraSetParam with
                                      KORA_PARAM_..._ERRORS. The link goes on: damaged bytes are
                                      the protocol's to deal with */
-#define KORA_EVENT_LINK_FAILED 16 /* the link failed (port gone, transmitter stalled); raised
-                                     once per link */
-#define KORA_EVENT_SLOT32      32 /* accepted for registration; raised by no event */
+#define KORA_EVENT_LINK_FAILED 16 /* the link failed (port gone, connection closed or reset,
+                                     transmitter stalled); raised once per link */
+#define KORA_EVENT_NOTICE      32 /* the link has a note for the user, which KoraGetErrorText
+                                     returns (a network server did not confirm a setting in
+                                     time); the link goes on */
+#define KORA_EVENT_SLOT32      KORA_EVENT_NOTICE
 #define KORA_EVENT_SLOT64      64 /* accepted for registration; raised by no event */
 
 /* Link parameters of KoraSetParam. */
@@ -85,33 +93,63 @@ extern "C" {
 /* Failure results. */
 #define KORA_E_ARGUMENT  (-1)  /* malformed connection string, unknown code, bad value or pointer */
 #define KORA_E_NO_LINK   (-2)  /* the handle is not an open link; no link is open to wait on */
-#define KORA_E_PORT      (-3)  /* the system refused to open or set up the port */
-#define KORA_E_FAILED    (-4)  /* the link has failed: its port went away or its transmitter stalled */
+#define KORA_E_PORT      (-3)  /* the system refused to open or set up the port, or the network
+                                  target could not be reached */
+#define KORA_E_FAILED    (-4)  /* the link has failed: its port went away, its connection ended
+                                  or its transmitter stalled */
 #define KORA_E_TIMEOUT   (-5)  /* the wait's time ran out */
 #define KORA_E_RESOURCES (-6)  /* out of memory, threads or queue space */
 
 /* A callback: nArg is the event bit, nContext the value registered with it. */
 typedef void (WINAPI *KoraEventProc)(LONG nArg, LONG_PTR nContext);
 
-/* @1 Opens a link. The connection string is exactly "ASYNC/COM:<n>,SPEED=<baud>,FLOW=XONXOFF"
- * with n from 1 to 256 and a standard baud rate (110, 300, 600, 1200, 2400, 4800, 9600,
- * 14400, 19200, 38400, 56000, 57600, 115200, 128000, 230400, 256000, 460800, 921600),
- * numbers in plain decimal. The port is set to 8 data bits, no parity, 1 stop bit.
- * FLOW=XONXOFF: the library sends XOFF/XON to pause the device when its receive queue
- * fills up; XON and XOFF bytes from the device are ordinary data (the device's binary
- * frames carry 0x11 and 0x13) and never stop the transmitter. Returns the link's
- * handle (> 0, never used again for another link) or KORA_E_ARGUMENT / KORA_E_PORT /
- * KORA_E_RESOURCES. A port that is open already (here or in another program) is refused.
- * The new link has received nothing, unless the port's last link had another baud rate
- * and was closed less than half a second before (a re-open at another rate): then it
- * starts with what that link received and nobody read, and what has arrived since
- * (announced as received). */
+/* @1 Opens a link. The connection string is exactly one of
+ *   "ASYNC/COM:<n>,SPEED=<baud>,FLOW=XONXOFF"                COMn, n from 1 to 256
+ *   "ASYNC/RFC2217:<host>:<port>,SPEED=<baud>,FLOW=XONXOFF"  a remote serial port (RFC 2217)
+ *   "ASYNC/SOCKET:<host>:<port>,SPEED=<baud>,FLOW=XONXOFF"   a raw TCP connection
+ * with a standard baud rate (110, 300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 38400,
+ * 56000, 57600, 115200, 128000, 230400, 256000, 460800, 921600), numbers in plain decimal;
+ * host is a name or an IPv4 address (letters, digits, '-', '.', '_'), or an IPv6 address in
+ * brackets ("[fe80::1]"), and port a TCP port from 1 to 65535. Anything else is
+ * KORA_E_ARGUMENT with a text that says what is wrong.
+ *
+ * A COM port is set to 8 data bits, no parity, 1 stop bit. FLOW=XONXOFF: the library
+ * sends XOFF/XON to pause the device when its receive queue fills up; XON and XOFF bytes
+ * from the device are ordinary data (the device's binary frames carry 0x11 and 0x13) and
+ * never stop the transmitter.
+ *
+ * A network target is connected within 5 seconds, without Nagle's delay; a host that
+ * cannot be found, refuses or does not answer is KORA_E_PORT with a text naming the
+ * target ("rfc2217://10.1.2.3:4001: no answer within 5 s"). Over RFC 2217 the library
+ * offers COM-PORT-OPTION, binary transmission and no go-ahead, answers the server's
+ * negotiation (refusing what it does not use), and asks for the baud rate, 8 data bits, no
+ * parity, 1 stop bit, no flow control either way (0x11 and 0x13 from the device stay data;
+ * what the program has not read yet waits in the server and TCP's window), DTR and RTS
+ * on; 0xFF in the data is doubled and undoubled. The link is up (KORA_EVENT_READY) once
+ * the server has confirmed the rate, or half a second after asking without it; settings
+ * not confirmed by then are noted once (KORA_EVENT_NOTICE) and the link goes on. A raw
+ * TCP link passes bytes as they are and is up at once. The receive queue is paused by TCP
+ * itself (no XOFF goes into a network link); there are no line errors; a connection the
+ * other end closes or resets fails the link.
+ *
+ * Returns the link's handle (> 0, never used again for another link) or KORA_E_ARGUMENT /
+ * KORA_E_PORT / KORA_E_RESOURCES. A port or network target that is open already (here or
+ * in another program) is refused.
+ * A COM port's new link has received nothing, unless the port's last link had another
+ * baud rate and was closed less than half a second before (a re-open at another rate):
+ * then it starts with what that link received and nobody read, and what has arrived since
+ * (announced as received). A network target closed less than half a second before is
+ * re-opened on the same connection, which stayed open meanwhile (RFC 2217: the new rate is
+ * sent at once); it keeps what was received and not read when the rate changes, and drops
+ * it when not. A closed network link that is not opened again within that time has its
+ * connection closed then (a library unloaded meanwhile stays loaded until it has). */
 LONG WINAPI KoraOpen(const char *pszConnection);
 
 /* @2 Closes a link: lets bytes written before it go out (within the write time-out),
- * then ends its I/O, closes the port and drops its undelivered events. Quick also
- * when the port has gone away. Returns 0, or KORA_E_NO_LINK (and changes
- * nothing) for a handle that is not an open link. */
+ * then ends its I/O, closes the port and drops its undelivered events (a network link's
+ * connection is kept for a moment, see KoraOpen). Quick also when the port has gone away.
+ * Returns 0, or KORA_E_NO_LINK (and changes nothing) for a handle that is not an open
+ * link. */
 LONG WINAPI KoraClose(LONG hLink);
 
 /* @3 Moves up to nCapacity received bytes, oldest first, into pBuffer and returns how

@@ -202,8 +202,7 @@ void CServiceDlg::ShowPortFailure()
     char szReason[260] = {};
     KoraGetErrorText(m_hLink, szReason);
     NoteStepFailure(RunFailure::PortFailed);
-    int nPort = m_nComIndex + 1;
-    CString strMessage = FormatById(IDS_PORT_FAILED_BOX, "ds", nPort, szReason);
+    CString strMessage = FormatById(IDS_PORT_FAILED_BOX, "ss", LinkTargetText().c_str(), szReason);
     MessageBox(strMessage, nullptr, MB_OK | MB_ICONEXCLAMATION);
 }
 

@@ -4,7 +4,8 @@
 
 std::string ConnectionString(unsigned nPort, unsigned nBaud)
 {
-    char szConnection[64];
+    // 52 bytes hold the longest text the format can give ("ASYNC/COM:4294967295,...": 51).
+    char szConnection[52];
     std::snprintf(szConnection, sizeof szConnection, "ASYNC/COM:%u,SPEED=%u,FLOW=XONXOFF", nPort, nBaud);
     return szConnection;
 }

@@ -19,7 +19,7 @@ const struct {
     { KORA_EVENT_SENT, DeliverEvent<&KoraLink::OnTransmitDone> },
     { KORA_EVENT_LINE_ERROR, DeliverEvent<&KoraLink::OnEvent8> },
     { KORA_EVENT_LINK_FAILED, DeliverEvent<&KoraLink::OnLinkError> },
-    { KORA_EVENT_SLOT32, DeliverEvent<&KoraLink::OnEvent32> },
+    { KORA_EVENT_NOTICE, DeliverEvent<&KoraLink::OnEvent32> },
     { KORA_EVENT_SLOT64, DeliverEvent<&KoraLink::OnEvent64> },
 };
 }

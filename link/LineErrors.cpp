@@ -73,7 +73,7 @@ void CServiceDlg::SayLineErrors()
             strKinds += ", ";
         strKinds += LoadText(kind.nNameID);
     }
-    LogLine(FormatById(IDS_LINE_ERRORS, "dsd", m_nComIndex + 1, strKinds.GetString(), m_LineErrors.Total()));
+    LogLine(FormatById(IDS_LINE_ERRORS, "ssd", LinkTargetText().c_str(), strKinds.GetString(), m_LineErrors.Total()));
     m_LineErrors = LineErrorTally();
     m_nLineErrorLineAt = GetTickCount64();
 }

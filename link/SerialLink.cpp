@@ -1,6 +1,7 @@
 // The serial link: opening, re-opening and closing it through KORA.DLL, the one read per
 // receive event, and what a link error does.
 #include "ServiceDlg.h"
+#include "CommandLine.h"
 #include "ConnectionString.h"
 #include "StringFormats.h"
 
@@ -22,7 +23,10 @@ BOOL CServiceDlg::OpenLink(int nBaud)
 {
     if (m_bLinkOpen)
         CloseLink();
-    std::string strConnection = ConnectionString(static_cast<unsigned>(m_nComIndex + 1), static_cast<unsigned>(nBaud));
+    // A choice mapped elsewhere ([Ports], /port) opens its target; any other its own COM port.
+    const PortTarget* pTarget = LinkTarget();
+    std::string strConnection = pTarget ? PortTargetConnection(*pTarget, static_cast<unsigned>(nBaud))
+                                        : ConnectionString(static_cast<unsigned>(m_nComIndex + 1), static_cast<unsigned>(nBaud));
     m_bTxDone = FALSE;
     if (m_hLink < 0) {
         m_hLink = KoraOpen(strConnection.c_str());
@@ -46,6 +50,12 @@ BOOL CServiceDlg::OpenLink(int nBaud)
 void CServiceDlg::OpenPort()
 {
     LogById(OpenLink(9600) ? IDS_PORT_OPENED : IDS_PORT_FAILED);
+    // Where a mapped choice leads, so the log names the port that was tried.
+    if (m_pCommandLine && m_pCommandLine->bPortTarget)
+        LogLine(FormatById(IDS_PORT_ARGUMENT, "s", LinkTargetText().c_str()));
+    else if (LinkTarget())
+        LogLine(FormatById(IDS_PORT_LEADS_TO, "ss", ("COM" + std::to_string(m_nComIndex + 1)).c_str(),
+                           LinkTargetText().c_str()));
 }
 
 void CServiceDlg::CloseLink()
@@ -110,4 +120,14 @@ void CServiceDlg::ReportLinkLost()
     CString strMessage = LoadText(IDS_LINK_LOST) + LinkLostAdvice();
     LogLine(strMessage);
     MessageBox(strMessage, nullptr, MB_OK);
+}
+
+void CServiceDlg::OnEvent32()
+{
+    // A note of the library while the link goes on, such as a setting that a network
+    // server did not confirm: one line for whoever reads the log, no box.
+    char szText[260] = {};
+    KoraGetErrorText(m_hLink, szText);
+    if (szText[0])
+        LogLine(CString("KORA: ") + szText);
 }

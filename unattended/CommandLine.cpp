@@ -137,11 +137,18 @@ CommandLineParse ParseCommandLine(const std::vector<std::string>& args)
         }
 
         switch (which) {
-        case Switch::Port:
+        case Switch::Port: {
             line.nPort = PortOf(strValue);
-            if (line.nPort == 0)
+            if (line.nPort > 0)
+                break;
+            // Not a choice of the window: a port of its own, for this run.
+            const PortTargetParse port = ParsePortTarget(strValue);
+            if (port.fault != PortFault::None)
                 return Fault(parse, ArgumentFault::BadPort, strValue);
+            line.bPortTarget = true;
+            line.portTarget = port.target;
             break;
+        }
         case Switch::Device:
             line.nDeviceType = DeviceTypeOf(strValue);
             if (line.nDeviceType < 0)

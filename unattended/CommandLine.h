@@ -3,6 +3,8 @@
 // into its message from the language library.
 #pragma once
 
+#include "PortTarget.h"
+
 #include <string>
 #include <vector>
 
@@ -15,7 +17,9 @@ struct RunStep {
 };
 
 struct CommandLine {
-    int nPort = 0;            // 1 to 4; 0 when not given
+    int nPort = 0;            // 1 to 4: a choice of the window, with its mapping; 0 when /port gave none
+    bool bPortTarget = false; // /port named a port itself (COMn, rfc2217://, socket://) ...
+    PortTarget portTarget;    // ... this one
     int nDeviceType = -1;     // 0 Vantik, 1 Corlaxa, 2 Brennix; -1 when not given
     std::string strLanguage;  // the language library; empty when not given
     std::vector<RunStep> steps;
@@ -28,7 +32,7 @@ enum class ArgumentFault {
     None,
     Unknown,       // no such switch (or a value where a switch belongs)
     MissingValue,  // the switch's value is missing, or is the next switch
-    BadPort,       // not a number from 1 to 4
+    BadPort,       // not a number from 1 to 4, COMn (1 to 256), rfc2217://HOST:PORT or socket://HOST:PORT
     BadDevice,     // not one of the three device names
     Twice,         // a choice given twice (the steps may repeat)
     NoSteps,       // /result or /repeat without a device step

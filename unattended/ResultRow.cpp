@@ -105,7 +105,7 @@ std::string ResultCsvRow(const UnitResult& unit)
 {
     std::string strRow = CsvField(unit.strDate);
     strRow += "," + CsvField(unit.strTime);
-    strRow += ",COM" + std::to_string(unit.nPort);
+    strRow += "," + CsvField(unit.strPort);
     strRow += "," + CsvField(unit.strDevice);
     strRow += "," + CsvField(unit.strIdent);
     strRow += unit.nExitCode == 0 ? ",done" : ",failed";

@@ -28,7 +28,7 @@ struct StepOutcome {
 struct UnitResult {
     std::string strDate;          // YYYY-MM-DD, local time of the unit's start
     std::string strTime;          // HH:MM:SS
-    int nPort = 0;                // the COM port number
+    std::string strPort;          // what was opened: "COM1", "COM7", "rfc2217://host:4001"
     std::string strDevice;        // the device type's name
     std::string strIdent;         // the wake-up's identification line, as received
     int nExitCode = 0;            // the unit's outcome as an exit code; 0 all done

@@ -38,6 +38,26 @@ std::vector<std::string> NamesInFolderOf(const std::string& strPath)
     ::FindClose(hFind);
     return names;
 }
+
+// Benches that share a folder may count to the same number at once: a name is taken by
+// creating its file, which fails for the bench that comes second, and that bench goes on
+// to the next number. The step's writer then replaces the empty file. Any other failure
+// to create is left to the writer, which says what is wrong.
+std::string ClaimNumberedFile(const std::string& strFile, unsigned nNumber)
+{
+    for (unsigned nTry = 0; nTry < 1000; ++nTry, ++nNumber) {
+        std::string strName = NumberedFileName(strFile, nNumber);
+        HANDLE hFile = ::CreateFileA(strName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                                     nullptr);
+        if (hFile != INVALID_HANDLE_VALUE) {
+            ::CloseHandle(hFile);
+            return strName;
+        }
+        if (::GetLastError() != ERROR_FILE_EXISTS)
+            return strName;
+    }
+    return NumberedFileName(strFile, nNumber);
+}
 }
 
 std::string UnattendedRun::ChooseStepFile() const
@@ -47,7 +67,17 @@ std::string UnattendedRun::ChooseStepFile() const
     const std::string& strFile = m_files[m_nStep];
     if (!m_line.bRepeat || !StepWritesFile(m_line.steps[m_nStep].kind))
         return strFile;
-    return NumberedFileName(strFile, UnitFileNumber(strFile, m_nUnit, NamesInFolderOf(strFile)));
+    return ClaimNumberedFile(strFile, UnitFileNumber(strFile, m_nUnit, NamesInFolderOf(strFile)));
+}
+
+void UnattendedRun::ForgetEmptyStepFile() const
+{
+    if (m_nStep >= m_line.steps.size() || !m_line.bRepeat || !StepWritesFile(m_line.steps[m_nStep].kind))
+        return;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (::GetFileAttributesExA(m_strStepFile.c_str(), GetFileExInfoStandard, &data) && data.nFileSizeHigh == 0 &&
+        data.nFileSizeLow == 0)
+        ::DeleteFileA(m_strStepFile.c_str());
 }
 
 void CServiceDlg::BeginUnit()
@@ -61,7 +91,7 @@ void CServiceDlg::BeginUnit()
     CTime now = CTime::GetCurrentTime();
     run.m_unit.strDate = now.Format("%Y-%m-%d").GetString();
     run.m_unit.strTime = now.Format("%H:%M:%S").GetString();
-    run.m_unit.nPort = m_nComIndex + 1;
+    run.m_unit.strPort = LinkTargetText();
     run.m_unit.strDevice = DeviceNameOfType(m_nDeviceType);
     if (run.m_phase == UnattendedRun::Starting)
         run.m_nUnitStart = ::GetTickCount64(); // a waiting run set it at the wake-up that was answered
@@ -160,6 +190,7 @@ void CServiceDlg::EndStep()
         return;
     }
     run.m_unitFailure = failure;
+    run.ForgetEmptyStepFile();
     // A step that failed while its operation still runs (a NAK that ends nothing by
     // itself) is ended here, and says where it stopped.
     if (!IsIdleForRun())

@@ -56,4 +56,6 @@ struct UnattendedRun {
     // already holds, so that no earlier run's file is replaced.
     std::string CurrentFile() const { return m_strStepFile; }
     std::string ChooseStepFile() const;
+    // After a failed step: the numbered file it had taken, if nothing was written to it.
+    void ForgetEmptyStepFile() const;
 };

@@ -90,7 +90,7 @@ void event_window_destroy(HWND window)
 
 void link_post(kora_link *link, unsigned bit)
 {
-    if (link->posted & bit)
+    if ((link->posted & bit) || !link->window)
         return;
     if (PostMessageA(link->window, KORA_WM_EVENT, (WPARAM)link->handle, (LPARAM)bit))
         link->posted |= bit;

@@ -37,6 +37,9 @@ int io_check_port(io_state *io, DWORD *queued);
 int io_cancel_request(HANDLE com, OVERLAPPED *request, DWORD *done);
 
 /* Reception (io_receive.c). */
+/* With the lock held: announces received bytes now or, within a stream, at *due (set
+ * here; 0 = none), for a COM port's thread and a network link's alike. */
+void link_announce_received(kora_link *link, ULONGLONG now, ULONGLONG *due);
 void io_start_read(io_state *io);
 void io_finish_read(io_state *io);
 /* Announces received bytes held back, once their time has come. */

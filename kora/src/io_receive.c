@@ -39,16 +39,15 @@ void io_start_read(io_state *io)
  * itself (the monitor's frames) arrives a few bytes a millisecond and is announced every
  * RX_EVENT_SPACING_MS instead of for every piece, as a UART's FIFO gathers bytes: each
  * event costs the program's thread and the wineserver far more than its bytes. */
-static void announce_received(io_state *io, ULONGLONG now)
+void link_announce_received(kora_link *link, ULONGLONG now, ULONGLONG *due)
 {
-    kora_link *link = io->link;
     if (link->wrote_since_rx_post || now >= link->rx_posted_at + RX_EVENT_SPACING_MS) {
         link_post(link, KORA_EVENT_RECEIVED);
         link->wrote_since_rx_post = 0;
         link->rx_posted_at = now;
-        io->rx_post_due = 0;
-    } else if (!io->rx_post_due) {
-        io->rx_post_due = link->rx_posted_at + RX_EVENT_SPACING_MS;
+        *due = 0;
+    } else if (!*due) {
+        *due = link->rx_posted_at + RX_EVENT_SPACING_MS;
     }
 }
 
@@ -69,7 +68,7 @@ void io_announce_due(io_state *io)
     }
     library_lock();
     if (io->link->rx.count)
-        announce_received(io, GetTickCount64());
+        link_announce_received(io->link, GetTickCount64(), &io->rx_post_due);
     library_unlock();
 }
 
@@ -90,7 +89,7 @@ void io_finish_read(io_state *io)
         io->empty_reads = 0;
         library_lock();
         byte_queue_push(&link->rx, io->read_buffer, got);
-        announce_received(io, GetTickCount64());
+        link_announce_received(io->link, GetTickCount64(), &io->rx_post_due);
         library_state_changed();
         library_unlock();
     } else if (++io->empty_reads > MAX_EMPTY_READS) {

@@ -10,6 +10,9 @@
  *   io_thread.c      the I/O thread of a link, the port's health and line errors (io.h)
  *   io_receive.c     its reception;  io_send.c  its transmission
  *   port.c           opening and setting up a COM port
+ *   net_connect.c    connecting to a network port;  net_io.c  the I/O thread of one (net.h)
+ *   net_park.c       a network link kept for a moment after its close, for a re-open
+ *   telnet.c         Telnet on a byte stream;  rfc2217_client.c  what the RFC 2217 client says
  *   connection.c     the connection string;  reopen.c  input kept for a re-open at once
  *   byte_queue.c     the links' receive and transmit queues
  *   system_message.c the text of a Windows error code
@@ -22,6 +25,7 @@
 
 #define KORA_EVENT_SLOTS 7
 #define KORA_TEXT_SIZE 256
+#define KORA_TARGET_SIZE 280   /* "rfc2217://" and the longest host and port */
 
 /* The kinds of line error, each counted on its own, in the order of their parameter
  * codes (KORA_PARAM_FRAMING_ERRORS and on). */
@@ -35,9 +39,13 @@ typedef struct event_slot {
 typedef struct kora_link {
     /* Fixed while the link is open. */
     LONG handle;
-    unsigned port;             /* COM port number */
+    int kind;                  /* enum connection_kind */
+    unsigned port;             /* COM port number, or the TCP port */
     unsigned baud;
+    char target[KORA_TARGET_SIZE]; /* "COM7", "rfc2217://10.1.2.3:4001": for texts and claims */
     HANDLE com;                /* the port, opened for overlapped I/O */
+    UINT_PTR socket;           /* a network link's connection (a SOCKET) */
+    HMODULE module;            /* a network link's hold on the library, which its thread lets go */
     HANDLE port_claim;         /* named object that marks the port as in use */
     HANDLE thread;             /* the link's I/O thread */
     HANDLE stop;               /* manual-reset event: the I/O thread is to end */
@@ -60,6 +68,12 @@ typedef struct kora_link {
     unsigned tx_queue_size;    /* KORA_PARAM_TX_QUEUE */
     unsigned write_timeout_ms; /* KORA_PARAM_WRITE_TIMEOUT */
     char error[KORA_TEXT_SIZE];
+
+    /* A network link's parking (net_park.c), guarded by the library lock. */
+    int parked;                /* closed by the program; adopted by an open of its target soon */
+    ULONGLONG parked_until;    /* GetTickCount64 value */
+    int adopted;               /* adopted since its thread last looked: the rate may be new */
+    unsigned parked_baud;      /* the rate it was closed at */
 } kora_link;
 
 /* The library lock guards the table, the state of every link and the library's
@@ -91,11 +105,16 @@ void link_error(kora_link *link, const char *format, ...) __attribute__((format(
  * (once: a failed link does no more I/O). */
 void link_fail(kora_link *link, const char *format, ...);
 
+/* Closes what a link holds and frees it, once its I/O thread has ended (or never
+ * started), or from its own thread as that ends. */
+void link_destroy(kora_link *link);
+
 /* The KORA_STATE_... bits of the link, with the lock held. */
 LONG link_state(const kora_link *link);
 
 /* With the lock held: posts the event bit to the link's window unless it is posted
- * already; the opening thread's message loop delivers it. */
+ * already; the opening thread's message loop delivers it. A parked link has no window
+ * and posts nothing. */
 void link_post(kora_link *link, unsigned bit);
 /* The slot of an event bit in kora_link.slots, -1 for a value that is no event bit. */
 int event_slot_of(unsigned bit);

@@ -1,6 +1,7 @@
 /* KoraSetParam and KoraSetCallback: what the program sets on an open link. */
 #include "kora.h"
 
+#include "connection.h"
 #include "link.h"
 #include "port.h"
 
@@ -50,7 +51,8 @@ LONG WINAPI KoraSetParam(LONG hLink, LONG nCode, LONG nValue)
     }
     if (result == 0 && nCode != KORA_PARAM_WRITE_TIMEOUT) {
         char text[KORA_TEXT_SIZE];
-        if (port_set_queues(link->com, link->port, rx, tx, text, sizeof text)) {
+        /* A network link has no driver queues: the sizes are its own. */
+        if (link->kind != CONNECTION_COM || port_set_queues(link->com, link->port, rx, tx, text, sizeof text)) {
             link->rx_queue_size = rx;
             link->tx_queue_size = tx;
         } else {

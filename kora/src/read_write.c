@@ -37,8 +37,8 @@ LONG WINAPI KoraWrite(LONG hLink, const void *pData, LONG nLength)
         link_error(link, "KoraWrite: no data, or a negative length (%ld).", (long)nLength);
         result = KORA_E_ARGUMENT;
     } else if (!byte_queue_push(&link->tx, pData, (size_t)nLength)) {
-        link_error(link, "KoraWrite: %ld bytes do not fit into the transmit queue of COM%u.",
-                   (long)nLength, link->port);
+        link_error(link, "KoraWrite: %ld bytes do not fit into the transmit queue of %s.",
+                   (long)nLength, link->target);
         result = KORA_E_RESOURCES;
     } else {
         result = nLength;

@@ -46,7 +46,7 @@ LONG WINAPI KoraWait(LONG nEventClass, LONG nTimeoutMs)
         }
         ULONGLONG now = GetTickCount64();
         if (now >= deadline) {
-            link_error(link, "COM%u: %s after %ld ms.", link->port,
+            link_error(link, "%s: %s after %ld ms.", link->target,
                        nEventClass == KORA_EVENT_READY ? "the link was not up"
                                                        : "the transmitter was still busy",
                        (long)nTimeoutMs);

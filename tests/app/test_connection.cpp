@@ -247,3 +247,19 @@ TEST_CASE("a time-out ends its transaction: the other timer does not report it a
         CHECK(dlg.m_nOperation == OP_IDLE);
     }
 }
+
+TEST_CASE("the library's note is one log line, and no box: the link goes on")
+{
+    ConnectionFixture fixture;
+    CServiceDlg& dlg = fixture.dlg;
+    BoxAnswerer answerer(IDOK);
+    // A failed open leaves a text for the handle -1, as a network link's note does for its own.
+    KoraOpen("ASYNC/RFC2217:bench:0,SPEED=9600,FLOW=XONXOFF");
+    dlg.m_bConnected = TRUE;
+    dlg.m_nOperation = OP_READOUT;
+    dlg.OnEvent32();
+    CHECK(fixture.NewLogLines()
+          == std::vector<std::string>{ "KORA: 0 is not a TCP port: ports are 1 to 65535 (in \"ASYNC/RFC2217:bench:0,SPEED=9600,FLOW=XONXOFF\")." });
+    CHECK(answerer.Boxes().empty());
+    CHECK(dlg.m_nOperation == OP_READOUT); // the operation goes on
+}

@@ -5,11 +5,14 @@
 #include "AppTestEnvironment.h"
 #include "ResultFile.h"
 #include "ResultRow.h"
+#include "UnattendedRun.h"
 
 #include <doctest.h>
 
 #include <atomic>
 #include <map>
+#include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -79,4 +82,60 @@ TEST_CASE("benches appending to one new result file at once: every row once and 
         }
     }
     CHECK(::GetFileAttributesA(PendingFileName(strPath).c_str()) == INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_CASE("benches numbering their read-outs into one folder at once: no two take the same file")
+{
+    TempFolder folder;
+    const std::string strFile = folder.Path("readout.LOG");
+    const int kUnitsEach = 25;
+    HANDLE hGo = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::mutex lock;
+    std::multiset<std::string> taken;
+    std::vector<std::thread> benches;
+    for (int nBench = 1; nBench <= kBenches; ++nBench) {
+        benches.emplace_back([&] {
+            UnattendedRun run;
+            run.m_line.bRepeat = true;
+            run.m_line.steps.push_back(RunStep{StepKind::Readout});
+            run.m_files.push_back(strFile);
+            ::WaitForSingleObject(hGo, INFINITE);
+            for (int nUnit = 1; nUnit <= kUnitsEach; ++nUnit) {
+                run.m_nUnit = static_cast<unsigned>(nUnit);
+                std::string strTaken = run.ChooseStepFile();
+                std::lock_guard<std::mutex> hold(lock);
+                taken.insert(strTaken);
+            }
+        });
+    }
+    ::SetEvent(hGo);
+    for (std::thread& bench : benches)
+        bench.join();
+    ::CloseHandle(hGo);
+
+    CHECK(taken.size() == static_cast<std::size_t>(kBenches * kUnitsEach));
+    for (const std::string& strName : taken) {
+        INFO(strName);
+        CHECK(taken.count(strName) == 1);
+        CHECK(::GetFileAttributesA(strName.c_str()) != INVALID_FILE_ATTRIBUTES); // taken by being made
+    }
+}
+
+TEST_CASE("a failed step leaves no empty numbered file behind, and a written one stays")
+{
+    TempFolder folder;
+    UnattendedRun run;
+    run.m_line.bRepeat = true;
+    run.m_line.steps.push_back(RunStep{StepKind::SaveSettings});
+    run.m_files.push_back(folder.Path("settings.txt"));
+    run.m_nUnit = 1;
+    run.m_strStepFile = run.ChooseStepFile();
+    CHECK(run.m_strStepFile == folder.Path("settings-1.txt"));
+    run.ForgetEmptyStepFile();
+    CHECK(::GetFileAttributesA(run.m_strStepFile.c_str()) == INVALID_FILE_ATTRIBUTES);
+
+    run.m_strStepFile = run.ChooseStepFile();
+    WriteFileBytes(run.m_strStepFile, "written before the failure\r\n");
+    run.ForgetEmptyStepFile();
+    CHECK(ReadFileBytes(run.m_strStepFile) == "written before the failure\r\n");
 }

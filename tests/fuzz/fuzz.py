@@ -110,8 +110,12 @@ def make_seeds():
                                [b"/readout", b"Corlaxa, \"V2\"\r\n\\1\xff "]]):
         write(os.path.join(seeds, "fuzz_command_line"), "arguments-%d" % i, b"\0".join(args))
     for i, text in enumerate([b"ASYNC/COM:1,SPEED=9600,FLOW=XONXOFF", b"ASYNC/COM:256,SPEED=38400,FLOW=XONXOFF",
-                              b"ASYNC/COM:0,SPEED=9600,FLOW=XONXOFF"]):
+                              b"ASYNC/COM:0,SPEED=9600,FLOW=XONXOFF", b"ASYNC/RFC2217:10.1.2.3:4001,SPEED=9600,FLOW=XONXOFF",
+                              b"ASYNC/SOCKET:[fe80::1]:7000,SPEED=38400,FLOW=XONXOFF"]):
         write(os.path.join(seeds, "fuzz_connection"), "connection-%d" % i, b"\x40" + text)
+    for i, text in enumerate([b"COM7", b"com256", b"rfc2217://10.1.2.3:4001", b"socket://[::1]:4001",
+                              b"RFC2217://gw-2.example:02217", b"socket://host:65536"]):
+        write(os.path.join(seeds, "fuzz_port_target"), "port-%d" % i, text)
     write(os.path.join(seeds, "fuzz_config_rules"), "calculator", b"\x03\x00\x00\x00" + b"\x041000\x03100\x0210")
     write(os.path.join(seeds, "fuzz_byte_queue"), "push-pop", bytes(range(64)))
     write(os.path.join(seeds, "fuzz_telnet"), "server-greeting",

@@ -10,6 +10,7 @@ set(ZEV_FUZZ_TARGETS
   fuzz_command_line
   fuzz_settings_file
   fuzz_connection
+  fuzz_port_target
   fuzz_byte_queue
   fuzz_sim_block_frame
   fuzz_sim_srecord

@@ -118,10 +118,31 @@ TEST_CASE("the port is a number from 1 to 4 in plain digits; leading zeros are d
     CHECK(ParseCommandLine({ "/port", "01" }).line.nPort == 1);
     CHECK(ParseCommandLine({ "/port", "0004" }).line.nPort == 4);
 
-    for (const char* pszPort : { "0", "5", "00", "10", "40", "+1", "-1", " 1", "1 ", "1a", "COM1", "x", "1.0", "0x1",
-                                 "\xB9", "99999999999999999999999999" }) {
+    for (const char* pszPort : { "0", "5", "00", "10", "40", "+1", "-1", " 1", "1 ", "1a", "COM0", "COM257", "COM1 ",
+                                 "x", "1.0", "0x1", "\xB9", "99999999999999999999999999", "rfc2217://host",
+                                 "socket://:4001", "tcp://host:4001" }) {
         CheckFault({ "/port", pszPort, "/clock" }, ArgumentFault::BadPort, pszPort);
     }
+}
+
+TEST_CASE("the port may be named itself: COMn, rfc2217://HOST:PORT or socket://HOST:PORT")
+{
+    const CommandLineParse com = ParseCommandLine({ "/port", "com7", "/clock" });
+    REQUIRE(com.fault == ArgumentFault::None);
+    CHECK(com.line.nPort == 0); // no choice of the window
+    CHECK(com.line.bPortTarget);
+    CHECK(PortTargetText(com.line.portTarget) == "COM7");
+    CHECK(PortTargetText(ParseCommandLine({ "/port", "COM1" }).line.portTarget) == "COM1");
+    CHECK(ParseCommandLine({ "/port", "COM1" }).line.nPort == 0);
+
+    const CommandLineParse rfc = ParseCommandLine({ "-PORT", "RFC2217://127.0.0.1:4001", "/clock" });
+    REQUIRE(rfc.fault == ArgumentFault::None);
+    CHECK(rfc.line.portTarget.kind == PortKind::Rfc2217);
+    CHECK(PortTargetText(rfc.line.portTarget) == "rfc2217://127.0.0.1:4001");
+    CHECK(ParseCommandLine({ "/port", "socket://[::1]:7" }).line.portTarget.kind == PortKind::Socket);
+
+    CHECK_FALSE(ParseCommandLine({ "/port", "2" }).line.bPortTarget);
+    CheckFault({ "/port", "COM7", "/port", "1" }, ArgumentFault::Twice, "/port");
 }
 
 TEST_CASE("a device that is not one of the three is named")

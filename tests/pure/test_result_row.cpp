@@ -16,7 +16,7 @@ UnitResult TypicalUnit()
     UnitResult unit;
     unit.strDate = "2026-12-07";
     unit.strTime = "21:40:05";
-    unit.nPort = 2;
+    unit.strPort = "COM2";
     unit.strDevice = "Corlaxa";
     unit.strIdent = "Corlaxa V2.14 SN 104711";
     unit.nExitCode = 0;
@@ -35,9 +35,9 @@ std::string SecondsColumn(double dSeconds)
 {
     UnitResult unit;
     unit.dSeconds = dSeconds;
-    // ",,COM0,,,done,0," comes before the seconds
+    // ",,,,,done,0," comes before the seconds
     const std::string strRow = ResultCsvRow(unit);
-    const std::string::size_type nStart = std::string(",,COM0,,,done,0,").size();
+    const std::string::size_type nStart = std::string(",,,,,done,0,").size();
     return strRow.substr(nStart, strRow.find(',', nStart) - nStart);
 }
 
@@ -118,7 +118,7 @@ TEST_CASE("a unit's row: its values in the header's order, each step kind in its
     }
     SUBCASE("a failed unit without firmware: empty firmware columns, the step that failed and those not reached")
     {
-        unit.nPort = 4;
+        unit.strPort = "COM4";
         unit.strDevice = "Vantik";
         unit.nExitCode = 4;
         unit.dSeconds = 7;
@@ -132,6 +132,13 @@ TEST_CASE("a unit's row: its values in the header's order, each step kind in its
         CHECK(ResultCsvRow(unit)
               == "2026-12-07,21:40:05,COM4,Vantik,Corlaxa V2.14 SN 104711,failed,4,7.0,,,,done,,,done,,,,skipped,,"
                  "failed: time-out,D:\\x5Cr.LOG\r\n");
+    }
+    SUBCASE("the Port column shows what was opened: another COM port, a port on the network")
+    {
+        for (const char* pszPort : { "COM7", "COM256", "rfc2217://127.0.0.1:4001", "socket://[::1]:4001" }) {
+            unit.strPort = pszPort;
+            CHECK(ResultCsvRow(unit).rfind("2026-12-07,21:40:05," + std::string(pszPort) + ",Corlaxa,", 0) == 0);
+        }
     }
     SUBCASE("a unit that never answered: its connect failed, its steps skipped")
     {
