@@ -123,9 +123,9 @@ typedef void (WINAPI *KoraEventProc)(LONG nArg, LONG_PTR nContext);
  * target ("rfc2217://10.1.2.3:4001: no answer within 5 s"). Over RFC 2217 the library
  * offers COM-PORT-OPTION, binary transmission and no go-ahead, answers the server's
  * negotiation (refusing what it does not use), and asks for the baud rate, 8 data bits, no
- * parity, 1 stop bit, no flow control either way (0x11 and 0x13 from the device stay data;
- * what the program has not read yet waits in the server and TCP's window), DTR and RTS
- * on; 0xFF in the data is doubled and undoubled. The link is up (KORA_EVENT_READY) once
+ * parity, 1 stop bit, XON/XOFF as on a COM port: the server pauses the device with XOFF
+ * when its buffer fills (inbound XON/XOFF) and takes 0x11 and 0x13 from the device as data
+ * (no outbound flow control), DTR and RTS on; 0xFF in the data is doubled and undoubled. The link is up (KORA_EVENT_READY) once
  * the server has confirmed the rate, or half a second after asking without it; settings
  * not confirmed by then are noted once (KORA_EVENT_NOTICE) and the link goes on. A raw
  * TCP link passes bytes as they are and is up at once. The receive queue is paused by TCP

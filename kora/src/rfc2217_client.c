@@ -22,9 +22,9 @@ static const struct {
     /* The server's port must not take XON and XOFF from the device as flow control:
      * the device's binary frames carry them as data. */
     { SETTING_NO_OUTBOUND_FLOW, RFC2217_SET_CONTROL, RFC2217_CONTROL_NO_FLOW, "no outbound flow control" },
-    /* Nor pause the device with XOFF: what the client has not read yet waits in the
-     * server's buffer and TCP's window, and ser2net, for one, can do no other. */
-    { SETTING_NO_INBOUND_FLOW, RFC2217_SET_CONTROL, RFC2217_CONTROL_INBOUND_NO_FLOW, "no inbound flow control" },
+    /* But it pauses the device with XOFF when its buffer fills, as the library does on a
+     * local port. A server that cannot (ser2net) says so, and the setting is noted. */
+    { SETTING_INBOUND_XONXOFF, RFC2217_SET_CONTROL, RFC2217_CONTROL_INBOUND_XONXOFF, "inbound XON/XOFF" },
     { SETTING_DTR_ON, RFC2217_SET_CONTROL, RFC2217_CONTROL_DTR_ON, "DTR on" },
     { SETTING_RTS_ON, RFC2217_SET_CONTROL, RFC2217_CONTROL_RTS_ON, "RTS on" },
 };

@@ -25,7 +25,7 @@ enum {
     SETTING_PARITY = 1 << 2,
     SETTING_STOPSIZE = 1 << 3,
     SETTING_NO_OUTBOUND_FLOW = 1 << 4,
-    SETTING_NO_INBOUND_FLOW = 1 << 5,
+    SETTING_INBOUND_XONXOFF = 1 << 5,
     SETTING_DTR_ON = 1 << 6,
     SETTING_RTS_ON = 1 << 7,
     SETTING_ALL = (1 << 8) - 1

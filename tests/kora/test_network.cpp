@@ -31,14 +31,14 @@ std::string ClientStart(unsigned long baud)
 {
     return Option(0xFB, 44) + Option(0xFB, 0) + Option(0xFD, 0) + Option(0xFB, 3) + Option(0xFD, 3)
          + ComPort(1, Rate(baud)) + ComPort(2, "\x08") + ComPort(3, "\x01") + ComPort(4, "\x01") + ComPort(5, "\x01")
-         + ComPort(5, "\x0E") + ComPort(5, "\x08") + ComPort(5, "\x0B");
+         + ComPort(5, "\x0F") + ComPort(5, "\x08") + ComPort(5, "\x0B");
 }
 
 // A server's confirmation of every setting but DTR on, as ser2net in front of a pty.
 std::string ConfirmAllButDtr(unsigned long baud)
 {
     return ComPort(101, Rate(baud)) + ComPort(102, "\x08") + ComPort(103, "\x01") + ComPort(104, "\x01")
-         + ComPort(105, "\x01") + ComPort(105, "\x0E") + ComPort(105, "\x0B");
+         + ComPort(105, "\x01") + ComPort(105, "\x0F") + ComPort(105, "\x0B");
 }
 
 // Opens a network link as the program does; the callbacks record into log.
@@ -217,7 +217,7 @@ TEST_CASE("a server that confirms nothing: the link comes up all the same, with 
     CHECK(log.count(KORA_EVENT_NOTICE) == 1);
     CHECK(log.count(KORA_EVENT_LINK_FAILED) == 0);
     CHECK(error_text(link) == peer.target("rfc2217") + " did not confirm 19200 baud, 8 data bits, no parity, "
-                                  "1 stop bit, no outbound flow control, no inbound flow control, DTR on, RTS on");
+                                  "1 stop bit, no outbound flow control, inbound XON/XOFF, DTR on, RTS on");
     // The link goes on.
     CHECK(KoraWrite(link, "go", 2) == 2);
     CHECK(peer.read(2, 3000) == "go");

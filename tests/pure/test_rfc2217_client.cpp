@@ -67,7 +67,7 @@ TEST_CASE("the start: the offers, then every setting, in these bytes")
                          + Bytes({ 0xFF, 0xFA, 44, 3, 1, 0xFF, 0xF0 })                       // no parity
                          + Bytes({ 0xFF, 0xFA, 44, 4, 1, 0xFF, 0xF0 })                       // 1 stop bit
                          + Bytes({ 0xFF, 0xFA, 44, 5, 1, 0xFF, 0xF0 })                       // no outbound flow control
-                         + Bytes({ 0xFF, 0xFA, 44, 5, 14, 0xFF, 0xF0 })                      // no inbound flow control
+                         + Bytes({ 0xFF, 0xFA, 44, 5, 15, 0xFF, 0xF0 })                      // inbound XON/XOFF
                          + Bytes({ 0xFF, 0xFA, 44, 5, 8, 0xFF, 0xF0 })                       // DTR on
                          + Bytes({ 0xFF, 0xFA, 44, 5, 11, 0xFF, 0xF0 });                     // RTS on
     CHECK(Output(client) == expected);
@@ -117,7 +117,7 @@ TEST_CASE("the server's negotiation: what is offered is answered once, the rest 
         Receive(other, Option(TELNET_DONT, 44) + Option(TELNET_DONT, 0) + Option(TELNET_WONT, 0) + Option(TELNET_WONT, 3));
         CHECK(Output(other).empty());
         CHECK(Unconfirmed(other) == "9600 baud, 8 data bits, no parity, 1 stop bit, no outbound flow control, "
-                                    "no inbound flow control, DTR on, RTS on");
+                                    "inbound XON/XOFF, DTR on, RTS on");
     }
     SUBCASE("two clients facing each other fall quiet")
     {
@@ -152,7 +152,7 @@ TEST_CASE("confirmations: the rate, then the settings not confirmed, each named 
     CHECK(Output(client).empty()); // notifications and answers need no reply
 
     // As ser2net in front of a pty: DTR not confirmed; nor the inbound flow control here.
-    CHECK(Unconfirmed(client) == "no inbound flow control, DTR on");
+    CHECK(Unconfirmed(client) == "inbound XON/XOFF, DTR on");
     CHECK(Unconfirmed(client).empty());
     // A late confirmation is taken, and nothing is named twice.
     Receive(client, Answer(5, { 8 }));
