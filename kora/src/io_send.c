@@ -48,6 +48,11 @@ void io_finish_write(io_state *io)
             link_fail_with_system_error(link, "Cannot write to COM%u: %s", code);
         return;
     }
+    link_piece_sent(link);
+}
+
+void link_piece_sent(kora_link *link)
+{
     library_lock();
     link->sending = 0;
     if (link->tx.count == 0 && !link->failed) {

@@ -126,6 +126,10 @@ void system_message(DWORD code, char *out, size_t size);
 
 DWORD WINAPI link_io_thread(void *link);
 
+/* Without the lock: the I/O thread's piece of written data has gone out; the transmitter
+ * is empty (KORA_EVENT_SENT) when nothing more waits to be sent. */
+void link_piece_sent(kora_link *link);
+
 #ifdef KORA_LINE_ERROR_SEAM
 /* Only in the test build of the library's sources (tests/kora): line-error flags (CE_...)
  * that the test program adds to what ClearCommError reports for the port, since neither

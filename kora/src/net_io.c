@@ -229,15 +229,8 @@ static void send_all(net_state *ns)
         if (ns->wire_sent < ns->wire_length)
             continue;
         ns->write_deadline = 0;
-        if (ns->wire_has_data) {
-            library_lock();
-            link->sending = 0;
-            if (link->tx.count == 0 && !link->failed) {
-                link_post(link, KORA_EVENT_SENT);
-                library_state_changed();
-            }
-            library_unlock();
-        }
+        if (ns->wire_has_data)
+            link_piece_sent(link);
     }
 }
 

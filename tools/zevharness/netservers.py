@@ -25,7 +25,7 @@ import time
 import tty
 
 from .processes import end_process, enter, start_process
-from .ptys import _SPEEDS, tty_dir
+from .ptys import _SPEEDS, remove_links, tty_dir
 
 PYSERIAL_EXAMPLE = "/usr/share/doc/python3-serial/examples/rfc2217_server.py"
 DEBIAN_PYTHON = "/usr/bin/python3"  # pyserial is Debian's, in its dist-packages
@@ -253,12 +253,7 @@ class PtyRelay:
             except OSError:
                 pass
         self._fds = []
-        for path, target in self._links.items():
-            try:
-                if os.readlink(path) == target:
-                    os.unlink(path)
-            except OSError:
-                pass
+        remove_links(self._links)
         self._links = {}
 
     def __enter__(self):

@@ -28,6 +28,17 @@ def _queued(fd, request):
     return count[0]
 
 
+def remove_links(links):
+    """Removes the symlinks {path: target} a pty pair made, unless a newer pair for the same
+    port has made one its own."""
+    for path, target in links.items():
+        try:
+            if os.readlink(path) == target:
+                os.unlink(path)
+        except OSError:
+            pass
+
+
 def tty_dir():
     return os.environ["ZEV_TTY"]
 
@@ -155,13 +166,7 @@ class PtyPair:
         if self._socat:
             end_process(self._socat)
         self._socat = None
-        # The links go unless a newer pair for the same port has made them its own.
-        for path, target in self._links.items():
-            try:
-                if os.readlink(path) == target:
-                    os.unlink(path)
-            except OSError:
-                pass
+        remove_links(self._links)
         self._links = {}
 
     def __enter__(self):
