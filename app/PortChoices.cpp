@@ -145,8 +145,19 @@ void CServiceDlg::ShowPortChoices()
 void CServiceDlg::OnPorts()
 {
     CPortsDlg dlg(this);
-    for (int i = 0; i < 4; ++i)
-        dlg.m_astrTargets[i] = MappingText(m_PortTargets[i], i).c_str();
+    std::string astrShown[4];
+    for (int i = 0; i < 4; ++i) {
+        astrShown[i] = MappingText(m_PortTargets[i], i);
+        // A value the program does not use is shown as the file holds it, to be mended or
+        // cleared: OK refuses it as it stands.
+        char szValue[300] = {};
+        if (m_pSettings && astrShown[i].empty()) {
+            m_pSettings->ReadOptionalString(kPortsSection, ChoiceName(i).c_str(), szValue, sizeof szValue);
+            if (szValue[0] && ParsePortTarget(szValue).fault != PortFault::None)
+                astrShown[i] = szValue;
+        }
+        dlg.m_astrTargets[i] = astrShown[i].c_str();
+    }
     if (dlg.DoModal() != IDOK)
         return; // nothing written
     std::string astrTargets[4];
@@ -155,7 +166,7 @@ void CServiceDlg::OnPorts()
         const PortTargetParse parse = ParsePortTarget(dlg.m_astrTargets[i].GetString());
         if (parse.fault == PortFault::None)
             astrTargets[i] = MappingText(parse.target, i);
-        if (astrTargets[i] == MappingText(m_PortTargets[i], i))
+        if (astrTargets[i] == astrShown[i])
             continue;
         const std::string strKey = ChoiceName(i);
         // An empty value removes the key: the file shows only the mappings there are.

@@ -99,6 +99,27 @@ class PortsDialogTest(RobotTestCase):
             self.assertEqual(bench.run.close(), 0)
             self.assertEqual(bench.folder.settings()["Ports"], {"COM1": "COM7", "COM2": "rfc2217://10.1.2.3:4001"})
 
+    def test_a_value_the_program_does_not_use_is_shown_to_be_mended(self):
+        with contextlib.ExitStack() as owner:
+            bench = PortsBench(owner, self.robot, settings(1, "COM1=COM7x\nCOM2=rfc2217://gateway\n"), 7)
+            main = bench.run.main
+            dialog = self.open_dialog(bench)
+            self.assertEqual([self.robot.text(dialog, i) for i in IDC_PORTS], ["COM7x", "rfc2217://gateway", "", ""])
+            # as it stands it is refused, as any bad value typed in
+            self.robot.post_click(dialog, IDOK)
+            box = self.box_over(main, dialog)
+            self.assertTrue(box[1].startswith("COM1: "), box[1])
+            self.robot.post_click(box[0], IDOK)
+            self.assertTrue(self.robot.gone(box[0]))
+            # mended and cleared: the file holds the mended value, the cleared key is gone
+            self.robot.set_text(dialog, IDC_PORTS[0], "COM7")
+            self.robot.set_text(dialog, IDC_PORTS[1], "")
+            self.ok(dialog)
+            self.assertTrue(wait_for(lambda: any("COM2 öffnet wieder" in t for t in log_texts(bench.run))))
+            self.assertEqual(bench.folder.settings()["Ports"], {"COM1": "COM7"})
+            self.assertEqual(bench.radio_text(0), "COM&1 (COM7)")
+            self.assertEqual(bench.run.close(), 0)
+
 
 if __name__ == "__main__":
     unittest.main()
