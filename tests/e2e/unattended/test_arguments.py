@@ -17,7 +17,7 @@ from zevharness.simulator import simulator
 from zevharness.tool import tool_folder
 
 SETTINGS = "[Setup]\nLanguageLibrary=ZEV_EN.DLL\n[ComPort]\nComPortNo=3\n[Device]\nDevice=Brennix\n"
-USAGE = "Usage: ZEV.EXE [/port N]"
+USAGE = "Usage: ZEV.EXE [/port N|COMn|URL]"
 REFUSED = "Nothing is sent: a file the command line names cannot be used"
 ERROR_FILE = "ZEV-ERROR.TXT"
 STILL_RUNNING = 200  # the launcher's code for a program that did not end by itself

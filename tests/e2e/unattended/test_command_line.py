@@ -141,7 +141,7 @@ class CommandLineTest(unittest.TestCase):
                 code, err = run_tool(self.folder, ["/port", "1"] + args if "/port" not in args else args)
                 self.assertEqual(code, 1, err)
                 self.assertIn(message, err)
-                self.assertIn("Usage: ZEV.EXE [/port N]", err)
+                self.assertIn("Usage: ZEV.EXE [/port N|COMn|URL]", err)
                 self.assertIn("Exit codes: 0 every step done, 1 bad arguments", err)
         self.assertEqual(pair.read(timeout=0.3), b"", "nothing is sent")
         self.assertFalse(os.path.exists(self.folder.file("ZevLog.TXT")), "no window, no log")
