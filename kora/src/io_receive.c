@@ -34,16 +34,23 @@ void io_start_read(io_state *io)
         link_fail_with_system_error(link, "Cannot read from COM%u: %s", GetLastError());
 }
 
-/* With the lock held: tells the program that bytes wait. An answer to something just
- * written, or bytes after a quiet spell, are announced at once; a stream that goes on by
- * itself (the monitor's frames) arrives a few bytes a millisecond and is announced every
+/* With the lock held: tells the program that bytes wait. While the program waits for the
+ * answer to what it wrote, every piece of that answer is announced at once: an answer
+ * often comes in several pieces (the device writes it in parts, the pty or the driver
+ * splits it), and the program can act only once it has the last. Bytes after a quiet
+ * spell are announced at once too. A stream that goes on by itself (the monitor's frames,
+ * a read-out) arrives a few bytes a millisecond and is announced every
  * RX_EVENT_SPACING_MS instead of for every piece, as a UART's FIFO gathers bytes: each
- * event costs the program's thread and the wineserver far more than its bytes. */
+ * event costs the program's thread and the wineserver far more than its bytes. An answer
+ * that still flows RX_EVENT_SPACING_MS after its first piece is such a stream. */
 void link_announce_received(kora_link *link, ULONGLONG now, ULONGLONG *due)
 {
-    if (link->wrote_since_rx_post || now >= link->rx_posted_at + RX_EVENT_SPACING_MS) {
+    if (link->awaiting_answer && !link->answer_until)
+        link->answer_until = now + RX_EVENT_SPACING_MS;
+    if (link->awaiting_answer && now >= link->answer_until)
+        link->awaiting_answer = 0;
+    if (link->awaiting_answer || now >= link->rx_posted_at + RX_EVENT_SPACING_MS) {
         link_post(link, KORA_EVENT_RECEIVED);
-        link->wrote_since_rx_post = 0;
         link->rx_posted_at = now;
         *due = 0;
     } else if (!*due) {
@@ -51,13 +58,21 @@ void link_announce_received(kora_link *link, ULONGLONG now, ULONGLONG *due)
     }
 }
 
-/* Once the time of bytes held back has come: what the port has gathered meanwhile is
- * fetched first (the read that is armed again completes at once and announces all), or,
- * when nothing more came, the bytes held are announced now. */
+/* Once the time of bytes held back has come, or the program awaits an answer: what the
+ * port has gathered meanwhile is fetched first (the read that is armed again completes at
+ * once and announces all), or, when nothing more came, the bytes held are announced now. */
 void io_announce_due(io_state *io)
 {
-    if (!io->rx_post_due || GetTickCount64() < io->rx_post_due)
+    if (!io->rx_post_due)
         return;
+    if (GetTickCount64() < io->rx_post_due) {
+        /* The program wrote meanwhile: what comes now may be its answer, fetched at once. */
+        library_lock();
+        int awaiting = io->link->awaiting_answer;
+        library_unlock();
+        if (!awaiting)
+            return;
+    }
     io->rx_post_due = 0;
     DWORD queued = 0;
     if (!io_check_port(io, &queued))

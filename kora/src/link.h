@@ -60,8 +60,10 @@ typedef struct kora_link {
     int line_error_seen;       /* a line error has been seen since open */
     LONG line_errors[LINE_ERROR_KINDS]; /* counted since the program last took them */
     int sending;               /* the I/O thread is writing a piece */
-    int wrote_since_rx_post;   /* bytes were written since KORA_EVENT_RECEIVED was last posted */
-    ULONGLONG rx_posted_at;    /* GetTickCount64 of that post */
+    int awaiting_answer;       /* bytes were written and their answer is awaited */
+    ULONGLONG answer_until;    /* GetTickCount64 value until which the answer's pieces are
+                                  announced at once; 0 = its first piece has not come */
+    ULONGLONG rx_posted_at;    /* GetTickCount64 of the last KORA_EVENT_RECEIVED posted */
     byte_queue rx;             /* received, waiting for KoraRead */
     byte_queue tx;             /* written, waiting for the I/O thread */
     unsigned rx_queue_size;    /* KORA_PARAM_RX_QUEUE */

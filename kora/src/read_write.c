@@ -43,7 +43,9 @@ LONG WINAPI KoraWrite(LONG hLink, const void *pData, LONG nLength)
     } else {
         result = nLength;
         if (nLength > 0) {
-            link->wrote_since_rx_post = 1; /* the answer to this is awaited: deliver it at once */
+            /* The answer to this is awaited: its pieces are delivered at once. */
+            link->awaiting_answer = 1;
+            link->answer_until = 0;
             SetEvent(link->work);
             library_state_changed();
         }
