@@ -179,6 +179,62 @@ std::string byte_pattern(size_t count, unsigned seed)
     return bytes;
 }
 
+static double now_ms()
+{
+    LARGE_INTEGER count, frequency;
+    QueryPerformanceCounter(&count);
+    QueryPerformanceFrequency(&frequency);
+    return 1000.0 * (double)count.QuadPart / (double)frequency.QuadPart;
+}
+
+AnswerTurns play_answer_turns(LONG link, EventLog *log, const std::function<void(const std::string &)> &device_write,
+                              const std::function<std::string(size_t)> &device_read, int turns)
+{
+    static const std::string pieces[] = {"r=30,", "40,", "9;"};
+    AnswerTurns result;
+    std::vector<double> delays;
+    std::string turn_received;
+    size_t piece = 0;
+    double written_at = 0;
+    log->on_event = [&](LONG bit) {
+        if (bit != KORA_EVENT_RECEIVED)
+            return;
+        char buffer[64];
+        LONG n = KoraRead(link, buffer, sizeof buffer);
+        if (n <= 0)
+            return;
+        result.received.append(buffer, (size_t)n);
+        if (written_at > 0) {
+            delays.push_back(now_ms() - written_at);
+            written_at = 0;
+        }
+        turn_received.append(buffer, (size_t)n);
+        // A piece may itself come in parts: the next goes once this one is whole.
+        std::string whole;
+        for (size_t i = 0; i <= piece && i < 3; i++)
+            whole += pieces[i];
+        if (turn_received == whole && ++piece < 3) {
+            written_at = now_ms();
+            device_write(pieces[piece]);
+        }
+    };
+    for (int turn = 0; turn < turns && result.complete; turn++) {
+        piece = 0;
+        turn_received.clear();
+        result.expected += pieces[0] + pieces[1] + pieces[2];
+        result.complete = KoraWrite(link, "r", 1) == 1 && device_read(1) == "r";
+        if (result.complete) {
+            device_write(pieces[0]);
+            result.complete = pump_until([&] { return piece >= 3; }, 5000);
+        }
+    }
+    log->on_event = nullptr;
+    std::sort(delays.begin(), delays.end());
+    result.complete = result.complete && delays.size() == 2 * (size_t)turns;
+    result.median_delay_ms = delays.empty() ? 0 : delays[delays.size() / 2];
+    return result;
+}
+
 unsigned count_threads()
 {
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);

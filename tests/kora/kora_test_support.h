@@ -58,6 +58,19 @@ private:
 
 std::string byte_pattern(size_t count, unsigned seed = 0);
 
+// Turns of a program that writes a letter and waits for the answer, which the device sends
+// in three pieces, each only once the program has read the one before (as a device that
+// answers in parts, or a line that splits the answer). The program reads in log's receive
+// callback; delays are from the device's write of each later piece to the event that
+// brought its first byte.
+struct AnswerTurns {
+    bool complete = true;        // every turn got its whole answer
+    std::string received, expected;
+    double median_delay_ms = 0;  // of the later pieces
+};
+AnswerTurns play_answer_turns(LONG link, EventLog *log, const std::function<void(const std::string &)> &device_write,
+                              const std::function<std::string(size_t)> &device_read, int turns = 8);
+
 #include "HandleCount.h"
 
 // The threads of this process.

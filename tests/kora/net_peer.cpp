@@ -73,7 +73,13 @@ bool NetPeer::accept(DWORD ms)
         return false;
     m_client = ::accept(m_listener, nullptr, nullptr);
     m_closed = false;
-    return m_client != INVALID_SOCKET;
+    if (m_client == INVALID_SOCKET)
+        return false;
+    // A serial device server sends what the device sends as it comes, without Nagle's
+    // delay: a small write would otherwise wait for the acknowledgement of the one before.
+    BOOL no_delay = TRUE;
+    setsockopt(m_client, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&no_delay), sizeof no_delay);
+    return true;
 }
 
 bool NetPeer::pending(DWORD ms) const

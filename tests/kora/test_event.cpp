@@ -1,7 +1,6 @@
 // Events of a link: on which thread they come, bytes both ways, and the waits.
 #include <doctest.h>
 
-#include <algorithm>
 #include <thread>
 
 #include "kora_test_support.h"
@@ -240,16 +239,6 @@ TEST_CASE("a stream that nobody asked for comes in few events, every byte in ord
     CHECK(KoraClose(link) == 0);
 }
 
-namespace {
-double now_ms()
-{
-    LARGE_INTEGER count, frequency;
-    QueryPerformanceCounter(&count);
-    QueryPerformanceFrequency(&frequency);
-    return 1000.0 * (double)count.QuadPart / (double)frequency.QuadPart;
-}
-}  // namespace
-
 TEST_CASE("an answer the program waits for is announced piece by piece, at once")
 {
     DevicePort device(1);
@@ -258,55 +247,15 @@ TEST_CASE("an answer the program waits for is announced piece by piece, at once"
     REQUIRE(link > 0);
     REQUIRE(KoraWait(KORA_EVENT_READY, 2000) >= 0);
     pump_for(100);
-    // Each turn: the program writes a letter; the device answers in three pieces, each
-    // written only once the program has read the one before (the program waits for the
-    // rest). A piece held back as part of a stream would wait for the spacing of 20 ms.
-    const std::string pieces[] = {"r=30,", "40,", "9;"};
-    const int turns = 8;
-    std::vector<double> delays;  // from the device's write of a later piece to its first event
-    std::string received, turn_received;
-    size_t piece = 0;
-    double written_at = 0;
-    log.on_event = [&](LONG bit) {
-        if (bit != KORA_EVENT_RECEIVED)
-            return;
-        char buffer[64];
-        LONG n = KoraRead(link, buffer, sizeof buffer);
-        if (n <= 0)
-            return;
-        received.append(buffer, static_cast<size_t>(n));
-        if (piece > 0 && written_at > 0) {
-            delays.push_back(now_ms() - written_at);
-            written_at = 0;
-        }
-        turn_received.append(buffer, static_cast<size_t>(n));
-        // A piece may itself come in parts: the next goes once this one is whole.
-        std::string whole;
-        for (size_t i = 0; i <= piece && i < 3; i++)
-            whole += pieces[i];
-        if (turn_received == whole && ++piece < 3) {
-            written_at = now_ms();
-            device.write(pieces[piece]);
-        }
-    };
-    std::string expected;
-    for (int turn = 0; turn < turns; turn++) {
-        piece = 0;
-        turn_received.clear();
-        CHECK(KoraWrite(link, "r", 1) == 1);
-        CHECK(device.read(1, 2000) == "r");
-        device.write(pieces[0]);
-        expected += "r=30,40,9;";
-        CHECK(pump_until([&] { return piece >= 3; }, 5000));
-    }
-    CHECK(received == expected);
-    REQUIRE(delays.size() == 2 * turns);
-    std::sort(delays.begin(), delays.end());
-    double median = delays[delays.size() / 2];
-    MESSAGE("a later piece of an answer is announced after " << median << " ms (median)");
+    AnswerTurns turns = play_answer_turns(
+        link, &log, [&](const std::string& bytes) { device.write(bytes); },
+        [&](size_t count) { return device.read(count, 2000); });
+    CHECK(turns.complete);
+    CHECK(turns.received == turns.expected);
+    MESSAGE("a later piece of an answer is announced after " << turns.median_delay_ms << " ms (median)");
     // Announced at once, the median is a fraction of a millisecond under Wine; held back,
     // every piece would wait nearly 20 ms.
-    CHECK(median < 10.0);
+    CHECK(turns.median_delay_ms < 10.0);
     CHECK(KoraClose(link) == 0);
 }
 

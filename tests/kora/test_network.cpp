@@ -353,3 +353,23 @@ TEST_CASE("a peer that takes nothing stalls the transmitter: the link fails")
     CHECK(KoraWrite(link, "x", 1) == KORA_E_FAILED);
     CHECK(KoraClose(link) == 0);
 }
+
+TEST_CASE("over the network too, an answer the program waits for is announced piece by piece, at once")
+{
+    NetPeer peer;
+    REQUIRE(peer.listening());
+    EventLog log;
+    LONG link = OpenNetwork(peer.connection("SOCKET", 115200), &log);
+    REQUIRE(link > 0);
+    REQUIRE(peer.accept(5000));
+    REQUIRE(KoraWait(KORA_EVENT_READY, 2000) >= 0);
+    pump_for(100);
+    AnswerTurns turns = play_answer_turns(
+        link, &log, [&](const std::string& bytes) { peer.write(bytes); },
+        [&](size_t count) { return peer.read(count, 2000); });
+    CHECK(turns.complete);
+    CHECK(turns.received == turns.expected);
+    MESSAGE("a later piece of an answer is announced after " << turns.median_delay_ms << " ms (median)");
+    CHECK(turns.median_delay_ms < 10.0);
+    CHECK(KoraClose(link) == 0);
+}
