@@ -4,6 +4,7 @@
 #pragma once
 
 #include "FileDigest.h"
+#include "GuardTimer.h"
 #include "KoraLink.h"
 #include "LineErrorTally.h"
 #include "Operation.h"
@@ -93,6 +94,12 @@ public:
     void ReopenForWakeUp();       // the link at 9600, without what the session left
     // The response timer; in an unattended run the step's deadline follows it.
     void ArmResponseTimer(UINT nMs);
+    // --- link/GuardTimers.cpp: the watchdog and the response timer are guards, whose window
+    // timer runs on between frames (GuardTimer.h): SetTimer of either arms its deadline, and
+    // KillTimer disarms it (TRUE when it was armed). Any other timer is the window's own.
+    UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse);
+    BOOL KillTimer(UINT_PTR nIDEvent);
+    BOOL IsGuardExpired(UINT_PTR nIDEvent); // the timer fired: FALSE when its deadline is not due
     void EmptyReceiveLine();      // the line and a pending DLE: a new transaction begins
     void EndUnfinishedOperation(); // what an operation cut short leaves, said and kept
 
@@ -242,6 +249,8 @@ public:
     BOOL m_bLinkOpen = FALSE;   // the link's handle while it is open, else 0
     CString m_strRxLine;        // the reply line being collected, without its CR
     BOOL m_bTxDone = FALSE;     // the last transmission has been reported complete
+    GuardTimer m_WatchdogGuard; // timer 101's deadline
+    GuardTimer m_ResponseGuard; // timer 102's deadline
     CString m_strPendingWrite;  // the value text sent when the device answers ESC
     BOOL m_bLetterTaken = FALSE; // 'L', 'V' or 'O' has been answered by its ESC
     BOOL m_bLinkLost = FALSE;   // a link error closed the link, and none has opened since

@@ -36,10 +36,15 @@ void CDialog::InstallMessageFilter()
 
 LRESULT CALLBACK CDialog::MessageFilter(int nCode, WPARAM wParam, LPARAM lParam)
 {
+    // Every message of a modal loop passes here, a download's events among them; the
+    // dialogs look only at keys (PreTranslateMessage). Anything else goes on at once, and
+    // without the walk down the hook chain: the program sets no other filter on its thread.
+    MSG* pMsg = reinterpret_cast<MSG*>(lParam);
+    if (nCode >= 0 && (pMsg->message < WM_KEYFIRST || pMsg->message > WM_KEYLAST))
+        return 0;
     // A modeless dialog's own IsDialogMessage calls the filter again: that call is the
     // dialog manager's.
     if (nCode == MSGF_DIALOGBOX && !g_bFiltering) {
-        MSG* pMsg = reinterpret_cast<MSG*>(lParam);
         // The dialog the message is on its way to: the window itself or the nearest
         // parent that is one of ours (a control's dialog).
         HWND hWnd = pMsg->hwnd;

@@ -35,7 +35,7 @@ public:
     BOOL OnCmdMsg(UINT nID, int nCode) override;
 
     // A modeless dialog hands its keyboard to the dialog manager; a modal one has its
-    // loop do that.
+    // loop do that. The filter offers a dialog keys only (WM_KEYFIRST to WM_KEYLAST).
     BOOL PreTranslateMessage(MSG* pMsg) override;
 
     // The dialog of this framework that hWnd is, or nullptr.

@@ -222,6 +222,8 @@ void CServiceDlg::OnTimer(UINT_PTR nIDEvent)
 {
     switch (nIDEvent) {
     case TIMER_WATCHDOG:
+        if (!IsGuardExpired(TIMER_WATCHDOG))
+            break;
         // The time-out ends the transaction: the other timer must not report it again
         // while this box is open.
         KillTimer(TIMER_WATCHDOG);
@@ -232,6 +234,8 @@ void CServiceDlg::OnTimer(UINT_PTR nIDEvent)
         ReturnToIdle();
         break;
     case TIMER_RESPONSE:
+        if (!IsGuardExpired(TIMER_RESPONSE))
+            break;
         KillTimer(TIMER_RESPONSE);
         KillTimer(TIMER_WATCHDOG);
         NoteStepFailure(m_nOperation == OP_WAKEUP ? RunFailure::NoAnswer : RunFailure::TimeOut);
