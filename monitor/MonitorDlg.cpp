@@ -59,6 +59,7 @@ BOOL CMonitorDlg::OnInitDialog()
     m_pFlowFont->ApplyToWindow(GetDlgItem(IDC_MON_FLOW));
     // The bar's range is the window's for its life: set once, not asked for every frame.
     m_FlowBar.SetRange32(0, 1000);
+    m_nBarPos = 0; // where a new bar stands
     return TRUE;
 }
 
@@ -73,8 +74,6 @@ void CMonitorDlg::OnPaint()
 {
     PAINTSTRUCT ps;
     ::BeginPaint(m_hWnd, &ps);
-    // The bar moves with the read-outs, not with every frame: each move repaints it.
-    m_FlowBar.SetPos(m_nFlowRate > 1000 ? 1000 : m_nFlowRate);
     UpdateData(FALSE);
     ::EndPaint(m_hWnd, &ps);
 }
@@ -160,7 +159,14 @@ BOOL CMonitorDlg::DecodeFrame(const unsigned char* pFrame, CString& strLog)
     m_fLitres = values.fLitres;
     m_nWholeReading = TruncateToInt(values.dWhole);
 
-    ShowValues(); // the bar with them
+    // The bar takes every frame's flow, as the read-outs show it; a bar that does not move
+    // is left alone, since every position set repaints it.
+    int nBarPos = m_nFlowRate > 1000 ? 1000 : m_nFlowRate;
+    if (nBarPos != m_nBarPos) {
+        m_FlowBar.SetPos(nBarPos);
+        m_nBarPos = nBarPos;
+    }
+    ShowValues();
 
     MonitorLogRule rule{ m_nLastErrors, m_nLastFlow };
     BOOL bLog = rule.Take(m_nImpulseErrors, m_nFlowRate);

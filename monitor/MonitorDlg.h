@@ -44,7 +44,7 @@ protected:
     BOOL OnInitDialog() override;
     // Called for OK (Enter): hides the window without reading its values back.
     void OnOK() override;
-    // Shows the members in the controls and the flow on the bar.
+    // Shows the members in the controls.
     void OnPaint();
     // The window goes, the object stays: its contexts and fonts go with the window.
     void OnDestroy();
@@ -60,6 +60,7 @@ private:
     // Has the paint handler run; the controls repaint only where their values change.
     void RequestPaint();
     DWORD m_nLastShown = 0;       // GetTickCount of the last invalidation
+    int m_nBarPos = 0;            // the bar's position, as last set
     BOOL m_bShowPending = FALSE;  // a later showing is due on the timer
     std::unique_ptr<CDeviceFont> m_pErrorsFont;
     std::unique_ptr<CDeviceFont> m_pFlowFont;

@@ -40,6 +40,8 @@ int io_cancel_request(HANDLE com, OVERLAPPED *request, DWORD *done);
 /* With the lock held: announces received bytes now or, within a stream, at *due (set
  * here; 0 = none), for a COM port's thread and a network link's alike. */
 void link_announce_received(kora_link *link, ULONGLONG now, ULONGLONG *due);
+/* With the lock held: the time of the bytes held back has come, and nothing came since. */
+void link_announce_held(kora_link *link, ULONGLONG now);
 void io_start_read(io_state *io);
 void io_finish_read(io_state *io);
 /* Announces received bytes held back, once their time has come. */

@@ -12,6 +12,7 @@
 
 #define MAX_EMPTY_READS 50         /* reads in a row that end with nothing, before giving up */
 #define RX_EVENT_SPACING_MS 20     /* a stream nobody asked for is delivered this often */
+#define ANSWER_TAIL_MS 500         /* an answer flowing longer than this is a stream */
 
 void io_start_read(io_state *io)
 {
@@ -42,20 +43,36 @@ void io_start_read(io_state *io)
  * a read-out) arrives a few bytes a millisecond and is announced every
  * RX_EVENT_SPACING_MS instead of for every piece, as a UART's FIFO gathers bytes: each
  * event costs the program's thread and the wineserver far more than its bytes. An answer
- * that still flows RX_EVENT_SPACING_MS after its first piece is such a stream. */
+ * that still flows RX_EVENT_SPACING_MS after its first piece is such a stream; but for
+ * ANSWER_TAIL_MS after that first piece, what it holds back is announced as soon as the
+ * line has been quiet for two character times: a long answer is whole then, and the
+ * program waits for it. (A stream nobody asked for is not cut at short pauses: at the
+ * higher rates two character times are less than the clock's step, and a stream that
+ * dribbles would come byte by byte.) */
 void link_announce_received(kora_link *link, ULONGLONG now, ULONGLONG *due)
 {
-    if (link->awaiting_answer && !link->answer_until)
+    if (link->awaiting_answer && !link->answer_until) {
         link->answer_until = now + RX_EVENT_SPACING_MS;
+        link->answer_tail_until = now + ANSWER_TAIL_MS;
+    }
     if (link->awaiting_answer && now >= link->answer_until)
         link->awaiting_answer = 0;
-    if (link->awaiting_answer || now >= link->rx_posted_at + RX_EVENT_SPACING_MS) {
-        link_post(link, KORA_EVENT_RECEIVED);
-        link->rx_posted_at = now;
+    ULONGLONG block_due = link->rx_posted_at + RX_EVENT_SPACING_MS;
+    ULONGLONG quiet_due = now + link_quiet_ms(link->baud);
+    if (link->awaiting_answer || now >= block_due) {
+        link_announce_held(link, now);
         *due = 0;
-    } else if (!*due) {
-        *due = link->rx_posted_at + RX_EVENT_SPACING_MS;
+    } else if (now < link->answer_tail_until && quiet_due < block_due) {
+        *due = quiet_due; /* moved on by every piece: reached once the line is quiet */
+    } else {
+        *due = block_due;
     }
+}
+
+void link_announce_held(kora_link *link, ULONGLONG now)
+{
+    link_post(link, KORA_EVENT_RECEIVED);
+    link->rx_posted_at = now;
 }
 
 /* Once the time of bytes held back has come, or the program awaits an answer: what the
@@ -83,7 +100,7 @@ void io_announce_due(io_state *io)
     }
     library_lock();
     if (io->link->rx.count)
-        link_announce_received(io->link, GetTickCount64(), &io->rx_post_due);
+        link_announce_held(io->link, GetTickCount64());
     library_unlock();
 }
 

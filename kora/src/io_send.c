@@ -9,12 +9,6 @@
  */
 #include "io.h"
 
-/* Time in milliseconds that n bytes take on the line (10 bits each), rounded up. */
-static ULONGLONG line_time_ms(DWORD n, unsigned baud)
-{
-    return ((ULONGLONG)n * 10 * 1000 + baud - 1) / baud;
-}
-
 void io_start_write(io_state *io)
 {
     kora_link *link = io->link;
@@ -29,7 +23,7 @@ void io_start_write(io_state *io)
     if (n == 0)
         return;
     io->piece_size = n;
-    io->write_deadline = timeout_ms ? GetTickCount64() + timeout_ms + line_time_ms(n, link->baud) : 0;
+    io->write_deadline = timeout_ms ? GetTickCount64() + timeout_ms + link_line_time_ms(n, link->baud) : 0;
     if (WriteFile(link->com, io->piece, n, NULL, &io->write_request) || GetLastError() == ERROR_IO_PENDING)
         io->writing = 1;
     else
@@ -49,6 +43,16 @@ void io_finish_write(io_state *io)
         return;
     }
     link_piece_sent(link);
+}
+
+ULONGLONG link_line_time_ms(size_t n, unsigned baud)
+{
+    return baud ? ((ULONGLONG)n * 10 * 1000 + baud - 1) / baud : 0;
+}
+
+ULONGLONG link_quiet_ms(unsigned baud)
+{
+    return link_line_time_ms(2, baud);
 }
 
 void link_piece_sent(kora_link *link)

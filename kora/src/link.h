@@ -63,6 +63,7 @@ typedef struct kora_link {
     int awaiting_answer;       /* bytes were written and their answer is awaited */
     ULONGLONG answer_until;    /* GetTickCount64 value until which the answer's pieces are
                                   announced at once; 0 = its first piece has not come */
+    ULONGLONG answer_tail_until; /* until when a quiet line ends the answer's held bytes */
     ULONGLONG rx_posted_at;    /* GetTickCount64 of the last KORA_EVENT_RECEIVED posted */
     byte_queue rx;             /* received, waiting for KoraRead */
     byte_queue tx;             /* written, waiting for the I/O thread */
@@ -131,6 +132,12 @@ DWORD WINAPI link_io_thread(void *link);
 /* Without the lock: the I/O thread's piece of written data has gone out; the transmitter
  * is empty (KORA_EVENT_SENT) when nothing more waits to be sent. */
 void link_piece_sent(kora_link *link);
+
+/* Milliseconds that n bytes take on the line at baud (10 bits each), rounded up. */
+ULONGLONG link_line_time_ms(size_t n, unsigned baud);
+/* Milliseconds of silence that end what the line carried: two character times, rounded
+ * up to the clock's step. */
+ULONGLONG link_quiet_ms(unsigned baud);
 
 #ifdef KORA_LINE_ERROR_SEAM
 /* Only in the test build of the library's sources (tests/kora): line-error flags (CE_...)

@@ -177,12 +177,6 @@ static void receive(net_state *ns)
     }
 }
 
-/* Time in milliseconds that n bytes take on the line (10 bits each), rounded up. */
-static ULONGLONG line_time_ms(size_t n, unsigned baud)
-{
-    return ((ULONGLONG)n * 10 * 1000 + baud - 1) / baud;
-}
-
 /* Fills the empty wire: control bytes first, then a piece of written data. */
 static void fill_wire(net_state *ns)
 {
@@ -204,7 +198,7 @@ static void fill_wire(net_state *ns)
                                        : (memcpy(ns->wire + ns->wire_length, ns->piece, n), n);
         ns->wire_has_data = 1;
     }
-    ns->write_deadline = ns->wire_length && timeout_ms ? GetTickCount64() + timeout_ms + line_time_ms(n, link->baud) : 0;
+    ns->write_deadline = ns->wire_length && timeout_ms ? GetTickCount64() + timeout_ms + link_line_time_ms(n, link->baud) : 0;
 }
 
 /* Hands the socket what it takes now; when a piece of data has gone and no more is
@@ -253,7 +247,7 @@ static void announce_due(net_state *ns)
     ns->rx_post_due = 0;
     library_lock();
     if (ns->link->rx.count)
-        link_announce_received(ns->link, GetTickCount64(), &ns->rx_post_due);
+        link_announce_held(ns->link, GetTickCount64());
     library_unlock();
 }
 

@@ -3,6 +3,8 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 #include <cstdio>
 #include <cstring>
 
@@ -247,4 +249,43 @@ unsigned count_threads()
         n += entry.th32OwnerProcessID == GetCurrentProcessId();
     CloseHandle(snapshot);
     return n;
+}
+
+double long_answer_end_delay(LONG link, EventLog *log, const std::function<void(const std::string &)> &device_write,
+                             const std::function<std::string(size_t)> &device_read, int turns)
+{
+    std::vector<double> delays;
+    for (int turn = 0; turn < turns; turn++) {
+        std::string received, sent;
+        log->on_event = [&](LONG bit) {
+            char buffer[256];
+            LONG n = bit == KORA_EVENT_RECEIVED ? KoraRead(link, buffer, sizeof buffer) : 0;
+            if (n > 0)
+                received.append(buffer, (size_t)n);
+        };
+        if (KoraWrite(link, "L", 1) != 1 || device_read(1) != "L")
+            return -1;
+        std::atomic<double> last_written{0};
+        std::thread device([&] {
+            double start = now_ms();
+            for (char ch = 'a'; now_ms() - start < 24.0; ch = ch == 'z' ? 'a' : ch + 1) {
+                device_write(std::string(1, ch));
+                sent += ch;
+                Sleep(1);
+            }
+            device_write("\r");
+            last_written = now_ms();
+            sent += '\r';
+        });
+        bool whole = pump_until([&] { return last_written > 0 && received.size() >= sent.size(); }, 5000);
+        double done = now_ms();
+        device.join();
+        log->on_event = nullptr;
+        if (!whole || received != sent)
+            return -1;
+        delays.push_back(done - last_written);
+        pump_for(50); // the line quiet before the next turn
+    }
+    std::sort(delays.begin(), delays.end());
+    return delays[delays.size() / 2];
 }

@@ -207,11 +207,11 @@ TEST_CASE("waiting for the link and for the transmitter")
 // The device streams `count` bytes, one a millisecond as at the line rate, after the
 // program has written `letter` (none: a stream nobody asked for). Every byte must come in
 // order; returns how many receive events brought them.
-static size_t stream_events(size_t count, const char* letter)
+static size_t stream_events(size_t count, const char* letter, unsigned baud = 38400)
 {
     DevicePort device(1);
     EventLog log;
-    LONG link = open_link(1, 38400, &log);
+    LONG link = open_link(1, baud, &log);
     REQUIRE(link > 0);
     REQUIRE(KoraWait(KORA_EVENT_READY, 2000) >= 0);
     pump_for(100);
@@ -273,9 +273,28 @@ TEST_CASE("an answer the program waits for is announced piece by piece, at once"
 
 TEST_CASE("a stream that follows a write still comes in few events once its answer is over")
 {
-    // The program starts a read-out; the device then streams. The first 20 ms are the
-    // answer, piece by piece; the rest comes gathered.
-    size_t events = stream_events(300, "L");
+    // The program starts a read-out; the device then streams at the line rate of 9600
+    // baud. The first 20 ms are the answer, piece by piece; the rest comes gathered.
+    size_t events = stream_events(300, "L", 9600);
     MESSAGE(events << " receive events for 300 bytes");
     CHECK(events < 100);
+}
+
+TEST_CASE("an answer that flows past the answer's first 20 ms is announced once the line is quiet")
+{
+    DevicePort device(1);
+    EventLog log;
+    LONG link = open_link(1, 9600, &log);
+    REQUIRE(link > 0);
+    REQUIRE(KoraWait(KORA_EVENT_READY, 2000) >= 0);
+    pump_for(100);
+    double delay = long_answer_end_delay(
+        link, &log, [&](const std::string& bytes) { device.write(bytes); },
+        [&](size_t count) { return device.read(count, 2000); });
+    MESSAGE("the end of a long answer is announced after " << delay << " ms (median)");
+    REQUIRE(delay >= 0);
+    // Two character times at 9600 baud are 2 ms; held for the stream's spacing, the
+    // answer's end would wait about 16 ms.
+    CHECK(delay < 10.0);
+    CHECK(KoraClose(link) == 0);
 }

@@ -373,3 +373,22 @@ TEST_CASE("over the network too, an answer the program waits for is announced pi
     CHECK(turns.median_delay_ms < 10.0);
     CHECK(KoraClose(link) == 0);
 }
+
+TEST_CASE("over the network too, a long answer is announced once the line is quiet")
+{
+    NetPeer peer;
+    REQUIRE(peer.listening());
+    EventLog log;
+    LONG link = OpenNetwork(peer.connection("SOCKET", 9600), &log);
+    REQUIRE(link > 0);
+    REQUIRE(peer.accept(5000));
+    REQUIRE(KoraWait(KORA_EVENT_READY, 2000) >= 0);
+    pump_for(100);
+    double delay = long_answer_end_delay(
+        link, &log, [&](const std::string& bytes) { peer.write(bytes); },
+        [&](size_t count) { return peer.read(count, 2000); });
+    MESSAGE("the end of a long answer is announced after " << delay << " ms (median)");
+    REQUIRE(delay >= 0);
+    CHECK(delay < 10.0);
+    CHECK(KoraClose(link) == 0);
+}
