@@ -69,6 +69,18 @@ def settings_files():
     return [("written", written), ("edited", edited), ("cut-short", written[:200])]
 
 
+def recordings():
+    """Recordings as the monitor window writes them: across midnight, with a corrupt frame's
+    readings, and cut in the middle of its last row."""
+    header = (b"time,flow (L/min),impulse errors,counter 1,counter 2,volume (L),volume 2 (L),reading 1 (L),"
+              b"reading 2 (L),whole reading (L),deviation (%)")
+    rows = [b"23:59:59.750,0,0,0,0,0.00,0.00,123456.00,123456.00,123456,0.00",
+            b"00:00:00.000,120,3,42,43,12.50,1.50,123456.00,123468.50,123468,0.25",
+            b"00:00:00.250,1200,-3,-1,2147418112,-0.00,0.00,nan,-inf,0,-nan"]
+    written = b"\r\n".join([header] + rows) + b"\r\n"
+    return [("written", written), ("cut-short", written[:-30]), ("lf", written.replace(b"\r\n", b"\n"))]
+
+
 def make_seeds():
     seeds = os.path.join(WORK, "seeds")
     shutil.rmtree(seeds, ignore_errors=True)
@@ -122,6 +134,8 @@ def make_seeds():
           b"\1\x40\xff\xfd\x2c\xff\xfb\x03\xff\xfa\x2c\x65\x00\x00\x25\x80\xff\xf0a\xff\xffb")
     for name, text in settings_files():
         write(os.path.join(seeds, "fuzz_settings_file"), name, text)
+    for name, text in recordings():
+        write(os.path.join(seeds, "fuzz_recording"), name, text)
     return seeds
 
 

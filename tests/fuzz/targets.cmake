@@ -14,4 +14,5 @@ set(ZEV_FUZZ_TARGETS
   fuzz_byte_queue
   fuzz_sim_block_frame
   fuzz_sim_srecord
-  fuzz_telnet)
+  fuzz_telnet
+  fuzz_recording)
