@@ -45,6 +45,8 @@ BEGIN_MESSAGE_MAP(CServiceDlg, CDialog)
     ON_COMMAND(ID_CONFIG_EDIT, &CServiceDlg::OnConfigRead)
     // monitor/MonitorStart.cpp
     ON_COMMAND(ID_MONITOR, &CServiceDlg::StartMonitor)
+    // monitor/RecordingOpen.cpp
+    ON_COMMAND(ID_MONITOR_OPEN_RECORDING, &CServiceDlg::OnOpenRecording)
     // ops/TextCommands.cpp, ops/Readout.cpp
     ON_MESSAGE(WM_TEXT_ENTRY, &CServiceDlg::OnTextEntry)
     ON_MESSAGE(WM_CAPTURE_FILE, &CServiceDlg::OnCaptureFile)

@@ -188,6 +188,11 @@ public:
     void OnFrame();               // a CR in the monitor: one frame
     void CloseMonitor();          // the connection returns to idle: the monitor ends
 
+    // --- monitor/RecordingOpen.cpp: a recording of the monitor reviewed ------------------------
+    // The file read and shown in a window of its own; FALSE when it is refused (said in the
+    // log and a box) or its window cannot be made (logged).
+    BOOL OpenRecording(const CString& strPath);
+
     // --- ops/FirmwareDownload.cpp, ops/PromptForFile.cpp: firmware download -----------------
     INT_PTR PromptForFile(BOOL bOpen, const char* pszExtension);
     INT_PTR PromptForFileOfKind(BOOL bOpen, const char* pszExtension, UINT nKindID);
@@ -434,6 +439,8 @@ protected:
     void CompleteDownload();      // the device has taken the last frame: said, idle
     // monitor/MonitorStart.cpp
     void PlaceBeside(HWND hWnd);
+    // monitor/RecordingOpen.cpp: the menu command, with its file dialog
+    void OnOpenRecording();
     // monitor/MonitorRecord.cpp: the monitor's recording to a CSV file
     LRESULT OnMonitorRecord(WPARAM wParam, LPARAM lParam);
     void RecordFrame(const unsigned char* pFrame);

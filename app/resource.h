@@ -18,6 +18,7 @@
 #define IDD_STEP_CALCULATOR    1003
 #define IDD_SETTINGS_COMPARE   170   // the restore's comparison of device and file
 #define IDD_PORTS              171   // where each COM choice leads ([Ports] in ZEV.INI)
+#define IDD_RECORDING          172   // a recording of the monitor reviewed as a chart
 
 // Icon and menu
 #define IDR_MAINFRAME          128
@@ -95,6 +96,16 @@
 #define IDC_PORTS_COM3         1052
 #define IDC_PORTS_COM4         1053
 
+// Controls of a recording's review
+#define IDC_REC_CHART          1070  // the chart, in the place the template gives it
+#define IDC_REC_SCROLL         1071  // moves a span through the recording
+#define IDC_REC_SPAN_WHOLE     1072  // span radio group: the whole, 15, 5, 1 minutes
+#define IDC_REC_SPAN_15        1073
+#define IDC_REC_SPAN_5         1074
+#define IDC_REC_SPAN_1         1075
+#define IDC_REC_SUMMARY        1076  // the frames, the first one's time, how long
+#define IDC_REC_SPAN_LABEL     1077
+
 // The about box's item of the system menu (a multiple of 16, below 0xF000)
 #define IDM_ABOUTBOX           0x0010
 
@@ -123,6 +134,7 @@
 #define ID_SETTINGS_SAVE       40030  // the reads of the configuration and parameters into a file
 #define ID_SETTINGS_RESTORE    40031  // a device settings file compared, written and read back
 #define ID_LINK_PORTS          40032  // where each COM choice leads: the ports dialog
+#define ID_MONITOR_OPEN_RECORDING 40033 // a recording of the monitor opened for a review
 
 // Strings
 #define IDS_ABOUTBOX           101   // the about item of the system menu
@@ -324,3 +336,20 @@
 #define IDS_PORT_FAULT_NO_TCP_PORT 576
 #define IDS_PORT_FAULT_TCP_PORT 577
 #define IDS_PORT_FAULT_TRAILING 578
+// A recording of the monitor read back and reviewed (monitor/RecordingOpen.cpp)
+#define IDS_REC_UNREADABLE     620   // two texts: the file, the reason
+#define IDS_REC_REFUSED        621   // the file, the line's number, the line, why (IDS_REC_WHY_...)
+#define IDS_REC_EMPTY          622   // one text: the file
+#define IDS_REC_NO_ROWS        623   // one text: the file
+#define IDS_REC_WHY_HEADER     624   // why a line is refused: none
+#define IDS_REC_WHY_COLUMNS    625   //   one unsigned number: the columns it has
+#define IDS_REC_WHY_TIME       626   //   none
+#define IDS_REC_WHY_NUMBER     627   //   an unsigned number and a text: the column, its name
+#define IDS_REC_WHY_BACKWARDS  628   //   one text: the time of the row before
+#define IDS_REC_WHY_NOT_TEXT   629   //   none
+#define IDS_REC_WHY_TOO_LONG   630   //   none
+#define IDS_REC_CUT_SHORT      631   // a text and an unsigned number: the file, the line left out
+#define IDS_REC_OPENED         632   // the file, the frames, the first one's time, how long
+#define IDS_REC_TITLE          633   // one text: the file's name
+#define IDS_REC_SUMMARY        634   // the frames, the first one's time, how long
+#define IDS_REC_WINDOW_FAILED  635   // one text: the file

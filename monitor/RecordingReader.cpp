@@ -8,9 +8,12 @@
 #include <utility>
 
 namespace {
-const double kDaySeconds = 24 * 3600.0;
+// Times in whole milliseconds, as the rows give them, so that an hour of rows adds up to
+// the hour exactly.
+const long long kDayMs = 24 * 3600 * 1000LL;
 // A step back of at least half a day is the clock passing midnight.
-const double kMidnightStepBack = 12 * 3600.0;
+const long long kMidnightStepBackMs = kDayMs / 2;
+const long long kClockSetBackMs = static_cast<long long>(kClockSetBackSeconds * 1000);
 
 // Which kind of number each column holds, from the second on: the counts and the whole
 // reading are written with %d, the volumes, readings and the deviation with %.2f.
@@ -95,8 +98,8 @@ bool IsDecimal(const char* p, const char* pEnd)
     return p == pEnd;
 }
 
-// "14:03:07.123" as seconds since midnight.
-bool ReadTimeOfDay(const char* p, const char* pEnd, double& dSeconds)
+// "14:03:07.123" as milliseconds since midnight.
+bool ReadTimeOfDay(const char* p, const char* pEnd, long long& nMs)
 {
     static const char kShape[] = "00:00:00.000";
     if (pEnd - p != 12)
@@ -110,7 +113,7 @@ bool ReadTimeOfDay(const char* p, const char* pEnd, double& dSeconds)
     int nMilliseconds = (p[9] - '0') * 100 + two(10);
     if (nHours > 23 || nMinutes > 59 || nSeconds > 59)
         return false;
-    dSeconds = nHours * 3600.0 + nMinutes * 60.0 + nSeconds + nMilliseconds / 1000.0;
+    nMs = ((nHours * 60LL + nMinutes) * 60 + nSeconds) * 1000 + nMilliseconds;
     return true;
 }
 }
@@ -206,12 +209,12 @@ void RecordingReader::TakeRow(const char* pLine, std::size_t nLength, bool bEnde
     }
     RecordingFault fault = RecordingFault::None;
     unsigned nDetail = 0;
-    double dTimeOfDay = 0;
+    long long nTimeOfDay = 0;
     FlowSample sample = {};
     if (nColumns != kRecordingColumns) {
         fault = RecordingFault::ColumnCount;
         nDetail = nColumns;
-    } else if (!ReadTimeOfDay(pLine, apEnds[0], dTimeOfDay)) {
+    } else if (!ReadTimeOfDay(pLine, apEnds[0], nTimeOfDay)) {
         fault = RecordingFault::BadTime;
     } else {
         for (unsigned i = 1; i < kRecordingColumns && fault == RecordingFault::None; ++i) {
@@ -230,14 +233,14 @@ void RecordingReader::TakeRow(const char* pLine, std::size_t nLength, bool bEnde
         }
     }
     if (fault == RecordingFault::None && !m_result.samples.empty()) {
-        double dStep = dTimeOfDay - m_dLastTimeOfDay;
-        if (dStep <= -kMidnightStepBack)
-            dStep += kDaySeconds;
-        else if (dStep < -kClockSetBackSeconds)
+        long long nStep = nTimeOfDay - m_nLastTimeOfDay;
+        if (nStep <= -kMidnightStepBackMs)
+            nStep += kDayMs;
+        else if (nStep < -kClockSetBackMs)
             fault = RecordingFault::TimeBackwards;
-        else if (dStep < 0)
-            dStep = 0;
-        m_dElapsed += dStep;
+        else if (nStep < 0)
+            nStep = 0;
+        m_nElapsedMs += nStep;
     }
     if (fault != RecordingFault::None) {
         // A last line without its line end that is no row is what a recording cut off in
@@ -254,8 +257,8 @@ void RecordingReader::TakeRow(const char* pLine, std::size_t nLength, bool bEnde
     if (m_result.samples.empty())
         m_result.strFirstTime.assign(pLine, 12);
     m_strLastTime.assign(pLine, 12);
-    m_dLastTimeOfDay = dTimeOfDay;
-    sample.dSeconds = m_dElapsed;
+    m_nLastTimeOfDay = nTimeOfDay;
+    sample.dSeconds = m_nElapsedMs / 1000.0;
     m_result.samples.push_back(sample);
 }
 

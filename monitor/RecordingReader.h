@@ -67,8 +67,8 @@ private:
     std::string m_strPartial;   // the line begun at the end of the last piece
     unsigned m_nLine = 0;       // lines taken so far
     bool m_bHeaderTaken = false;
-    double m_dLastTimeOfDay = 0; // seconds since midnight of the last row
-    double m_dElapsed = 0;      // seconds of the last row since the first
+    long long m_nLastTimeOfDay = 0; // milliseconds since midnight of the last row
+    long long m_nElapsedMs = 0;     // milliseconds of the last row since the first
     std::string m_strLastTime;  // the last row's time as written
 };
 

@@ -232,3 +232,25 @@ TEST_CASE("the texts a refusal shows: the column's name, the line made visible, 
     CHECK(FormatRecordingDuration(3600 + 62) == "1:01:02");
     CHECK(FormatRecordingDuration(-5) == "0:00");
 }
+
+TEST_CASE("an hour of rows at 25 frames a second adds up to the hour exactly, across midnight")
+{
+    std::string strText = Recording({});
+    const int kFrames = 3600 * 25 + 1;
+    strText.reserve(strText.size() + kFrames * 70);
+    for (int i = 0; i < kFrames; ++i) {
+        long long nMs = (23 * 3600 + 30 * 60) * 1000LL + i * 40LL;
+        nMs %= 24 * 3600 * 1000LL;
+        char szTime[16];
+        std::snprintf(szTime, sizeof szTime, "%02lld:%02lld:%02lld.%03lld", nMs / 3600000, nMs / 60000 % 60,
+                      nMs / 1000 % 60, nMs % 1000);
+        strText += Row(szTime, i % 500, i / 9000);
+    }
+    RecordingReadResult result = ReadRecordingText(strText);
+    REQUIRE(result.fault == RecordingFault::None);
+    REQUIRE(result.samples.size() == static_cast<std::size_t>(kFrames));
+    CHECK(result.samples.back().dSeconds == 3600.0);
+    CHECK(result.samples[45000].dSeconds == 1800.0);
+    CHECK(result.samples.back().nImpulseErrors == 10);
+    CHECK(FormatRecordingDuration(result.samples.back().dSeconds) == "1:00:00");
+}
