@@ -75,6 +75,7 @@ BEGIN_MESSAGE_MAP(CServiceDlg, CDialog)
     ON_MESSAGE(WM_LOG_FILE_FAILED, &CServiceDlg::OnLogFileFailedBox)
     // monitor/MonitorRecord.cpp
     ON_MESSAGE(WM_MONITOR_RECORD, &CServiceDlg::OnMonitorRecord)
+    ON_MESSAGE(WM_MONITOR_SAVE_CHART, &CServiceDlg::OnMonitorSaveChart)
     // unattended/UnattendedRun.cpp
     ON_MESSAGE(WM_UNATTENDED_STEP, &CServiceDlg::OnUnattendedStep)
 END_MESSAGE_MAP()

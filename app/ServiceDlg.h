@@ -445,6 +445,8 @@ protected:
     LRESULT OnMonitorRecord(WPARAM wParam, LPARAM lParam);
     void RecordFrame(const unsigned char* pFrame);
     void StopMonitorRecord();
+    // monitor/MonitorChartSave.cpp: the monitor's chart saved as a PNG file
+    LRESULT OnMonitorSaveChart(WPARAM wParam, LPARAM lParam);
 
     DECLARE_MESSAGE_MAP()
 };

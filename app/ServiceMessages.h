@@ -21,4 +21,5 @@ enum PrivateMessage : UINT {
     WM_SETTINGS_RESTORE = WM_USER + 16, // the device settings file to restore, then the reads
     WM_SETTINGS_COMPARE = WM_USER + 17, // the reads are done: device and file compared
     WM_UNATTENDED_STEP = WM_USER + 18,  // an unattended run: see whether its step has ended
+    WM_MONITOR_SAVE_CHART = WM_USER + 40, // the monitor window's chart to a PNG file
 };

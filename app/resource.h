@@ -353,3 +353,16 @@
 #define IDS_REC_TITLE          633   // one text: the file's name
 #define IDS_REC_SUMMARY        634   // the frames, the first one's time, how long
 #define IDS_REC_WINDOW_FAILED  635   // one text: the file
+
+// The monitor's flow chart (monitor/FlowChart.*, monitor/MonitorDlg.*)
+#define IDC_MON_CHART          1060  // the chart, a "ZevFlowChart" window
+#define IDC_MON_SPAN           1061  // the span shown: 1, 5 or 15 minutes
+#define IDC_MON_SPAN_LABEL     1062  // its label
+#define IDC_MON_SAVE_CHART     1064  // saves the chart as a PNG file
+#define IDS_CHART_FLOW         600   // the flow trace's legend
+#define IDS_CHART_ERRORS       601   // the impulse-error trace's legend
+#define IDS_CHART_NO_VALUES    602   // a chart with no sample in its span
+#define IDS_CHART_NOT_SHOWN    603   // a chart with no window cannot be saved
+#define IDS_CHART_SAVED        604   // one text: the PNG file written
+#define IDS_CHART_SAVE_FAILED  605   // two texts: the PNG file, the reason
+#define IDS_PNG_FILES          606   // the file dialog's kind

@@ -11,6 +11,7 @@
 //   ON_COMMAND(id, fn)      void fn()                  menu command or button id
 //   ON_BN_CLICKED(id, fn)   void fn()                  button or radio clicked
 //   ON_EN_KILLFOCUS(id, fn) void fn()                  edit lost the keyboard focus
+//   ON_CBN_SELCHANGE(id, fn) void fn()                 combo box's choice changed
 #pragma once
 
 #include <windows.h>
@@ -86,3 +87,5 @@ protected:                                              \
     { WM_COMMAND, BN_CLICKED, id, id, AfxSig_vv, AFX_PMSG_CAST(void (CCmdTarget::*)(), memberFxn) },
 #define ON_EN_KILLFOCUS(id, memberFxn) \
     { WM_COMMAND, EN_KILLFOCUS, id, id, AfxSig_vv, AFX_PMSG_CAST(void (CCmdTarget::*)(), memberFxn) },
+#define ON_CBN_SELCHANGE(id, memberFxn) \
+    { WM_COMMAND, CBN_SELCHANGE, id, id, AfxSig_vv, AFX_PMSG_CAST(void (CCmdTarget::*)(), memberFxn) },

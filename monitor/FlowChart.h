@@ -61,6 +61,8 @@ private:
     void Render();
     void ReleaseBitmap();
     void Invalidate();
+    // The PNG file's writing (FlowChartPng.cpp): the bitmap's pixels to a file at pszPath.
+    BOOL WritePng(const char* pszPath, CString& strError) const;
 
     std::vector<FlowSample> m_series;
     double m_dSpan = 60.0;
@@ -71,6 +73,7 @@ private:
     HDC m_hMemDC = nullptr;
     HBITMAP m_hBitmap = nullptr;
     HGDIOBJ m_hOldBitmap = nullptr;
+    unsigned char* m_pBits = nullptr; // the bitmap's pixels, top-down, 4 bytes each (BGRx)
     int m_cxBitmap = 0;
     int m_cyBitmap = 0;
 };

@@ -2,9 +2,12 @@
 #include "DeviceFont.h"
 #include "MonitorFrame.h"
 #include "ServiceMessages.h"
+#include "ChartAxis.h"
 #include "StringFormats.h"
 #include "TextGrid.h"
 #include "resource.h"
+
+#include <cstring>
 
 namespace {
 // A stream of frames is shown at most this often: a reader sees no difference, and each
@@ -18,10 +21,16 @@ BEGIN_MESSAGE_MAP(CMonitorDlg, CDialog)
     ON_WM_TIMER()
     ON_WM_DESTROY()
     ON_BN_CLICKED(IDC_MON_RECORD, &CMonitorDlg::OnRecord)
+    ON_BN_CLICKED(IDC_MON_SAVE_CHART, &CMonitorDlg::OnSaveChart)
+    ON_CBN_SELCHANGE(IDC_MON_SPAN, &CMonitorDlg::OnSpanChosen)
+    ON_MESSAGE(WM_SIZE, &CMonitorDlg::OnSize)
+    ON_MESSAGE(WM_GETMINMAXINFO, &CMonitorDlg::OnGetMinMaxInfo)
 END_MESSAGE_MAP()
 
 CMonitorDlg::CMonitorDlg() : CDialog(IDD_MONITOR)
 {
+    // The template names the chart's window class: it is there before the first window.
+    CFlowChart::RegisterWindowClass();
 }
 
 CMonitorDlg::~CMonitorDlg()
@@ -60,7 +69,100 @@ BOOL CMonitorDlg::OnInitDialog()
     // The bar's range is the window's for its life: set once, not asked for every frame.
     m_FlowBar.SetRange32(0, 1000);
     m_nBarPos = 0; // where a new bar stands
+
+    // A new window charts from its first frame; the span chosen last stays.
+    m_Chart.Attach(GetDlgItem(IDC_MON_CHART));
+    m_Chart.Clear();
+    m_Chart.SetKeepSeconds(kFlowSpans[kFlowSpanCount - 1]);
+    m_nChartStart = 0;
+    // The benchmarks measure the window without its chart as well.
+    char szChart[8] = {};
+    m_bChartShown = !(::GetEnvironmentVariableA("ZEV_MONITOR_CHART", szChart, sizeof szChart) &&
+                      std::strcmp(szChart, "0") == 0);
+    if (!m_bChartShown)
+        ::ShowWindow(GetDlgItem(IDC_MON_CHART), SW_HIDE);
+    // The spans as the time axis names them: "1 min", "5 min", "15 min".
+    for (double dSpan : kFlowSpans) {
+        std::string strSpan = FormatTimeLabel(dSpan, TimeAxisFor(dSpan * 4));
+        ::SendDlgItemMessageA(m_hWnd, IDC_MON_SPAN, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(strSpan.c_str()));
+    }
+    int nSpan = 0;
+    while (nSpan < kFlowSpanCount - 1 && kFlowSpans[nSpan] < m_dSpan)
+        ++nSpan;
+    ChooseSpan(nSpan);
+
+    // The template's layout is the window's least: what it grows by goes to the chart.
+    RECT window = {};
+    ::GetWindowRect(m_hWnd, &window);
+    m_minSize = { window.right - window.left, window.bottom - window.top };
+    RECT client = {};
+    GetClientRect(&client);
+    m_templateClient = { client.right, client.bottom };
+    auto rectOf = [this](int nID) {
+        RECT rect = {};
+        ::GetWindowRect(GetDlgItem(nID), &rect);
+        ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&rect), 2);
+        return rect;
+    };
+    m_chartRect = rectOf(IDC_MON_CHART);
+    m_spanRects[0] = rectOf(IDC_MON_SPAN_LABEL);
+    m_spanRects[1] = rectOf(IDC_MON_SPAN);
+    m_saveRect = rectOf(IDC_MON_SAVE_CHART);
     return TRUE;
+}
+
+void CMonitorDlg::OnSaveChart()
+{
+    // Posted, as the record button is: the file dialog opens from the main window's loop.
+    if (m_hWndMain)
+        ::PostMessageA(m_hWndMain, WM_MONITOR_SAVE_CHART, 0, 0);
+}
+
+void CMonitorDlg::OnSpanChosen()
+{
+    int nIndex = static_cast<int>(::SendDlgItemMessageA(m_hWnd, IDC_MON_SPAN, CB_GETCURSEL, 0, 0));
+    if (nIndex >= 0 && nIndex < kFlowSpanCount)
+        ChooseSpan(nIndex);
+}
+
+void CMonitorDlg::ChooseSpan(int nIndex)
+{
+    m_dSpan = kFlowSpans[nIndex];
+    ::SendDlgItemMessageA(m_hWnd, IDC_MON_SPAN, CB_SETCURSEL, nIndex, 0);
+    m_Chart.SetSpan(m_dSpan);
+}
+
+LRESULT CMonitorDlg::OnSize(WPARAM wParam, LPARAM lParam)
+{
+    if (wParam != SIZE_MINIMIZED && m_templateClient.cx > 0)
+        PlaceChartControls(LOWORD(lParam), HIWORD(lParam));
+    Default();
+    return 0;
+}
+
+void CMonitorDlg::PlaceChartControls(int cx, int cy)
+{
+    int dx = cx > m_templateClient.cx ? cx - m_templateClient.cx : 0;
+    int dy = cy > m_templateClient.cy ? cy - m_templateClient.cy : 0;
+    auto place = [this](int nID, const RECT& rect, int nMoveX, int nMoveY, int nGrowX, int nGrowY) {
+        ::SetWindowPos(GetDlgItem(nID), nullptr, rect.left + nMoveX, rect.top + nMoveY,
+                       rect.right - rect.left + nGrowX, rect.bottom - rect.top + nGrowY, SWP_NOZORDER | SWP_NOACTIVATE);
+    };
+    place(IDC_MON_CHART, m_chartRect, 0, 0, dx, dy);
+    place(IDC_MON_SPAN_LABEL, m_spanRects[0], 0, dy, 0, 0);
+    place(IDC_MON_SPAN, m_spanRects[1], 0, dy, 0, 0);
+    place(IDC_MON_SAVE_CHART, m_saveRect, dx, dy, 0, 0);
+}
+
+LRESULT CMonitorDlg::OnGetMinMaxInfo(WPARAM, LPARAM lParam)
+{
+    MINMAXINFO* pInfo = reinterpret_cast<MINMAXINFO*>(lParam);
+    if (m_minSize.cx > 0) {
+        pInfo->ptMinTrackSize.x = m_minSize.cx;
+        pInfo->ptMinTrackSize.y = m_minSize.cy;
+    }
+    Default();
+    return 0;
 }
 
 void CMonitorDlg::OnOK()
@@ -167,6 +269,13 @@ BOOL CMonitorDlg::DecodeFrame(const unsigned char* pFrame, CString& strLog)
         m_nBarPos = nBarPos;
     }
     ShowValues();
+    if (m_bChartShown) {
+        // A sample a frame, nothing drawn: the chart paints on its own timer.
+        ULONGLONG nNow = ::GetTickCount64();
+        if (!m_nChartStart)
+            m_nChartStart = nNow;
+        m_Chart.AddSample({ static_cast<double>(nNow - m_nChartStart) / 1000.0, m_nFlowRate, m_nImpulseErrors });
+    }
 
     MonitorLogRule rule{ m_nLastErrors, m_nLastFlow };
     BOOL bLog = rule.Take(m_nImpulseErrors, m_nFlowRate);

@@ -1,10 +1,13 @@
 // CMonitorDlg: the live flow monitor, a modeless window beside the main window. The
 // impulse-error count and the flow rate in large type, a bar for the flow, and the other
-// readings of the latest frame. The main window keeps the object; a return to idle
-// destroys its window and the next start makes the window anew for the same object.
+// readings of the latest frame; beside them a chart of the flow and the errors over the
+// last 1, 5 or 15 minutes, which takes the room when the window grows. The main window
+// keeps the object; a return to idle destroys its window and the next start makes the
+// window anew for the same object, with a new chart.
 #pragma once
 
 #include "afxwin.h"
+#include "FlowChart.h"
 
 #include <memory>
 
@@ -38,6 +41,7 @@ public:
     HDC m_pFlowDC = nullptr;
     int m_nLastErrors = -1;   // the impulse-error count of the last frame logged
     int m_nLastFlow = 0;      // the flow of the last frame, for "the flow has stopped"
+    CFlowChart m_Chart;       // 1060: every decoded frame's flow and errors
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -50,6 +54,12 @@ protected:
     void OnDestroy();
     void OnTimer(UINT_PTR nIDEvent);
     void OnRecord();
+    void OnSaveChart();
+    void OnSpanChosen();
+    // The chart takes what the window grows by; the controls below it keep to its edges.
+    LRESULT OnSize(WPARAM wParam, LPARAM lParam);
+    // The window is no smaller than its template made it.
+    LRESULT OnGetMinMaxInfo(WPARAM wParam, LPARAM lParam);
 
     DECLARE_MESSAGE_MAP()
 
@@ -64,4 +74,15 @@ private:
     BOOL m_bShowPending = FALSE;  // a later showing is due on the timer
     std::unique_ptr<CDeviceFont> m_pErrorsFont;
     std::unique_ptr<CDeviceFont> m_pFlowFont;
+
+    void ChooseSpan(int nIndex);
+    void PlaceChartControls(int cx, int cy);
+    double m_dSpan = 60.0;         // the span chosen, kept for the next window
+    BOOL m_bChartShown = TRUE;     // FALSE: no chart (ZEV_MONITOR_CHART=0, for benchmarks)
+    ULONGLONG m_nChartStart = 0;   // GetTickCount64 of the chart's first sample; 0 before it
+    SIZE m_minSize = {};           // the window's size as its template made it
+    SIZE m_templateClient = {};    // and its client area's
+    RECT m_chartRect = {};         // where the template put the chart and its controls
+    RECT m_spanRects[2] = {};      // the span's label and its choice
+    RECT m_saveRect = {};
 };
