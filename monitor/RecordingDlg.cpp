@@ -43,6 +43,8 @@ CRecordingDlg::CRecordingDlg(const CString& strPath, std::vector<FlowSample> sam
 {
     if (!m_samples.empty())
         m_dDuration = m_samples.back().dSeconds;
+    // The template names the chart's class: it must be known before the window is made.
+    CFlowChart::RegisterWindowClass();
 }
 
 BOOL CRecordingDlg::Open(CWnd* pOwner)
@@ -59,6 +61,8 @@ BOOL CRecordingDlg::OnInitDialog()
     SetWindowText(FormatById(IDS_REC_TITLE, "s", FileName(m_strPath).GetString()));
     ::SetDlgItemTextA(m_hWnd, IDC_REC_SUMMARY, m_strSummary);
     TakeLayout();
+    m_Chart.Attach(GetDlgItem(IDC_REC_CHART));
+    m_Chart.SetSeries(std::move(m_samples));
     ::CheckRadioButton(m_hWnd, kSpanButtons[0], kSpanButtons[kReviewSpanCount - 1], kSpanButtons[0]);
     ShowSpan(0);
     return TRUE;
@@ -173,9 +177,7 @@ void CRecordingDlg::OnSpan()
     }
     if (nSpan == m_nSpan)
         return;
-    double dSpan = kReviewSpans[m_nSpan];
-    double dEnd = ReviewEndAt(m_nPos, m_dDuration, dSpan);
-    TimeWindow shown = { dSpan > 0 ? dEnd - dSpan : 0.0, dEnd };
+    TimeWindow shown = m_Chart.GetWindow();
     m_nSpan = nSpan;
     ShowSpan(ReviewPosForNewSpan(shown, m_dDuration, kReviewSpans[nSpan]));
 }
@@ -190,4 +192,6 @@ void CRecordingDlg::ShowSpan(int nPos)
                         static_cast<UINT>(scroll.nPage), m_nPos, 0 };
     ::SetScrollInfo(hScroll, SB_CTL, &info, TRUE);
     ::EnableWindow(hScroll, scroll.bEnabled);
+    m_Chart.SetEndTime(dSpan > 0 ? ReviewEndAt(m_nPos, m_dDuration, dSpan) : -1.0);
+    m_Chart.SetSpan(dSpan);
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "afxwin.h"
+#include "FlowChart.h"
 #include "FlowSeries.h"
 
 #include <vector>
@@ -23,6 +24,7 @@ public:
     // The span shown, an index of kReviewSpans, and where the scroll bar stands.
     int GetSpanIndex() const { return m_nSpan; }
     int GetScrollPos() const { return m_nPos; }
+    const CFlowChart& GetChart() const { return m_Chart; }
 
 protected:
     BOOL OnInitDialog() override;
@@ -54,7 +56,8 @@ private:
 
     CString m_strPath;
     CString m_strSummary;
-    std::vector<FlowSample> m_samples;
+    std::vector<FlowSample> m_samples; // until the chart takes them
+    CFlowChart m_Chart;                // IDC_REC_CHART
     double m_dDuration = 0;
     int m_nSpan = 0;
     int m_nPos = 0;
