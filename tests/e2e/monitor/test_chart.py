@@ -85,10 +85,12 @@ class ChartTest(MonitorWindowTestCase):
         # The value axis: 7 steps of 20 up to 140, so 6 grid lines inside the frame.
         grid = grid_rows(png, frame)
         self.assertEqual(len(grid), 6, grid)
-        step = (bottom - top) / 7.0
+        # The values lie inside the frame: 0 on the row above its bottom line, 140 below its top.
+        zero_row, top_row = bottom - 1, top + 1
+        step = (zero_row - top_row) / 7.0
         for n, y in enumerate(sorted(grid, reverse=True), start=1):
-            self.assertAlmostEqual(y, bottom - n * step, delta=1.0)
-        plateau_row = bottom - PLATEAU / 140.0 * (bottom - top)
+            self.assertAlmostEqual(y, zero_row - n * step, delta=1.0)
+        plateau_row = zero_row - PLATEAU / 140.0 * (zero_row - top_row)
 
         # Column by column from the left: where the flow trace lies.
         columns = []
@@ -105,13 +107,14 @@ class ChartTest(MonitorWindowTestCase):
         seconds = 60.0 / (right - left)
         self.assertGreater((last_plateau - first_plateau) * seconds, 3.0)
         # Before the plateau the ramp rises from the bottom; after it the flow is 0.
-        ramp = [(x, top_row) for x, top_row, _ in columns if x < first_plateau]
-        self.assertTrue(ramp, "no ramp before the plateau")
-        self.assertGreater(ramp[0][1], bottom - 0.2 * (bottom - top), "the ramp does not start near 0")
-        self.assertEqual([r for _, r in ramp], sorted((r for _, r in ramp), reverse=True), "the ramp does not rise")
+        ramp = [(top_row, low_row) for x, top_row, low_row in columns if x < first_plateau]
+        self.assertGreater(len(ramp), 2, "no ramp before the plateau")
+        self.assertGreaterEqual(ramp[0][1], zero_row - 2, "the ramp does not start at 0")
+        self.assertEqual([r for r, _ in ramp], sorted((r for r, _ in ramp), reverse=True), "the ramp does not rise")
+        self.assertGreater(ramp[-1][0] - plateau_row, -4, "the ramp goes above the plateau")
         stop = [(x, top_row) for x, top_row, _ in columns if x > last_plateau + 3]
         self.assertTrue(stop, "no stop after the plateau")
-        self.assertTrue(all(r >= bottom - 3 for _, r in stop[3:]), stop)
+        self.assertTrue(all(r >= zero_row - 3 for _, r in stop[3:]), stop)
         # Nothing drawn after the last frame: the minute is not over.
         self.assertLess(columns[-1][0] - left, (right - left) * 0.5)
 
