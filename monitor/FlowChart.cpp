@@ -46,24 +46,26 @@ void DrawText(HDC hDC, int x, int y, UINT nAlign, COLORREF colour, const std::st
     ::TextOutA(hDC, x, y, strText.c_str(), static_cast<int>(strText.size()));
 }
 
-// The plot's area and scales: where a time and a value lie in pixels.
+// The plot's area and scales: where a time and a value lie in pixels. The frame is drawn
+// on the rectangle's edge; times and values lie inside it, so a flow of 0 stays in sight.
 struct PlotArea {
     RECT rect;
     TimeWindow window;
     double dFlowTop;
     double dErrorsTop;
 
+    int Columns() const { return rect.right - rect.left - 2; }
     int X(double dSeconds) const
     {
         double dWidth = window.dEnd - window.dStart;
-        return rect.left + static_cast<int>(std::lround((dSeconds - window.dStart) / dWidth * (rect.right - rect.left - 1)));
+        return rect.left + 1 + static_cast<int>(std::lround((dSeconds - window.dStart) / dWidth * (Columns() - 1)));
     }
     // A value on a scale whose top is dTop, held within the plot.
     int Y(double dValue, double dTop) const
     {
-        double dHeight = rect.bottom - rect.top - 1;
-        double dY = rect.bottom - 1 - dValue / dTop * dHeight;
-        dY = std::min(std::max(dY, static_cast<double>(rect.top)), static_cast<double>(rect.bottom - 1));
+        double dBottom = rect.bottom - 2;
+        double dY = dBottom - dValue / dTop * (dBottom - (rect.top + 1));
+        dY = std::min(std::max(dY, static_cast<double>(rect.top + 1)), dBottom);
         return static_cast<int>(std::lround(dY));
     }
 };
@@ -91,7 +93,7 @@ void DrawTrace(HDC hDC, const PlotArea& plot, const std::vector<FlowColumn>& col
             flush();
         int nFirst, nLast, nMin, nMax;
         values(columns[i], nFirst, nLast, nMin, nMax);
-        LONG x = plot.rect.left + static_cast<LONG>(i);
+        LONG x = plot.rect.left + 1 + static_cast<LONG>(i);
         points.push_back({ x, plot.Y(nFirst, dTop) });
         if (nMin != nMax) {
             bool bFallsFirst = nLast < nFirst;
@@ -322,7 +324,8 @@ void CFlowChart::Render()
     HGDIOBJ hOldPen = ::SelectObject(hDC, hGridPen);
     for (int i = 0; i <= flowAxis.nSteps; ++i) {
         int y = plot.Y(i * flowAxis.dStep, plot.dFlowTop);
-        DrawLine(hDC, plot.rect.left, y, plot.rect.right, y);
+        if (i > 0 && i < flowAxis.nSteps) // the frame is the first and the last
+            DrawLine(hDC, plot.rect.left, y, plot.rect.right, y);
         DrawText(hDC, plot.rect.left - nGap, y - nLine / 2, TA_RIGHT | TA_TOP, kFrame,
                  FormatValueLabel(i * flowAxis.dStep, flowAxis.dStep));
     }
@@ -346,7 +349,7 @@ void CFlowChart::Render()
     }
 
     // The traces, inside the frame: the errors first, thin, the flow over them.
-    std::vector<FlowColumn> columns = DecimateToColumns(m_series, range, window, plot.rect.right - plot.rect.left);
+    std::vector<FlowColumn> columns = DecimateToColumns(m_series, range, window, plot.Columns());
     ::IntersectClipRect(hDC, plot.rect.left + 1, plot.rect.top + 1, plot.rect.right - 1, plot.rect.bottom - 1);
     int nErrorsWidth = std::max(1, ::MulDiv(1, nDpi, 96));
     HPEN hErrorsPen = ::CreatePen(PS_SOLID, nErrorsWidth, kErrorsColour);

@@ -204,6 +204,13 @@ std::string Run(UiRobot& robot, const std::vector<std::string>& args)
         }
         return answer;
     }
+    if (cmd == "clientsize" && need(2)) {
+        RECT rect = {};
+        HWND hControl = ::GetDlgItem(ParseHwnd(args[1]), static_cast<int>(ParseNumber(args[2])));
+        if (!hControl || !::GetClientRect(hControl, &rect))
+            return "error no such control";
+        return "ok " + std::to_string(rect.right) + " " + std::to_string(rect.bottom);
+    }
     if (cmd == "memory" && need(1)) {
         SIZE_T bytes = UiRobot::WorkingSet(ParseNumber(args[1]));
         if (!bytes)

@@ -179,6 +179,11 @@ class Robot:
         fields = answer[3:].split("\t") if answer.startswith("ok ") else []
         return [(int(fields[i]), fields[i + 1], _unescape(fields[i + 2])) for i in range(0, len(fields) - 2, 3)]
 
+    def client_size(self, hwnd, control_id):
+        """The size of a control's client area in pixels: (width, height)."""
+        width, height = self._value("clientsize", "%x" % hwnd, control_id).split()
+        return int(width), int(height)
+
     def memory(self, pid):
         """The working set of the process with Windows process id `pid`, in bytes."""
         return int(self._value("memory", pid))
