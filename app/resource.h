@@ -105,6 +105,7 @@
 #define IDC_REC_SPAN_1         1075
 #define IDC_REC_SUMMARY        1076  // the frames, the first one's time, how long
 #define IDC_REC_SPAN_LABEL     1077
+#define IDC_REC_SAVE_CHART     1078  // saves the chart as a PNG file
 
 // The about box's item of the system menu (a multiple of 16, below 0xF000)
 #define IDM_ABOUTBOX           0x0010

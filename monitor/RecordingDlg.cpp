@@ -1,5 +1,6 @@
 #include "RecordingDlg.h"
 #include "RecordingView.h"
+#include "ServiceDlg.h"
 #include "StringFormats.h"
 #include "resource.h"
 
@@ -36,10 +37,13 @@ BEGIN_MESSAGE_MAP(CRecordingDlg, CDialog)
     ON_BN_CLICKED(IDC_REC_SPAN_15, &CRecordingDlg::OnSpan)
     ON_BN_CLICKED(IDC_REC_SPAN_5, &CRecordingDlg::OnSpan)
     ON_BN_CLICKED(IDC_REC_SPAN_1, &CRecordingDlg::OnSpan)
+    ON_BN_CLICKED(IDC_REC_SAVE_CHART, &CRecordingDlg::OnSaveChart)
 END_MESSAGE_MAP()
 
-CRecordingDlg::CRecordingDlg(const CString& strPath, std::vector<FlowSample> samples, const CString& strSummary)
-    : CDialog(IDD_RECORDING), m_strPath(strPath), m_strSummary(strSummary), m_samples(std::move(samples))
+CRecordingDlg::CRecordingDlg(CServiceDlg* pMain, const CString& strPath, std::vector<FlowSample> samples,
+                             const CString& strSummary)
+    : CDialog(IDD_RECORDING), m_pMain(pMain), m_strPath(strPath), m_strSummary(strSummary),
+      m_samples(std::move(samples))
 {
     if (!m_samples.empty())
         m_dDuration = m_samples.back().dSeconds;
@@ -99,6 +103,7 @@ void CRecordingDlg::TakeLayout()
         { IDC_REC_SPAN_5,     false, false, false, true,  {} },
         { IDC_REC_SPAN_1,     false, false, false, true,  {} },
         { IDC_REC_SUMMARY,    true,  false, false, true,  {} },
+        { IDC_REC_SAVE_CHART, false, false, true,  true,  {} },
         { IDCANCEL,           false, false, true,  true,  {} },
     };
     for (Anchor anchor : anchors) {
@@ -194,4 +199,20 @@ void CRecordingDlg::ShowSpan(int nPos)
     ::EnableWindow(hScroll, scroll.bEnabled);
     m_Chart.SetEndTime(dSpan > 0 ? ReviewEndAt(m_nPos, m_dDuration, dSpan) : -1.0);
     m_Chart.SetSpan(dSpan);
+}
+
+void CRecordingDlg::OnSaveChart()
+{
+    CString strFilter;
+    strFilter.Format("%s (*.PNG)|*.PNG|%s (*.*)|*.*||", LoadText(IDS_PNG_FILES).GetString(),
+                     LoadText(IDS_ALL_FILES).GetString());
+    CFileDialog dlg(FALSE, "PNG", "*.PNG", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, strFilter, this);
+    if (dlg.DoModal() != IDOK)
+        return;
+    CString strPath = dlg.GetPathName();
+    CString strError;
+    if (m_Chart.SaveAsPng(strPath, strError))
+        m_pMain->LogByIdText(IDS_CHART_SAVED, strPath);
+    else
+        m_pMain->ReportFileFailure(FormatTwoTexts(IDS_CHART_SAVE_FAILED, strPath, strError));
 }

@@ -11,11 +11,14 @@
 
 #include <vector>
 
+class CServiceDlg;
+
 class CRecordingDlg : public CDialog {
 public:
     // The recording of the file strPath (its name is the title), its rows and the line that
-    // sums them up.
-    CRecordingDlg(const CString& strPath, std::vector<FlowSample> samples, const CString& strSummary);
+    // sums them up; pMain logs what its window does.
+    CRecordingDlg(CServiceDlg* pMain, const CString& strPath, std::vector<FlowSample> samples,
+                  const CString& strSummary);
 
     // Makes the window, owned by pOwner, and shows it. FALSE when it cannot be made: the
     // object is then the caller's to delete; otherwise it is the window's.
@@ -37,6 +40,8 @@ protected:
     LRESULT OnGetMinMaxInfo(WPARAM wParam, LPARAM lParam);
     LRESULT OnHScroll(WPARAM wParam, LPARAM lParam);
     void OnSpan();
+    // The chart as the window shows it, to a PNG file the file dialog names.
+    void OnSaveChart();
 
     DECLARE_MESSAGE_MAP()
 
@@ -54,6 +59,7 @@ private:
     // scroll bar show it.
     void ShowSpan(int nPos);
 
+    CServiceDlg* m_pMain;
     CString m_strPath;
     CString m_strSummary;
     std::vector<FlowSample> m_samples; // until the chart takes them

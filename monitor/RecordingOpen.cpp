@@ -106,7 +106,7 @@ BOOL CServiceDlg::OpenRecording(const CString& strPath)
     unsigned nFrames = static_cast<unsigned>(result.samples.size());
     std::string strDuration = FormatRecordingDuration(result.samples.back().dSeconds);
     CString strSummary = FormatById(IDS_REC_SUMMARY, "uss", nFrames, result.strFirstTime.c_str(), strDuration.c_str());
-    CRecordingDlg* pDlg = new CRecordingDlg(strPath, std::move(result.samples), strSummary);
+    CRecordingDlg* pDlg = new CRecordingDlg(this, strPath, std::move(result.samples), strSummary);
     if (!pDlg->Open(this)) {
         delete pDlg;
         LogLine(FormatById(IDS_REC_WINDOW_FAILED, "s", strPath.GetString()));

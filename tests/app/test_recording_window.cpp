@@ -102,7 +102,7 @@ void CheckNothingOverlaps(const CRecordingDlg& review)
     std::vector<HWND> controls;
     for (HWND hChild = ::GetWindow(review.m_hWnd, GW_CHILD); hChild; hChild = ::GetWindow(hChild, GW_HWNDNEXT))
         controls.push_back(hChild);
-    CHECK(controls.size() == 9);
+    CHECK(controls.size() == 10);
     HDC hDC = ::GetDC(review.m_hWnd);
     HGDIOBJ hOldFont = ::SelectObject(hDC, reinterpret_cast<HFONT>(::SendMessageA(review.m_hWnd, WM_GETFONT, 0, 0)));
     for (std::size_t i = 0; i < controls.size(); ++i) {

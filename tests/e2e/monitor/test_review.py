@@ -2,8 +2,10 @@
 Aufzeichnung öffnen...): one the monitor window recorded from frames that Python sent as
 the device, opened while the monitor still runs, and an hour across midnight written by the
 test in the same format, each in a window of its own named after its file, with the span's
-buttons and the scroll bar; a file that is no recording gets a box and one log line with its
-line and why, and the tool goes on; a last row cut short is left out and said."""
+buttons and the scroll bar; the chart saved as a PNG shows the recording's ramp, plateau at
+its height against the value axis, stop and rising errors, the whole of it and a minute of it;
+a file that is no recording gets a box and one log line with its line and why, and the tool
+goes on; a last row cut short is left out and said."""
 import contextlib
 import csv
 import os
@@ -16,10 +18,11 @@ from zevharness.operations import IDOK, answer_box, log_texts
 from zevharness.robot import windows_path
 from zevharness.session import wait_for
 from monitor import test_record
+from monitor.chart_png import ERRORS, FLOW, Png, grid_rows, plot_frame, trace_rows
 from monitor.test_window import MonitorWindowTestCase
 
 OPEN_RECORDING = 40033
-IDC_REC_SCROLL, IDC_REC_SUMMARY = 1071, 1076
+IDC_REC_CHART, IDC_REC_SCROLL, IDC_REC_SUMMARY, IDC_REC_SAVE_CHART = 1070, 1071, 1076, 1078
 IDC_SPANS = (1072, 1073, 1074, 1075)  # whole, 15, 5, 1 minutes
 IDCANCEL = 2
 
@@ -46,6 +49,32 @@ def hour_rows(start_seconds, seconds, frames_a_second):
         rows.append(row("%02d:%02d:%02d.%03d" % (day_ms // 3600000, day_ms // 60000 % 60, day_ms // 1000 % 60,
                                                  day_ms % 1000), flow, errors))
     return rows
+
+
+PLATEAU = 120  # L/min: the value axis then runs to 140 in 7 steps of 20
+
+
+def delivery_rows():
+    """20 minutes at 4 frames a second: a ramp to PLATEAU in 3 minutes, the plateau to the
+    15th minute with the impulse errors rising from 0 to 5, then a stop."""
+    rows = []
+    for n in range(20 * 60 * 4 + 1):
+        at = n / 4.0
+        flow = int(PLATEAU * at / 180) if at < 180 else PLATEAU if at < 900 else 0
+        errors = 0 if at < 180 else min(5, int((at - 180) // 144))
+        rows.append(row("10:%02d:%02d.%03d" % (at // 60, at % 60, n % 4 * 250), flow, errors))
+    return rows
+
+
+def flow_columns(png, frame):
+    """(x, highest row, lowest row) of the flow trace in each column inside the frame."""
+    left, top, right, bottom = frame
+    columns = []
+    for x in range(left + 1, right):
+        rows = trace_rows(png, frame, FLOW, x)
+        if rows:
+            columns.append((x, min(rows), max(rows)))
+    return columns
 
 
 class ReviewTest(MonitorWindowTestCase):
@@ -112,6 +141,66 @@ class ReviewTest(MonitorWindowTestCase):
         self.robot.post_click(window, IDCANCEL)
         self.assertTrue(self.robot.gone(window))
         self.assertIsNotNone(self.robot.window("Zevanto", 1.0))
+
+    def save_chart(self, window, path):
+        self.robot.post_click(window, IDC_REC_SAVE_CHART)
+        dialog = self.robot.window("Save As", 5.0)
+        self.assertIsNotNone(dialog, "no save dialog")
+        self.robot.file_dialog(dialog, path)
+        self.assertTrue(self.robot.gone(dialog))
+        self.assertTrue(self.log_has("Das Diagramm wurde in %s gespeichert" % windows_path(path)))
+        png = Png(path)
+        self.assertEqual((png.width, png.height), self.robot.client_size(window, IDC_REC_CHART))
+        return png
+
+    def test_the_chart_shows_the_ramp_the_plateau_at_its_height_the_stop_and_the_errors(self):
+        self.start(1, 0)
+        folder = self.files()
+        path = os.path.join(folder, "delivery.csv")
+        write_recording(path, delivery_rows())
+        self.open_recording(path)
+        window = self.review_window("delivery.csv")
+
+        png = self.save_chart(window, os.path.join(folder, "whole.png"))
+        left, top, right, bottom = frame = plot_frame(png)
+        grid = grid_rows(png, frame)
+        self.assertEqual(len(grid), 6, grid)  # 7 steps of 20 to 140
+        zero_row, top_row = bottom - 1, top + 1
+        step = (zero_row - top_row) / 7.0
+        for n, y in enumerate(sorted(grid, reverse=True), start=1):
+            self.assertAlmostEqual(y, zero_row - n * step, delta=1.0)
+        plateau_row = zero_row - PLATEAU / 140.0 * (zero_row - top_row)
+        columns = flow_columns(png, frame)
+        at_plateau = [x for x, high, low in columns if abs(high - plateau_row) <= 2 and abs(low - plateau_row) <= 2]
+        self.assertGreater(len(at_plateau), 20, "the plateau is not at %d L/min's height" % PLATEAU)
+        # the whole recording across the plot: the plateau from the 3rd to the 15th of 20 minutes
+        width = float(right - left)
+        self.assertAlmostEqual((at_plateau[0] - left) / width, 3 / 20.0, delta=0.02)
+        self.assertAlmostEqual((at_plateau[-1] - left) / width, 15 / 20.0, delta=0.02)
+        ramp = [(high, low) for x, high, low in columns if x < at_plateau[0]]
+        self.assertGreater(len(ramp), 5, "no ramp before the plateau")
+        self.assertGreaterEqual(ramp[0][1], zero_row - 2, "the ramp does not start at 0")
+        self.assertEqual([h for h, _ in ramp], sorted((h for h, _ in ramp), reverse=True), "the ramp does not rise")
+        stop = [high for x, high, low in columns if x > at_plateau[-1] + 3]
+        self.assertTrue(stop and all(r >= zero_row - 2 for r in stop), "no stop after the plateau")
+        self.assertGreater(columns[-1][0] - left, width * 0.97, "the recording's end is not at the plot's end")
+        errors = [min(trace_rows(png, frame, ERRORS, x)) for x in range(at_plateau[0], at_plateau[-1])
+                  if trace_rows(png, frame, ERRORS, x)]
+        self.assertTrue(errors, "no error trace")
+        self.assertGreater(errors[0] - errors[-1], (bottom - top) / 2, "the errors do not rise")
+        self.assertEqual(errors, sorted(errors, reverse=True), "the error count falls")
+
+        # a minute about the middle: the plateau across the whole plot
+        self.robot.click(window, IDC_SPANS[3])
+        self.assertTrue(wait_for(lambda: self.robot.enabled(window, IDC_REC_SCROLL)))
+        png = self.save_chart(window, os.path.join(folder, "minute.png"))
+        frame = plot_frame(png)
+        zero_row, top_row = frame[3] - 1, frame[1] + 1
+        plateau_row = zero_row - PLATEAU / 140.0 * (zero_row - top_row)
+        columns = flow_columns(png, frame)
+        self.assertGreater(len(columns), (frame[2] - frame[0]) * 0.9, "the trace does not cross the minute")
+        self.assertTrue(all(abs(high - plateau_row) <= 2 and abs(low - plateau_row) <= 2 for x, high, low in columns),
+                        "a minute of the plateau is not flat at its height")
 
     def test_a_file_that_is_no_recording_is_refused_with_its_line_and_the_tool_goes_on(self):
         self.start(1, 0)
