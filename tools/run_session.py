@@ -12,8 +12,8 @@ With --network the simulator serves on a free TCP port of 127.0.0.1, as an RFC 2
 With --headless (no display of the user's) the UI robot drives a short session, connect,
 one read-out, a text, a firmware download, the monitor (Vantik) or the configuration
 editor (Corlaxa), disconnect, and photographs the windows; the window the device of the
-settings does not offer is shown with a simulator of the other type afterwards. Otherwise
-the technician works.
+settings does not offer is shown with a simulator of the other type afterwards; then a
+recording of the monitor opened for a review. Otherwise the technician works.
 
 With ARGS after --, ZEV.EXE runs them unattended (its command line): relative file names
 are taken from DIR, the folder ./zev run was started in; the simulator plays the device
@@ -43,6 +43,7 @@ TITLE = "Zevanto"
 CONNECT, DISCONNECT, READOUT = 40012, 40013, 40006
 TEXT_S, DOWNLOAD, MONITOR = 40005, 40017, 40015
 CONFIG_EDIT = 40018
+OPEN_RECORDING = 40033
 SETTINGS_SAVE, SETTINGS_RESTORE = 40030, 40031
 IDC_PROGRESS = 1003
 IDC_DEVICE = (1000, 1001, 1004)
@@ -228,6 +229,38 @@ def settings_compare(robot, main, shotdir):
         shutil.rmtree(folder, True)
 
 
+def recording_review(robot, main, shotdir):
+    """A recording of the monitor opened for a review, as the monitor writes one: 20 minutes
+    of a delivery, a ramp, a plateau with the impulse errors rising, a stop."""
+    folder = tempfile.mkdtemp(prefix="zevrun-")
+    try:
+        path = os.path.join(folder, "delivery.csv")
+        rows = ["time,flow (L/min),impulse errors,counter 1,counter 2,volume (L),volume 2 (L),reading 1 (L),"
+                "reading 2 (L),whole reading (L),deviation (%)"]
+        for n in range(20 * 60 * 4 + 1):
+            at = n / 4.0
+            flow = int(420 * at / 180) if at < 180 else 420 - (n % 7) if at < 900 else 0
+            errors = 0 if at < 180 else min(5, int((at - 180) // 144))
+            rows.append("10:%02d:%02d.%03d,%d,%d,%d,%d,%.2f,1.50,0.00,0.00,0,0.00"
+                        % (at // 60, at % 60, n % 4 * 250, flow, errors, n, n, n * 0.5))
+        with open(path, "w", newline="") as f:
+            f.write("\r\n".join(rows) + "\r\n")
+        robot.command(main, OPEN_RECORDING)
+        if not fill_file_dialog(robot, main, path):
+            print("zev: the file dialog did not open", file=sys.stderr)
+            return []
+        window = robot.window("delivery.csv - Aufzeichnung", 10.0)
+        if window is None:
+            print("zev: the recording did not open", file=sys.stderr)
+            return []
+        shot = screenshot(os.path.join(shotdir, "recording-review.png"))
+        robot.click(window, 2)  # Close
+        robot.gone(window)
+        return [shot]
+    finally:
+        shutil.rmtree(folder, True)
+
+
 def corlaxa_windows(robot, main, shotdir):
     return config_editor(robot, main, shotdir) + settings_compare(robot, main, shotdir)
 
@@ -285,6 +318,8 @@ def headless(rundir, shotdir, device_type, restart_device=None):
             box = robot.other_window(main, 20.0)  # the response time-out
             if box is not None:
                 robot.click(box, 1)
+
+        shots += recording_review(robot, main, shotdir)
 
         robot.syscommand(main, 16)  # the about item of the system menu
         about = robot.other_window(main, 10.0)
