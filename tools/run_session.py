@@ -249,7 +249,11 @@ def recording_review(robot, main, shotdir):
         if not fill_file_dialog(robot, main, path):
             print("zev: the file dialog did not open", file=sys.stderr)
             return []
-        window = robot.window("delivery.csv - Aufzeichnung", 10.0)
+        # its title in the language of the run: German or English
+        window, end = None, time.monotonic() + 10.0
+        while window is None and time.monotonic() < end:
+            for title in ("delivery.csv - Aufzeichnung", "delivery.csv - Recording"):
+                window = window or robot.window(title, 0.2)
         if window is None:
             print("zev: the recording did not open", file=sys.stderr)
             return []
