@@ -39,7 +39,7 @@ void DrawLine(HDC hDC, int x1, int y1, int x2, int y2)
 }
 
 // Text drawn with its reference point as the flags say (TA_ flags), in a colour.
-void DrawText(HDC hDC, int x, int y, UINT nAlign, COLORREF colour, const std::string& strText)
+void DrawLabel(HDC hDC, int x, int y, UINT nAlign, COLORREF colour, const std::string& strText)
 {
     ::SetTextAlign(hDC, nAlign);
     ::SetTextColor(hDC, colour);
@@ -311,8 +311,8 @@ void CFlowChart::Render()
                    window, flowAxis.Top(), errorsAxis.Top() };
     CString strFlow = LoadText(IDS_CHART_FLOW);
     CString strErrors = LoadText(IDS_CHART_ERRORS);
-    DrawText(hDC, plot.rect.left, nGap / 2, TA_LEFT | TA_TOP, kFlowColour, strFlow.GetString());
-    DrawText(hDC, cx - nGap, nGap / 2, TA_RIGHT | TA_TOP, kErrorsColour, strErrors.GetString());
+    DrawLabel(hDC, plot.rect.left, nGap / 2, TA_LEFT | TA_TOP, kFlowColour, strFlow.GetString());
+    DrawLabel(hDC, cx - nGap, nGap / 2, TA_RIGHT | TA_TOP, kErrorsColour, strErrors.GetString());
     if (plot.rect.right - plot.rect.left < 8 || plot.rect.bottom - plot.rect.top < 8) {
         ::SelectObject(hDC, hOldFont);
         return; // too small for a plot: the legend alone
@@ -326,14 +326,14 @@ void CFlowChart::Render()
         int y = plot.Y(i * flowAxis.dStep, plot.dFlowTop);
         if (i > 0 && i < flowAxis.nSteps) // the frame is the first and the last
             DrawLine(hDC, plot.rect.left, y, plot.rect.right, y);
-        DrawText(hDC, plot.rect.left - nGap, y - nLine / 2, TA_RIGHT | TA_TOP, kFrame,
+        DrawLabel(hDC, plot.rect.left - nGap, y - nLine / 2, TA_RIGHT | TA_TOP, kFrame,
                  FormatValueLabel(i * flowAxis.dStep, flowAxis.dStep));
     }
     double dFirstTick = std::ceil(window.dStart / timeAxis.dStep - 1e-9) * timeAxis.dStep;
     for (double t = dFirstTick; t <= window.dEnd + 1e-9; t += timeAxis.dStep) {
         int x = plot.X(t);
         DrawLine(hDC, x, plot.rect.top, x, plot.rect.bottom);
-        DrawText(hDC, x, plot.rect.bottom + nGap / 2, TA_CENTER | TA_TOP, kFrame, FormatTimeLabel(t, timeAxis));
+        DrawLabel(hDC, x, plot.rect.bottom + nGap / 2, TA_CENTER | TA_TOP, kFrame, FormatTimeLabel(t, timeAxis));
     }
     HPEN hFramePen = ::CreatePen(PS_SOLID, 1, kFrame);
     ::SelectObject(hDC, hFramePen);
@@ -344,7 +344,7 @@ void CFlowChart::Render()
     for (int i = 0; i <= errorsAxis.nSteps; ++i) {
         int y = plot.Y(i * errorsAxis.dStep, plot.dErrorsTop);
         DrawLine(hDC, plot.rect.right, y, plot.rect.right + nGap, y);
-        DrawText(hDC, plot.rect.right + nGap + 1, y - nLine / 2, TA_LEFT | TA_TOP, kErrorsColour,
+        DrawLabel(hDC, plot.rect.right + nGap + 1, y - nLine / 2, TA_LEFT | TA_TOP, kErrorsColour,
                  FormatValueLabel(i * errorsAxis.dStep, errorsAxis.dStep));
     }
 
@@ -371,7 +371,7 @@ void CFlowChart::Render()
     ::SelectClipRgn(hDC, nullptr);
     if (range.nFirst == range.nEnd) {
         CString strNoData = LoadText(IDS_CHART_NO_VALUES);
-        DrawText(hDC, (plot.rect.left + plot.rect.right) / 2, (plot.rect.top + plot.rect.bottom - nLine) / 2,
+        DrawLabel(hDC, (plot.rect.left + plot.rect.right) / 2, (plot.rect.top + plot.rect.bottom - nLine) / 2,
                  TA_CENTER | TA_TOP, kNoDataColour, strNoData.GetString());
     }
 

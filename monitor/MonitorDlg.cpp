@@ -83,7 +83,7 @@ BOOL CMonitorDlg::OnInitDialog()
         ::ShowWindow(GetDlgItem(IDC_MON_CHART), SW_HIDE);
     // The spans as the time axis names them: "1 min", "5 min", "15 min".
     for (double dSpan : kFlowSpans) {
-        std::string strSpan = FormatTimeLabel(dSpan, TimeAxisFor(dSpan * 4));
+        std::string strSpan = FormatTimeLabel(dSpan, TimeAxis{ 60.0, true });
         ::SendDlgItemMessageA(m_hWnd, IDC_MON_SPAN, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(strSpan.c_str()));
     }
     int nSpan = 0;

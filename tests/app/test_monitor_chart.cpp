@@ -185,3 +185,59 @@ TEST_CASE("the monitor's chart lies clear of the read-outs and takes the room th
     }
     UseLanguageLibrary();
 }
+
+namespace {
+WNDPROC g_pChartProc = nullptr;
+int g_nChartPaints = 0;
+
+LRESULT CALLBACK CountingChartProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_PAINT)
+        ++g_nChartPaints;
+    return ::CallWindowProcA(g_pChartProc, hWnd, message, wParam, lParam);
+}
+
+void PumpFor(DWORD nMs)
+{
+    DWORD nEnd = ::GetTickCount() + nMs;
+    do {
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+        ::Sleep(1);
+    } while (static_cast<int>(nEnd - ::GetTickCount()) > 0);
+}
+}
+
+TEST_CASE("the monitor's chart paints at most four times a second, however fast the samples come")
+{
+    UseLanguageLibrary();
+    CMonitorDlg dlg;
+    REQUIRE(dlg.Create(IDD_MONITOR));
+    dlg.ShowWindow(SW_SHOWNORMAL);
+    HWND hChart = dlg.GetDlgItem(IDC_MON_CHART);
+    PumpFor(100); // the first paint, of the window's showing
+    g_pChartProc = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrA(hChart, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountingChartProc)));
+    g_nChartPaints = 0;
+    // A thousand samples a second for two seconds, the messages handled between them: a
+    // machine that is slow here paints less often, never more.
+    DWORD nStart = ::GetTickCount();
+    for (int i = 0; i < 2000; ++i) {
+        dlg.m_Chart.AddSample({ i / 1000.0, i % 300, i / 100 });
+        if (i % 20 == 0)
+            PumpFor(20);
+    }
+    PumpFor(600); // the timer paints what came last, then stops
+    DWORD nElapsed = ::GetTickCount() - nStart;
+    CHECK(g_nChartPaints >= 1);
+    CHECK(g_nChartPaints <= static_cast<int>(nElapsed / CFlowChart::kRepaintMs) + 2);
+    int nPaints = g_nChartPaints;
+    PumpFor(600); // nothing new: no paint
+    CHECK(g_nChartPaints == nPaints);
+    CHECK(dlg.m_Chart.GetSeries().size() == 2000);
+    ::SetWindowLongPtrA(hChart, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_pChartProc));
+    dlg.DestroyWindow();
+}

@@ -7,7 +7,10 @@ frame, read from /proc (Wine's processes are Linux processes), with the wineserv
 beside it; then 20 seconds with the monitor window hidden, where frames are received and
 dropped undecoded: what receiving costs, apart from decoding and showing.
 Soak: Python plays the device and sends 100,000 frames as fast as the pty takes them;
-frames a second handled, and the tool's memory and open files before and after.
+frames a second handled, the tool's CPU a frame, and its memory and open files before and
+after.
+The chart: both runs again with the monitor's chart left out (ZEV_MONITOR_CHART=0 in the
+tool's environment); the difference a frame is what the chart costs (aim: 0.3 ms).
 """
 import contextlib
 import os
@@ -103,7 +106,8 @@ def tool_pid(folder):
     return pids[0]
 
 
-def cpu_benchmark(robot, figures):
+def cpu_benchmark(robot, figures, label="", hidden_too=True):
+    """CPU a frame at the line rate, in ms."""
     with contextlib.ExitStack() as owner:
         session = sim_session(owner, robot, 0, sim_args=["--line-rate"])
         session.connect()
@@ -121,12 +125,15 @@ def cpu_benchmark(robot, figures):
         server = sum(cpu_seconds(p) for p in servers) - server_before
         frames = hex_log.sent(session.sim.log_text()).count(b"\r") - frames_before
         threads = thread_cpu(pid)
-        print("Monitor at 38400 baud: %d frames in %d s (%.1f a second)" % (frames, seconds, frames / seconds))
+        print("Monitor at 38400 baud%s: %d frames in %d s (%.1f a second)" % (label, frames, seconds, frames / seconds))
         print("  ZEV.EXE: %.2f %% of one core, %.2f ms a frame; the wineserver beside it: %.2f %%"
               % (100 * tool / seconds, 1000 * tool / max(frames, 1), 100 * server / seconds))
         print("  by thread since the start (s): %s" % ", ".join("%s %.2f" % t for t in threads))
-        figures.add("monitor at the line rate: ZEV.EXE's CPU", 100 * tool / seconds, "% of a core",
+        figures.add("monitor at the line rate%s: ZEV.EXE's CPU" % label, 100 * tool / seconds, "% of a core",
                     note="%.2f ms a frame; wineserver %.2f %%" % (1000 * tool / max(frames, 1), 100 * server / seconds))
+        per_frame = 1000 * tool / max(frames, 1)
+        if not hidden_too:
+            return per_frame
         # The same stream with the window hidden: frames are received, framed and dropped
         # undecoded, so the difference is what decoding and showing them costs.
         robot.click(robot.window(TITLE, 5.0), IDCANCEL)
@@ -142,9 +149,11 @@ def cpu_benchmark(robot, figures):
         figures.add("monitor at the line rate, window hidden: ZEV.EXE's CPU", 100 * hidden / hidden_seconds,
                     "% of a core", note="receiving and framing only; %.2f ms a frame"
                     % (1000 * hidden / max(hidden_frames, 1)))
+        return per_frame
 
 
-def soak(robot, figures):
+def soak(robot, figures, label=""):
+    """CPU a frame in the soak, in ms."""
     with contextlib.ExitStack() as owner:
         pair = pty_pair(owner, 1)
         folder = tool_folder(owner, "[ComPort]\nComPortNo=1\n[Device]\nDevice=Vantik\n")
@@ -159,6 +168,7 @@ def soak(robot, figures):
         pair.read(count=1, timeout=5.0)
         pid = tool_pid(folder)
         memory_before, files_before = robot.memory(run.pid), open_files(pid)
+        cpu_before = cpu_seconds(pid)
         frames = [on_the_wire(full_frame(flow=100 + n % 7, twice_errors=2, counter1=n)) for n in range(16)]
         stream = b"".join(frames)
         started = time.monotonic()
@@ -168,22 +178,45 @@ def soak(robot, figures):
         if not wait_for(lambda: "Impulserror 49" in run.log_window(), 600.0, 0.2):
             raise RuntimeError("the last frame did not arrive")
         seconds = time.monotonic() - started
-        print("Soak: %d frames in %.1f s, %.0f frames a second (the line rate carries 26)"
-              % (SOAK_FRAMES + 1, seconds, (SOAK_FRAMES + 1) / seconds))
+        per_frame = 1000 * (cpu_seconds(pid) - cpu_before) / (SOAK_FRAMES + 1)
+        print("Soak%s: %d frames in %.1f s, %.0f frames a second (the line rate carries 26); ZEV.EXE %.3f ms a frame"
+              % (label, SOAK_FRAMES + 1, seconds, (SOAK_FRAMES + 1) / seconds, per_frame))
         print("  ZEV.EXE's working set %.1f MB before, %.1f MB after; open files %d before, %d after"
               % (memory_before / 1e6, robot.memory(run.pid) / 1e6, files_before, open_files(pid)))
-        figures.add("monitor soak: frames a second", (SOAK_FRAMES + 1) / seconds, "frames/s", aim=26,
-                    lower_is_better=False, note="the line rate carries 26")
-        figures.add("monitor soak: working set growth", (robot.memory(run.pid) - memory_before) / 1e6, "MB",
-                    note="open files %d before, %d after" % (files_before, open_files(pid)))
+        figures.add("monitor soak%s: frames a second" % label, (SOAK_FRAMES + 1) / seconds, "frames/s", aim=26,
+                    lower_is_better=False, note="the line rate carries 26; %.3f ms a frame" % per_frame)
+        if not label:
+            figures.add("monitor soak: working set growth", (robot.memory(run.pid) - memory_before) / 1e6, "MB",
+                        note="open files %d before, %d after" % (files_before, open_files(pid)))
+        return per_frame
+
+
+@contextlib.contextmanager
+def chart_left_out():
+    """Tools started by a robot made inside it run their monitor without the chart."""
+    os.environ["ZEV_MONITOR_CHART"] = "0"
+    try:
+        yield
+    finally:
+        del os.environ["ZEV_MONITOR_CHART"]
 
 
 def main():
     end_on_signals()
     figures = Figures("monitor_bench")
     with Robot() as robot:
-        cpu_benchmark(robot, figures)
-        soak(robot, figures)
+        line = cpu_benchmark(robot, figures)
+        soaked = soak(robot, figures)
+    without = " without the chart"
+    with chart_left_out(), Robot() as robot:
+        line_without = cpu_benchmark(robot, figures, without, hidden_too=False)
+        soaked_without = soak(robot, figures, without)
+    for what, with_chart, without_chart in (("at the line rate", line, line_without),
+                                            ("in the soak", soaked, soaked_without)):
+        print("The chart %s: %.3f ms a frame with it, %.3f without: %.3f ms a frame"
+              % (what, with_chart, without_chart, with_chart - without_chart))
+        figures.add("monitor chart's CPU a frame %s" % what, with_chart - without_chart, "ms", aim=0.3,
+                    floor=0.0, note="%.3f ms a frame with the chart, %.3f without" % (with_chart, without_chart))
 
 
 if __name__ == "__main__":

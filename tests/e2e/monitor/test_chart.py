@@ -4,7 +4,8 @@ chart..." and the PNG's pixels read back: the file is the chart's size, the plat
 at its flow's height against the value axis, the ramp before it and the stop after it, the
 error trace rises. A save into a folder that cannot be written, or onto a full disk, says
 why in the log and in a box and leaves no file, the one there before as it was; the
-monitor goes on."""
+monitor goes on. And ZEVSIM's deliveries at the line rate (a ramp, a plateau, a pause,
+impulse errors while the flow runs) as the chart draws them."""
 import os
 import shutil
 import subprocess
@@ -16,9 +17,10 @@ from zevharness.disks import small_tmpfs
 from zevharness.monitor_frames import full_frame
 from zevharness.operations import IDOK, IDYES, log_texts
 from zevharness.robot import windows_path
-from zevharness.session import wait_for
+from zevharness.session import sim_session, wait_for
+from zevharness.simulator import windows_path as sim_path
 from monitor.chart_png import ERRORS, FLOW, Png, grid_rows, plot_frame, trace_rows
-from monitor.test_window import MonitorWindowTestCase
+from monitor.test_window import MONITOR, TITLE, MonitorWindowTestCase
 
 IDC_CHART, IDC_SAVE_CHART = 1060, 1064
 SAVED = "Das Diagramm wurde in %s gespeichert"
@@ -26,7 +28,9 @@ FAILED = "Das Diagramm kann nicht in %s gespeichert werden ("
 PLATEAU = 120  # L/min: the value axis then runs to 140 in 7 steps of 20
 
 
-class ChartTest(MonitorWindowTestCase):
+class ChartSaving(MonitorWindowTestCase):
+    """Saves the monitor's chart as the user does; the tests are the subclasses'."""
+
     def folder_for_png(self):
         folder = tempfile.mkdtemp(prefix="zevpng-")
         self.addCleanup(shutil.rmtree, folder, True)
@@ -57,9 +61,11 @@ class ChartTest(MonitorWindowTestCase):
         """A window of the program that is neither the main window nor the monitor."""
         return self.new_window((main, monitor), timeout)
 
+
+class ChartTest(ChartSaving):
     def send_delivery(self, window):
         """A ramp to PLATEAU in 3 s, the plateau for 6 s with the impulse errors rising from
-        0 to 5, a stop for 3 s: a frame every 0.1 s, as the device sends them."""
+        0 to 4, a stop for 3 s: a frame every 0.1 s, as the device sends them."""
         flows = [PLATEAU * i // 30 for i in range(30)] + [PLATEAU] * 60 + [0] * 30
         errors = [0] * 30 + [i // 12 for i in range(60)] + [4] * 30
         start = time.monotonic()
@@ -103,9 +109,10 @@ class ChartTest(MonitorWindowTestCase):
                       if abs(top_row - plateau_row) <= 2 and abs(low_row - plateau_row) <= 2]
         self.assertGreater(len(at_plateau), 10, "the plateau is not at %d L/min's height" % PLATEAU)
         first_plateau, last_plateau = at_plateau[0], at_plateau[-1]
-        # The plateau takes 6 s of the minute shown, the trace (ramp to stop) 12 s of it.
+        # The plateau takes 6 s of the minute shown (the times are those the frames came at:
+        # a tool held up on a busy machine draws it shorter), the trace 12 s.
         seconds = 60.0 / (right - left)
-        self.assertGreater((last_plateau - first_plateau) * seconds, 3.0)
+        self.assertGreater((last_plateau - first_plateau) * seconds, 2.0)
         # Before the plateau the ramp rises from the bottom; after it the flow is 0.
         ramp = [(top_row, low_row) for x, top_row, low_row in columns if x < first_plateau]
         self.assertGreater(len(ramp), 2, "no ramp before the plateau")
@@ -182,6 +189,56 @@ class ChartTest(MonitorWindowTestCase):
         with open(path, "rb") as f:
             self.assertEqual(f.read(), old, "the file there before was changed")
         self.assertEqual(sorted(os.listdir(mount_point)), ["chart.png", "filler"], "a temporary file was left")
+
+
+class SimulatedChartTest(ChartSaving):
+    """ZEVSIM's deliveries: 2 s ramps, 6 s at 300 L/min (give or take 2 %, as a pump
+    runs), 4 s pauses, an impulse error every flowing second."""
+    PEAK = 300  # the value axis then runs to 350 in 7 steps of 50
+
+    def test_the_simulators_deliveries_as_the_chart_draws_them(self):
+        files = self.folder_for_png()
+        settings = os.path.join(files, "sim.ini")
+        with open(settings, "w") as f:
+            f.write("[Monitor]\nPeakFlow=%d\nRampMs=2000\nHoldMs=6000\nPauseMs=4000\nErrorEveryMs=1000\n" % self.PEAK)
+        session = sim_session(self, self.robot, 0, sim_args=("--line-rate", "--settings", sim_path(settings)))
+        session.connect()
+        session.command(MONITOR)
+        window = self.robot.window(TITLE, 5.0)
+        self.assertIsNotNone(window)
+        self.assertTrue(session.log_has("Impulserror", 10.0))
+        time.sleep(17.0)  # more than a delivery and its pause
+        self.run = session.run
+        path = os.path.join(files, "deliveries.png")
+        self.save_chart(window, path)
+        self.assertTrue(session.log_has(SAVED % windows_path(path)))
+
+        png = Png(path)
+        self.assertEqual((png.width, png.height), self.robot.client_size(window, IDC_CHART))
+        left, top, right, bottom = frame = plot_frame(png)
+        zero_row, top_row = bottom - 1, top + 1
+        self.assertEqual(len(grid_rows(png, frame)), 6)
+        def row(flow):
+            return zero_row - flow / 350.0 * (zero_row - top_row)
+        highest, lowest = row(self.PEAK * 1.02) - 2, row(self.PEAK * 0.98) + 2
+        flow_columns = [(x, trace_rows(png, frame, FLOW, x)) for x in range(left + 1, right)]
+        flow_columns = [(x, rows) for x, rows in flow_columns if rows]
+        self.assertTrue(all(min(rows) >= highest for _, rows in flow_columns), "the flow goes above the peak")
+        # The longest run of columns at the plateau's height: about 6 s of the minute shown.
+        run = longest = 0
+        for _, rows in flow_columns:
+            run = run + 1 if highest <= min(rows) and max(rows) <= lowest else 0
+            longest = max(longest, run)
+        seconds = 60.0 / (right - left)
+        self.assertGreater(longest * seconds, 2.0, "no plateau at %d L/min" % self.PEAK)
+        self.assertLess(longest * seconds, 10.0, "a plateau longer than a delivery holds")
+        # The pause: columns with the flow at 0.
+        self.assertTrue(any(min(rows) >= zero_row - 3 for _, rows in flow_columns), "no pause")
+        # The impulse errors rise while the flow runs: the error trace goes up somewhere.
+        errors = [min(trace_rows(png, frame, ERRORS, x)) for x in range(left + 1, right)
+                  if trace_rows(png, frame, ERRORS, x)]
+        self.assertTrue(errors, "no error trace")
+        self.assertGreater(max(errors) - min(errors), (bottom - top) / 3, "the errors do not rise")
 
 
 if __name__ == "__main__":
