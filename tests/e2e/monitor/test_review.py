@@ -244,6 +244,18 @@ class ReviewTest(MonitorWindowTestCase):
         self.assertEqual(answer_box(self, self.robot, self.run.main, IDOK)[1],
                          "Die Aufzeichnung %s enthält keine Frames." % windows_path(header_only))
 
+        # a recording held by another program with no sharing: the system's reason
+        held = os.path.join(folder, "held.csv")
+        write_recording(held, [good])
+        self.robot.lock(held)
+        try:
+            self.open_recording(held)
+            text = answer_box(self, self.robot, self.run.main, IDOK)[1]
+        finally:
+            self.robot.unlock(held)
+        self.assertTrue(text.startswith("Die Aufzeichnung %s kann nicht gelesen werden (" % windows_path(held)), text)
+        self.assertIn(text, log_texts(self.run))
+
         # the tool goes on: a recording opens, the device is connected as ever
         path = os.path.join(folder, "good.csv")
         write_recording(path, [good])
