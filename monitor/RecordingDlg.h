@@ -24,9 +24,8 @@ public:
     // object is then the caller's to delete; otherwise it is the window's.
     BOOL Open(CWnd* pOwner);
 
-    // The span shown, an index of kReviewSpans, and where the scroll bar stands.
+    // The span shown, an index of kReviewSpans, and the chart that shows it.
     int GetSpanIndex() const { return m_nSpan; }
-    int GetScrollPos() const { return m_nPos; }
     const CFlowChart& GetChart() const { return m_Chart; }
 
 protected:
