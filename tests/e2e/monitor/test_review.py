@@ -6,7 +6,6 @@ buttons and the scroll bar; the chart saved as a PNG shows the recording's ramp,
 its height against the value axis, stop and rising errors, the whole of it and a minute of it;
 a file that is no recording gets a box and one log line with its line and why, and the tool
 goes on; a last row cut short is left out and said."""
-import contextlib
 import csv
 import os
 import shutil
