@@ -3,6 +3,7 @@
 // owns them; each group below names its file.
 #pragma once
 
+#include "DownloadPace.h"
 #include "FileDigest.h"
 #include "GuardTimer.h"
 #include "KoraLink.h"
@@ -199,6 +200,11 @@ public:
     BOOL BuildImageFrame();
     BOOL BuildLineFrame();
     void LogDownloadAbandoned();   // where a download that did not finish stopped
+    // ops/DownloadStatus.cpp: the status line under the bar while a download runs
+    void StartDownloadPace();     // the clock starts, the line shows the count
+    void OnDownloadPaceTimer();   // timer 108: the line brought up to date
+    void EndDownloadPace();       // no download runs: the line empty
+    void LogDownloadTime();       // a complete download: the time it took, and its rate
 
     // --- unattended/: the command line's steps, run without a person ------------------------
     // RunSteps.cpp. Where a step fails: the first failure of a step is its outcome. Nothing
@@ -271,6 +277,9 @@ public:
     FileDigest m_FirmwareDigest; // the firmware file being sent, taken while it is held open
     BOOL m_bEndFrameSent = FALSE; // an image's end frame is out: its ACK completes the download
     CString m_strFrame;         // the frame last built, sent again after a NAK
+    DownloadPace m_DownloadPace; // the download's rate and time left, for its status line
+    BOOL m_bDownloadPace = FALSE; // a download runs: its status line is shown and timer 108 runs
+    CString m_strDownloadStatus; // what the status line shows
     CString m_strDeviceIdent;   // the identification line of the last wake-up
     int m_nCfgValue1 = 0;       // the 'r' reply's three numbers
     int m_nCfgValue2 = 0;
@@ -432,6 +441,9 @@ protected:
     void StopDownloadUnread(const CString& strReason);
     void StopDownloadRefused();
     void CompleteDownload();      // the device has taken the last frame: said, idle
+    // ops/DownloadStatus.cpp
+    void ShowDownloadPace();
+    void SetDownloadStatus(const CString& strText);
     // monitor/MonitorStart.cpp
     void PlaceBeside(HWND hWnd);
     // monitor/MonitorRecord.cpp: the monitor's recording to a CSV file

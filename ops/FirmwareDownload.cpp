@@ -56,6 +56,7 @@ void CServiceDlg::StartDownload()
     if (!SendCommand(&start.chLetter, 1))
         return; // refused: reported, idle, the file closed
     m_ProgressCtrl.SetRange32(0, ProgressPosition(m_nFirmwareEnd));
+    StartDownloadPace();
     if (bImage) {
         m_nOperation = OP_IMAGE_START;
         ArmResponseTimer(start.nTimeoutMs);
@@ -164,6 +165,7 @@ void CServiceDlg::SendNextFrame(BOOL bResend)
 void CServiceDlg::CompleteDownload()
 {
     LogById(IDS_DOWNLOAD_DONE);
+    LogDownloadTime();
     m_nOperation = OP_IDLE; // complete: nothing abandoned
     ReturnToIdle();
 }
