@@ -147,6 +147,7 @@ BOOL CServiceDlg::OnInitDialog()
     m_LogEdit.SetLimitText(0);
 
     LogById(IDS_PROGRAM_START);
+    SayKeptLogFailure();
     ReadPortMappings();
 
     if (m_Menu.LoadMenu(IDR_MAIN_MENU))

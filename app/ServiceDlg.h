@@ -241,6 +241,7 @@ public:
     ULONGLONG m_nTraceLimit = 0;   // its length may not pass this ([Debug] TraceLimitMB)
     int m_nTraceLimitMB = 0;
     BOOL m_bLogFileFailed = FALSE; // a write failed: the file is left as it was, the window goes on
+    CString m_strKeptLogFailure;  // why the last session's log was not kept; empty when it was
     CString m_strFileFailures;     // failures of the files not yet shown in a box
     BOOL m_bLogBurst = FALSE;   // log lines wait in m_strLogPending for the burst's end
     CString m_strLogPending;    // stamped lines, each ending in CR LF, not yet in the window
@@ -357,6 +358,10 @@ protected:
 
     // log/EventLog.cpp
     BOOL OpenLogFile();
+    // log/KeptLogs.cpp: the earlier sessions' logs
+    HANDLE ClaimLogFile(CFileException& error); // ZevLog.TXT held for this program, else why not
+    BOOL KeepPreviousLog(HANDLE hClaim);  // TRUE when ZevLog.TXT is now ZevLog.1.TXT
+    void SayKeptLogFailure();     // after the start line: why the last log was not kept
     void CloseLogFile();
     void OnLogFileFailed();
     LRESULT OnLogFileFailedBox(WPARAM wParam, LPARAM lParam);

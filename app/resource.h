@@ -324,7 +324,7 @@
 #define IDS_PORT_FAULT_NO_TCP_PORT 576
 #define IDS_PORT_FAULT_TCP_PORT 577
 #define IDS_PORT_FAULT_TRAILING 578
-// A download's status line, the time it took (ops/DownloadStatus.cpp)
+// A download's status line, the time it took; the earlier sessions' logs (ops/DownloadStatus.cpp, log/KeptLogs.cpp)
 #define IDC_DOWNLOAD_STATUS    1080  // the main window's line under the progress bar
 #define IDS_DOWNLOAD_PACE_LINES 640  // two unsigned numbers: the lines sent, the file's lines
 #define IDS_DOWNLOAD_PACE_BLOCKS 641 // two unsigned numbers: the blocks sent, the file's blocks
@@ -332,3 +332,5 @@
 #define IDS_DOWNLOAD_RATE_BLOCKS 643 //   the same for blocks
 #define IDS_DOWNLOAD_TOOK_LINES 644  // a text and two unsigned numbers: the time taken, the rate's whole and tenth
 #define IDS_DOWNLOAD_TOOK_BLOCKS 645 //   the same for blocks
+#define IDS_KEPT_LOG_NOT_MOVED 646   // three texts: the log, the name it should take, the reason
+#define IDS_KEPT_LOG_NOT_DELETED 647 // two texts: the oldest log, the reason
