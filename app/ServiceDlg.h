@@ -313,6 +313,7 @@ protected:
     void OnDestroy();
     void OnPaint();
     HCURSOR OnQueryDragIcon();
+    void SetMenuKeepingClientArea(); // the main menu, the window grown by its bar
     void OnDeviceRadio();
     void OnComRadio();
     void LogUnsavedSettings();

@@ -1,7 +1,8 @@
 // The download's status line under the progress bar: its longest texts fit it in both
 // languages at every resolution the tests run at (app_unit at 96, app_download_status_144dpi
 // at 144 pixels per inch), it overlaps no other control, and it shows the count from the
-// download's start and nothing once it has ended.
+// download's start and nothing once it has ended. And every control of the main window lies
+// within its client area, below the menu bar.
 #include "AppTestEnvironment.h"
 #include "ServiceDlg.h"
 #include "StringFormats.h"
@@ -63,6 +64,17 @@ TEST_CASE("the download's status line holds its longest texts in both languages 
             CAPTURE(strLongest.GetString());
             CHECK(strLongest.Find("99999") >= 0); // the library's text, not the missing one
             CHECK(DrawnWidth(hStatus, strLongest) <= client.right);
+        }
+
+        // The menu bar, set after the template made the window, takes no room from the controls.
+        RECT area = {};
+        ::GetClientRect(dlg.m_hWnd, &area);
+        for (HWND hChild = ::GetWindow(dlg.m_hWnd, GW_CHILD); hChild; hChild = ::GetWindow(hChild, GW_HWNDNEXT)) {
+            const RECT control = RectIn(dlg.m_hWnd, hChild);
+            CAPTURE(::GetDlgCtrlID(hChild));
+            CHECK(control.left >= area.left);
+            CHECK(control.right <= area.right);
+            CHECK(control.bottom <= area.bottom);
         }
 
         const RECT status = RectIn(dlg.m_hWnd, hStatus);
