@@ -150,15 +150,34 @@ BOOL CServiceDlg::OnInitDialog()
     m_LogEdit.SetLimitText(0);
 
     LogById(IDS_PROGRAM_START);
+    SayKeptLogFailure();
     ReadPortMappings();
 
     if (m_Menu.LoadMenu(IDR_MAIN_MENU))
-        SetMenu(&m_Menu);
+        SetMenuKeepingClientArea();
     if (m_LogFile.IsOpen())
         StartUnattendedRun();
     else if (IsScripted())
         m_nExitCode = EXIT_FILE; // the run cannot keep its record
     return TRUE;
+}
+
+void CServiceDlg::SetMenuKeepingClientArea()
+{
+    // The template made the window without a menu: the menu bar would take its height from
+    // the client area and cut off the log's lower edge. The window grows by it instead.
+    RECT before = {};
+    GetClientRect(&before);
+    SetMenu(&m_Menu);
+    RECT after = {};
+    GetClientRect(&after);
+    int nGrow = (before.bottom - before.top) - (after.bottom - after.top);
+    if (nGrow <= 0)
+        return;
+    RECT window = {};
+    ::GetWindowRect(m_hWnd, &window);
+    ::SetWindowPos(m_hWnd, nullptr, 0, 0, window.right - window.left, window.bottom - window.top + nGrow,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CServiceDlg::OnDeviceRadio()

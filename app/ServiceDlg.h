@@ -3,6 +3,7 @@
 // owns them; each group below names its file.
 #pragma once
 
+#include "DownloadPace.h"
 #include "FileDigest.h"
 #include "GuardTimer.h"
 #include "KoraLink.h"
@@ -204,6 +205,11 @@ public:
     BOOL BuildImageFrame();
     BOOL BuildLineFrame();
     void LogDownloadAbandoned();   // where a download that did not finish stopped
+    // ops/DownloadStatus.cpp: the status line under the bar while a download runs
+    void StartDownloadPace();     // the clock starts, the line shows the count
+    void OnDownloadPaceTimer();   // timer 108: the line brought up to date
+    void EndDownloadPace();       // no download runs: the line empty
+    void LogDownloadTime();       // a complete download: the time it took, and its rate
 
     // --- unattended/: the command line's steps, run without a person ------------------------
     // RunSteps.cpp. Where a step fails: the first failure of a step is its outcome. Nothing
@@ -240,6 +246,7 @@ public:
     ULONGLONG m_nTraceLimit = 0;   // its length may not pass this ([Debug] TraceLimitMB)
     int m_nTraceLimitMB = 0;
     BOOL m_bLogFileFailed = FALSE; // a write failed: the file is left as it was, the window goes on
+    CString m_strKeptLogFailure;  // why the last session's log was not kept; empty when it was
     CString m_strFileFailures;     // failures of the files not yet shown in a box
     BOOL m_bLogBurst = FALSE;   // log lines wait in m_strLogPending for the burst's end
     CString m_strLogPending;    // stamped lines, each ending in CR LF, not yet in the window
@@ -276,6 +283,9 @@ public:
     FileDigest m_FirmwareDigest; // the firmware file being sent, taken while it is held open
     BOOL m_bEndFrameSent = FALSE; // an image's end frame is out: its ACK completes the download
     CString m_strFrame;         // the frame last built, sent again after a NAK
+    DownloadPace m_DownloadPace; // the download's rate and time left, for its status line
+    BOOL m_bDownloadPace = FALSE; // a download runs: its status line is shown and timer 108 runs
+    CString m_strDownloadStatus; // what the status line shows
     CString m_strDeviceIdent;   // the identification line of the last wake-up
     int m_nCfgValue1 = 0;       // the 'r' reply's three numbers
     int m_nCfgValue2 = 0;
@@ -308,6 +318,7 @@ protected:
     void OnDestroy();
     void OnPaint();
     HCURSOR OnQueryDragIcon();
+    void SetMenuKeepingClientArea(); // the main menu, the window grown by its bar
     void OnDeviceRadio();
     void OnComRadio();
     void LogUnsavedSettings();
@@ -353,6 +364,10 @@ protected:
 
     // log/EventLog.cpp
     BOOL OpenLogFile();
+    // log/KeptLogs.cpp: the earlier sessions' logs
+    HANDLE ClaimLogFile(CFileException& error); // ZevLog.TXT held for this program, else why not
+    BOOL KeepPreviousLog(HANDLE hClaim);  // TRUE when ZevLog.TXT is now ZevLog.1.TXT
+    void SayKeptLogFailure();     // after the start line: why the last log was not kept
     void CloseLogFile();
     void OnLogFileFailed();
     LRESULT OnLogFileFailedBox(WPARAM wParam, LPARAM lParam);
@@ -437,6 +452,9 @@ protected:
     void StopDownloadUnread(const CString& strReason);
     void StopDownloadRefused();
     void CompleteDownload();      // the device has taken the last frame: said, idle
+    // ops/DownloadStatus.cpp
+    void ShowDownloadPace();
+    void SetDownloadStatus(const CString& strText);
     // monitor/MonitorStart.cpp
     void PlaceBeside(HWND hWnd);
     // monitor/RecordingOpen.cpp: the menu command, with its file dialog

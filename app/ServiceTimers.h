@@ -8,5 +8,6 @@ enum Timer {
     TIMER_LINE_ERRORS = 104, // the next line about line errors is due (link/LineErrors.cpp)
     TIMER_NEXT_UNIT = 105,   // an unattended run with /repeat: the next unit's wake-up
     TIMER_QUIET = 106,       // /quiet: minimise the window once it is shown
-    TIMER_STEP_DEADLINE = 107 // an unattended run: the step has not ended in time
+    TIMER_STEP_DEADLINE = 107, // an unattended run: the step has not ended in time
+    TIMER_DOWNLOAD_PACE = 108  // a download's status line is due again (ops/DownloadStatus.cpp)
 };

@@ -367,3 +367,14 @@
 #define IDS_CHART_SAVED        604   // one text: the PNG file written
 #define IDS_CHART_SAVE_FAILED  605   // two texts: the PNG file, the reason
 #define IDS_PNG_FILES          606   // the file dialog's kind
+
+// A download's status line, the time it took; the earlier sessions' logs (ops/DownloadStatus.cpp, log/KeptLogs.cpp)
+#define IDC_DOWNLOAD_STATUS    1080  // the main window's line under the progress bar
+#define IDS_DOWNLOAD_PACE_LINES 640  // two unsigned numbers: the lines sent, the file's lines
+#define IDS_DOWNLOAD_PACE_BLOCKS 641 // two unsigned numbers: the blocks sent, the file's blocks
+#define IDS_DOWNLOAD_RATE_LINES 642  // four unsigned numbers and a text: sent, the file's, the rate's whole and tenth, the time left
+#define IDS_DOWNLOAD_RATE_BLOCKS 643 //   the same for blocks
+#define IDS_DOWNLOAD_TOOK_LINES 644  // a text and two unsigned numbers: the time taken, the rate's whole and tenth
+#define IDS_DOWNLOAD_TOOK_BLOCKS 645 //   the same for blocks
+#define IDS_KEPT_LOG_NOT_MOVED 646   // three texts: the log, the name it should take, the reason
+#define IDS_KEPT_LOG_NOT_DELETED 647 // two texts: the oldest log, the reason

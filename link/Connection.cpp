@@ -61,6 +61,7 @@ void CServiceDlg::ReturnToIdle()
     if (m_DownloadFile.IsOpen())
         m_DownloadFile.Close();
     m_ProgressCtrl.SendMessage(PBM_SETPOS, 0);
+    EndDownloadPace();
     m_strRxLine.Empty();
     m_strEnteredText.Empty();
     m_nOperation = OP_IDLE;
@@ -257,6 +258,9 @@ void CServiceDlg::OnTimer(UINT_PTR nIDEvent)
         break;
     case TIMER_STEP_DEADLINE:
         OnStepDeadline();
+        break;
+    case TIMER_DOWNLOAD_PACE:
+        OnDownloadPaceTimer();
         break;
     }
     CDialog::OnTimer(nIDEvent);

@@ -31,11 +31,25 @@ const int kMaxShownLogLine = 4096;
 
 BOOL CServiceDlg::OpenLogFile()
 {
+    // The log is claimed first; the last session's log is kept only by the program that
+    // holds it (log/KeptLogs.cpp).
     CFileException error;
-    if (!m_LogFile.Open(kLogFileName,
-                        CStdioFile::modeCreate | CStdioFile::modeWrite | CStdioFile::shareDenyWrite |
-                            CStdioFile::typeText,
-                        &error)) {
+    HANDLE hClaim = ClaimLogFile(error);
+    BOOL bOpened = FALSE;
+    if (hClaim != INVALID_HANDLE_VALUE) {
+        BOOL bKept = KeepPreviousLog(hClaim);
+        // Not kept: the claim, which holds ZevLog.TXT against writers, lets go for the
+        // open that empties it. Kept: it holds ZevLog.1.TXT now, and lets go after.
+        if (!bKept)
+            ::CloseHandle(hClaim);
+        bOpened = m_LogFile.Open(kLogFileName,
+                                 CStdioFile::modeCreate | CStdioFile::modeWrite | CStdioFile::shareDenyWrite |
+                                     CStdioFile::typeText,
+                                 &error);
+        if (bKept)
+            ::CloseHandle(hClaim);
+    }
+    if (!bOpened) {
         // Without its log the program does not run; the user learns why first.
         CString strMessage = FormatTwoTexts(IDS_LOGFILE_FAILED, kLogFileName, error.GetErrorMessage());
         MessageBox(strMessage, nullptr, MB_OK | MB_ICONSTOP);

@@ -1,7 +1,8 @@
 // The firmware download: 'D', then the file one frame at a time, each answered by the
 // device with ACK (the next frame) or NAK (the same frame again). S-record files (types
 // 0 and 2) go line by line; image files (type 1) in 132-byte blocks after the device has
-// taken 'D' with ESC, closed by an end frame. The progress bar follows the file position.
+// taken 'D' with ESC, closed by an end frame. The progress bar follows the file position,
+// and the line under it the frames sent, the rate and the time left (DownloadStatus.cpp).
 //
 // A download is complete only when the device has taken all of it: the last line's ACK,
 // or the ACK of an image's end frame, which the device may give only once it has checked
@@ -56,6 +57,7 @@ void CServiceDlg::StartDownload()
     if (!SendCommand(&start.chLetter, 1))
         return; // refused: reported, idle, the file closed
     m_ProgressCtrl.SetRange32(0, ProgressPosition(m_nFirmwareEnd));
+    StartDownloadPace();
     if (bImage) {
         m_nOperation = OP_IMAGE_START;
         ArmResponseTimer(start.nTimeoutMs);
@@ -164,6 +166,7 @@ void CServiceDlg::SendNextFrame(BOOL bResend)
 void CServiceDlg::CompleteDownload()
 {
     LogById(IDS_DOWNLOAD_DONE);
+    LogDownloadTime();
     m_nOperation = OP_IDLE; // complete: nothing abandoned
     ReturnToIdle();
 }

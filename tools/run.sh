@@ -11,7 +11,9 @@
 # of the log and the result row it wrote are printed in the terminal's encoding, and the
 # exit code is ZEV.EXE's.
 # ZEV_RUN_DIR=DIR puts the run's folder, Wine prefix and screenshots under DIR instead of
-# build (the test of this script runs there, apart from the technician's folder).
+# build (the test of this script runs there, apart from the technician's folder; so do the
+# screenshots of tools/shots.sh). ZEV_RUN_DPI=N makes the prefix's resolution N pixels per
+# inch (96 unless set).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 export PYTHONPATH=$top/tools${PYTHONPATH:+:$PYTHONPATH}  # the session's harness (tools/zevharness)
@@ -61,7 +63,8 @@ set +a
 make_prefix() {
   local prefix=$1
   shift
-  sh "$top/tools/wine/prefix.sh" "$prefix" "$ttydir" --display "$@" --com1 "${port:-$ttydir/COM1}"
+  sh "$top/tools/wine/prefix.sh" "$prefix" "$ttydir" --display "$@" --com1 "${port:-$ttydir/COM1}" \
+    --dpi "${ZEV_RUN_DPI:-96}"
 }
 
 session=(python3 "$top/tools/run_session.py" "$rundir" "$ttydir" "$base/screenshots")

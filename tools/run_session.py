@@ -47,7 +47,17 @@ OPEN_RECORDING = 40033
 SETTINGS_SAVE, SETTINGS_RESTORE = 40030, 40031
 IDC_PROGRESS = 1003
 IDC_DEVICE = (1000, 1001, 1004)
-SELECTION_CHANGED = "Auswahl geändert"
+# What the session looks for in the tool's log and its windows' titles, in the language of
+# the library the run's ZEV.INI names ([Setup] LanguageLibrary, German unless set).
+TEXTS = {
+    "ZEV_DE.DLL": {"selection": "Auswahl geändert", "download done": "Firmware-Download abgeschlossen",
+                   "settings saved": "Geräteeinstellungen gesichert in", "monitor": "Durchflussmonitor",
+                   "config": "Konfiguration", "compare": "Geräteeinstellungen wiederherstellen"},
+    "ZEV_EN.DLL": {"selection": "Selection changed", "download done": "Firmware download complete",
+                   "settings saved": "Device settings saved to", "monitor": "Flow monitor",
+                   "config": "Configuration", "compare": "Restore device settings"},
+}
+SAID = dict(TEXTS["ZEV_DE.DLL"])
 DEVICE_NAMES = ("Vantik", "Corlaxa", "Brennix")
 # The ANSI code page of the tool under Wine with the run's locale (C.UTF-8): what its
 # standard error and its log hold.
@@ -74,6 +84,7 @@ def settings_for_com1(rundir, target=None):
             parser.remove_section("Ports")
     with open(path, "w", encoding="cp1252", newline="\r\n") as f:
         parser.write(f, space_around_delimiters=False)
+    SAID.update(TEXTS.get(parser.get("Setup", "LanguageLibrary", fallback="").upper(), TEXTS["ZEV_DE.DLL"]))
     name = parser.get("Device", "Device", fallback="Vantik")
     return DEVICE_NAMES.index(name) if name in DEVICE_NAMES else 0
 
@@ -166,14 +177,14 @@ def download(robot, main, rundir, shotdir, device_type):
             break
         time.sleep(0.1)
     shot = screenshot(os.path.join(shotdir, "download.png"))
-    wait_for_log(robot, main, "Firmware-Download abgeschlossen", 120.0)
+    wait_for_log(robot, main, SAID["download done"], 120.0)
     return [shot]
 
 
 def monitor(robot, main, shotdir):
     """The live flow monitor, photographed with the simulator's values in it."""
     robot.command(main, MONITOR)
-    window = robot.window("Durchflussmonitor", 10.0)
+    window = robot.window(SAID["monitor"], 10.0)
     if window is None:
         print("zev: the monitor did not open", file=sys.stderr)
         return []
@@ -200,7 +211,7 @@ def photograph_and_cancel(robot, title, what, path):
 def config_editor(robot, main, shotdir):
     """The configuration editor with what the device's configuration read gave."""
     robot.command(main, CONFIG_EDIT)
-    return photograph_and_cancel(robot, "Konfiguration", "configuration editor",
+    return photograph_and_cancel(robot, SAID["config"], "configuration editor",
                                  os.path.join(shotdir, "config-editor.png"))
 
 
@@ -211,7 +222,7 @@ def settings_compare(robot, main, shotdir):
     try:
         saved = os.path.join(folder, "unit-1.ZEVSET")
         robot.command(main, SETTINGS_SAVE)
-        if not fill_file_dialog(robot, main, saved) or not wait_for_log(robot, main, "Geräteeinstellungen gesichert in", 20.0):
+        if not fill_file_dialog(robot, main, saved) or not wait_for_log(robot, main, SAID["settings saved"], 20.0):
             print("zev: the device settings were not saved", file=sys.stderr)
             return []
         with open(saved, newline="") as f:
@@ -223,7 +234,7 @@ def settings_compare(robot, main, shotdir):
         robot.command(main, SETTINGS_RESTORE)
         if not fill_file_dialog(robot, main, other):
             return []
-        return photograph_and_cancel(robot, "Geräteeinstellungen wiederherstellen", "settings comparison",
+        return photograph_and_cancel(robot, SAID["compare"], "settings comparison",
                                      os.path.join(shotdir, "settings-compare.png"))
     finally:
         shutil.rmtree(folder, True)
@@ -284,7 +295,7 @@ def other_types(robot, main, shotdir, device_type, restart_device):
         robot.click(main, IDC_DEVICE[other])
         robot.command(main, CONNECT)
         # the log holds the first device's wake-up too: this one's comes after the new choice
-        if wait_for_log_after(robot, main, SELECTION_CHANGED, "(Init.)", 20.0):
+        if wait_for_log_after(robot, main, SAID["selection"], "(Init.)", 20.0):
             shots += photograph(robot, main, shotdir)
         else:
             print("zev: the simulated %s did not answer" % DEVICE_NAMES[other], file=sys.stderr)

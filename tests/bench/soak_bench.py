@@ -23,7 +23,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 from zevharness import hex_log
 from zevharness.firmware_files import write_image
 from monitor_bench import open_files, tool_pid
-from zevharness.operations import DISCONNECT, DOWNLOAD, IDOK, IDNO, log_texts
+from zevharness.operations import DISCONNECT, DOWNLOAD, DOWNLOAD_TOOK, IDOK, IDNO, log_texts
 from zevharness.parameters import G_TITLE, IDC_PARAM_G_ON, PARAM_G
 from zevharness.processes import end_on_signals
 from zevharness.ptys import pty_pair
@@ -136,7 +136,7 @@ class Soak:
             self.robot.file_dialog(dialog, path)
             self.robot.gone(dialog)
             if not (wait_for(lambda: self.sim.output().count("firmware written") > written, 60.0)
-                    and self.last_line(DONE)):
+                    and wait_for(lambda: log_texts(self.run)[-2:] == [DONE, DOWNLOAD_TOOK], 10.0)):
                 self.failed("download", "download %d did not end" % n)
                 continue
             with open(self.fw_out, "rb") as f:

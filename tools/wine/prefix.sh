@@ -7,7 +7,7 @@
 # make with socat (tools/zevharness/ptys.py): COM1-COM8 and COM12 to TTYDIR/COMn, the
 # tool's ends, and COM21-COM28 and COM32 (n + 20) to TTYDIR/COMn.dev, the device's ends,
 # so a Windows program (the simulator, a test) can play the device. --dpi sets the
-# resolution that GDI reports, for the tests of font sizes.
+# resolution that GDI reports, for the tests of font sizes and for screenshots at it.
 # --display: a prefix for a display (./zev run): Wine's own graphics driver, the faces the
 # tool asks for from the metric-compatible Liberation fonts, Marlett for the caption
 # buttons; --unmanaged for a display without a window manager (Wine draws the captions).
@@ -57,12 +57,12 @@ if [ "$(cat "$prefix/.zev-ready" 2>/dev/null)" != "$made_for" ]; then
   fi
   if [ -z "$display" ]; then
     reg_add 'HKCU\Software\Wine\Drivers' /v Graphics /t REG_SZ /d null
-    reg_add 'HKEY_CURRENT_CONFIG\Software\Fonts' /v LogPixels /t REG_DWORD /d "$dpi"
   else
     reg_add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Courier New' /t REG_SZ /d 'Liberation Mono'
     reg_add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Arial' /t REG_SZ /d 'Liberation Sans'
     [ -z "$unmanaged" ] || reg_add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N
   fi
+  reg_add 'HKEY_CURRENT_CONFIG\Software\Fonts' /v LogPixels /t REG_DWORD /d "$dpi"
   for n in $ports; do
     target=$ttydir/COM$n
     [ "$n" != 1 ] || target=$com1

@@ -1,6 +1,7 @@
 """What the end-to-end tests of the device operations share: the menu commands, the German
 texts the tool logs and shows, the bytes the device received, and the checks that the
 tool is idle again and that no box is open."""
+import re
 import time
 
 from . import hex_log
@@ -13,6 +14,7 @@ CONNECT, DISCONNECT, DOWNLOAD, CONFIG_READ = 40012, 40013, 40017, 40018
 
 # Controls and buttons
 IDC_PROGRESS, IDC_TEXT_ENTRY = 1003, 1006
+IDC_DOWNLOAD_STATUS = 1080  # the line under the bar while a download runs
 IDOK, IDCANCEL, IDYES, IDNO = 1, 2, 6, 7
 
 ACK, NAK, ESC, CR = b"\x06", b"\x15", b"\x1b", b"\r"
@@ -23,6 +25,26 @@ RX_TIMEOUT = "Keine Antwort vom Gerät (Zeitüberschreitung)"
 BUSY_CAPTION = "Gerät beschäftigt"
 BUSY_QUESTION = "Ein Vorgang läuft noch.\nAbbrechen und den neuen Befehl ausführen?"
 COMMAND_Y_LOG = "Befehl Y an das Gerät"
+
+
+class Matching:
+    """Equal to any text the regular expression matches whole: a log line whose numbers
+    differ from run to run, in a list of lines compared at once."""
+
+    __hash__ = None
+
+    def __init__(self, pattern):
+        self.pattern = re.compile(pattern)
+
+    def __eq__(self, other):
+        return isinstance(other, str) and self.pattern.fullmatch(other) is not None
+
+    def __repr__(self):
+        return "Matching(%r)" % self.pattern.pattern
+
+
+# The line after a complete download's: the time it took, and the lines or blocks a second.
+DOWNLOAD_TOOK = Matching(r"Dauer: \d+:\d\d(:\d\d)? \(\d+,\d (Zeilen|Blöcke)/s\)")
 
 
 def log_texts(run):

@@ -14,7 +14,7 @@ import unittest
 
 from zevharness.device_end import DeviceEndTestCase
 from zevharness.firmware_files import block_frames, write_image
-from zevharness.operations import (ACK, CAPTURE, CLOCK, CONFIG_READ, DISCONNECT, DOWNLOAD, END_FRAME, ESC,
+from zevharness.operations import (ACK, CAPTURE, CLOCK, CONFIG_READ, DISCONNECT, DOWNLOAD, DOWNLOAD_TOOK, END_FRAME, ESC,
                         IDC_PROGRESS, IDOK, RX_TIMEOUT, log_texts, log_texts_after)
 from zevharness.parameters import CONFIG_TITLE, open_dialog
 from zevharness.ptys import pty_pair
@@ -145,7 +145,7 @@ class AdapterPulledTest(DeviceEndTestCase):
         # complete once the device has taken the end frame too
         self.pair.write(ACK)
         self.assertTrue(self.log_has(DOWNLOAD_DONE))
-        self.assertEqual(log_texts_after(self.run, DOWNLOAD_STARTED), [DOWNLOAD_DONE])
+        self.assertEqual(log_texts_after(self.run, DOWNLOAD_STARTED), [DOWNLOAD_DONE, DOWNLOAD_TOOK])
         self.assert_idle()
 
     def test_capture_keeps_the_lines_received_before_the_pull(self):

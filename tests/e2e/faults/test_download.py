@@ -12,7 +12,7 @@ import unittest
 
 from zevharness import hex_log
 from zevharness.firmware_files import block_frames, write_image
-from zevharness.operations import (BUSY_CAPTION, DISCONNECT, END_FRAME, IDC_PROGRESS, IDOK, IDYES, READOUT,
+from zevharness.operations import (BUSY_CAPTION, DISCONNECT, DOWNLOAD_TOOK, END_FRAME, IDC_PROGRESS, IDOK, IDYES, READOUT,
                         RX_TIMEOUT, SimWire, answer_box, assert_idle, assert_no_box, file_log_texts, log_texts,
                         log_texts_after, start_download)
 from zevharness.robot import RobotTestCase, windows_path
@@ -57,8 +57,8 @@ class DownloadFaultTest(RobotTestCase):
         self.assertEqual(s.run.close(), 0)
         lines = file_log_texts(s.folder)
         resend = "Block 3 wird wiederholt (Dateiposition 384)"
-        self.assertEqual(lines[lines.index(STARTED + windows_path(self.path)) + 1:][:100],
-                         [resend] * 99 + [DONE])
+        self.assertEqual(lines[lines.index(STARTED + windows_path(self.path)) + 1:][:101],
+                         [resend] * 99 + [DONE, DOWNLOAD_TOOK])
 
     def test_a_block_refused_100_times_in_a_row_ends_the_download(self):
         s = self.session("--nak-frame", "3", "--nak-repeat", "1000")

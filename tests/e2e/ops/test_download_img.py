@@ -13,7 +13,7 @@ import unittest
 
 from zevharness.device_end import DeviceEndTestCase
 from zevharness.firmware_files import block_frames, write_image
-from zevharness.operations import (start_download, ACK, COMMAND_Y, COMMAND_Y_LOG, DOWNLOAD, END_FRAME, ESC, IDC_PROGRESS,
+from zevharness.operations import (start_download, ACK, COMMAND_Y, COMMAND_Y_LOG, DOWNLOAD, DOWNLOAD_TOOK, END_FRAME, ESC, IDC_PROGRESS,
                         SimWire, assert_no_box, log_texts, log_texts_after)
 from zevharness.robot import RobotTestCase, windows_path
 from zevharness.session import sim_session, wait_for
@@ -65,8 +65,8 @@ class ImageDownloadTest(RobotTestCase):
                 # the device's ACK of the end frame comes while idle: nothing to say about it
                 self.assertEqual(wire.quiet_since_mark(), expected)
                 assert_no_box(self, self.robot, s.main)
-                self.assertEqual(log_texts_after(s.run, STARTED), [DONE])
-                self.assertEqual(log_texts(s.run)[-2], STARTED + windows_path(path))
+                self.assertEqual(log_texts_after(s.run, STARTED), [DONE, DOWNLOAD_TOOK])
+                self.assertEqual(log_texts(s.run)[-3], STARTED + windows_path(path))
 
         # idle: the next command goes out without the busy question
         wire.mark()
@@ -88,7 +88,7 @@ class ImageDownloadTest(RobotTestCase):
         self.assertTrue(s.log_has(DONE, 10.0))
         # frames counted so far and the file position after the block: the same for each resend
         resend = "Block 2 wird wiederholt (Dateiposition 256)"
-        self.assertEqual(log_texts_after(s.run, STARTED), [resend, resend, DONE])
+        self.assertEqual(log_texts_after(s.run, STARTED), [resend, resend, DONE, DOWNLOAD_TOOK])
         self.assertEqual(self.firmware_out(s, 1), b"".join(frame[4:] for frame in frames))
 
 
@@ -125,7 +125,7 @@ class ImageDownloadDeviceEndTest(DeviceEndTestCase):
         self.assertTrue(self.log_has("[ACK]"), log_texts_after(self.run, STARTED))
         self.assertEqual(self.pair.read(timeout=0.5), b"")
         assert_no_box(self, self.robot, self.run.main)
-        self.assertEqual(log_texts_after(self.run, STARTED), [DONE, "[ACK]"])
+        self.assertEqual(log_texts_after(self.run, STARTED), [DONE, DOWNLOAD_TOOK, "[ACK]"])
 
 
 if __name__ == "__main__":

@@ -12,7 +12,7 @@ import unittest
 
 from zevharness.device_end import DeviceEndTestCase
 from zevharness.firmware_files import LARGE_S19, SMALL_S19, s19_lines, s19_path
-from zevharness.operations import (start_download, ACK, COMMAND_Y, DOWNLOAD, ESC, IDC_PROGRESS, IDOK, SimWire, answer_box,
+from zevharness.operations import (start_download, ACK, COMMAND_Y, DOWNLOAD, DOWNLOAD_TOOK, ESC, IDC_PROGRESS, IDOK, SimWire, answer_box,
                         assert_idle, assert_no_box, file_log_texts, log_texts, log_texts_after)
 from zevharness.processes import sub_test
 from zevharness.robot import RobotTestCase, windows_path
@@ -55,8 +55,8 @@ class S19DownloadTest(RobotTestCase):
 
     def assert_done_and_idle(self, s, wire, path):
         self.assertTrue(s.log_has(DONE, 15.0))
-        self.assertEqual(log_texts_after(s.run, STARTED), [DONE])
-        self.assertEqual(log_texts(s.run)[-2], STARTED + windows_path(path))
+        self.assertEqual(log_texts_after(s.run, STARTED), [DONE, DOWNLOAD_TOOK])
+        self.assertEqual(log_texts(s.run)[-3], STARTED + windows_path(path))
         assert_no_box(self, self.robot, s.main)
         assert_idle(self, s, wire)
 
@@ -115,7 +115,7 @@ class S19DownloadTest(RobotTestCase):
                 # five lines taken from the file so far, and where the sixth starts
                 position = sum(len(line) + len(ending) for line in lines[:5])
                 resend = "Block 5 wird wiederholt (Dateiposition %d)" % position
-                self.assertEqual(log_texts_after(s.run, STARTED), [resend, resend, DONE])
+                self.assertEqual(log_texts_after(s.run, STARTED), [resend, resend, DONE, DOWNLOAD_TOOK])
                 self.assertEqual(self.firmware_out(s, done), "".join(line + "\n" for line in lines))
         self.assertEqual(s.run.close(), 0)
         self.assertNotIn("[NAK]", file_log_texts(s.folder))
