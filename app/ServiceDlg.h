@@ -65,6 +65,10 @@ public:
     // The end of a log burst: its lines to the window, and the log file to the disk.
     void FlushLog();
     void FlushLogFile();
+    // The end of a burst: the file to the disk, the lines to the window now, or when the
+    // window's next change is due (OnLogWindowTimer).
+    void EndLogBurst();
+    void OnLogWindowTimer();
     // A file the program writes cannot be written (a full disk): the text in the log at
     // once and in a box when the message loop runs next. Each file says it once.
     void ReportFileFailure(const CString& strText);
@@ -250,6 +254,8 @@ public:
     CString m_strFileFailures;     // failures of the files not yet shown in a box
     BOOL m_bLogBurst = FALSE;   // log lines wait in m_strLogPending for the burst's end
     CString m_strLogPending;    // stamped lines, each ending in CR LF, not yet in the window
+    DWORD m_nLogWindowChangedAt = 0; // GetTickCount of the log window's last change
+    BOOL m_bLogWindowDue = FALSE;    // TIMER_LOG_WINDOW runs for the lines pending
     CString m_strLastLogText;   // the last line's text, without its time stamp
     std::vector<int> m_LogPendingLines; // the lines each of them is in the window
 

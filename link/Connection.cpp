@@ -262,6 +262,9 @@ void CServiceDlg::OnTimer(UINT_PTR nIDEvent)
     case TIMER_DOWNLOAD_PACE:
         OnDownloadPaceTimer();
         break;
+    case TIMER_LOG_WINDOW:
+        OnLogWindowTimer();
+        break;
     }
     CDialog::OnTimer(nIDEvent);
 }

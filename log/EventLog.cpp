@@ -5,7 +5,8 @@
 // milliseconds once the window is full, so a device that sends hundreds of short lines a
 // second would freeze the tool. Lines logged during one receive event (a log burst)
 // therefore reach the window together, in one replacement and one repaint, placed so
-// that the window ends exactly as the line-by-line rule leaves it (LogWindowPlan.h). The
+// that the window ends exactly as the line-by-line rule leaves it (LogWindowPlan.h), and
+// bursts that come quickly one after another share a change, at most 50 ms late. The
 // file gets each line at once, and goes to the disk at the end of each burst: a crash or
 // a power cut loses no line the window has shown. A line logged outside a burst is a
 // burst of its own.
@@ -24,6 +25,10 @@
 
 namespace {
 const char kLogFileName[] = "ZevLog.TXT";
+// Bursts that follow each other closer than this share one change of the window: a
+// settings run's turns and a stream's events each end a burst, and a change costs
+// several milliseconds under Wine (the device's next answer would wait for it).
+const DWORD kLogWindowSpacingMs = 50;
 // Longer lines are cut in the window (the file keeps them whole): a line of a megabyte
 // of noise would make every later change of the edit's text crawl.
 const int kMaxShownLogLine = 4096;
@@ -97,6 +102,25 @@ void CServiceDlg::FlushLog()
     FlushLogFile();
 }
 
+void CServiceDlg::EndLogBurst()
+{
+    FlushLogFile();
+    if (m_LogPendingLines.empty() || m_bLogWindowDue)
+        return;
+    DWORD nSince = ::GetTickCount() - m_nLogWindowChangedAt;
+    if (nSince >= kLogWindowSpacingMs || !m_hWnd) {
+        FlushLogWindow();
+        return;
+    }
+    m_bLogWindowDue = TRUE;
+    SetTimer(TIMER_LOG_WINDOW, kLogWindowSpacingMs - nSince);
+}
+
+void CServiceDlg::OnLogWindowTimer()
+{
+    FlushLogWindow();
+}
+
 void CServiceDlg::FlushLogFile()
 {
     if (m_LogFile.IsOpen() && !m_bLogFileFailed && !m_LogFile.Flush())
@@ -136,6 +160,10 @@ LRESULT CServiceDlg::OnLogFileFailedBox(WPARAM, LPARAM)
 
 void CServiceDlg::FlushLogWindow()
 {
+    if (m_bLogWindowDue) {
+        m_bLogWindowDue = FALSE;
+        KillTimer(TIMER_LOG_WINDOW);
+    }
     if (m_LogPendingLines.empty())
         return;
     LogAppendPlan plan = PlanLogAppend(m_LogEdit.GetLineCount(), m_nMaxLogLines, m_LogPendingLines.data(),
@@ -151,6 +179,7 @@ void CServiceDlg::FlushLogWindow()
     m_LogEdit.ReplaceSel(strText, FALSE);
     m_LogEdit.ScrollCaret();
     m_LogEdit.UpdateWindow();
+    m_nLogWindowChangedAt = ::GetTickCount();
     m_strLogPending.Empty();
     m_LogPendingLines.clear();
 }

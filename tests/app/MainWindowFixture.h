@@ -25,13 +25,23 @@ struct MainWindowFixture {
     }
     ~MainWindowFixture() { dlg.DestroyWindow(); }
 
-    std::string LogWindowText() const { return std::string(dlg.m_LogEdit.GetWindowText()); }
+    // The log window's text as it stands: lines of a burst may still wait for its next change.
+    std::string ShownLogWindowText() const { return std::string(dlg.m_LogEdit.GetWindowText()); }
+    // The log window's text with what waits for its next change in it (the change brought
+    // forward): what it shows a moment later.
+    std::string LogWindowText() const
+    {
+        const_cast<CServiceDlg&>(dlg).FlushLogWindow();
+        return ShownLogWindowText();
+    }
 
     // The lines of the log window without their time stamps (the last, empty line dropped).
-    std::vector<std::string> LogWindowLines() const
+    std::vector<std::string> LogWindowLines() const { return LinesWithoutStamps(LogWindowText()); }
+    std::vector<std::string> ShownLogWindowLines() const { return LinesWithoutStamps(ShownLogWindowText()); }
+
+    static std::vector<std::string> LinesWithoutStamps(const std::string& text)
     {
         std::vector<std::string> lines;
-        std::string text = LogWindowText();
         std::string::size_type start = 0, end;
         while ((end = text.find("\r\n", start)) != std::string::npos) {
             lines.push_back(text.substr(start + 9, end - start - 9));

@@ -176,9 +176,12 @@ TEST_CASE("lines logged in a burst leave the window as the line-by-line rule doe
         dlg.m_LogEdit.SetWindowText("");
         dlg.m_nMaxLogLines = 5;
         for (size_t first = 0; first < entries.size(); first += 5) {
-            CLogBurst burst(dlg);
-            for (size_t i = first; i < entries.size() && i < first + 5; ++i)
-                dlg.LogLine(entries[i].c_str());
+            {
+                CLogBurst burst(dlg);
+                for (size_t i = first; i < entries.size() && i < first + 5; ++i)
+                    dlg.LogLine(entries[i].c_str());
+            }
+            PumpMessages(80); // each burst a change of its own
         }
         inBursts = Unstamped(fixture.LogWindowText());
         dlg.DestroyWindow();
@@ -195,16 +198,57 @@ TEST_CASE("a burst shows its lines at its end, or when a message box comes up")
     MainWindowFixture fixture;
     CServiceDlg& dlg = fixture.dlg;
     BoxAnswerer answerer(IDOK);
+    PumpMessages(80); // the window's last change lies back
     {
         CLogBurst burst(dlg);
         dlg.LogLine("first of the burst");
-        CHECK(fixture.LogWindowText().find("first of the burst") == std::string::npos);
+        CHECK(fixture.ShownLogWindowText().find("first of the burst") == std::string::npos);
         dlg.MessageBox("a question", nullptr, MB_OK);
-        CHECK(fixture.LogWindowText().find("first of the burst") != std::string::npos);
+        CHECK(fixture.ShownLogWindowText().find("first of the burst") != std::string::npos);
         dlg.LogLine("second of the burst");
-        CHECK(fixture.LogWindowText().find("second of the burst") == std::string::npos);
+        CHECK(fixture.ShownLogWindowText().find("second of the burst") == std::string::npos);
     }
-    CHECK(fixture.LogWindowLines().back() == "second of the burst");
+    PumpMessages(80);
+    REQUIRE_FALSE(fixture.ShownLogWindowLines().empty());
+    CHECK(fixture.ShownLogWindowLines().back() == "second of the burst");
     dlg.LogLine("outside a burst");
-    CHECK(fixture.LogWindowLines().back() == "outside a burst"); // at once
+    CHECK(fixture.ShownLogWindowLines().back() == "outside a burst"); // at once
+}
+
+TEST_CASE("bursts that follow each other quickly share one change of the window, in order")
+{
+    MainWindowFixture fixture;
+    CServiceDlg& dlg = fixture.dlg;
+    PumpMessages(80);
+    auto burst = [&](const char* pszLine) {
+        CLogBurst lines(dlg);
+        dlg.LogLine(pszLine);
+    };
+    burst("turn 1"); // the window has been quiet: shown at once
+    REQUIRE_FALSE(fixture.ShownLogWindowLines().empty());
+    CHECK(fixture.ShownLogWindowLines().back() == "turn 1");
+    burst("turn 2"); // within 50 ms of that change: waits
+    burst("turn 3");
+    CHECK(fixture.ShownLogWindowLines().back() == "turn 1");
+    PumpMessages(120); // the window's timer brings both, in one change
+    std::vector<std::string> lines = fixture.ShownLogWindowLines();
+    REQUIRE(lines.size() >= 3);
+    CHECK(std::vector<std::string>(lines.end() - 3, lines.end()) ==
+          std::vector<std::string>{"turn 1", "turn 2", "turn 3"});
+
+    burst("turn 4");
+    burst("turn 5");
+    dlg.LogLine("outside a burst"); // shows what waits at once, before itself
+    lines = fixture.ShownLogWindowLines();
+    REQUIRE(lines.size() >= 3);
+    CHECK(std::vector<std::string>(lines.end() - 3, lines.end()) ==
+          std::vector<std::string>{"turn 4", "turn 5", "outside a burst"});
+
+    // The file has every line at the end of its burst, whatever the window shows.
+    burst("turn 6");
+    burst("turn 7");
+    std::string file = ReadFileBytes(fixture.folder.Path("ZevLog.TXT"));
+    CHECK(file.find(" turn 7\r\n") != std::string::npos);
+    PumpMessages(120);
+    CHECK(fixture.ShownLogWindowLines().back() == "turn 7");
 }
