@@ -65,8 +65,9 @@ public:
     // The end of a log burst: its lines to the window, and the log file to the disk.
     void FlushLog();
     void FlushLogFile();
-    // The end of a burst: the file to the disk, the lines to the window now, or when the
-    // window's next change is due (OnLogWindowTimer).
+    // The end of a burst: the file to the disk, the lines to the window now or, after a
+    // burst that sent the device its next letter, when the window's next change is due
+    // (OnLogWindowTimer).
     void EndLogBurst();
     void OnLogWindowTimer();
     // A file the program writes cannot be written (a full disk): the text in the log at
@@ -256,6 +257,7 @@ public:
     CString m_strLogPending;    // stamped lines, each ending in CR LF, not yet in the window
     DWORD m_nLogWindowChangedAt = 0; // GetTickCount of the log window's last change
     BOOL m_bLogWindowDue = FALSE;    // TIMER_LOG_WINDOW runs for the lines pending
+    BOOL m_bLogBurstSent = FALSE;    // the log burst under way has sent the device something
     CString m_strLastLogText;   // the last line's text, without its time stamp
     std::vector<int> m_LogPendingLines; // the lines each of them is in the window
 

@@ -18,6 +18,8 @@ BOOL CServiceDlg::SendCommand(const void* pData, int nLength)
     }
     m_bTxDone = FALSE;
     KoraWrite(m_hLink, pData, nLength);
+    if (m_bLogBurst)
+        m_bLogBurstSent = TRUE; // the answer is on its way: the log window waits
     // Armed after the bytes are on their way: the report that they have gone comes through
     // the message loop, after this call, and a download's next frame waits for nothing.
     SetTimer(TIMER_WATCHDOG, 1000);

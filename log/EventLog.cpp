@@ -6,7 +6,7 @@
 // second would freeze the tool. Lines logged during one receive event (a log burst)
 // therefore reach the window together, in one replacement and one repaint, placed so
 // that the window ends exactly as the line-by-line rule leaves it (LogWindowPlan.h), and
-// bursts that come quickly one after another share a change, at most 50 ms late. The
+// the turns of a quick conversation share a change, at most 50 ms late. The
 // file gets each line at once, and goes to the disk at the end of each burst: a crash or
 // a power cut loses no line the window has shown. A line logged outside a burst is a
 // burst of its own.
@@ -25,9 +25,10 @@
 
 namespace {
 const char kLogFileName[] = "ZevLog.TXT";
-// Bursts that follow each other closer than this share one change of the window: a
-// settings run's turns and a stream's events each end a burst, and a change costs
-// several milliseconds under Wine (the device's next answer would wait for it).
+// Turns of a conversation closer than this share one change of the window: a settings
+// run's turns and a download's frames each end a burst that sends the next letter or
+// frame, and a change costs several milliseconds under Wine (the device's next answer
+// would wait for it).
 const DWORD kLogWindowSpacingMs = 50;
 // Longer lines are cut in the window (the file keeps them whole): a line of a megabyte
 // of noise would make every later change of the edit's text crawl.
@@ -105,15 +106,22 @@ void CServiceDlg::FlushLog()
 void CServiceDlg::EndLogBurst()
 {
     FlushLogFile();
-    if (m_LogPendingLines.empty() || m_bLogWindowDue)
+    BOOL bSent = m_bLogBurstSent;
+    m_bLogBurstSent = FALSE;
+    if (m_LogPendingLines.empty())
         return;
+    // Only a burst that has sent the device its next letter or frame lets its lines wait:
+    // the answer comes within milliseconds, and a change of the window now would hold it
+    // up. A burst that ends a conversation, opens a dialog or carries a stream shows them.
     DWORD nSince = ::GetTickCount() - m_nLogWindowChangedAt;
-    if (nSince >= kLogWindowSpacingMs || !m_hWnd) {
+    if (!bSent || nSince >= kLogWindowSpacingMs || !m_hWnd) {
         FlushLogWindow();
         return;
     }
-    m_bLogWindowDue = TRUE;
-    SetTimer(TIMER_LOG_WINDOW, kLogWindowSpacingMs - nSince);
+    if (!m_bLogWindowDue) {
+        m_bLogWindowDue = TRUE;
+        SetTimer(TIMER_LOG_WINDOW, kLogWindowSpacingMs - nSince);
+    }
 }
 
 void CServiceDlg::OnLogWindowTimer()

@@ -215,20 +215,22 @@ TEST_CASE("a burst shows its lines at its end, or when a message box comes up")
     CHECK(fixture.ShownLogWindowLines().back() == "outside a burst"); // at once
 }
 
-TEST_CASE("bursts that follow each other quickly share one change of the window, in order")
+TEST_CASE("turns of a quick conversation share one change of the window, in order")
 {
     MainWindowFixture fixture;
     CServiceDlg& dlg = fixture.dlg;
     PumpMessages(80);
-    auto burst = [&](const char* pszLine) {
+    // A turn: the device's answer logged, and the next letter sent in the same burst.
+    auto turn = [&](const char* pszLine) {
         CLogBurst lines(dlg);
         dlg.LogLine(pszLine);
+        dlg.m_bLogBurstSent = TRUE; // as SendCommand marks it
     };
-    burst("turn 1"); // the window has been quiet: shown at once
+    turn("turn 1"); // the window has been quiet: shown at once
     REQUIRE_FALSE(fixture.ShownLogWindowLines().empty());
     CHECK(fixture.ShownLogWindowLines().back() == "turn 1");
-    burst("turn 2"); // within 50 ms of that change: waits
-    burst("turn 3");
+    turn("turn 2"); // within 50 ms of that change: waits
+    turn("turn 3");
     CHECK(fixture.ShownLogWindowLines().back() == "turn 1");
     PumpMessages(120); // the window's timer brings both, in one change
     std::vector<std::string> lines = fixture.ShownLogWindowLines();
@@ -236,19 +238,33 @@ TEST_CASE("bursts that follow each other quickly share one change of the window,
     CHECK(std::vector<std::string>(lines.end() - 3, lines.end()) ==
           std::vector<std::string>{"turn 1", "turn 2", "turn 3"});
 
-    burst("turn 4");
-    burst("turn 5");
+    turn("turn 4");
+    turn("turn 5");
     dlg.LogLine("outside a burst"); // shows what waits at once, before itself
     lines = fixture.ShownLogWindowLines();
     REQUIRE(lines.size() >= 3);
     CHECK(std::vector<std::string>(lines.end() - 3, lines.end()) ==
           std::vector<std::string>{"turn 4", "turn 5", "outside a burst"});
 
+    // A burst that sends nothing ends the conversation (a dialog may open on it): it shows
+    // what waits and its own lines at once.
+    turn("turn 6");
+    {
+        CLogBurst last(dlg);
+        dlg.LogLine("the last answer");
+    }
+    lines = fixture.ShownLogWindowLines();
+    REQUIRE(lines.size() >= 2);
+    CHECK(std::vector<std::string>(lines.end() - 2, lines.end()) ==
+          std::vector<std::string>{"turn 6", "the last answer"});
+
     // The file has every line at the end of its burst, whatever the window shows.
-    burst("turn 6");
-    burst("turn 7");
-    std::string file = ReadFileBytes(fixture.folder.Path("ZevLog.TXT"));
-    CHECK(file.find(" turn 7\r\n") != std::string::npos);
-    PumpMessages(120);
+    PumpMessages(80);
+    turn("turn 7");
+    turn("turn 8");
     CHECK(fixture.ShownLogWindowLines().back() == "turn 7");
+    std::string file = ReadFileBytes(fixture.folder.Path("ZevLog.TXT"));
+    CHECK(file.find(" turn 8\r\n") != std::string::npos);
+    PumpMessages(120);
+    CHECK(fixture.ShownLogWindowLines().back() == "turn 8");
 }
