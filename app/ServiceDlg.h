@@ -258,6 +258,7 @@ public:
     DWORD m_nLogWindowChangedAt = 0; // GetTickCount of the log window's last change
     BOOL m_bLogWindowDue = FALSE;    // TIMER_LOG_WINDOW runs for the lines pending
     BOOL m_bLogBurstSent = FALSE;    // the log burst under way has sent the device something
+    BOOL m_bLogBurstLogged = FALSE;  // the log burst under way has logged a line
     CString m_strLastLogText;   // the last line's text, without its time stamp
     std::vector<int> m_LogPendingLines; // the lines each of them is in the window
 

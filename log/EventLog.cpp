@@ -91,6 +91,7 @@ void CServiceDlg::LogLine(const CString& strText)
     strShown += "\r\n";
     m_strLogPending += strShown;
     m_LogPendingLines.push_back(LogEntryLines(std::string(strShown.GetString(), strShown.GetLength())));
+    m_bLogBurstLogged = m_bLogBurst;
     if (bFileFailed)
         OnLogFileFailed();
     if (!m_bLogBurst)
@@ -106,15 +107,16 @@ void CServiceDlg::FlushLog()
 void CServiceDlg::EndLogBurst()
 {
     FlushLogFile();
-    BOOL bSent = m_bLogBurstSent;
-    m_bLogBurstSent = FALSE;
+    BOOL bSent = m_bLogBurstSent, bLogged = m_bLogBurstLogged;
+    m_bLogBurstSent = m_bLogBurstLogged = FALSE;
     if (m_LogPendingLines.empty())
         return;
-    // Only a burst that has sent the device its next letter or frame lets its lines wait:
-    // the answer comes within milliseconds, and a change of the window now would hold it
-    // up. A burst that ends a conversation, opens a dialog or carries a stream shows them.
+    // The lines wait while a conversation goes on: a burst that has sent the device its next
+    // letter or frame (the answer comes within milliseconds, and a change of the window now
+    // would hold it up), or a piece of the answer that logs nothing. A burst that logs and
+    // sends nothing ends the conversation, opens a dialog or carries a stream: shown now.
     DWORD nSince = ::GetTickCount() - m_nLogWindowChangedAt;
-    if (!bSent || nSince >= kLogWindowSpacingMs || !m_hWnd) {
+    if ((bLogged && !bSent) || nSince >= kLogWindowSpacingMs || !m_hWnd) {
         FlushLogWindow();
         return;
     }
