@@ -3,6 +3,7 @@
 
 #include <thread>
 
+#include "AnswerChecks.h"
 #include "kora_test_support.h"
 
 TEST_CASE("events come through the message loop of the thread that opened the link")
@@ -259,27 +260,8 @@ TEST_CASE("an answer the program waits for is announced as it comes")
     REQUIRE(link > 0);
     REQUIRE(KoraWait(KORA_EVENT_READY, 2000) >= 0);
     pump_for(100);
-    auto device_write = [&](const std::string& bytes) { device.write(bytes); };
-    auto device_read = [&](size_t count) { return device.read(count, 2000); };
-    SUBCASE("piece by piece, at once")
-    {
-        AnswerTurns turns = play_answer_turns(link, &log, device_write, device_read);
-        CHECK(turns.complete);
-        CHECK(turns.received == turns.expected);
-        MESSAGE("a later piece of an answer is announced after " << turns.median_delay_ms << " ms (median)");
-        // Announced at once, the median is a fraction of a millisecond under Wine; held
-        // back, every piece would wait nearly 20 ms.
-        CHECK(turns.median_delay_ms < 10.0);
-    }
-    SUBCASE("an answer that flows past its first 20 ms, once the line is quiet")
-    {
-        double delay = long_answer_end_delay(link, &log, device_write, device_read);
-        MESSAGE("the end of a long answer is announced after " << delay << " ms (median)");
-        REQUIRE(delay >= 0);
-        // Two character times at 9600 baud are 2 ms; held for the stream's spacing, the
-        // answer's end would wait about 16 ms.
-        CHECK(delay < 10.0);
-    }
+    check_answers_announced_as_they_come(
+        link, &log, [&](const std::string& bytes) { device.write(bytes); }, [&](size_t count) { return device.read(count, 2000); });
     CHECK(KoraClose(link) == 0);
 }
 

@@ -4,6 +4,7 @@
 
 #include <doctest.h>
 
+#include "AnswerChecks.h"
 #include "kora_test_support.h"
 
 namespace {
@@ -364,22 +365,7 @@ TEST_CASE("over the network too, an answer the program waits for is announced as
     REQUIRE(peer.accept(5000));
     REQUIRE(KoraWait(KORA_EVENT_READY, 2000) >= 0);
     pump_for(100);
-    auto device_write = [&](const std::string& bytes) { peer.write(bytes); };
-    auto device_read = [&](size_t count) { return peer.read(count, 2000); };
-    SUBCASE("piece by piece, at once")
-    {
-        AnswerTurns turns = play_answer_turns(link, &log, device_write, device_read);
-        CHECK(turns.complete);
-        CHECK(turns.received == turns.expected);
-        MESSAGE("a later piece of an answer is announced after " << turns.median_delay_ms << " ms (median)");
-        CHECK(turns.median_delay_ms < 10.0);
-    }
-    SUBCASE("a long answer once the line is quiet")
-    {
-        double delay = long_answer_end_delay(link, &log, device_write, device_read);
-        MESSAGE("the end of a long answer is announced after " << delay << " ms (median)");
-        REQUIRE(delay >= 0);
-        CHECK(delay < 10.0);
-    }
+    check_answers_announced_as_they_come(
+        link, &log, [&](const std::string& bytes) { peer.write(bytes); }, [&](size_t count) { return peer.read(count, 2000); });
     CHECK(KoraClose(link) == 0);
 }
