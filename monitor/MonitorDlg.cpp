@@ -68,7 +68,7 @@ BOOL CMonitorDlg::OnInitDialog()
     m_pFlowFont->ApplyToWindow(GetDlgItem(IDC_MON_FLOW));
     // The bar's range is the window's for its life: set once, not asked for every frame.
     m_FlowBar.SetRange32(0, 1000);
-    m_nBarPos = 0; // where a new bar stands
+    m_nBarPos = m_nBarShown = 0; // where a new bar stands
 
     // A new window charts from its first frame; the span chosen last stays.
     m_Chart.Attach(GetDlgItem(IDC_MON_CHART));
@@ -176,6 +176,12 @@ void CMonitorDlg::OnPaint()
 {
     PAINTSTRUCT ps;
     ::BeginPaint(m_hWnd, &ps);
+    // The bar moves with the read-outs: Wine's bar repaints itself at every position set,
+    // which cost more than all the rest of a frame when set with each one.
+    if (m_nBarPos != m_nBarShown) {
+        m_FlowBar.SetPos(m_nBarPos);
+        m_nBarShown = m_nBarPos;
+    }
     UpdateData(FALSE);
     ::EndPaint(m_hWnd, &ps);
 }
@@ -261,13 +267,8 @@ BOOL CMonitorDlg::DecodeFrame(const unsigned char* pFrame, CString& strLog)
     m_fLitres = values.fLitres;
     m_nWholeReading = TruncateToInt(values.dWhole);
 
-    // The bar takes every frame's flow, as the read-outs show it; a bar that does not move
-    // is left alone, since every position set repaints it.
-    int nBarPos = m_nFlowRate > 1000 ? 1000 : m_nFlowRate;
-    if (nBarPos != m_nBarPos) {
-        m_FlowBar.SetPos(nBarPos);
-        m_nBarPos = nBarPos;
-    }
+    // The bar takes every frame's flow, and shows it when the read-outs show theirs.
+    m_nBarPos = m_nFlowRate > 1000 ? 1000 : m_nFlowRate;
     ShowValues();
     if (m_bChartShown) {
         // A sample a frame, nothing drawn: the chart paints on its own timer.

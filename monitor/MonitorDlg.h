@@ -70,7 +70,8 @@ private:
     // Has the paint handler run; the controls repaint only where their values change.
     void RequestPaint();
     DWORD m_nLastShown = 0;       // GetTickCount of the last invalidation
-    int m_nBarPos = 0;            // the bar's position, as last set
+    int m_nBarPos = 0;            // the bar's position for the last frame
+    int m_nBarShown = 0;          // and as last set in the bar
     BOOL m_bShowPending = FALSE;  // a later showing is due on the timer
     std::unique_ptr<CDeviceFont> m_pErrorsFont;
     std::unique_ptr<CDeviceFont> m_pFlowFont;
