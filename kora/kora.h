@@ -36,9 +36,10 @@ extern "C" {
                                      link) */
 #define KORA_EVENT_RECEIVED    2  /* received bytes are waiting for KoraRead. Every piece of
                                      the answer to a write comes at once, and so do the
-                                     first bytes after 20 ms without one; bytes that keep
+                                     first bytes after 50 ms without one; bytes that keep
                                      flowing by themselves (unasked, or longer than 20 ms after
-                                     the answer began) come about every 20 ms */
+                                     the answer began) come about every 50 ms (sooner above
+                                     192000 baud) */
 #define KORA_EVENT_SENT        4  /* the transmitter is empty: every byte written so far has gone
                                      out */
 #define KORA_EVENT_LINE_ERROR  8  /* line errors (framing, parity, overrun, break) have been

@@ -7,7 +7,7 @@
  * the link up by handle and calls the callback registered for the bit at that moment.
  * Callbacks therefore never run on the I/O thread and never two at once. Received bytes
  * are announced at once when they answer something the program wrote or come after a
- * quiet spell; a stream that flows by itself is announced every 20 ms (io_receive.c says
+ * quiet spell; a stream that flows by itself is announced every 50 ms (io_receive.c says
  * why).
  */
 #include "link.h"

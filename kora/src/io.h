@@ -20,6 +20,7 @@ typedef struct io_state {
     int empty_reads;
     ULONGLONG write_deadline;    /* GetTickCount64 value; 0 = none */
     ULONGLONG rx_post_due;       /* when received bytes held back are to be announced; 0 = none */
+    int flooded;                 /* the port fills faster than its rate: read on while holding */
     DWORD piece_size;
     unsigned char read_buffer[READ_CHUNK];
     unsigned char piece[65536];  /* the written bytes handed to the port */

@@ -11,7 +11,10 @@
 #include "io.h"
 
 #define MAX_EMPTY_READS 50         /* reads in a row that end with nothing, before giving up */
-#define RX_EVENT_SPACING_MS 20     /* a stream nobody asked for is delivered this often */
+#define RX_EVENT_SPACING_MS 50     /* a stream nobody asked for is delivered this often, */
+#define RX_SPACING_BYTES 1024      /* or when it may have brought this many bytes */
+#define FLOOD_READ_BYTES (2 * RX_SPACING_BYTES) /* a read this big: the port is flooded */
+#define ANSWER_PIECES_MS 20        /* an answer's pieces are announced at once this long */
 #define ANSWER_TAIL_MS 500         /* an answer flowing longer than this is a stream */
 
 void io_start_read(io_state *io)
@@ -35,6 +38,12 @@ void io_start_read(io_state *io)
         link_fail_with_system_error(link, "Cannot read from COM%u: %s", GetLastError());
 }
 
+static ULONGLONG stream_spacing_ms(unsigned baud)
+{
+    ULONGLONG ms = link_line_time_ms(RX_SPACING_BYTES, baud);
+    return ms && ms < RX_EVENT_SPACING_MS ? ms : RX_EVENT_SPACING_MS;
+}
+
 /* With the lock held: tells the program that bytes wait. While the program waits for the
  * answer to what it wrote, every piece of that answer is announced at once: an answer
  * often comes in several pieces (the device writes it in parts, the pty or the driver
@@ -42,8 +51,10 @@ void io_start_read(io_state *io)
  * spell are announced at once too. A stream that goes on by itself (the monitor's frames,
  * a read-out) arrives a few bytes a millisecond and is announced every
  * RX_EVENT_SPACING_MS instead of for every piece, as a UART's FIFO gathers bytes: each
- * event costs the program's thread and the wineserver far more than its bytes. An answer
- * that still flows RX_EVENT_SPACING_MS after its first piece is such a stream; but for
+ * event costs the program's thread and the wineserver far more than its bytes (at 38400
+ * baud a third of a millisecond, more than the frames it brings). At the rates where
+ * that spacing would let the port's queue fill past RX_SPACING_BYTES, sooner. An answer
+ * that still flows ANSWER_PIECES_MS after its first piece is such a stream; but for
  * ANSWER_TAIL_MS after that first piece, what it holds back is announced as soon as the
  * line has been quiet for two character times: a long answer is whole then, and the
  * program waits for it. (A stream nobody asked for is not cut at short pauses: at the
@@ -52,12 +63,12 @@ void io_start_read(io_state *io)
 void link_announce_received(kora_link *link, ULONGLONG now, ULONGLONG *due)
 {
     if (link->awaiting_answer && !link->answer_until) {
-        link->answer_until = now + RX_EVENT_SPACING_MS;
+        link->answer_until = now + ANSWER_PIECES_MS;
         link->answer_tail_until = now + ANSWER_TAIL_MS;
     }
     if (link->awaiting_answer && now >= link->answer_until)
         link->awaiting_answer = 0;
-    ULONGLONG block_due = link->rx_posted_at + RX_EVENT_SPACING_MS;
+    ULONGLONG block_due = link->rx_posted_at + stream_spacing_ms(link->baud);
     ULONGLONG quiet_due = now + link_quiet_ms(link->baud);
     if (link->awaiting_answer || now >= block_due) {
         link_announce_held(link, now);
@@ -77,7 +88,8 @@ void link_announce_held(kora_link *link, ULONGLONG now)
 
 /* Once the time of bytes held back has come, or the program awaits an answer: what the
  * port has gathered meanwhile is fetched first (the read that is armed again completes at
- * once and announces all), or, when nothing more came, the bytes held are announced now. */
+ * once and announces all), or, when nothing more came or the receive queue has no room
+ * for it, the bytes held are announced now. */
 void io_announce_due(io_state *io)
 {
     if (!io->rx_post_due)
@@ -94,12 +106,10 @@ void io_announce_due(io_state *io)
     DWORD queued = 0;
     if (!io_check_port(io, &queued))
         return;
-    if (queued) {
-        io->read_size = queued;
-        return;
-    }
     library_lock();
-    if (io->link->rx.count)
+    if (queued && byte_queue_room(&io->link->rx))
+        io->read_size = queued;
+    else if (io->link->rx.count)
         link_announce_held(io->link, GetTickCount64());
     library_unlock();
 }
@@ -128,8 +138,13 @@ void io_finish_read(io_state *io)
         link_fail_with_system_error(link, "COM%u delivers no data: %s", ok ? ERROR_NO_DATA : code);
         return;
     }
-    /* Bytes already queued behind this read are fetched at once, in one read. */
+    /* Bytes already queued behind this read are fetched at once, in one read. A port that
+     * gathered more than its rate can bring while bytes were held (a pty has no rate; a
+     * device may flood) is read on until its queue is empty: held, its queue would cap
+     * the stream at one queue a spacing. */
     DWORD queued = 0;
-    if (io_check_port(io, &queued))
+    if (io_check_port(io, &queued)) {
         io->read_size = queued ? queued : 1;
+        io->flooded = got >= FLOOD_READ_BYTES || (io->flooded && queued);
+    }
 }

@@ -140,8 +140,9 @@ static void run(io_state *io)
     }
     for (;;) {
         if (!link_failed(link)) {
-            /* While a stream's bytes are held back, the port gathers the next ones. */
-            if (!io->reading && !io->rx_post_due)
+            /* While a stream's bytes are held back, the port gathers the next ones,
+             * unless it is flooded. */
+            if (!io->reading && (!io->rx_post_due || io->flooded))
                 io_start_read(io);
             if (!io->writing)
                 io_start_write(io);

@@ -73,8 +73,8 @@ AnswerTurns play_answer_turns(LONG link, EventLog *log, const std::function<void
 
 // Turns of an answer that flows longer than KORA's answer window (a long line, one byte a
 // millisecond for about 24 ms) and then stops: the median time from its last byte written
-// by the device to the event that brings it. Held for the stream's 20 ms spacing it is
-// about 16 ms; announced once the line is quiet, a few. Negative: an answer went missing.
+// by the device to the event that brings it. Held for the stream's spacing it is
+// tens of milliseconds; announced once the line is quiet, a few. Negative: an answer went missing.
 double long_answer_end_delay(LONG link, EventLog *log, const std::function<void(const std::string &)> &device_write,
                              const std::function<std::string(size_t)> &device_read, int turns = 5);
 

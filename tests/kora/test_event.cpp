@@ -274,3 +274,37 @@ TEST_CASE("a stream that follows a write still comes in few events once its answ
     CHECK(events < 100);
 }
 
+
+TEST_CASE("a flood faster than the line's rate is read on while its events are spaced, every byte in order")
+{
+    // A pty has no rate: the device's end takes bytes as fast as they are written, and
+    // the port's queue holds a few kilobytes. Read only between events, such a flood would
+    // come at one queue an event; the program reads 1024 bytes an event, as ZEV.EXE does.
+    DevicePort device(1);
+    EventLog log;
+    LONG link = open_link(1, 38400, &log);
+    REQUIRE(link > 0);
+    REQUIRE(KoraWait(KORA_EVENT_READY, 2000) >= 0);
+    pump_for(100);
+    std::string expected = byte_pattern(1 << 20, 9);
+    std::string received;
+    log.on_event = [&](LONG bit) {
+        char buffer[1024];
+        LONG n = bit == KORA_EVENT_RECEIVED ? KoraRead(link, buffer, sizeof buffer) : 0;
+        if (n > 0)
+            received.append(buffer, static_cast<size_t>(n));
+    };
+    ULONGLONG start = GetTickCount64();
+    std::thread writer([&] {
+        for (size_t offset = 0; offset < expected.size(); offset += 4096)
+            device.write(expected.substr(offset, 4096));
+    });
+    bool complete = pump_until([&] { return received.size() >= expected.size(); }, 60000);
+    writer.join();
+    double seconds = (GetTickCount64() - start) / 1000.0;
+    MESSAGE("1 MiB in " << seconds << " s, " << log.count(KORA_EVENT_RECEIVED) << " receive events");
+    CHECK(complete);
+    CHECK(received == expected);
+    CHECK(KoraWrite(link, "x", 1) == 1); // the link is still good
+    CHECK(KoraClose(link) == 0);
+}
