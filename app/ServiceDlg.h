@@ -110,6 +110,9 @@ public:
     void EndUnfinishedOperation(); // what an operation cut short leaves, said and kept
 
     // --- link/ReceiveDispatch.cpp: the bytes of one receive event, and one byte ------------
+    // A receive event hands over at most kReceiveChunk bytes; a full chunk means that
+    // more of the stream waits in KORA, and its event follows at once.
+    static const int kReceiveChunk = 1024;
     void ReceiveBytes(const BYTE* pBytes, int nCount);
     void ReceiveByte(BYTE nByte);
 
@@ -259,6 +262,7 @@ public:
     BOOL m_bLogWindowDue = FALSE;    // TIMER_LOG_WINDOW runs for the lines pending
     BOOL m_bLogBurstSent = FALSE;    // the log burst under way has sent the device something
     BOOL m_bLogBurstLogged = FALSE;  // the log burst under way has logged a line
+    BOOL m_bLogBurstMore = FALSE;    // the device's bytes go on in the next receive event
     CString m_strLastLogText;   // the last line's text, without its time stamp
     std::vector<int> m_LogPendingLines; // the lines each of them is in the window
 

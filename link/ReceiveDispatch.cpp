@@ -11,6 +11,7 @@ void CServiceDlg::ReceiveBytes(const BYTE* pBytes, int nCount)
 {
     // One receive event may end hundreds of lines: the log window shows them together.
     CLogBurst burst(*this);
+    m_bLogBurstMore = nCount >= kReceiveChunk;
     for (int i = 0; i < nCount; ++i)
         ReceiveByte(pBytes[i]);
 }

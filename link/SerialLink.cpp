@@ -74,7 +74,7 @@ void CServiceDlg::CloseLink()
 
 void CServiceDlg::OnReceive()
 {
-    BYTE buffer[1024];
+    BYTE buffer[kReceiveChunk];
     LONG nCount = KoraRead(m_hLink, buffer, sizeof buffer);
     if (nCount > 0) {
         TraceBytes(false, buffer, nCount);

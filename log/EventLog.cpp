@@ -6,7 +6,8 @@
 // second would freeze the tool. Lines logged during one receive event (a log burst)
 // therefore reach the window together, in one replacement and one repaint, placed so
 // that the window ends exactly as the line-by-line rule leaves it (LogWindowPlan.h), and
-// the turns of a quick conversation share a change, at most 50 ms late. The
+// the turns of a quick conversation, or the receive events of a flood, share a change, at
+// most 50 ms late. The
 // file gets each line at once, and goes to the disk at the end of each burst: a crash or
 // a power cut loses no line the window has shown. A line logged outside a burst is a
 // burst of its own.
@@ -107,16 +108,17 @@ void CServiceDlg::FlushLog()
 void CServiceDlg::EndLogBurst()
 {
     FlushLogFile();
-    BOOL bSent = m_bLogBurstSent, bLogged = m_bLogBurstLogged;
-    m_bLogBurstSent = m_bLogBurstLogged = FALSE;
+    BOOL bSent = m_bLogBurstSent, bLogged = m_bLogBurstLogged, bMore = m_bLogBurstMore;
+    m_bLogBurstSent = m_bLogBurstLogged = m_bLogBurstMore = FALSE;
     if (m_LogPendingLines.empty())
         return;
     // The lines wait while a conversation goes on: a burst that has sent the device its next
     // letter or frame (the answer comes within milliseconds, and a change of the window now
-    // would hold it up), or a piece of the answer that logs nothing. A burst that logs and
-    // sends nothing ends the conversation, opens a dialog or carries a stream: shown now.
+    // would hold it up), or a piece of the answer that logs nothing. So do a flood's lines
+    // while more of it waits. A burst that logs and sends nothing ends the conversation,
+    // opens a dialog or ends a stream: shown now.
     DWORD nSince = ::GetTickCount() - m_nLogWindowChangedAt;
-    if ((bLogged && !bSent) || nSince >= kLogWindowSpacingMs || !m_hWnd) {
+    if ((bLogged && !bSent && !bMore) || nSince >= kLogWindowSpacingMs || !m_hWnd) {
         FlushLogWindow();
         return;
     }

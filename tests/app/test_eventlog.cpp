@@ -6,6 +6,7 @@
 
 #include <doctest.h>
 
+#include <algorithm>
 #include <regex>
 
 namespace {
@@ -270,4 +271,35 @@ TEST_CASE("turns of a quick conversation share one change of the window, in orde
     CHECK(file.find(" turn 8\r\n") != std::string::npos);
     PumpMessages(120);
     CHECK(fixture.ShownLogWindowLines().back() == "turn 8");
+}
+
+TEST_CASE("a flood's lines share the window's changes while more of it waits; its end shows at once")
+{
+    MainWindowFixture fixture;
+    CServiceDlg& dlg = fixture.dlg;
+    PumpMessages(80);
+    std::string stream;
+    for (int n = 0; stream.size() < 3 * CServiceDlg::kReceiveChunk + 100; ++n)
+        stream += std::to_string(1000 + n) + "\r";
+    auto hand = [&](size_t offset, size_t count) {
+        dlg.ReceiveBytes(reinterpret_cast<const BYTE*>(stream.data()) + offset, static_cast<int>(count));
+    };
+    const size_t chunk = CServiceDlg::kReceiveChunk;
+    hand(0, chunk); // the window has been quiet: shown at once
+    std::vector<std::string> first = fixture.ShownLogWindowLines();
+    REQUIRE_FALSE(first.empty());
+    hand(chunk, chunk); // full chunks: more of the flood waits, and so do their lines
+    hand(2 * chunk, chunk);
+    CHECK(fixture.ShownLogWindowLines() == first);
+    hand(3 * chunk, stream.size() - 3 * chunk); // the flood's end: everything at once
+    std::vector<std::string> shown = fixture.ShownLogWindowLines();
+    REQUIRE_FALSE(shown.empty());
+    // The window ends with the flood's last line, as the file does.
+    std::string file = ReadFileBytes(fixture.folder.Path("ZevLog.TXT"));
+    REQUIRE(file.size() > 2);
+    std::string last = file.substr(0, file.size() - 2);
+    last = last.substr(last.rfind('\n') + 1 + 9); // without its time stamp
+    CHECK(last.find(std::to_string(1000 + static_cast<int>(std::count(stream.begin(), stream.end(), '\r')) - 1)) !=
+          std::string::npos);
+    CHECK(shown.back() == last);
 }

@@ -142,6 +142,7 @@ void Burst(CServiceDlg& dlg, const char* pszWhat, const std::string& strStream, 
         dlg.ReceiveBytes(reinterpret_cast<const BYTE*>(strStream.data()) + offset, static_cast<int>(nCount));
         PumpWaiting();
     }
+    dlg.FlushLogWindow(); // the lines that still wait for the window's next change
     double dSeconds = Millis(Clock::now() - start) / 1000.0;
     double dWorst = pinger.Stop();
     std::printf("%-44s %8.0f lines/s (%.2f s), slowest answer of the window %6.1f ms\n", pszWhat,
