@@ -16,7 +16,7 @@ set_tests_properties(fuzz_seeds PROPERTIES FIXTURES_SETUP fuzz_seeds FIXTURES_RE
   ENVIRONMENT "${ZEV_PYTHON_ENV}")
 foreach(target ${ZEV_FUZZ_TARGETS})
   # Niced: the fuzzers keep a core busy, and the Wine tests beside them have timers to keep.
-  add_test(NAME smoke_${target} COMMAND nice -n 10 python3 ${PROJECT_SOURCE_DIR}/tests/fuzz/fuzz.py smoke ${target} 4)
+  add_test(NAME smoke_${target} COMMAND nice -n 10 python3 ${PROJECT_SOURCE_DIR}/tests/fuzz/fuzz.py smoke ${target} 2)
   set_tests_properties(smoke_${target} PROPERTIES FIXTURES_REQUIRED "fuzz_seeds;native" TIMEOUT 120
     ENVIRONMENT "${ZEV_PYTHON_ENV}")
 endforeach()
