@@ -85,3 +85,11 @@ void WriteFileBytes(const std::string& strPath, const std::string& strBytes)
     std::ofstream file(strPath, std::ios::binary | std::ios::trunc);
     file << strBytes;
 }
+
+RECT RectIn(HWND hParent, HWND hChild)
+{
+    RECT rect = {};
+    ::GetWindowRect(hChild, &rect);
+    ::MapWindowPoints(nullptr, hParent, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}

@@ -42,4 +42,7 @@ private:
 
 std::string ReadFileBytes(const std::string& strPath);
 void WriteFileBytes(const std::string& strPath, const std::string& strBytes);
+
+// Where a control stands in its dialog's client area.
+RECT RectIn(HWND hParent, HWND hChild);
 #endif

@@ -20,14 +20,6 @@ std::string ControlText(HWND hWnd)
     return szText;
 }
 
-RECT RectIn(HWND hParent, HWND hChild)
-{
-    RECT rect = {};
-    ::GetWindowRect(hChild, &rect);
-    ::MapWindowPoints(nullptr, hParent, reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
-
 // The width a text takes in the control's font.
 int DrawnWidth(HWND hControl, const CString& strText)
 {

@@ -15,14 +15,6 @@
 #include <vector>
 
 namespace {
-RECT RectIn(HWND hParent, HWND hChild)
-{
-    RECT rect = {};
-    ::GetWindowRect(hChild, &rect);
-    ::MapWindowPoints(nullptr, hParent, reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
-
 std::string ClassOf(HWND hWnd)
 {
     char szClass[64] = {};

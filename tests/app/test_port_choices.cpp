@@ -31,14 +31,6 @@ std::string ButtonText(const CServiceDlg& dlg, int nID)
     return szText;
 }
 
-RECT RectIn(HWND hParent, HWND hChild)
-{
-    RECT rect = {};
-    ::GetWindowRect(hChild, &rect);
-    ::MapWindowPoints(nullptr, hParent, reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
-
 bool IsGroupBox(HWND hWnd)
 {
     char szClass[32] = {};

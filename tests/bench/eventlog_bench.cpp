@@ -4,7 +4,7 @@
 // call costs now, how many lines a second reach the window and the file through the
 // receive path, and how long the window keeps a message sent to it waiting meanwhile.
 // Prints figures; asserts nothing about them.
-#include "AppTestEnvironment.h"
+#include "BenchWindow.h"
 #include "BenchFigures.h"
 #include "ServiceDlg.h"
 
@@ -217,13 +217,8 @@ std::string LongLines(int nLines)
 
 int main()
 {
-    TempFolder folder;
-    UseLanguageLibrary();
-    CServiceDlg dlg;
-    dlg.m_nComIndex = 7; // an unmapped port: the teardown's good-bye goes nowhere
-    dlg.Create(IDD_SERVICE_DIALOG);
-    dlg.m_nComIndex = 7;
-    dlg.ShowWindow(SW_SHOW);
+    CBenchWindow window(TRUE);
+    CServiceDlg& dlg = window.dlg;
 
     FillLogWindow(dlg);
     StepCosts(dlg, 200);
@@ -232,6 +227,5 @@ int main()
     Burst(dlg, "10,000 short lines (\">> (CR) 123\")", ShortLines(10000), 10000);
     Burst(dlg, "2,000 lines of 146 bytes", LongLines(2000), 2000);
 
-    dlg.DestroyWindow();
     return 0;
 }

@@ -1,7 +1,7 @@
 // Throughput of the receive path: bytes handed over as OnReceive hands them (reads of at
 // most 1024 bytes), through the framer and the dispatcher, against the 3840 bytes per
 // second that 38400 baud carries. Prints figures; asserts nothing about them.
-#include "AppTestEnvironment.h"
+#include "BenchWindow.h"
 #include "BenchFigures.h"
 #include "ServiceDlg.h"
 
@@ -56,12 +56,8 @@ void Report(const char* pszWhat, double dBytesPerSecond)
 
 int main()
 {
-    TempFolder folder;
-    UseLanguageLibrary();
-    CServiceDlg dlg;
-    dlg.m_nComIndex = 7; // an unmapped port: the teardown's good-bye goes nowhere
-    dlg.Create(IDD_SERVICE_DIALOG);
-    dlg.m_nComIndex = 7;
+    CBenchWindow window(FALSE);
+    CServiceDlg& dlg = window.dlg;
 
     // One long reply without a line end: framing and the line buffer alone.
     std::vector<BYTE> unended = MonitorLikeStream(10 * 1000 * 1000, false);
@@ -74,6 +70,5 @@ int main()
     dlg.m_nOperation = OP_IDLE;
     Report("200 kB of 146-byte records with CR, each logged", Measure(dlg, records));
 
-    dlg.DestroyWindow();
     return 0;
 }

@@ -2,7 +2,7 @@
 // as the monitor writes them): from the command's file to its window made, shown and
 // painted, in the program's own process; and the file read alone. Prints figures; asserts
 // nothing about them.
-#include "AppTestEnvironment.h"
+#include "BenchWindow.h"
 #include "BenchFigures.h"
 #include "MonitorFrame.h"
 #include "RecordingReader.h"
@@ -59,16 +59,11 @@ double MillisecondsSince(std::chrono::steady_clock::time_point start)
 
 int main()
 {
-    TempFolder folder;
-    UseLanguageLibrary();
-    CServiceDlg dlg;
-    dlg.m_nComIndex = 7; // an unmapped port: the teardown's good-bye goes nowhere
-    dlg.Create(IDD_SERVICE_DIALOG);
-    dlg.m_nComIndex = 7;
-    dlg.ShowWindow(SW_SHOW);
+    CBenchWindow window(TRUE);
+    CServiceDlg& dlg = window.dlg;
 
     std::string strText = HourRecording();
-    std::string strPath = folder.Path("hour.csv");
+    std::string strPath = window.folder.Path("hour.csv");
     WriteFileBytes(strPath, strText);
     std::printf("one hour of the monitor: %d rows, %.1f MB\n", kFramesAnHour, strText.size() / 1e6);
 
@@ -103,6 +98,5 @@ int main()
     figures.Add("opening a one-hour recording (90,001 frames)", dOpen, "ms", 1000.0, dRead);
     figures.Add("reading its text alone", dRead, "ms");
 
-    dlg.DestroyWindow();
     return 0;
 }
