@@ -7,10 +7,9 @@
 // therefore reach the window together, in one replacement and one repaint, placed so
 // that the window ends exactly as the line-by-line rule leaves it (LogWindowPlan.h), and
 // the turns of a quick conversation, or the receive events of a flood, share a change, at
-// most 50 ms late. The
-// file gets each line at once, and goes to the disk at the end of each burst: a crash or
-// a power cut loses no line the window has shown. A line logged outside a burst is a
-// burst of its own.
+// most 50 ms late. The file gets each line at once, and goes to the disk at the end of
+// each burst: a crash or a power cut loses no line the window has shown. A line logged
+// outside a burst is a burst of its own.
 //
 // The file is open for this program alone to write (others may read it): a second
 // start in the same folder cannot empty it under the running one.
