@@ -103,6 +103,21 @@ class ToolRun:
         self.pid = self.robot.start(self.folder.exe, self.folder.path, command_line=command_line)
         return self.pid
 
+    def start_box(self, title, timeout=15.0, command_line=None):
+        """Starts the program for a start that ends in a box titled `title`: the box.
+        Without it the failure says what became of the program (its exit code, or the
+        window it shows instead), so that a run that fails once says why."""
+        self.launch(command_line)
+        box = self.robot.window(title, timeout)
+        if box is None:
+            code = self.robot.exit_code(0)
+            if code is not None:
+                raise AssertionError("no box %r: the program ended with exit code %#x" % (title, code))
+            shown = self.robot.window("", 0)
+            raise AssertionError("no box %r within %.0f s: the program still runs and shows %s"
+                                 % (title, timeout, repr(self.robot.title(shown)) if shown else "no window"))
+        return box
+
     def radio_index(self, ids):
         checked = [i for i, cid in enumerate(ids) if self.robot.checked(self.main, cid)]
         return checked[0] if len(checked) == 1 else (-1 if not checked else checked)

@@ -115,9 +115,7 @@ class StartupTest(RobotTestCase):
 
     def expect_library_message(self, library_setting, shown_name):
         self.folder = self.folder or tool_folder(self, "[Setup]\nLanguageLibrary=%s\n" % library_setting)
-        tool_run(self, self.folder, self.robot).launch()
-        box = self.robot.window("Error", 10.0)
-        self.assertIsNotNone(box, "no message box")
+        box = tool_run(self, self.folder, self.robot).start_box("Error")
         self.assertEqual(self.robot.text(box, 0xFFFF), "Library %s not found !" % shown_name)
         self.assertIsNone(self.robot.window("Zevanto", 0.3), "the main window must not open")
         self.robot.click(box, 1)  # OK
@@ -172,9 +170,7 @@ class StartupTest(RobotTestCase):
 
     def test_a_library_without_the_main_window_stops_with_a_message(self):
         self.folder = tool_folder(self, "[Setup]\nLanguageLibrary=KORA.DLL\n")
-        tool_run(self, self.folder, self.robot).launch()
-        box = self.robot.window("Error", 10.0)
-        self.assertIsNotNone(box, "no message box: the program vanished")
+        box = tool_run(self, self.folder, self.robot).start_box("Error")
         self.assertEqual(self.robot.text(box, 0xFFFF),
                          "The main window cannot be created from library KORA.DLL !")
         self.robot.click(box, 1)
