@@ -100,7 +100,7 @@ endfunction()
 # them is left running alone at the end of a run (ctest learns the others' times itself).
 set(ZEV_TEST_SECONDS
   e2e_unattended_command_line 50 e2e_unattended_results 48 e2e_link_serial 42 e2e_faults_noise 13
-  e2e_log_trace_replay 45 app_unit 40 e2e_monitor_chart 34 e2e_unattended_steps 32
+  e2e_log_trace_replay 34 app_unit 40 e2e_monitor_chart 34 e2e_unattended_steps 32
   e2e_faults_adapter_pulled 32 app_line_errors 10 e2e_params_device_settings 26
   e2e_unattended_arguments 25 kora_network 24 e2e_faults_download_time_outs 24 e2e_run_command_line 21
   e2e_params_device_end 21 e2e_faults_download 21 e2e_ops_download_s19 19 e2e_faults_log_disk 19
