@@ -23,6 +23,10 @@ class DevicePort {
 
   // Signalled when there is something for collect().
   virtual HANDLE readEvent() const = 0;
+  // True when collect() may also be called unsignalled, on every turn of the loop: a
+  // socket's notice of a client or of its data that never comes then costs one turn, not
+  // the session.
+  virtual bool collectsEveryTurn() const { return false; }
   // Takes the bytes that arrived into `bytes`; Gone when the port itself is lost.
   virtual Result collect(std::string& bytes, std::string& error) = 0;
   virtual Result write(const std::string& bytes, std::string& error) = 0;

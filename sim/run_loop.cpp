@@ -93,7 +93,7 @@ int serve(Side& side, DevicePort& port, const Options& options, HexLog& log, con
       report(log, "ending: " + stop.reason());
       return 0;
     }
-    if (woke == WAIT_OBJECT_0) {
+    if (woke == WAIT_OBJECT_0 || (woke == WAIT_TIMEOUT && port.collectsEveryTurn())) {
       // Stamped with the time the device takes them as arrived: the collecting itself may
       // take a while on a busy machine, and the log's times of what the device sent in
       // answer are read against this one.

@@ -42,6 +42,14 @@ class NetworkSimulatorTest(unittest.TestCase):
                 self.fail("the hex log has no %r:\n%s" % (text, sim.log_text()[-3000:]))
             time.sleep(0.02)
 
+    def answer(self, sim, client, expected, timeout=5):
+        """Asserts the device's next line to `client`; a failure shows the simulator's
+        hex log and whether the connection was closed."""
+        got = client.read(until=b"\r", timeout=timeout)
+        if got != expected:
+            self.fail("%r, not %r%s; the hex log:\n%s" % (got, expected, " (the connection was closed)"
+                                                         if client.closed else "", sim.log_text()[-3000:]))
+
     def test_tcp_serves_one_client_at_a_time_and_the_next_after_it(self):
         port = free_tcp_port()
         sim = self.start("--type", "1", "--tcp", str(port))
@@ -49,9 +57,9 @@ class NetworkSimulatorTest(unittest.TestCase):
 
         first = self.connect(port, telnet=False)
         first.write(WAKE_UP % 1)
-        self.assertEqual(first.read(until=b"\r", timeout=5), b"Corlaxa V2.14 SN 104711\r")
+        self.answer(sim, first, b"Corlaxa V2.14 SN 104711\r")
         first.write(b"r")
-        self.assertEqual(first.read(until=b"\r"), b"9,33,0\r")
+        self.answer(sim, first, b"9,33,0\r", timeout=2)
         # Bytes as they are: 0xFF is one byte on the wire and at the device.
         first.write(b"\xff")
 
@@ -66,7 +74,7 @@ class NetworkSimulatorTest(unittest.TestCase):
         self.wait_note(sim, "waiting for the next")
         third = self.connect(port, telnet=False)
         third.write(b"E" + WAKE_UP % 1)  # the device was still awake: 'E', then a new wake-up
-        self.assertEqual(third.read(until=b"\r", timeout=5), b"Corlaxa V2.14 SN 104711\r")
+        self.answer(sim, third, b"Corlaxa V2.14 SN 104711\r")
         self.assertEqual(sim.stop(), 0)
 
         log = sim.log_text()
