@@ -28,7 +28,7 @@ const char kLogFileName[] = "ZevLog.TXT";
 // Turns of a conversation closer than this share one change of the window: a settings
 // run's turns and a download's frames each end a burst that sends the next letter or
 // frame, and a change costs several milliseconds under Wine (the device's next answer
-// would wait for it).
+// would wait for it). A flood's receive events share changes the same way.
 const DWORD kLogWindowSpacingMs = 50;
 // Longer lines are cut in the window (the file keeps them whole): a line of a megabyte
 // of noise would make every later change of the edit's text crawl.
