@@ -2,6 +2,7 @@
 # Makes a private Wine prefix, once, and starts its wineserver: the test prefixes and the
 # prefix that ./zev run starts the tool in.
 #   prefix.sh PREFIX TTYDIR [--dpi N] [--display [--unmanaged]] [--com1 DEVICE]
+#             [--keep-desktop PROGRAM]
 # A test prefix (no --display) uses the null graphics driver (windows, dialogs, timers and
 # message loops work, nothing is shown) and maps COM ports to the pty pairs that the tests
 # make with socat (tools/zevharness/ptys.py): COM1-COM8 and COM12 to TTYDIR/COMn, the
@@ -12,6 +13,9 @@
 # tool asks for from the metric-compatible Liberation fonts, Marlett for the caption
 # buttons; --unmanaged for a display without a window manager (Wine draws the captions).
 # --com1 DEVICE: COM1 leads to DEVICE, a real serial port, instead of TTYDIR/COM1.
+# --keep-desktop PROGRAM: PROGRAM (tests/robot/desktop_keeper.cpp) is started in the
+# prefix and holds its desktop until the server ends, so that Wine's desktop process is
+# not ended and started again between two tests.
 set -eu
 prefix=$1
 ttydir=$2
@@ -20,12 +24,14 @@ dpi=96
 display=
 unmanaged=
 com1=$ttydir/COM1
+keeper=
 while [ $# -gt 0 ]; do
   case $1 in
     --dpi) dpi=$2; shift 2 ;;
     --display) display=yes; shift ;;
     --unmanaged) unmanaged=yes; shift ;;
     --com1) com1=$2; shift 2 ;;
+    --keep-desktop) keeper=$2; shift 2 ;;
     *) echo "prefix.sh: unknown option $1" >&2; exit 2 ;;
   esac
 done
@@ -98,3 +104,6 @@ wineserver -p >>"$prefix/wineserver.log" 2>&1 </dev/null || true
 # output they inherit open for as long as the server lives: started from here, they
 # hold the log file and not the output pipe of the first test (ctest would wait for it).
 wine cmd /c exit >>"$prefix/wineserver.log" 2>&1 </dev/null || true
+# Started in the background, with the same output as the services (a copy that finds one
+# running ends at once).
+[ -z "$keeper" ] || wine "$keeper" >>"$prefix/wineserver.log" 2>&1 </dev/null &

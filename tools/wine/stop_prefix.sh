@@ -2,8 +2,8 @@
 # Ends everything that runs in a Wine prefix once its tests (or ./zev run) are done.
 #   stop_prefix.sh PREFIX
 # prefix.sh keeps the prefix's wineserver and Wine's services (services.exe, winedevice,
-# plugplay, explorer, rpcss...) running for the whole test run, so that each test starts
-# quickly; they end here. Anything else still running with WINEPREFIX=PREFIX in its
+# plugplay, explorer, rpcss..., and the tests' desktop keeper) running for the whole test
+# run, so that each test starts quickly; they end here. Anything else still running with WINEPREFIX=PREFIX in its
 # environment (Wine's programs, and what the tests started with ctest's environment, such
 # as socat) was left behind by whatever started it: it is named, ended, and the script
 # fails.
