@@ -73,6 +73,8 @@ class UnattendedSettingsTest(unittest.TestCase):
             device = sim.output()
             if code == 3:  # the wake-up's answer never came: where it went, for the failure
                 print("ZEVSIM.EXE said:\n%s\nits hex log ends:\n%s" % (device[-2000:], sim.log_text()[-3000:]))
+        if not os.path.exists(self.folder.file("ZevLog.TXT")):
+            self.fail("the run left no log: exit code %#x, standard error:\n%s" % (code & 0xFFFFFFFF, stderr))
         texts = self.log_texts()
         start = "Unattended run: " + " ".join(CORLAXA + args)
         self.assertIn(start, texts)
