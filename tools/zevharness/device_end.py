@@ -37,7 +37,7 @@ class DeviceEndTestCase(RobotTestCase):
             time.sleep(0.1)  # the tool switches to the working rate 30 ms after the wake-up
             self.pair.write(answer)
             self.assertTrue(wait_for(lambda: self.run.log_window().count(line) > before, 5.0),
-                            "no identification line")
+                            "no identification line; the log window ends:\n%s" % self.run.log_window()[-600:])
         return wake_up
 
     def assert_no_box(self, run=None, timeout=0.3):

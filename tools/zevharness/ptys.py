@@ -212,6 +212,22 @@ class PtyPair:
         time.sleep(settle)
         return True
 
+    def wait_held(self, count, timeout=3.0):
+        """Waits until `count` bytes wait in the tool end's input queue, for a tool that has
+        its end closed: what the device's end wrote has passed socat, and a tool that opens
+        its end now finds it there. False on a time-out."""
+        deadline = time.monotonic() + timeout
+        while True:
+            tool = os.open(self.tool_path, os.O_RDONLY | os.O_NOCTTY | os.O_NONBLOCK)
+            try:
+                if _queued(tool, termios.FIONREAD) >= count:
+                    return True
+            finally:
+                os.close(tool)
+            if time.monotonic() > deadline:
+                return False
+            time.sleep(0.005)
+
     # --- what the tool set on its end ----------------------------------------------
     def tool_speed(self):
         """The baud rate that the program set on its end of the pair."""

@@ -242,6 +242,9 @@ class LineFaultTest(CaptureFolder, DeviceEndTestCase):
         self.assertTrue(self.log_has(PORT_FAILED))
         self.pair = pty_pair(self, 1)
         self.pair.write(b"STALE" * 200 + b"\r")
+        # in the tool's end before the tool opens it (socat, on a busy machine, may pass
+        # them on only after the open, as a device's answer would come)
+        self.assertTrue(self.pair.wait_held(1001))
         self.connect(0)
 
         # after a disconnect the link stays open at 9600: every line is logged as unexpected
