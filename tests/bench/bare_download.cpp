@@ -1,10 +1,13 @@
-// A firmware download of an S-record file with nothing but Win32 in the tool's place: the
-// wake-up, 'D', then each line and CR, the next one the moment the device's ACK has been
-// read (a NAK sends the line again). Overlapped ReadFile and WriteFile on the port, one
-// thread, no library, no window: what any program under Wine needs for a frame, the
-// floor the download benchmark holds the tool against.
-//   bare_download PORT TYPE FILE     (TYPE 0 or 2: the devices that take S-records)
-// Exit code 0 when the device took every line.
+// A firmware download with nothing but Win32 in the tool's place: the wake-up, 'D', then
+// each frame, the next one the moment the device's ACK has been read (a NAK sends the
+// frame again). Overlapped ReadFile and WriteFile on the port, one thread, no library, no
+// window: what any program under Wine needs for a frame, the floor the download
+// benchmark holds the tool against.
+//   bare_download PORT TYPE FILE
+// TYPE 0 or 2: an S-record file, line by line with CR, at 38400 baud. TYPE 1: an image
+// at 19200 baud, after the device has taken 'D' with ESC, in blocks of 128 bytes (number,
+// 0x80, sum high and low, the data filled with 0xFF), then the end frame of four zeros.
+// Exit code 0 when the device took every frame.
 #include <windows.h>
 
 #include <cstdio>
@@ -64,6 +67,39 @@ int ReadByte(HANDLE hPort, DWORD nTimeoutMs)
     ::CloseHandle(request.hEvent);
     return nResult;
 }
+
+std::vector<std::string> LineFrames(const char* pszPath)
+{
+    std::vector<std::string> frames;
+    std::ifstream file(pszPath);
+    for (std::string strLine; std::getline(file, strLine);) {
+        if (!strLine.empty() && strLine.back() == '\r')
+            strLine.pop_back();
+        frames.push_back(strLine + '\r');
+    }
+    return frames;
+}
+
+std::vector<std::string> ImageFrames(const char* pszPath)
+{
+    std::vector<std::string> frames;
+    std::ifstream file(pszPath, std::ios::binary);
+    char block[128];
+    for (unsigned nNumber = 0; file.read(block, sizeof block) || file.gcount() > 0; ++nNumber) {
+        std::string strFrame(4 + sizeof block, '\xFF');
+        strFrame.replace(4, static_cast<std::size_t>(file.gcount()), block, static_cast<std::size_t>(file.gcount()));
+        unsigned nSum = 0;
+        for (std::size_t i = 4; i < strFrame.size(); ++i)
+            nSum += static_cast<unsigned char>(strFrame[i]);
+        strFrame[0] = static_cast<char>(nNumber & 0xFF);
+        strFrame[1] = static_cast<char>(0x80);
+        strFrame[2] = static_cast<char>((nSum >> 8) & 0xFF);
+        strFrame[3] = static_cast<char>(nSum & 0xFF);
+        frames.push_back(strFrame);
+    }
+    frames.push_back(std::string(4, '\0'));
+    return frames;
+}
 }
 
 int main(int argc, char** argv)
@@ -74,13 +110,8 @@ int main(int argc, char** argv)
     }
     unsigned nPort = static_cast<unsigned>(std::atoi(argv[1]));
     unsigned nType = static_cast<unsigned>(std::atoi(argv[2]));
-    std::vector<std::string> lines;
-    std::ifstream file(argv[3]);
-    for (std::string strLine; std::getline(file, strLine);) {
-        if (!strLine.empty() && strLine.back() == '\r')
-            strLine.pop_back();
-        lines.push_back(strLine);
-    }
+    bool bImage = nType == 1;
+    std::vector<std::string> frames = bImage ? ImageFrames(argv[3]) : LineFrames(argv[3]);
 
     // The wake-up at 9600 baud, then the working rate.
     HANDLE hPort = OpenPort(nPort, 9600);
@@ -91,7 +122,7 @@ int main(int argc, char** argv)
     Write(hPort, szWakeUp);
     ::Sleep(30);
     ::CloseHandle(hPort);
-    hPort = OpenPort(nPort, 38400);
+    hPort = OpenPort(nPort, bImage ? 19200 : 38400);
     int nByte;
     while ((nByte = ReadByte(hPort, 5000)) != '\r') {
         if (nByte < 0)
@@ -99,17 +130,20 @@ int main(int argc, char** argv)
     }
 
     Write(hPort, "D");
-    for (const std::string& strLine : lines) {
+    if (bImage && ReadByte(hPort, 5000) != 0x1B)
+        return 1;
+    for (const std::string& strFrame : frames) {
         do {
-            if (!Write(hPort, strLine + '\r'))
+            if (!Write(hPort, strFrame))
                 return 1;
             nByte = ReadByte(hPort, 10000);
         } while (nByte == 0x15);
         if (nByte != 0x06)
             return 1;
     }
-    Write(hPort, "E");
+    if (!bImage)
+        Write(hPort, "E");
     ::CloseHandle(hPort);
-    std::printf("bare download: %u lines taken\n", static_cast<unsigned>(lines.size()));
+    std::printf("bare download: %u frames taken\n", static_cast<unsigned>(frames.size()));
     return 0;
 }

@@ -10,6 +10,9 @@
 //   kora_latency_bench hop COUNT         no port: a second thread posts a message to this
 //                                thread's loop; prints "HOP <ticks>" per message, the
 //                                cost of handing an event from one thread to another
+//   kora_latency_bench wake COUNT        no port: this thread sets an event a second thread
+//                                waits on; prints "WAKE <ticks>" per wake, the cost of
+//                                handing a write to the library's I/O thread
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -130,14 +133,48 @@ static int thread_hop(size_t count)
     return 0;
 }
 
+static volatile long long wake_set;
+static HANDLE wake_event, wake_seen;
+static std::vector<long long> wakes;
+
+static DWORD WINAPI wake_waiter(void *)
+{
+    while (WaitForSingleObject(wake_event, INFINITE) == WAIT_OBJECT_0) {
+        wakes.push_back(now_ticks() - wake_set);
+        SetEvent(wake_seen);
+    }
+    return 0;
+}
+
+static int thread_wake(size_t count)
+{
+    wake_event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    wake_seen = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    HANDLE waiter = CreateThread(nullptr, 0, wake_waiter, nullptr, 0, nullptr);
+    for (size_t n = 0; n < count; n++) {
+        Sleep(1);
+        wake_set = now_ticks();
+        SetEvent(wake_event);
+        if (WaitForSingleObject(wake_seen, 5000) != WAIT_OBJECT_0)
+            break;
+    }
+    TerminateThread(waiter, 0);
+    CloseHandle(waiter);
+    for (long long ticks : wakes)
+        std::printf("WAKE %lld\n", ticks);
+    return wakes.size() == count ? 0 : 1;
+}
+
 int main(int argc, char **argv)
 {
     if (argc == 3 && std::strcmp(argv[1], "hop") == 0)
         return thread_hop((size_t)std::atoi(argv[2]));
+    if (argc == 3 && std::strcmp(argv[1], "wake") == 0)
+        return thread_wake((size_t)std::atoi(argv[2]));
     if (argc == 4 && std::strcmp(argv[1], "kora") == 0)
         return through_kora((unsigned)std::atoi(argv[2]), (size_t)std::atoi(argv[3]));
     if (argc == 4 && std::strcmp(argv[1], "raw") == 0)
         return raw_port((unsigned)std::atoi(argv[2]), (size_t)std::atoi(argv[3]));
-    std::fprintf(stderr, "usage: kora_latency_bench kora|raw PORT COUNT | hop COUNT\n");
+    std::fprintf(stderr, "usage: kora_latency_bench kora|raw PORT COUNT | hop|wake COUNT\n");
     return 2;
 }
