@@ -62,10 +62,11 @@ public:
     void LogByIdText(UINT nID, const char* pszText);
     // Shows the lines that wait for the end of a log burst (log/LogBurst.h).
     void FlushLogWindow();
-    // The end of a log burst: its lines to the window, and the log file to the disk.
+    // The end of a log burst: its lines to the window, and the log file and the trace to
+    // the disk.
     void FlushLog();
     void FlushLogFile();
-    // The end of a burst: the file to the disk, the lines to the window now or, after a
+    // The end of a burst: the files to the disk, the lines to the window now or, after a
     // burst that sent the device its next letter, when the window's next change is due
     // (OnLogWindowTimer).
     void EndLogBurst();
@@ -73,6 +74,10 @@ public:
     // A file the program writes cannot be written (a full disk): the text in the log at
     // once and in a box when the message loop runs next. Each file says it once.
     void ReportFileFailure(const CString& strText);
+    // The traffic trace (log/Trace.cpp): a record of bytes sent or received, on the disk at
+    // once or, within a burst, when the burst ends (FlushTrace).
+    void TraceBytes(bool bSent, const void* pBytes, int nCount);
+    void FlushTrace();
 
     // --- link/SerialLink.cpp: the serial link ----------------------------------------------
     BOOL OpenLink(int nBaud);     // TRUE when the link is open and good
@@ -386,7 +391,6 @@ protected:
     LRESULT OnLogFileFailedBox(WPARAM wParam, LPARAM lParam);
     // log/Trace.cpp
     void OpenTrace();
-    void TraceBytes(bool bSent, const void* pBytes, int nCount);
     void StopTraceAtLimit(const std::string& strLastLine);
     void CloseTrace();
     // link/SerialLink.cpp

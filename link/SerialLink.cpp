@@ -3,6 +3,7 @@
 #include "ServiceDlg.h"
 #include "CommandLine.h"
 #include "ConnectionString.h"
+#include "LogBurst.h"
 #include "StringFormats.h"
 
 #include <string>
@@ -77,6 +78,7 @@ void CServiceDlg::OnReceive()
     BYTE buffer[kReceiveChunk];
     LONG nCount = KoraRead(m_hLink, buffer, sizeof buffer);
     if (nCount > 0) {
+        CLogBurst burst(*this); // the piece's trace record goes to the disk with its lines
         TraceBytes(false, buffer, nCount);
         ReceiveBytes(buffer, nCount);
     }

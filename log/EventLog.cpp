@@ -102,11 +102,13 @@ void CServiceDlg::FlushLog()
 {
     FlushLogWindow();
     FlushLogFile();
+    FlushTrace();
 }
 
 void CServiceDlg::EndLogBurst()
 {
     FlushLogFile();
+    FlushTrace();
     BOOL bSent = m_bLogBurstSent, bLogged = m_bLogBurstLogged, bMore = m_bLogBurstMore;
     m_bLogBurstSent = m_bLogBurstLogged = m_bLogBurstMore = FALSE;
     if (m_LogPendingLines.empty())

@@ -1,7 +1,8 @@
 // The traffic trace for support: with [Debug] Trace=1 in the settings file every byte
 // sent and received goes to ZevTrace.TXT beside the log, each piece with its time to the
-// millisecond, its direction and the operation in progress. Each record is flushed at
-// once, so the file is whole up to the moment a field problem ends the program.
+// millisecond, its direction and the operation in progress. Each record is on the disk
+// when the receive event or the command that wrote it is handled, with the log's lines,
+// so the file is whole up to the moment a field problem ends the program.
 //
 // The trace stops at its size limit ([Debug] TraceLimitMB, 100 MB unless set; a monitor
 // writes about 1 KB a frame, 100 MB an hour) with a last line that says so, and the log
@@ -61,11 +62,19 @@ void CServiceDlg::TraceBytes(bool bSent, const void* pBytes, int nCount)
         StopTraceAtLimit(strLastLine);
         return;
     }
-    if (!m_TraceFile.WriteString(strRecord.c_str()) || !m_TraceFile.Flush()) {
+    // Within a burst the record goes to the disk with the log's lines when the burst ends:
+    // a download's next frame does not wait for the write of the ACK's record.
+    if (!m_TraceFile.WriteString(strRecord.c_str()) || (!m_bLogBurst && !m_TraceFile.Flush())) {
         ReportTraceFailure(*this);
         return;
     }
     m_nTraceBytes += nRecordBytes;
+}
+
+void CServiceDlg::FlushTrace()
+{
+    if (m_TraceFile.IsOpen() && !m_TraceFile.Flush())
+        ReportTraceFailure(*this);
 }
 
 void CServiceDlg::StopTraceAtLimit(const std::string& strLastLine)

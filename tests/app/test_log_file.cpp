@@ -1,7 +1,7 @@
 // The files the program writes, on the disk as they go and whole when the disk is full:
-// the log file after each burst and for this program alone to write, a write that fails
-// with the system's own reason and never again, and the failures of the files said in
-// one box.
+// the log file and the trace after each burst, the log for this program alone to write,
+// a write that fails with the system's own reason and never again, and the failures of
+// the files said in one box.
 #include "BoxAnswerer.h"
 #include "LogBurst.h"
 #include "MainWindowFixture.h"
@@ -40,6 +40,30 @@ TEST_CASE("the log file is on the disk at the end of each burst, and a line outs
     }
     CHECK(LogOnDisk(fixture, "first of the burst"));
     CHECK(LogOnDisk(fixture, "last of the burst"));
+}
+
+TEST_CASE("the trace is on the disk with the log: a piece received and the frame it answers when the burst ends")
+{
+    MainWindowFixture fixture;
+    CServiceDlg& dlg = fixture.dlg;
+    CFileException error;
+    REQUIRE(dlg.m_TraceFile.Open("ZevTrace.TXT", CStdioFile::modeCreate | CStdioFile::modeWrite | CStdioFile::typeText,
+                                 &error));
+    dlg.m_nTraceLimit = 1 << 20;
+    std::string strPath = fixture.folder.Path("ZevTrace.TXT");
+    dlg.TraceBytes(true, "L", 1); // a command outside a burst
+    CHECK(ReadFileBytes(strPath).find("|L|") != std::string::npos);
+    {
+        CLogBurst burst(dlg); // a receive event: the ACK, and the next frame sent at once
+        dlg.TraceBytes(false, "\x06", 1);
+        dlg.TraceBytes(true, "S1", 2);
+        CHECK(ReadFileBytes(strPath).find("|S1|") == std::string::npos);
+    }
+    std::string strTrace = ReadFileBytes(strPath);
+    std::string::size_type nAck = strTrace.find(" RX ");
+    CHECK(nAck != std::string::npos);
+    CHECK(nAck < strTrace.find("|S1|"));
+    CHECK(strTrace.find("|S1|") != std::string::npos);
 }
 
 TEST_CASE("no other program may write the log file while the window lives; reading it is fine")
