@@ -2,13 +2,14 @@
 // each frame, the next one the moment the device's ACK has been read (a NAK sends the
 // frame again). Overlapped ReadFile and WriteFile on the port, one thread, no library, no
 // window: what any program under Wine needs for a frame, the floor the download
-// benchmark holds the tool against.
+// benchmark holds the tool against. The frames are built by the tool's own rules.
 //   bare_download PORT TYPE FILE
-// TYPE 0 or 2: an S-record file, line by line with CR, at 38400 baud. TYPE 1: an image
-// at 19200 baud, after the device has taken 'D' with ESC, in blocks of 128 bytes (number,
-// 0x80, sum high and low, the data filled with 0xFF), then the end frame of four zeros.
+// TYPE 0 or 2: an S-record file, line by line, at 38400 baud. TYPE 1: an image at 19200
+// baud, in blocks after the device has taken 'D' with ESC, then the end frame.
 // Exit code 0 when the device took every frame.
 #include <windows.h>
+
+#include "FirmwareFrames.h"
 
 #include <cstdio>
 #include <fstream>
@@ -75,7 +76,7 @@ std::vector<std::string> LineFrames(const char* pszPath)
     for (std::string strLine; std::getline(file, strLine);) {
         if (!strLine.empty() && strLine.back() == '\r')
             strLine.pop_back();
-        frames.push_back(strLine + '\r');
+        frames.push_back(BuildS19Frame(strLine));
     }
     return frames;
 }
@@ -84,20 +85,12 @@ std::vector<std::string> ImageFrames(const char* pszPath)
 {
     std::vector<std::string> frames;
     std::ifstream file(pszPath, std::ios::binary);
-    char block[128];
-    for (unsigned nNumber = 0; file.read(block, sizeof block) || file.gcount() > 0; ++nNumber) {
-        std::string strFrame(4 + sizeof block, '\xFF');
-        strFrame.replace(4, static_cast<std::size_t>(file.gcount()), block, static_cast<std::size_t>(file.gcount()));
-        unsigned nSum = 0;
-        for (std::size_t i = 4; i < strFrame.size(); ++i)
-            nSum += static_cast<unsigned char>(strFrame[i]);
-        strFrame[0] = static_cast<char>(nNumber & 0xFF);
-        strFrame[1] = static_cast<char>(0x80);
-        strFrame[2] = static_cast<char>((nSum >> 8) & 0xFF);
-        strFrame[3] = static_cast<char>(nSum & 0xFF);
-        frames.push_back(strFrame);
+    unsigned char block[kImageBlockSize];
+    while (file.read(reinterpret_cast<char*>(block), sizeof block) || file.gcount() > 0) {
+        auto nCount = static_cast<std::size_t>(file.gcount());
+        frames.push_back(BuildImageBlock(block, nCount, static_cast<unsigned>(frames.size())));
     }
-    frames.push_back(std::string(4, '\0'));
+    frames.push_back(ImageEndFrame());
     return frames;
 }
 }
